@@ -1,0 +1,149 @@
+#include "db/file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "db/db_error.h"
+#include "support/text.h"
+
+namespace hk::db {
+namespace {
+
+std::string SysText() { return std::strerror(errno); }
+
+class PosixFile final : public File {
+public:
+    PosixFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~PosixFile() override { ::close(fd_); }
+
+    size_t ReadAt(uint64_t offset, void* buf, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pread(fd_, static_cast<char*>(buf) + done, n - done,
+                                static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                throw DbError(kErrRead, path_, "read failed: " + SysText());
+            }
+            if (r == 0) break;
+            done += static_cast<size_t>(r);
+        }
+        return done;
+    }
+
+    void WriteAt(uint64_t offset, const void* buf, size_t n) override {
+        size_t done = 0;
+        while (done < n) {
+            ssize_t r = ::pwrite(fd_, static_cast<const char*>(buf) + done, n - done,
+                                 static_cast<off_t>(offset + done));
+            if (r < 0) {
+                if (errno == EINTR) continue;
+                throw DbError(kErrWrite, path_, "write failed: " + SysText());
+            }
+            done += static_cast<size_t>(r);
+        }
+    }
+
+    uint64_t Size() override {
+        struct stat st;
+        if (::fstat(fd_, &st) != 0) throw DbError(kErrRead, path_, "stat failed: " + SysText());
+        return static_cast<uint64_t>(st.st_size);
+    }
+
+    void Truncate(uint64_t size) override {
+        if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+            throw DbError(kErrWrite, path_, "truncate failed: " + SysText());
+    }
+
+    void Sync() override { ::fdatasync(fd_); }
+    const std::string& Path() const override { return path_; }
+
+private:
+    int fd_;
+    std::string path_;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override {
+        int flags = mode == OpenMode::ReadOnly ? O_RDONLY
+                    : mode == OpenMode::ReadWrite ? O_RDWR
+                                                  : O_RDWR | O_CREAT | O_TRUNC;
+        // Lock before truncating, so a file in use by another writer is never emptied.
+        int openFlags = flags & ~O_TRUNC;
+        int fd = ::open(path.c_str(), openFlags | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            long code = mode == OpenMode::CreateTruncate ? kErrCreate
+                        : errno == EACCES || errno == EPERM ? kErrFileInUse
+                                                            : kErrOpen;
+            throw DbError(code, path, SysText());
+        }
+        if (lock && mode != OpenMode::ReadOnly && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+            throw DbError(kErrFileInUse, path, "the file is in use by another program");
+        }
+        if (flags & O_TRUNC) {
+            if (::ftruncate(fd, 0) != 0) {
+                ::close(fd);
+                throw DbError(kErrCreate, path, SysText());
+            }
+        }
+        return std::make_unique<PosixFile>(fd, path);
+    }
+
+    bool Exists(const std::string& path) override {
+        struct stat st;
+        return ::stat(path.c_str(), &st) == 0;
+    }
+
+    void Remove(const std::string& path) override {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            throw DbError(kErrRemove, path, SysText());
+    }
+};
+
+} // namespace
+
+FileSystem& FileSystem::Default() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+std::optional<std::string> FindFileNoCase(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (fs::exists(path, ec)) return path;
+    fs::path p(path);
+    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
+    std::string name = p.filename().string();
+    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator();
+         it.increment(ec)) {
+        if (EqualsNoCase(it->path().filename().string(), name)) {
+            return p.has_parent_path() ? (dir / it->path().filename()).string()
+                                       : it->path().filename().string();
+        }
+    }
+    return std::nullopt;
+}
+
+std::string SiblingPath(const std::string& path, const std::string& newExtension, bool* exists) {
+    namespace fs = std::filesystem;
+    fs::path p(path);
+    std::string oldExt = p.extension().string();
+    std::string ext = newExtension;
+    // Keep the case style of the table's own extension for files we create.
+    if (!oldExt.empty() && oldExt[1] >= 'A' && oldExt[1] <= 'Z') ext = AsciiUpper(ext);
+    else ext = AsciiLower(ext);
+    fs::path candidate = p;
+    candidate.replace_extension(ext);
+    auto found = FindFileNoCase(candidate.string());
+    if (exists) *exists = found.has_value();
+    return found ? *found : candidate.string();
+}
+
+} // namespace hk::db
