@@ -1,0 +1,285 @@
+// Table engine benchmarks against SQLite doing the same work on the same rows with the same
+// indexes: a tag walk reading three fields, random seeks, appends with three tags maintained,
+// and key changes. Prints the time ratio ours/SQLite of each. Not a test.
+//
+//   bench_engine [--records=N] [--ops=M] [--dir=PATH] [Google Benchmark flags]
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "db/table.h"
+
+using namespace hk::db;
+namespace fs = std::filesystem;
+
+namespace {
+
+long gRecords = 1000000;
+long gOps = 100000;
+std::string gDir;
+std::map<std::string, double> gSeconds;
+
+const char* kSurnames[] = {"Smith", "Jones", "Taylor", "Brown", "Williams", "Wilson", "Johnson",
+                           "Davies", "Robinson", "Wright", "Thompson", "Evans", "Walker", "White",
+                           "Roberts", "Green", "Hall", "Wood", "Jackson", "Clarke"};
+
+std::string Surname(long i) {
+    return std::string(kSurnames[i % 20]) + std::to_string((i * 7919) % 5000);
+}
+std::string Birth(long i) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "1%04ld%02ld%02ld030000000000", 1600 + i % 400, 1 + i % 12,
+                  1 + i % 28);
+    return buf;
+}
+
+struct Fixture {
+    std::unique_ptr<Table> table;
+    int perNo, surname, father, pbirth;
+    sqlite3* db = nullptr;
+
+    void Build() {
+        fs::create_directories(gDir);
+        std::string path = gDir + "/people.dbf";
+        fs::remove(path);
+        fs::remove(gDir + "/people.cdx");
+        fs::remove(gDir + "/people.db");
+        table = Table::Create(path, {{"PER_NO", 'I'}, {"REF_ID", 'I'}, {"SURNAME", 'C', 30},
+                                     {"FATHER", 'I'}, {"PBIRTH", 'C', 30}});
+        perNo = table->FieldIndex("PER_NO");
+        surname = table->FieldIndex("SURNAME");
+        father = table->FieldIndex("FATHER");
+        pbirth = table->FieldIndex("PBIRTH");
+        for (long i = 1; i <= gRecords; ++i) {
+            table->AppendStart();
+            table->AssignLong(perNo, i);
+            table->AssignLong(table->FieldIndex("REF_ID"), i);
+            table->AssignString(surname, Surname(i));
+            table->AssignLong(father, i / 3);
+            table->AssignString(pbirth, Birth(i));
+            table->Append();
+        }
+        table->CreateIndex(gDir + "/people.cdx", {{"PER_NO", "PER_NO"},
+                                                  {"SURNAME", "UPPER(SURNAME)"},
+                                                  {"FATHER", "FATHER"}});
+        table->Flush();
+
+        sqlite3_open((gDir + "/people.db").c_str(), &db);
+        Exec("CREATE TABLE people(per_no INTEGER, ref_id INTEGER, surname TEXT, father INTEGER,"
+             " pbirth TEXT)");
+        Exec("BEGIN");
+        sqlite3_stmt* ins;
+        sqlite3_prepare_v2(db, "INSERT INTO people VALUES(?,?,?,?,?)", -1, &ins, nullptr);
+        for (long i = 1; i <= gRecords; ++i) BindInsert(ins, i);
+        sqlite3_finalize(ins);
+        Exec("CREATE INDEX by_no ON people(per_no)");
+        Exec("CREATE INDEX by_surname ON people(upper(surname))");
+        Exec("CREATE INDEX by_father ON people(father)");
+        Exec("COMMIT");
+    }
+
+    void BindInsert(sqlite3_stmt* ins, long i) {
+        std::string s = Surname(i), b = Birth(i);
+        sqlite3_bind_int64(ins, 1, i);
+        sqlite3_bind_int64(ins, 2, i);
+        sqlite3_bind_text(ins, 3, s.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(ins, 4, i / 3);
+        sqlite3_bind_text(ins, 5, b.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(ins);
+        sqlite3_reset(ins);
+    }
+
+    void Exec(const char* sql) {
+        char* err = nullptr;
+        if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+            std::fprintf(stderr, "sqlite: %s: %s\n", sql, err);
+            std::exit(2);
+        }
+    }
+};
+
+Fixture* gFix = nullptr;
+
+template <typename Fn> void Timed(benchmark::State& state, const std::string& name, Fn&& fn) {
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        fn();
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        state.SetIterationTime(s);
+        gSeconds[name] = s;
+    }
+}
+
+void WalkOurs(benchmark::State& st) {
+    Timed(st, "a walk/ours", [] {
+        Table& t = *gFix->table;
+        t.SelectTag(t.FindTag("SURNAME"));
+        long n = 0, sum = 0;
+        for (int r = t.Top(); r == kPosOk; r = t.Skip(1)) {
+            sum += t.GetLong(gFix->perNo) + static_cast<long>(t.Raw(gFix->surname)[0]) +
+                   static_cast<long>(t.Raw(gFix->pbirth)[1]);
+            ++n;
+        }
+        benchmark::DoNotOptimize(sum);
+        if (n < gRecords) std::fprintf(stderr, "walk saw %ld of %ld\n", n, gRecords);
+    });
+}
+
+void WalkSqlite(benchmark::State& st) {
+    Timed(st, "a walk/sqlite", [] {
+        sqlite3_stmt* q;
+        sqlite3_prepare_v2(gFix->db,
+                           "SELECT per_no, surname, pbirth FROM people ORDER BY upper(surname)", -1,
+                           &q, nullptr);
+        long sum = 0;
+        while (sqlite3_step(q) == SQLITE_ROW)
+            sum += sqlite3_column_int64(q, 0) + sqlite3_column_text(q, 1)[0] +
+                   sqlite3_column_text(q, 2)[1];
+        sqlite3_finalize(q);
+        benchmark::DoNotOptimize(sum);
+    });
+}
+
+void SeekOurs(benchmark::State& st) {
+    Timed(st, "b seek/ours", [] {
+        Table& t = *gFix->table;
+        t.SelectTag(t.FindTag("PER_NO"));
+        std::mt19937 rng(42);
+        long sum = 0;
+        for (long i = 0; i < gOps; ++i) {
+            long k = 1 + static_cast<long>(rng() % gRecords);
+            if (t.SeekDouble(static_cast<double>(k)) == kPosOk) sum += t.Raw(gFix->surname)[0];
+        }
+        benchmark::DoNotOptimize(sum);
+    });
+}
+
+void SeekSqlite(benchmark::State& st) {
+    Timed(st, "b seek/sqlite", [] {
+        sqlite3_stmt* q;
+        sqlite3_prepare_v2(gFix->db, "SELECT surname FROM people WHERE per_no = ?", -1, &q,
+                           nullptr);
+        std::mt19937 rng(42);
+        long sum = 0;
+        for (long i = 0; i < gOps; ++i) {
+            sqlite3_bind_int64(q, 1, 1 + static_cast<long>(rng() % gRecords));
+            if (sqlite3_step(q) == SQLITE_ROW) sum += sqlite3_column_text(q, 0)[0];
+            sqlite3_reset(q);
+        }
+        sqlite3_finalize(q);
+        benchmark::DoNotOptimize(sum);
+    });
+}
+
+void AppendOurs(benchmark::State& st) {
+    Timed(st, "c append/ours", [] {
+        Table& t = *gFix->table;
+        int refId = t.FieldIndex("REF_ID");
+        for (long i = gRecords + 1; i <= gRecords + gOps; ++i) {
+            t.AppendStart();
+            t.AssignLong(gFix->perNo, i);
+            t.AssignLong(refId, i);
+            t.AssignString(gFix->surname, Surname(i));
+            t.AssignLong(gFix->father, i / 3);
+            t.AssignString(gFix->pbirth, Birth(i));
+            t.Append();
+        }
+        t.Flush();
+    });
+}
+
+void AppendSqlite(benchmark::State& st) {
+    Timed(st, "c append/sqlite", [] {
+        gFix->Exec("BEGIN");
+        sqlite3_stmt* ins;
+        sqlite3_prepare_v2(gFix->db, "INSERT INTO people VALUES(?,?,?,?,?)", -1, &ins, nullptr);
+        for (long i = gRecords + 1; i <= gRecords + gOps; ++i) gFix->BindInsert(ins, i);
+        sqlite3_finalize(ins);
+        gFix->Exec("COMMIT");
+    });
+}
+
+void UpdateOurs(benchmark::State& st) {
+    Timed(st, "d update/ours", [] {
+        Table& t = *gFix->table;
+        t.SelectTag(nullptr);
+        std::mt19937 rng(7);
+        for (long i = 0; i < gOps; ++i) {
+            uint32_t r = 1 + static_cast<uint32_t>(rng() % gRecords);
+            t.Go(r);
+            t.AssignLong(gFix->father, static_cast<long>(rng() % gRecords));
+        }
+        t.Flush();
+    });
+}
+
+void UpdateSqlite(benchmark::State& st) {
+    Timed(st, "d update/sqlite", [] {
+        gFix->Exec("BEGIN");
+        sqlite3_stmt* q;
+        sqlite3_prepare_v2(gFix->db, "UPDATE people SET father = ? WHERE rowid = ?", -1, &q,
+                           nullptr);
+        std::mt19937 rng(7);
+        for (long i = 0; i < gOps; ++i) {
+            long r = 1 + static_cast<long>(rng() % gRecords);
+            sqlite3_bind_int64(q, 2, r);
+            sqlite3_bind_int64(q, 1, static_cast<long>(rng() % gRecords));
+            sqlite3_step(q);
+            sqlite3_reset(q);
+        }
+        sqlite3_finalize(q);
+        gFix->Exec("COMMIT");
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--records=", 10) == 0) gRecords = std::atol(argv[i] + 10);
+        else if (std::strncmp(argv[i], "--ops=", 6) == 0) gOps = std::atol(argv[i] + 6);
+        else if (std::strncmp(argv[i], "--dir=", 6) == 0) gDir = argv[i] + 6;
+        else rest.push_back(argv[i]);
+    }
+    if (gDir.empty()) gDir = (fs::temp_directory_path() / "hk_bench_engine").string();
+    int n = static_cast<int>(rest.size());
+    benchmark::Initialize(&n, rest.data());
+
+    Fixture fix;
+    std::fprintf(stderr, "building %ld records in %s ...\n", gRecords, gDir.c_str());
+    fix.Build();
+    gFix = &fix;
+
+    // Order matters: walks and seeks on the built data, then appends, then updates.
+    auto reg = [](const char* name, void (*fn)(benchmark::State&)) {
+        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseManualTime()->Unit(
+            benchmark::kMillisecond);
+    };
+    reg("a_walk_tag_3_fields/ours", WalkOurs);
+    reg("a_walk_tag_3_fields/sqlite", WalkSqlite);
+    reg("b_random_seeks/ours", SeekOurs);
+    reg("b_random_seeks/sqlite", SeekSqlite);
+    reg("c_append_3_tags/ours", AppendOurs);
+    reg("c_append_3_tags/sqlite", AppendSqlite);
+    reg("d_change_key/ours", UpdateOurs);
+    reg("d_change_key/sqlite", UpdateSqlite);
+    benchmark::RunSpecifiedBenchmarks();
+
+    std::printf("\n%-10s %12s %12s %8s\n", "case", "ours (s)", "sqlite (s)", "ratio");
+    for (const char* c : {"a walk", "b seek", "c append", "d update"}) {
+        double o = gSeconds[std::string(c) + "/ours"], s = gSeconds[std::string(c) + "/sqlite"];
+        std::printf("%-10s %12.3f %12.3f %8.2f\n", c, o, s, s > 0 ? o / s : 0.0);
+    }
+    sqlite3_close(fix.db);
+    fix.table.reset();
+    fs::remove_all(gDir);
+    return 0;
+}
