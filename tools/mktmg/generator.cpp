@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
+#include <set>
+#include <source_location>
 
 #include "record_writer.h"
 #include "rng.h"
@@ -127,6 +130,12 @@ private:
     Surname RandomSurname(Rng& r);
     int NextPersonRef(DatasetContext& ds, Rng& r);
     Sureties RandomSureties(Rng& r);
+    // A rare feature: taken at its first opportunity in the project, so that even a small
+    // project has it, and afterwards with probability p. Call sites are told apart by line.
+    bool Rare(Rng& r, double p, std::source_location at = std::source_location::current()) {
+        if (rareSeen_.insert(at.line()).second) return true;
+        return r.Chance(p);
+    }
 
     const GeneratorOptions& o_;
     RecordWriter& w_;
@@ -134,6 +143,9 @@ private:
     std::string lastEdit_;
     int perNo_ = 0, nameRec_ = 0, eventRec_ = 0, parentRec_ = 0, citation_ = 0, place_ = 0,
         source_ = 0, repo_ = 0, exhibit_ = 0, dna_ = 0;
+    std::set<unsigned> rareSeen_;
+    size_t dateCycle_ = 0;
+    int attachmentCycle_ = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -192,43 +204,77 @@ int Generator::RandomPlace(DatasetContext& ds, Rng& r) {
 }
 
 Dated Generator::MakeDate(Rng& r, int y) {
+    enum Kind { kExactDate, kPartialDate, kModified, kRange, kQuestion, kIrregularDate, kNoDate };
+    // The first dates of a project go through every kind and modifier once, so that even a
+    // small project has each; later ones are drawn.
+    static constexpr int kFirst[][2] = {
+        {kExactDate, 0},       {kPartialDate, 0},    {kModified, kBefore}, {kModified, kSay},
+        {kModified, kCirca},   {kModified, kAfter},  {kRange, kBetween},   {kRange, kOr},
+        {kRange, kFromTo},     {kQuestion, 0},       {kIrregularDate, 0},  {kNoDate, 0}};
+    int kind, mod = -1;
+    if (dateCycle_ < std::size(kFirst)) {
+        kind = kFirst[dateCycle_][0];
+        mod = kFirst[dateCycle_][1];
+        ++dateCycle_;
+    } else {
+        double u = r.Unit();
+        kind = u < 0.64   ? kExactDate
+               : u < 0.74 ? kPartialDate
+               : u < 0.82 ? kModified
+               : u < 0.88 ? kRange
+               : u < 0.91 ? kQuestion
+               : u < 0.97 ? kIrregularDate
+                          : kNoDate;
+    }
     Dated out;
     out.year = y;
     int m = r.Range(1, 12), d = r.Range(1, 28);
-    double u = r.Unit();
-    if (u < 0.62) {
-        // Old style (dual year) dates occur before 1752 between 1 January and 24 March.
-        bool oldStyle = y < 1752 && (m < 3 || (m == 3 && d < 25)) && r.Chance(0.5);
+    switch (kind) {
+    case kExactDate: {
+        // Old style (dual year) dates: before 1752, between 1 January and 24 March.
+        bool oldStyle = false;
+        if (y < 1752 && Rare(r, 0.1)) {
+            m = r.Range(1, 3);
+            d = r.Range(1, m == 3 ? 24 : 28);
+            oldStyle = true;
+        }
         out.date = RegularDate({y, m, d, oldStyle});
-    } else if (u < 0.72) {
+        break;
+    }
+    case kPartialDate:
         out.date = r.Chance(0.5) ? ExactDate(y, m) : ExactDate(y);
-    } else if (u < 0.80) {
+        break;
+    case kModified: {
         static constexpr int kMods[] = {kBefore, kSay, kCirca, kAfter};
-        out.date = RegularDate({y, r.Chance(0.3) ? m : 0, 0}, kMods[r.Below(4)]);
-    } else if (u < 0.86) {
-        int mod = r.Range(kBetween, kFromTo);
+        if (mod < 0) mod = kMods[r.Below(4)];
+        out.date = RegularDate({y, r.Chance(0.3) ? m : 0, 0}, mod);
+        break;
+    }
+    case kRange: {
+        if (mod < 0) mod = r.Range(kBetween, kFromTo);
         int y2 = mod == kOr ? y + 1 : y + r.Range(1, 5);
         out.date = RegularDate({y, r.Chance(0.3) ? m : 0, 0}, mod, {y2, 0, 0});
-    } else if (u < 0.90) {
+        break;
+    }
+    case kQuestion:
         out.date = RegularDate({y, m, d}, kExact, {}, true);
-    } else if (u < 0.95) {
+        break;
+    case kIrregularDate: {
         std::string text = Str(r.Pick(IrregularDateTexts()));
         if (r.Chance(0.5)) text += " " + std::to_string(y);
         out.date = IrregularDate(text);
         // Irregular dates sort by an estimate when the user gave one.
         out.sort = r.Chance(0.6) ? ExactDate(y) : "";
         return out;
-    } else if (u < 0.98) {
-        out.date = ExactDate(y, m, d);
-    } else {
+    }
+    default:
         out.date = r.Chance(0.5) ? "" : Str(kEmptyDate);
         out.sort = r.Chance(0.5) ? "" : Str(kEmptyDate);
         out.year = 0;
         return out;
     }
-    double s = r.Unit();
-    if (s < 0.03) out.sort = "";                // never computed
-    else if (s < 0.05) out.sort = ExactDate(y + 1); // stale
+    if (Rare(r, 0.03)) out.sort = "";                    // never computed
+    else if (Rare(r, 0.02)) out.sort = ExactDate(y + 1); // stale
     else out.sort = out.date;
     return out;
 }
@@ -242,7 +288,7 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
     p.dsid = ds.info.dsid;
     double u = r.Unit();
     p.styleId = u < 0.85 ? kStylePlaceStandard : u < 0.93 ? kStylePlaceStandardCopy : kStylePlaceShort;
-    if (r.Chance(0.01)) return p; // a place with no parts at all
+    if (Rare(r, 0.01)) return p; // a place with no parts at all
     int pick = r.Below(100);
     const CountryDef* country = &Countries()[0];
     for (const CountryDef& c : Countries()) {
@@ -252,7 +298,7 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
         }
         pick -= c.weight;
     }
-    if (r.Chance(0.03)) {
+    if (Rare(r, 0.03)) {
         p.parts[kCountry] = Str(country->country);
         return p;
     }
@@ -267,15 +313,15 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
         p.parts[kCountry] = Str(country->country);
     }
     if (r.Chance(0.1)) p.parts[kDetail] = Str(r.Pick(PlaceDetails()));
-    if (r.Chance(0.02)) p.parts[kAddressee] = "The Old Rectory";
-    if (r.Chance(0.03)) p.parts[kPostal] = Fmt("%05d", r.Range(10000, 99999));
-    if (r.Chance(0.01)) p.parts[kPhone] = Fmt("555-%04d", r.Range(0, 9999));
-    if (r.Chance(0.01)) p.parts[kTemple] = r.Chance(0.5) ? "SLAKE" : "LOGAN";
+    if (Rare(r, 0.02)) p.parts[kAddressee] = "The Old Rectory";
+    if (Rare(r, 0.03)) p.parts[kPostal] = Fmt("%05d", r.Range(10000, 99999));
+    if (Rare(r, 0.01)) p.parts[kPhone] = Fmt("555-%04d", r.Range(0, 9999));
+    if (Rare(r, 0.01)) p.parts[kTemple] = r.Chance(0.5) ? "SLAKE" : "LOGAN";
     if (r.Chance(0.3)) {
         double lat = country->latMin + r.Unit() * (country->latMax - country->latMin);
         double lon = country->lonMin + r.Unit() * (country->lonMax - country->lonMin);
         char buf[64];
-        if (r.Chance(0.1)) {
+        if (Rare(r, 0.1)) {
             // TMG's packed form: DDMMSSH then DDDMMSSH.
             auto dms = [](double v, int& d, int& m, int& s) {
                 v = std::fabs(v);
@@ -292,22 +338,22 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
             std::snprintf(buf, sizeof buf, "%.10f,%.10f", lat, lon);
         }
         p.parts[kLatLong] = buf;
-    } else if (r.Chance(0.02)) {
+    } else if (Rare(r, 0.02)) {
         char buf[96];
         std::snprintf(buf, sizeof buf, "Old church[GEO-PLACE:]%.4f,%.4f[:GEO-PLACE]",
                       country->latMin + 1.5, country->lonMin + 2.25);
         p.parts[kDetail] = buf;
     }
     if (!p.parts[kCity].empty()) {
-        if (r.Chance(0.02)) p.parts[kCity] += "[:PLACE-MAP-LINK:]";
-        else if (r.Chance(0.01)) p.parts[kCity] += "[:NO-PLACE-MAP-LINK:]";
-        else if (r.Chance(0.01)) p.parts[kCity] += " {near}";
+        if (Rare(r, 0.02)) p.parts[kCity] += "[:PLACE-MAP-LINK:]";
+        else if (Rare(r, 0.01)) p.parts[kCity] += "[:NO-PLACE-MAP-LINK:]";
+        else if (Rare(r, 0.01)) p.parts[kCity] += " {near}";
     }
     std::string shortPlace = p.parts[kCity].empty() ? p.parts[kCounty] : p.parts[kCity];
     if (!p.parts[kState].empty()) shortPlace += ", " + p.parts[kState];
     p.shortPlace = shortPlace;
-    if (r.Chance(0.05)) p.comment = "Boundaries changed over time; see the county history.";
-    if (r.Chance(0.03)) {
+    if (Rare(r, 0.05)) p.comment = "Boundaries changed over time; see the county history.";
+    if (Rare(r, 0.03)) {
         p.startYear = "1790";
         p.endYear = "1850";
     }
@@ -318,8 +364,8 @@ void Generator::WritePlaces(DatasetContext& ds, Rng& r) {
     for (int i = 0; i < ds.placeCount; ++i) {
         PlaceRec p = MakePlace(ds, r, ++place_);
         w_.Write(p);
-        if (r.Chance(0.02)) Cite(ds, r, 'P', p.recNo, 1, false);
-        if (r.Chance(0.01)) {
+        if (Rare(r, 0.02)) Cite(ds, r, 'P', p.recNo, 1, false);
+        if (Rare(r, 0.01)) {
             ExhibitRec e;
             e.id = ++exhibit_;
             e.dsid = ds.info.dsid;
@@ -347,7 +393,7 @@ void Generator::WriteRepositories(DatasetContext& ds, Rng& r) {
         rep.address = ds.placeFirst + r.Below(ds.placeCount);
         if (r.Chance(0.2)) rep.note = "Open Tuesday to Friday; appointments required.";
         w_.Write(rep);
-        if (r.Chance(0.05)) {
+        if (Rare(r, 0.05)) {
             ExhibitRec e;
             e.id = ++exhibit_;
             e.dsid = ds.info.dsid;
@@ -358,7 +404,7 @@ void Generator::WriteRepositories(DatasetContext& ds, Rng& r) {
             e.imageFile = "Repositories\\repo" + std::to_string(rep.recNo) + ".jpg";
             w_.Write(e);
         }
-        if (r.Chance(0.05))
+        if (Rare(r, 0.05))
             WriteResearchLog(ds, r, 'R', rep.recNo, 0, 0, 0, "Visit " + name);
     }
 }
@@ -432,12 +478,12 @@ void Generator::WriteSources(DatasetContext& ds, Rng& r) {
         s.media = r.Range(1, 6);
         s.fidelity = r.Range(1, 5);
         s.indexed = r.Range(1, 3);
-        s.active = !r.Chance(0.05);
+        s.active = !Rare(r, 0.05);
         s.cited = true;
         s.ibidType = r.Below(3);
-        if (r.Chance(0.05)) s.footTemplate = "[TITLE]<, [CD]>.";
+        if (Rare(r, 0.05)) s.footTemplate = "[TITLE]<, [CD]>.";
         if (r.Chance(0.1)) s.text = "Transcribed extracts kept with the research notes.";
-        if (r.Chance(0.02)) s.reminders = "Check the microfilm again.";
+        if (Rare(r, 0.02)) s.reminders = "Check the microfilm again.";
         if (r.Chance(0.3)) s.firstDetail = "p. " + std::to_string(r.Range(1, 300));
         w_.Write(s);
         int repo = ds.repoFirst + r.Below(ds.repoCount);
@@ -449,7 +495,7 @@ void Generator::WriteSources(DatasetContext& ds, Rng& r) {
             int other = ds.repoFirst + (repo - ds.repoFirst + 1) % ds.repoCount;
             w_.Write(RepositoryLinkRec{s.majNum, other, ds.info.dsid, "Copy", false, false});
         }
-        if (r.Chance(0.03)) {
+        if (Rare(r, 0.03)) {
             ExhibitRec e;
             e.id = ++exhibit_;
             e.dsid = ds.info.dsid;
@@ -461,7 +507,7 @@ void Generator::WriteSources(DatasetContext& ds, Rng& r) {
             e.primary = true;
             w_.Write(e);
         }
-        if (r.Chance(0.03))
+        if (Rare(r, 0.03))
             WriteResearchLog(ds, r, 'M', s.majNum, 0, 0, 0, "Search " + s.title);
     }
 }
@@ -488,9 +534,9 @@ void Generator::Cite(DatasetContext& ds, Rng& r, char type, int refRec, int sequ
     else c.detail = "Film " + std::to_string(r.Range(100000, 999999)) + "||item 3";
     c.sureties = RandomSureties(r);
     c.sequence = sequence;
-    c.exclude = r.Chance(0.02);
+    c.exclude = Rare(r, 0.02);
     c.picked = false;
-    if (r.Chance(0.05)) c.memo = "Transcription: \"the said child was baptised\".";
+    if (Rare(r, 0.05)) c.memo = "Transcription: \"the said child was baptised\".";
     if (r.Chance(0.1)) c.reference = "C" + std::to_string(c.recNo);
     c.deleted = deleted;
     w_.Write(c);
@@ -517,17 +563,17 @@ int Generator::WriteEvent(Clan& c, int type, int per1, int per2, const Dated& d,
     e.sureties = RandomSureties(r);
     e.per2Show = per2 != 0;
     if (memo.empty() && r.Chance(0.08)) memo = "Recorded in the family papers.";
-    if (r.Chance(0.01)) memo += " [HID:]Informant not reliable.[:HID]";
-    if (r.Chance(0.01)) memo += " [ITAL:]sic[:ITAL]";
+    if (Rare(r, 0.01)) memo += " [HID:]Informant not reliable.[:HID]";
+    if (Rare(r, 0.01)) memo += " [ITAL:]sic[:ITAL]";
     e.memo = memo;
-    if (r.Chance(0.01))
+    if (Rare(r, 0.01))
         e.sentence = "[L=ENGLISH][P] <was|and [PO] were> recorded as present <[D]> <[L]>"
                      "[L=GERMAN][P] <war|und [PO] waren> <[D]> <[L]> anwesend";
     if (c.ds.second) e.refId = c.ds.nextEventRef++; // kept from the import
     w_.Write(e);
     MaybeCite(c, 'E', e.recNo, 0.5);
-    if (r.Chance(0.01)) WriteEventExhibit(c, e.recNo, type, per1, per2);
-    if (r.Chance(0.002))
+    if (Rare(r, 0.01)) WriteEventExhibit(c, e.recNo, type, per1, per2);
+    if (Rare(r, 0.002))
         WriteResearchLog(c.ds, r, 'E', e.recNo, per1, per2, type, "Confirm the date");
     return e.recNo;
 }
@@ -625,11 +671,11 @@ void Generator::WriteClan(DatasetContext& ds, int64_t clanIndex, size_t target) 
     // same person as a relative.
     for (size_t i = 0; i < c.members.size(); ++i) {
         const Member& m = c.members[i];
-        if (c.rng.Chance(0.01))
+        if (Rare(c.rng, 0.01))
             w_.Write(GroupMemberRec{1 + m.perNo % 3, m.perNo, ds.info.dsid, false});
-        if (c.rng.Chance(0.002))
+        if (Rare(c.rng, 0.002))
             w_.Write(TimelineLockRec{m.perNo, ds.info.dsid, c.rng.Chance(0.5) ? "US.TL" : "UK.TL"});
-        if (i > 0 && c.rng.Chance(0.002))
+        if (i > 0 && Rare(c.rng, 0.002))
             w_.Write(ExcludedPairRec{ds.info.dsid, c.members[i - 1].perNo, m.perNo});
     }
 }
@@ -647,20 +693,22 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     p[kSurname] = sn.sur;
     p[kPreSurname] = sn.pre;
     if (!sn.pre.empty() && r.Chance(0.5)) p[kSortSurname] = sn.sur;
-    if (r.Chance(0.02)) p[kTitle] = Str(r.Pick(Titles()));
-    if (m.sex == 'M' && r.Chance(0.04)) p[kSuffix] = Str(r.Pick(Suffixes()));
-    if (r.Chance(0.02)) p[kOtherName] = Str(r.Pick(Nicknames()));
-    if (r.Chance(0.005)) p[kPrefix] = "Lord";
+    if (Rare(r, 0.02)) p[kTitle] = Str(r.Pick(Titles()));
+    if (m.sex == 'M' && Rare(r, 0.04)) p[kSuffix] = Str(r.Pick(Suffixes()));
+    if (Rare(r, 0.02)) p[kOtherName] = Str(r.Pick(Nicknames()));
+    if (Rare(r, 0.005)) p[kPrefix] = "Lord";
     // A few names miss parts or carry text TMG hides from output.
-    double u = r.Unit();
-    if (u < 0.01) p[kGiven].clear();
-    else if (u < 0.015) {
+    if (Rare(r, 0.01)) {
+        p[kGiven].clear();
+    } else if (Rare(r, 0.005)) {
         p[kSurname].clear();
         p[kPreSurname].clear();
         p[kSortSurname].clear();
+    } else if (Rare(r, 0.005)) {
+        p[kGiven] += " {Jack}";
+    } else if (Rare(r, 0.003) && !p[kSurname].empty()) {
+        p[kSurname] = "--" + p[kSurname];
     }
-    else if (u < 0.02) p[kGiven] += " {Jack}";
-    else if (u < 0.023) p[kSurname] = "--" + p[kSurname];
 
     NameRec n;
     n.recNo = m.nameRec;
@@ -682,10 +730,10 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     n.personBirth = m.birthSort;
     n.personDeath = m.deathSort;
     n.lastEdit = lastEdit_;
-    if (r.Chance(0.005))
+    if (Rare(r, 0.005))
         n.sentence = "[L=ENGLISH][P] was known in the village as [N]"
                      "[L=GERMAN][P] war im Dorf bekannt als [N]";
-    if (r.Chance(0.02)) n.note = "Spelling varies between records.";
+    if (Rare(r, 0.02)) n.note = "Spelling varies between records.";
     w_.Write(n);
     MaybeCite(c, 'N', n.recNo, 0.2);
 
@@ -702,23 +750,23 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
         x.deleted = deleted;
         w_.Write(x);
     };
-    if (r.Chance(0.03)) {
+    if (Rare(r, 0.03)) {
         NameParts v = p;
         if (!v[kSurname].empty()) v[kSurname] += v[kSurname].back() == 'e' ? "" : "e";
         extra(kTagNameVar, v, false, false);
     }
-    if (r.Chance(0.01)) {
+    if (Rare(r, 0.01)) {
         NameParts v = p;
         v[kGiven] = Str(r.Pick(Nicknames()));
         extra(kTagNameNick, v, false, false);
     }
-    if (o_.layout == TmgLayout::Current && r.Chance(0.005)) {
+    if (o_.layout == TmgLayout::Current && Rare(r, 0.005)) {
         NameParts v = p;
         v[kSurname] = "Smith";
         v[kPreSurname].clear();
         extra(kTagNameStd, v, false, false);
     }
-    if (r.Chance(0.01)) extra(kTagNameVar, p, true, r.Chance(0.5));
+    if (Rare(r, 0.01)) extra(kTagNameVar, p, true, r.Chance(0.5));
 }
 
 int Generator::NewPerson(Clan& c, char sex, int birthYear, const Surname& sn, int father,
@@ -729,7 +777,7 @@ int Generator::NewPerson(Clan& c, char sex, int birthYear, const Surname& sn, in
     Member m;
     m.perNo = ++perNo_;
     m.refId = NextPersonRef(ds, r);
-    m.sex = r.Chance(0.02) ? '?' : sex;
+    m.sex = Rare(r, 0.02) ? '?' : sex;
     m.birthYear = std::min(birthYear, kThisYear - 1);
     m.father = father;
     m.mother = mother;
@@ -773,8 +821,8 @@ int Generator::NewPerson(Clan& c, char sex, int birthYear, const Surname& sn, in
     w_.Write(p);
 
     WritePersonExhibits(c, me);
-    if (r.Chance(0.004)) WriteDna(c, me);
-    if (r.Chance(0.005))
+    if (Rare(r, 0.004)) WriteDna(c, me);
+    if (Rare(r, 0.005))
         WriteResearchLog(ds, r, '_', me.perNo, 0, 0, 0, "Find more about " + FullName(me.name));
     return index;
 }
@@ -797,7 +845,9 @@ void Generator::WritePersonEvents(Clan& c, int index) {
     };
 
     // Birth: most people have one; a few have a second, not primary, with another date.
+    bool hasBirth = false;
     if (r.Chance(0.9)) {
+        hasBirth = true;
         Dated d = MakeDate(r, per().birthYear);
         int g = WriteEvent(c, kTagBirth, perNo, 0, d);
         WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
@@ -805,18 +855,20 @@ void Generator::WritePersonEvents(Clan& c, int index) {
             WriteParticipant(c, c.members[per().mother - 1].perNo, g, false, kRoleMother,
                              c.members[per().mother - 1].nameRec);
         per().birthSort = d.sort;
-        if (r.Chance(0.03)) {
+        if (Rare(r, 0.03)) {
             int g2 = WriteEvent(c, kTagBirth, perNo, 0, MakeDate(r, per().birthYear + 1));
             WriteParticipant(c, perNo, g2, false, kRolePrincipal, nameRec);
         }
-    } else if (r.Chance(0.2)) {
-        per().birthSort = Str(kEmptyDate);
     }
     // Baptism or christening with a godparent, some with their own sentence.
     if (r.Chance(0.25)) {
         int type = r.Chance(0.5) ? kTagBaptism : kTagChristening;
-        int g = WriteEvent(c, type, perNo, 0, MakeDate(r, per().birthYear));
-        WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
+        Dated d = MakeDate(r, per().birthYear);
+        int g = WriteEvent(c, type, perNo, 0, d);
+        // One primary event per group: a baptism stands for the birth only when there is none.
+        WriteParticipant(c, perNo, g, !hasBirth, kRolePrincipal, nameRec);
+        if (!hasBirth) per().birthSort = d.sort;
+        hasBirth = true;
         if (const Member* god = relative()) {
             ParticipantRec p;
             p.perNo = god->perNo;
@@ -825,14 +877,15 @@ void Generator::WritePersonEvents(Clan& c, int index) {
             p.role = kRoleGodparent;
             p.nameRec = god->nameRec;
             p.sequence = 1;
-            if (r.Chance(0.2))
+            if (Rare(r, 0.2))
                 p.sentence = "[L=ENGLISH][W] stood as godparent for [P] <[D]>"
                              "[L=GERMAN][W] war Pate von [P] <[D]>";
-            if (r.Chance(0.1)) p.memo = "Named in the register as sponsor.";
-            p.deleted = r.Chance(0.01);
+            if (Rare(r, 0.1)) p.memo = "Named in the register as sponsor.";
+            p.deleted = Rare(r, 0.01);
             w_.Write(p);
         }
     }
+    if (!hasBirth && r.Chance(0.2)) per().birthSort = Str(kEmptyDate);
     if (per().deathYear) {
         Dated d = MakeDate(r, per().deathYear);
         int g = WriteEvent(c, kTagDeath, perNo, 0, d);
@@ -845,13 +898,13 @@ void Generator::WritePersonEvents(Clan& c, int index) {
             int b = WriteEvent(c, kTagBurial, perNo, 0, MakeDate(r, per().deathYear));
             WriteParticipant(c, perNo, b, true, kRolePrincipal, nameRec);
         }
-        if (r.Chance(0.03)) {
+        if (Rare(r, 0.03)) {
             int wl = WriteEvent(c, kTagWill, perNo, 0, MakeDate(r, per().deathYear - 1));
             WriteParticipant(c, perNo, wl, true, kRolePrincipal, nameRec);
             int pr = WriteEvent(c, kTagProbate, perNo, 0, MakeDate(r, per().deathYear));
             WriteParticipant(c, perNo, pr, true, kRolePrincipal, nameRec);
         }
-        if (o_.layout == TmgLayout::Current && per().deathYear > 1900 && r.Chance(0.03)) {
+        if (o_.layout == TmgLayout::Current && per().deathYear > 1900 && Rare(r, 0.03)) {
             int ob = WriteEvent(c, kTagObituary, perNo, 0, MakeDate(r, per().deathYear),
                                 "Published in the local newspaper.");
             WriteParticipant(c, perNo, ob, true, kRolePrincipal, nameRec);
@@ -876,29 +929,29 @@ void Generator::WritePersonEvents(Clan& c, int index) {
             if (const Member* m = relative())
                 WriteParticipant(c, m->perNo, g, false, kRoleMember, m->nameRec);
         }
-        if (per().sex == 'M' && r.Chance(0.03)) {
+        if (per().sex == 'M' && Rare(r, 0.03)) {
             int g = WriteEvent(c, kTagMilitaryBegin, perNo, 0,
                                MakeDate(r, per().birthYear + r.Range(18, 25)));
             WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
         }
-        if (r.Chance(0.02)) {
+        if (Rare(r, 0.02)) {
             int g = WriteEvent(c, kTagEmigration, perNo, 0, MakeDate(r, adult));
             WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
             int i = WriteEvent(c, kTagImmigration, perNo, 0, MakeDate(r, adult));
             WriteParticipant(c, perNo, i, true, kRolePrincipal, nameRec);
         }
-        if (c.ds.second && o_.layout == TmgLayout::Current && r.Chance(0.05)) {
+        if (c.ds.second && o_.layout == TmgLayout::Current && Rare(r, 0.05)) {
             int g = WriteEvent(c, kTagShipArrival, perNo, 0, MakeDate(r, adult));
             WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
         }
     }
-    if (r.Chance(0.04)) {
+    if (Rare(r, 0.04)) {
         int g = WriteEvent(c, kTagNote, perNo, 0, Dated{},
                            "Family tradition says the family came from Ireland.");
         WriteParticipant(c, perNo, g, true, kRolePrincipal, nameRec);
     }
     // An event TMG deleted, with its participant row.
-    if (r.Chance(0.005)) {
+    if (Rare(r, 0.005)) {
         EventRec e;
         e.recNo = ++eventRec_;
         e.dsid = c.ds.info.dsid;
@@ -959,22 +1012,23 @@ void Generator::Marry(Clan& c, int a, int b, std::vector<std::pair<int, int>>& c
                 if (!parent || !r.Chance(0.6)) continue;
                 const Member& p = c.members[parent - 1];
                 WriteParticipant(c, p.perNo, g, false, kRoleWitness, p.nameRec,
-                                 r.Chance(0.02));
+                                 Rare(r, 0.02));
             }
         }
-        if (r.Chance(0.05) && husband.father) {
+        if (Rare(r, 0.05) && husband.father) {
             const Member& p = c.members[husband.father - 1];
             WriteParticipant(c, p.perNo, g, false, kRoleOfficiant, p.nameRec);
         }
         if (r.Chance(0.7) && !wife.name[kGiven].empty() && !husband.name[kSurname].empty())
             WriteMarriedName(c, wife, husband, d);
-        if (r.Chance(0.03)) {
+        if (Rare(r, 0.03)) {
             int bann = WriteEvent(c, kTagMarriageBann, husband.perNo, wife.perNo,
                                   MakeDate(r, year));
-            WriteParticipant(c, husband.perNo, bann, true, kRolePrincipal, husband.nameRec);
-            WriteParticipant(c, wife.perNo, bann, true, kRolePrincipal, wife.nameRec);
+            // The marriage is the couple's primary event of the group, not the bann.
+            WriteParticipant(c, husband.perNo, bann, false, kRolePrincipal, husband.nameRec);
+            WriteParticipant(c, wife.perNo, bann, false, kRolePrincipal, wife.nameRec);
         }
-        if (r.Chance(0.03) && year + 5 < kThisYear) {
+        if (Rare(r, 0.03) && year + 5 < kThisYear) {
             int div = WriteEvent(c, kTagDivorce, husband.perNo, wife.perNo,
                                  MakeDate(r, year + r.Range(2, 15)));
             WriteParticipant(c, husband.perNo, div, true, kRolePrincipal, husband.nameRec);
@@ -994,7 +1048,7 @@ void Generator::LinkParent(Clan& c, int child, int parent, int type, bool primar
     f.type = type;
     f.primary = primary;
     f.parentSure = "  -0123"[c.rng.Below(7)];
-    if (c.rng.Chance(0.02)) f.note = "Relationship stated in the will.";
+    if (Rare(c.rng, 0.02)) f.note = "Relationship stated in the will.";
     w_.Write(f);
     MaybeCite(c, 'F', f.recNo, 0.05);
 }
@@ -1008,7 +1062,7 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
     int year = marriageYear + r.Range(0, 2);
     for (int i = 0; i < children && !c.Full(); ++i) {
         if (year >= kThisYear || year - c.members[wife].birthYear > 46) break;
-        bool unknownFather = r.Chance(0.02);
+        bool unknownFather = Rare(r, 0.02);
         const Member& namer = c.members[unknownFather ? wife : husband];
         Surname sn{namer.name[kPreSurname], namer.name[kSurname]};
         int generation =
@@ -1019,11 +1073,11 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
         // Parent links: primary biological ones, now and then an adoption, a step-parent, a
         // link of the general parent type, and a deleted link to a wrong father.
         if (!unknownFather) {
-            bool adopted = r.Chance(0.03);
+            bool adopted = Rare(r, 0.03);
             LinkParent(c, child, husband, adopted ? kTagFatherAdopted : kTagFatherBiological, true);
         }
         LinkParent(c, child, wife, kTagMotherBiological, true);
-        if (r.Chance(0.02)) {
+        if (Rare(r, 0.02)) {
             for (size_t k = 0; k < c.members.size(); ++k) {
                 const Member& m = c.members[k];
                 if (m.sex == 'M' && static_cast<int>(k) != husband && m.birthYear + 18 < year) {
@@ -1032,8 +1086,8 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
                 }
             }
         }
-        if (r.Chance(0.01)) LinkParent(c, child, wife, kTagParentBiological, false);
-        if (r.Chance(0.01)) {
+        if (Rare(r, 0.01)) LinkParent(c, child, wife, kTagParentBiological, false);
+        if (Rare(r, 0.01)) {
             ParentLinkRec f;
             f.recNo = ++parentRec_;
             f.dsid = c.ds.info.dsid;
@@ -1057,7 +1111,7 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
                                    kidGeneration, true);
             Marry(c, child, spouse, couples);
             // Some marry twice.
-            if (r.Chance(0.04) && !c.Full()) {
+            if (Rare(r, 0.04) && !c.Full()) {
                 int second = NewPerson(c, other, kidBirth + r.Range(-5, 10), RandomSurname(r), 0,
                                        0, kidGeneration, true);
                 Marry(c, child, second, couples);
@@ -1069,7 +1123,7 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
 
 void Generator::WritePersonExhibits(Clan& c, const Member& m) {
     Rng& r = c.rng;
-    if (!r.Chance(0.03)) return;
+    if (!Rare(r, 0.03)) return;
     std::string name = FullName(m.name);
     ExhibitRec e;
     e.id = ++exhibit_;
@@ -1082,23 +1136,22 @@ void Generator::WritePersonExhibits(Clan& c, const Member& m) {
     e.thumb = "Photos\\Thumbs\\person" + std::to_string(m.perNo) + ".jpg";
     e.primary = true;
     e.sortOrder = 1;
-    double u = r.Unit();
-    if (u < 0.2) {
+    if (Rare(r, 0.2)) {
         // An image map over the picture, kept in hidden text of the description.
         e.description = "Family group photograph[HID:][QX:]<map name=\"exhibit" +
                         std::to_string(e.id) + "\"><area shape=\"rect\" coords=\"12,30,88,140\" " +
                         "href=\"#p" + std::to_string(m.perNo) + "\" alt=\"" + name + "\" title=\"" +
                         name + "\"></map>[:QX][:HID]";
-    } else if (u < 0.3) {
+    } else if (Rare(r, 0.1)) {
         e.description = "[:QX-EMBED-LEFT:]Portrait[QX-MIN-WIDTH=200]";
-    } else if (u < 0.35) {
+    } else if (Rare(r, 0.05)) {
         e.description = "caption: Taken about 1900; [:QX-LINK:]";
         e.caption = "Taken about 1900";
-    } else if (u < 0.4) {
+    } else if (Rare(r, 0.05)) {
         e.description = "[HID:][:HID]";
     }
     w_.Write(e);
-    if (r.Chance(0.25)) {
+    if (Rare(r, 0.25)) {
         ExhibitRec t = e;
         t.id = ++exhibit_;
         t.primary = false;
@@ -1107,14 +1160,14 @@ void Generator::WritePersonExhibits(Clan& c, const Member& m) {
         t.thumb.clear();
         t.description.clear();
         t.caption.clear();
-        double k = r.Unit();
-        if (k < 0.5) {
+        int k = attachmentCycle_++ % 6; // text files, notes, audio, video
+        if (k < 3) {
             t.name = "Letter";
             t.textFile = "Documents\\letter" + std::to_string(m.perNo) + ".txt";
-        } else if (k < 0.7) {
+        } else if (k < 4) {
             t.name = "Notes";
             t.text = "Transcribed from the back of the photograph: \"" + name + "\".";
-        } else if (k < 0.9) {
+        } else if (k < 5) {
             t.name = "Interview";
             t.audioFile = "Audio\\interview" + std::to_string(m.perNo) + ".mp3";
         } else {
@@ -1145,8 +1198,8 @@ void Generator::WriteDna(Clan& c, const Member& m) {
         d.result = "DateHVR1=2010,R1 16519C,R1 16362C,R2 263G,R2 315.1C,m=H1a";
     }
     d.url = "https://dna.example.org/kit/" + d.kit;
-    if (r.Chance(0.3)) d.comments = "Matches the documented line.";
-    if (r.Chance(0.2)) d.description = "Tested through a commercial laboratory.";
+    if (Rare(r, 0.3)) d.comments = "Matches the documented line.";
+    if (Rare(r, 0.2)) d.description = "Tested through a commercial laboratory.";
     w_.Write(d);
 }
 

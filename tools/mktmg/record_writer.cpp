@@ -162,9 +162,7 @@ void PutSureties(TableSink& s, const Sureties& v, int a, int b, int c, int d, in
 } // namespace
 
 std::string OldRoleName(const std::string& roleId) {
-    if (roleId == "00001") return "Principal";
-    if (roleId == "00002" || roleId.empty()) return "Witness";
-    return roleId;
+    return roleId == "00001" ? "Principal" : "Witness";
 }
 
 RecordWriter::RecordWriter(ProjectWriter& project)
