@@ -286,8 +286,9 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
     PlaceRec p;
     p.recNo = recNo;
     p.dsid = ds.info.dsid;
-    double u = r.Unit();
-    p.styleId = u < 0.85 ? kStylePlaceStandard : u < 0.93 ? kStylePlaceStandardCopy : kStylePlaceShort;
+    p.styleId = Rare(r, 0.08)   ? kStylePlaceStandardCopy
+                : Rare(r, 0.07) ? kStylePlaceShort
+                                : kStylePlaceStandard;
     if (Rare(r, 0.01)) return p; // a place with no parts at all
     int pick = r.Below(100);
     const CountryDef* country = &Countries()[0];
@@ -716,11 +717,10 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     n.dsid = c.ds.info.dsid;
     n.type = kTagNameVar;
     n.primary = true;
-    double s = r.Unit();
-    n.styleId = c.ds.second && s < 0.5 ? kStyleNameSecondDataset
-                : s < 0.9              ? kStyleNameStandard
-                : s < 0.96             ? kStyleNameStandardCopy
-                                       : kStyleNameTitleLast;
+    n.styleId = c.ds.second && r.Chance(0.5) ? kStyleNameSecondDataset
+                : Rare(r, 0.06)                ? kStyleNameStandardCopy
+                : Rare(r, 0.04)                ? kStyleNameTitleLast
+                                               : kStyleNameStandard;
     n.parts = p;
     n.date = r.Chance(0.5) ? "" : Str(kEmptyDate);
     n.sortDate = n.date;
@@ -1251,6 +1251,7 @@ void Generator::WriteDeletedSamples(DatasetContext& ds, Rng& r) {
     f.deleted = true;
     w_.Write(f);
     PlaceRec pl = MakePlace(ds, r, ++place_);
+    if (pl.parts[kCity].empty()) pl.parts[kCity] = "Lost Town"; // so its part rows go too
     pl.deleted = true;
     w_.Write(pl);
     SourceRec s;

@@ -38,6 +38,8 @@ TableSink::TableSink(std::string path, TmgTableLayout layout, const db::CreateOp
     // The production index is built after the data (ProjectWriter::Finish), in one sorted pass.
     table_ = db::Table::Create(path_, layout_.fields, options);
     dsidField_ = Field("DSID");
+    constexpr uint32_t kCachedBytes = 1u << 20;
+    reopenEvery_ = std::max<uint32_t>(1000, kCachedBytes / table_->Dbf().RecordLength());
 }
 
 TableSink::~TableSink() = default;
@@ -85,6 +87,16 @@ uint32_t TableSink::End(bool deleted) {
         ++counts_.live[dsid_];
     }
     ++records_;
+    // The engine keeps written pages cached per file; reopening now and then lets a project
+    // of any size stream through a few megabytes per table.
+    if (++sinceOpen_ >= reopenEvery_) {
+        table_->Flush();
+        table_.reset();
+        db::OpenOptions o;
+        o.writable = true;
+        table_ = db::Table::Open(path_, o);
+        sinceOpen_ = 0;
+    }
     return recno;
 }
 

@@ -64,6 +64,7 @@ private:
     int dsidField_ = -1;
     int dsid_ = 0;
     uint32_t records_ = 0;
+    uint32_t sinceOpen_ = 0, reopenEvery_ = 0;
     TableCounts counts_;
 };
 

@@ -15,13 +15,13 @@ using hk::test::TableData;
 
 namespace {
 
-struct Run {
+struct CommandRun {
     int status = -1;
     std::string out;
 };
 
-Run Mktmg(const std::string& args) {
-    Run r;
+CommandRun Mktmg(const std::string& args) {
+    CommandRun r;
     std::string cmd = std::string(HK_MKTMG_PATH) + " " + args + " 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
     if (!p) return r;
@@ -41,18 +41,18 @@ TEST(MktmgCommand, RefusesBadArgumentsWithUsage) {
     for (const std::string& args : std::vector<std::string>{
              "", "--people", "--people ten " + a, "--layout new " + a, "--datasets 0 " + a,
              "--bogus " + a, a + " " + dir.Path("B__.pjc")}) {
-        Run r = Mktmg(args);
+        CommandRun r = Mktmg(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.out.find("usage: mktmg"), std::string::npos) << args;
     }
-    Run named = Mktmg("--people 3 " + dir.Path("NotAProject.pjc"));
+    CommandRun named = Mktmg("--people 3 " + dir.Path("NotAProject.pjc"));
     EXPECT_EQ(named.status, 2);
     EXPECT_NE(named.out.find("NAME__.pjc"), std::string::npos) << named.out;
 }
 
 TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
     TestDir dir;
-    Run r = Mktmg("--people 60 --seed 3 --datasets 2 " + dir.Path("Cli__.pjc"));
+    CommandRun r = Mktmg("--people 60 --seed 3 --datasets 2 " + dir.Path("Cli__.pjc"));
     ASSERT_EQ(r.status, 0) << r.out;
     std::istringstream lines(r.out);
     std::string line;

@@ -12,6 +12,7 @@
 #include "db/file.h"
 #include "db/table.h"
 #include "mktmg/generator.h"
+#include "mktmg/tmg_values.h"
 #include "support/table_data.h"
 #include "support/test_dir.h"
 
@@ -418,8 +419,8 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     GeneratorResult r = GenerateProject(o);
     ASSERT_EQ(r.datasets.size(), 1u);
     EXPECT_FALSE(fs::exists(dir.Path("Old_npv.dbf")));
-    EXPECT_EQ(ReadFile(dir.Path("Old_.tmg")), "TMG Version 4.0d\r\n");
-    std::string mem = ReadFile(dir.Path("Old_.mem"));
+    EXPECT_EQ(ReadFile(dir.Path("Old__.tmg")), "TMG Version 4.0d\r\n");
+    std::string mem = ReadFile(dir.Path("Old__.mem"));
     size_t at = mem.find("M_FVALSPLA");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(mem.compare(at + 32, std::string(kProjectPlaceTemplate).size(), kProjectPlaceTemplate), 0);
@@ -455,8 +456,9 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     EXPECT_EQ(roles.count("Principal"), 1u);
     EXPECT_EQ(roles.count("00001"), 0u);
     TableData places(dir.Path("Old_p.dbf"));
-    ASSERT_FALSE(places.Live().empty());
-    EXPECT_NE(places.Str(places.Live()[0], "PLACE").find("$!&"), std::string::npos);
+    int packedPlaces = 0;
+    for (size_t row : places.Live()) packedPlaces += places.Str(row, "PLACE").find("$!&") != std::string::npos;
+    EXPECT_GT(packedPlaces, 0);
 }
 
 TEST(MktmgGenerator, DatasetQuotasGiveTheFirstDatasetMost) {

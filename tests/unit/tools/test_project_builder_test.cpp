@@ -51,7 +51,7 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     married[kSurname] = "Smith";
     int marr = b.Name(mary, married, kTagNameMarr);
     int parish = b.Source("Parish register of St. Mary");
-    int cite = b.Citation('E', born, parish, "p. 12||line 4", "3 2 1");
+    int cite = b.Citation('E', born, parish, "p. 12||line 4", "321");
     b.Citation('N', marr, parish);
     std::string pjc = b.Write();
     EXPECT_TRUE(std::filesystem::exists(pjc));
