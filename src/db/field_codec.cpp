@@ -28,11 +28,12 @@ std::string_view NumberText(const FieldInfo& f, const uint8_t* rec) {
     return s.substr(b, e - b);
 }
 
+// 0 for text that is not wholly a number (e.g. the '*'s of an overflow).
 double ParseDouble(std::string_view s) {
     if (!s.empty() && s[0] == '+') s.remove_prefix(1);
     double v = 0;
     auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-    return ec == std::errc() ? v : 0.0;
+    return ec == std::errc() && p == s.data() + s.size() ? v : 0.0;
 }
 
 // Exact for integer text; nullopt when the text has a fraction or is not an integer.
@@ -102,6 +103,16 @@ std::string RoundedDigits(double a, int dec) {
         else digits.insert(digits.begin(), '1');
     }
     return digits.empty() ? "0" : digits;
+}
+
+// v rounded half away from zero to `dec` decimals, as an integer count of 10^-dec units.
+bool RoundToUnits(double v, int dec, int64_t& out) {
+    if (!std::isfinite(v) || std::fabs(v) * std::pow(10.0, dec) >= 9.2e18) return false;
+    std::string digits = RoundedDigits(std::fabs(v), dec);
+    int64_t units = 0;
+    std::from_chars(digits.data(), digits.data() + digits.size(), units);
+    out = v < 0 ? -units : units;
+    return true;
 }
 
 void PutInt32(const FieldInfo& f, uint8_t* rec, int64_t v) {
@@ -236,14 +247,15 @@ bool PutNumber(const FieldInfo& f, uint8_t* rec, double v) {
         }
         return PutDecimalDigits(f, rec, v < 0, RoundedDigits(std::fabs(v), f.decimals));
     case 'I': {
-        if (!std::isfinite(v) || std::fabs(v) > 4e9) Reject(f, "value out of range for an integer field");
-        PutInt32(f, rec, std::llround(v));
+        int64_t units;
+        if (!RoundToUnits(v, 0, units)) Reject(f, "value out of range for an integer field");
+        PutInt32(f, rec, units);
         return true;
     }
     case 'Y': {
-        double units = std::round(v * 1e4);
-        if (!std::isfinite(units) || std::fabs(units) >= 9.2e18) Reject(f, "currency value out of range");
-        StoreLe64(rec + f.offset, static_cast<uint64_t>(static_cast<int64_t>(units)));
+        int64_t units;
+        if (!RoundToUnits(v, 4, units)) Reject(f, "currency value out of range");
+        StoreLe64(rec + f.offset, static_cast<uint64_t>(units));
         return true;
     }
     case 'B': StoreLeDouble(rec + f.offset, v); return true;
