@@ -314,8 +314,12 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
     EXPECT_EQ(LoadLe32(&grown[32 + 19]), 80u); // next autoincrement value in the descriptor
     EXPECT_TRUE(std::equal(before.begin() + 648, before.end(), grown.begin() + 648));
 
-    // Bytes after the end-of-file byte (here a stray line feed) are cut on append.
+    // Bytes after the end-of-file byte (a stray line feed in this file, and more junk added
+    // here) are cut on append.
     std::string rooms = dir.Copy("fox2/rooms.dbf");
+    std::vector<uint8_t> junk = ReadBytes(rooms);
+    junk.resize(junk.size() + 60, 'j');
+    hk::db::test::WriteBytes(rooms, junk);
     {
         auto t = DbfFile::Open(FileSystem::Default(), rooms, true);
         std::vector<uint8_t> rec(t->RecordLength());
