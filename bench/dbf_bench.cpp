@@ -18,8 +18,8 @@ namespace {
 
 constexpr uint32_t kRows = 100000;
 
-const std::vector<FieldSpec> kFields = {{"name", 'C', 30}, {"id", 'I'},      {"amount", 'N', 10, 2},
-                                        {"born", 'D'},     {"alive", 'L'},   {"notes", 'M'}};
+const std::vector<FieldSpec> kFields = {{"name", 'C', 30}, {"id", 'I'},    {"amount", 'N', 10, 2},
+                                        {"born", 'D'},     {"alive", 'L'}, {"notes", 'M'}};
 
 struct Data {
     std::string dir;
@@ -37,7 +37,8 @@ struct Data {
         // The same cache budget as the table's page cache (64 MiB), and no re-check of the file
         // per statement (our reader does not re-check either).
         sqlite3_exec(db,
-                     "PRAGMA cache_size=-65536; PRAGMA locking_mode=EXCLUSIVE; CREATE TABLE people(name TEXT, id INTEGER, amount REAL, born TEXT, "
+                     "PRAGMA cache_size=-65536; PRAGMA locking_mode=EXCLUSIVE; CREATE TABLE "
+                     "people(name TEXT, id INTEGER, amount REAL, born TEXT, "
                      "alive INTEGER, notes TEXT); BEGIN",
                      nullptr, nullptr, nullptr);
         sqlite3_stmt* ins;

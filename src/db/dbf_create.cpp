@@ -38,14 +38,21 @@ FieldInfo LayOut(const FieldSpec& spec, DbfFlavor flavor, const std::string& pat
         throw DbError(kErrFieldType, path,
                       label + ": type '" + std::string(1, spec.type) + "' is not supported in a " +
                           (vfp ? "Visual FoxPro" : "FoxPro 2.x") + " table");
-    auto bad = [&](const std::string& what) { return DbError(kErrParam, path, label + ": " + what); };
+    auto bad = [&](const std::string& what) {
+        return DbError(kErrParam, path, label + ": " + what);
+    };
     if (spec.nullable && !vfp) throw bad("FoxPro 2.x tables have no NULL values");
     int natural = 0;
     switch (f.type) {
-    case 'D': case 'T': case 'B': case 'Y': natural = 8; break;
+    case 'D':
+    case 'T':
+    case 'B':
+    case 'Y': natural = 8; break;
     case 'L': natural = 1; break;
     case 'I': natural = 4; break;
-    case 'M': case 'G': case 'P': natural = vfp ? 4 : 10; break;
+    case 'M':
+    case 'G':
+    case 'P': natural = vfp ? 4 : 10; break;
     default: break;
     }
     int length = spec.length, dec = spec.decimals;
@@ -85,8 +92,7 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
                                          const CreateOptions& options) {
     const bool vfp = options.flavor == DbfFlavor::Vfp;
     if (specs.empty()) throw DbError(kErrParam, path, "a table needs at least one field");
-    if (specs.size() > kMaxFields)
-        throw DbError(kErrParam, path, "a table has at most 255 fields");
+    if (specs.size() > kMaxFields) throw DbError(kErrParam, path, "a table has at most 255 fields");
     std::vector<FieldInfo> fields;
     std::set<std::string> names;
     uint32_t offset = 1;
@@ -146,8 +152,8 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
     bytes[headerLength] = 0x1A;
 
     std::string memoPath = hasMemo ? MemoPathFor(path) : std::string();
-    auto file = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
-                                            8192, true);
+    auto file =
+        std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), 8192, true);
     std::unique_ptr<DbfFile> dbf(new DbfFile(std::move(file)));
     try {
         dbf->file_->Write(0, bytes.data(), bytes.size());

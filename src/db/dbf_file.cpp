@@ -34,8 +34,8 @@ std::string DbfFile::MemoPathFor(const std::string& path, bool* exists) {
 
 std::unique_ptr<DbfFile> DbfFile::Open(FileSystem& fs, const std::string& path, bool writable) {
     auto file = std::make_unique<PagedFile>(
-        fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable),
-        kDbfPageSize, writable);
+        fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable), kDbfPageSize,
+        writable);
     std::unique_ptr<DbfFile> dbf(new DbfFile(std::move(file)));
     dbf->ReadHeader();
     if (writable && IsDbaseMemoVersion(dbf->version_))
@@ -53,8 +53,13 @@ void DbfFile::ReadHeader() {
         throw fault("the file is shorter than a table header (" + std::to_string(size) + " bytes)");
     version_ = h[0];
     switch (version_) {
-    case 0x03: case 0xF5: case 0x83: case 0x8B: flavor_ = DbfFlavor::Fox2; break;
-    case 0x30: case 0x31: case 0x32: flavor_ = DbfFlavor::Vfp; break;
+    case 0x03:
+    case 0xF5:
+    case 0x83:
+    case 0x8B: flavor_ = DbfFlavor::Fox2; break;
+    case 0x30:
+    case 0x31:
+    case 0x32: flavor_ = DbfFlavor::Vfp; break;
     default: throw fault("unknown version byte " + Hex(version_));
     }
     recordCount_ = LoadLe32(h + 4);
@@ -63,11 +68,13 @@ void DbfFile::ReadHeader() {
     tableFlags_ = h[28];
     codePage_ = h[29];
     if (headerLength_ < 32 + 32 + 1)
-        throw fault("header length " + std::to_string(headerLength_) + " leaves no room for a field");
+        throw fault("header length " + std::to_string(headerLength_) +
+                    " leaves no room for a field");
     if (size < headerLength_)
         throw fault("the file (" + std::to_string(size) + " bytes) is shorter than its header (" +
                     std::to_string(headerLength_) + " bytes)");
-    if (recordLength_ < 2) throw fault("record length " + std::to_string(recordLength_) + " is too small");
+    if (recordLength_ < 2)
+        throw fault("record length " + std::to_string(recordLength_) + " is too small");
 
     std::vector<uint8_t> hdr(headerLength_);
     file_->Read(0, hdr.data(), hdr.size());

@@ -21,9 +21,9 @@ struct FieldInfo {
     uint32_t offset = 0; // displacement inside the record buffer; the deletion byte is at 0
     uint8_t length = 0;
     uint8_t decimals = 0;
-    uint8_t flags = 0;   // VFP field flags (kField...)
-    int nullBit = -1;    // bit in _NullFlags that marks NULL, -1 when the field is not nullable
-    int varLengthBit = -1; // V/Q only: bit set when the value is shorter than the width
+    uint8_t flags = 0;       // VFP field flags (kField...)
+    int nullBit = -1;        // bit in _NullFlags that marks NULL, -1 when the field is not nullable
+    int varLengthBit = -1;   // V/Q only: bit set when the value is shorter than the width
     int32_t autoIncNext = 0; // VFP autoincrement: next value and step (flag kFieldAutoInc)
     uint8_t autoIncStep = 0;
 

@@ -135,7 +135,8 @@ double GetNumber(const FieldInfo& f, const uint8_t* rec) {
     case 'F': return ParseDouble(NumberText(f, rec));
     case 'I': return HasWidth(f, 4) ? static_cast<int32_t>(LoadLe32(p)) : 0;
     case 'B': return HasWidth(f, 8) ? LoadLeDouble(p) : 0;
-    case 'Y': return HasWidth(f, 8) ? static_cast<double>(static_cast<int64_t>(LoadLe64(p))) / 1e4 : 0;
+    case 'Y':
+        return HasWidth(f, 8) ? static_cast<double>(static_cast<int64_t>(LoadLe64(p))) / 1e4 : 0;
     case 'D': return GetJulian(f, rec);
     case 'T': {
         DateTimeValue dt = GetDateTime(f, rec);
@@ -155,8 +156,7 @@ int64_t GetInteger(const FieldInfo& f, const uint8_t* rec) {
         double d = ParseDouble(s);
         return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(d) : 0;
     }
-    case 'Y':
-        return HasWidth(f, 8) ? static_cast<int64_t>(LoadLe64(rec + f.offset)) / 10000 : 0;
+    case 'Y': return HasWidth(f, 8) ? static_cast<int64_t>(LoadLe64(rec + f.offset)) / 10000 : 0;
     case 'B': {
         double d = GetNumber(f, rec);
         return std::isfinite(d) && std::fabs(d) < 9.2e18 ? static_cast<int64_t>(d) : 0;
@@ -169,8 +169,14 @@ int64_t GetInteger(const FieldInfo& f, const uint8_t* rec) {
 Logical GetLogicalState(const FieldInfo& f, const uint8_t* rec) {
     if (f.length == 0) return Logical::Unset;
     switch (rec[f.offset]) {
-    case 'T': case 't': case 'Y': case 'y': return Logical::True;
-    case 'F': case 'f': case 'N': case 'n': return Logical::False;
+    case 'T':
+    case 't':
+    case 'Y':
+    case 'y': return Logical::True;
+    case 'F':
+    case 'f':
+    case 'N':
+    case 'n': return Logical::False;
     default: return Logical::Unset;
     }
 }
@@ -279,11 +285,13 @@ bool PutInteger(const FieldInfo& f, uint8_t* rec, int64_t v) {
     case 'F': {
         bool negative = v < 0;
         uint64_t mag = negative ? 0 - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
-        return PutDecimalDigits(f, rec, negative, std::to_string(mag) + std::string(f.decimals, '0'));
+        return PutDecimalDigits(f, rec, negative,
+                                std::to_string(mag) + std::string(f.decimals, '0'));
     }
     case 'I': PutInt32(f, rec, v); return true;
     case 'Y':
-        if (v > INT64_MAX / 10000 || v < INT64_MIN / 10000) Reject(f, "currency value out of range");
+        if (v > INT64_MAX / 10000 || v < INT64_MIN / 10000)
+            Reject(f, "currency value out of range");
         StoreLe64(rec + f.offset, static_cast<uint64_t>(v * 10000));
         return true;
     default: return PutNumber(f, rec, static_cast<double>(v));
@@ -334,12 +342,15 @@ void PutMemoBlock(const FieldInfo& f, uint8_t* rec, DbfFlavor flavor, uint32_t b
 
 void PutBlank(const FieldInfo& f, uint8_t* rec, DbfFlavor flavor) {
     switch (f.type) {
-    case 'I': case 'B': case 'Y': case 'T': case '0':
-        std::memset(rec + f.offset, 0, f.length);
-        break;
-    case 'M': case 'G': case 'P': case 'W':
-        std::memset(rec + f.offset, flavor == DbfFlavor::Vfp ? 0 : ' ', f.length);
-        break;
+    case 'I':
+    case 'B':
+    case 'Y':
+    case 'T':
+    case '0': std::memset(rec + f.offset, 0, f.length); break;
+    case 'M':
+    case 'G':
+    case 'P':
+    case 'W': std::memset(rec + f.offset, flavor == DbfFlavor::Vfp ? 0 : ' ', f.length); break;
     default: std::memset(rec + f.offset, ' ', f.length); break;
     }
 }

@@ -12,11 +12,10 @@ namespace {
 constexpr uint32_t kMemoPageSize = 4096;
 }
 
-std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path,
-                                         bool writable) {
+std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path, bool writable) {
     auto file = std::make_unique<PagedFile>(
-        fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable),
-        kMemoPageSize, writable);
+        fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable), kMemoPageSize,
+        writable);
     uint8_t h[8];
     if (file->Size() < kHeaderSize || file->Read(0, h, sizeof h) != sizeof h)
         throw DbError(kErrMemo, path, "the memo file is shorter than its 512-byte header");
@@ -28,7 +27,8 @@ std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path
         // Appends go to the next-free block; one inside the header or the data would overwrite.
         if (nextFree < memo->FirstDataBlock())
             throw DbError(kErrMemo, path,
-                          "next free block " + std::to_string(nextFree) + " lies inside the header");
+                          "next free block " + std::to_string(nextFree) +
+                              " lies inside the header");
         if (uint64_t(nextFree) * blockSize < memo->file_->Size())
             throw DbError(kErrMemo, path,
                           "next free block " + std::to_string(nextFree) +
@@ -72,7 +72,8 @@ std::string MemoFile::Read(uint32_t block, uint32_t& type) const {
     type = kTypeText;
     if (block == 0) return {};
     const std::string where = "memo block " + std::to_string(block);
-    if (block < FirstDataBlock()) throw DbError(kErrMemo, Path(), where + " lies inside the header");
+    if (block < FirstDataBlock())
+        throw DbError(kErrMemo, Path(), where + " lies inside the header");
     uint64_t off = uint64_t(block) * blockSize_;
     uint8_t h[8];
     if (off + 8 > file_->Size() || file_->Read(off, h, 8) != 8)
@@ -81,7 +82,8 @@ std::string MemoFile::Read(uint32_t block, uint32_t& type) const {
     uint32_t length = LoadBe32(h + 4);
     if (off + 8 + length > file_->Size())
         throw DbError(kErrMemo, Path(),
-                      where + ": length " + std::to_string(length) + " runs past the end of the file");
+                      where + ": length " + std::to_string(length) +
+                          " runs past the end of the file");
     std::string data(length, '\0');
     file_->Read(off + 8, data.data(), length);
     return data;

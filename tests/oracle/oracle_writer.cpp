@@ -110,7 +110,8 @@ public:
         std::vector<uint8_t> rec(t_.RecordLength());
         t_.ReadRecord(recno, rec.data());
         uint32_t old = GetMemoBlock(F(name), rec.data(), t_.Flavor());
-        PutMemoBlock(F(name), rec.data(), t_.Flavor(), t_.Memo()->Write(old, hk::Utf8ToCp1252(utf8)));
+        PutMemoBlock(F(name), rec.data(), t_.Flavor(),
+                     t_.Memo()->Write(old, hk::Utf8ToCp1252(utf8)));
         t_.WriteRecord(recno, rec.data());
         for (auto& [field, value] : rows_[recno - 1].values)
             if (field == F(name).name) value = JsonString(utf8);
@@ -119,7 +120,8 @@ public:
         std::ostringstream out;
         out << "\"records\": [\n";
         for (size_t i = 0; i < rows_.size(); ++i) {
-            out << "    {\"deleted\": " << (rows_[i].deleted ? "true" : "false") << ", \"values\": {";
+            out << "    {\"deleted\": " << (rows_[i].deleted ? "true" : "false")
+                << ", \"values\": {";
             for (size_t k = 0; k < rows_[i].values.size(); ++k)
                 out << (k ? ", " : "") << JsonString(rows_[i].values[k].first) << ": "
                     << rows_[i].values[k].second;
@@ -152,11 +154,13 @@ std::string FieldsJson(const DbfFile& t) {
 }
 
 const char* kTexts[] = {
-    "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln",  // Grüße aus Köln
+    "Gr\xC3\xBC\xC3\x9F"
+    "e aus K\xC3\xB6ln",                           // Grüße aus Köln
     "\xE2\x82\xAC 12, \xC5\x93uvre, na\xC3\xAFve", // € 12, œuvre, naïve
     "O'Brien \"quoted\"",
     "",
-    "Zo\xC3\xAB & Ren\xC3\xA9" "e", // Zoë & Renée
+    "Zo\xC3\xAB & Ren\xC3\xA9"
+    "e", // Zoë & Renée
 };
 
 std::string LongText(int n) {
@@ -169,9 +173,9 @@ std::string LongText(int n) {
 std::string WriteTable(const std::string& dir, DbfFlavor flavor) {
     bool vfp = flavor == DbfFlavor::Vfp;
     std::string file = vfp ? "vfp.dbf" : "fox2.dbf";
-    std::vector<FieldSpec> specs = {{"name", 'C', 24}, {"amount", 'N', 12, 2}, {"ratio", 'F', 10, 4},
-                                    {"count", 'N', 6},  {"alive", 'L'},       {"born", 'D'},
-                                    {"notes", 'M'}};
+    std::vector<FieldSpec> specs = {
+        {"name", 'C', 24}, {"amount", 'N', 12, 2}, {"ratio", 'F', 10, 4}, {"count", 'N', 6},
+        {"alive", 'L'},    {"born", 'D'},          {"notes", 'M'}};
     if (vfp) {
         specs.push_back({"id", 'I'});
         specs.push_back({"weight", 'B', 0, 3});
@@ -202,17 +206,17 @@ std::string WriteTable(const std::string& dir, DbfFlavor flavor) {
             w.Integer("id", i == 23 ? -2147483647 - 1 : 1000 * i - 7);
             w.Number("weight", i * 0.1 - 1);
             w.Number("price", i * 3.33335);
-            w.DateTime("stamp", 1990 + i, 1 + i % 12, 1 + i % 28, i % 24, (7 * i) % 60, (11 * i) % 60,
-                       (37 * i) % 1000);
+            w.DateTime("stamp", 1990 + i, 1 + i % 12, 1 + i % 28, i % 24, (7 * i) % 60,
+                       (11 * i) % 60, (37 * i) % 1000);
         }
         if (i % 7 == 5) w.Delete();
         w.End();
     }
     // Later edits: shorter text stays in place, longer text moves to the end of the file.
-    w.RewriteMemo(3, "notes", LongText(300)); // 700+74 bytes before: in place
-    w.RewriteMemo(2, "notes", LongText(2000));                   // was short: appended
-    w.RewriteMemo(4, "notes", "Now a short note");               // one block: in place
-    w.RewriteMemo(10, "notes", "");                              // emptied
+    w.RewriteMemo(3, "notes", LongText(300));      // 700+74 bytes before: in place
+    w.RewriteMemo(2, "notes", LongText(2000));     // was short: appended
+    w.RewriteMemo(4, "notes", "Now a short note"); // one block: in place
+    w.RewriteMemo(10, "notes", "");                // emptied
     std::ostringstream json;
     json << "{\n  \"file\": " << JsonString(file) << ",\n  \"flavor\": \"" << (vfp ? "vfp" : "fox2")
          << "\",\n  \"version\": " << int(t->VersionByte()) << ",\n  " << FieldsJson(*t) << ",\n  "

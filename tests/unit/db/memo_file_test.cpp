@@ -103,9 +103,9 @@ TEST(MemoFile, OtherBlockSizes) {
     EXPECT_EQ(one->BlockSize(), 1u);
     EXPECT_EQ(one->Read(512), "hello");
     EXPECT_EQ(one->Write(0, "abc"), 525u);
-    EXPECT_EQ(CatchDbError([&] { MemoFile::Create(FileSystem::Default(), dir / "z.fpt", 0); })
-                  .Number(),
-              kErrParam);
+    EXPECT_EQ(
+        CatchDbError([&] { MemoFile::Create(FileSystem::Default(), dir / "z.fpt", 0); }).Number(),
+        kErrParam);
 }
 
 TEST(MemoFile, DamageIsReportedAndNeverWritten) {
