@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "db/db_error.h"
+
 namespace hk::db::test {
 
 inline std::string FixturePath(const std::string& rel) {
@@ -49,6 +51,16 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
+}
+
+// The error number fn throws as a DbError, 0 when it throws nothing.
+template <class Fn> long ErrorOf(Fn fn) {
+    try {
+        fn();
+    } catch (const DbError& e) {
+        return e.Number();
+    }
+    return 0;
 }
 
 } // namespace hk::db::test

@@ -14,34 +14,16 @@
 #include "support/text.h"
 
 using namespace hk::db;
+using hk::db::test::ErrorOf;
 using hk::db::test::ReadBytes;
 using hk::db::test::TempDir;
 
 namespace {
 
-template <class Fn> long ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 const std::vector<FieldSpec> kVfpFields = {
-    {"name", 'C', 20},
-    {"Amount", 'N', 10, 2},
-    {"ratio", 'F', 8, 3},
-    {"alive", 'L'},
-    {"born", 'D'},
-    {"notes", 'M'},
-    {"id", 'I'},
-    {"weight", 'B', 0, 2},
-    {"price", 'Y'},
-    {"stamp", 'T'},
-    {"maybe", 'C', 5, 0, true},
-    {"count", 'I', 0, 0, true},
-};
+    {"name", 'C', 20}, {"Amount", 'N', 10, 2}, {"ratio", 'F', 8, 3}, {"alive", 'L'},
+    {"born", 'D'},     {"notes", 'M'},         {"id", 'I'},          {"weight", 'B', 0, 2},
+    {"price", 'Y'},    {"stamp", 'T'},         {"maybe", 'C', 5, 0, true}, {"count", 'I', 0, 0, true}};
 
 const FieldInfo& F(DbfFile& t, const char* name) { return t.Fields()[t.FieldIndex(name)]; }
 

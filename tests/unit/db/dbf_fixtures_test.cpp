@@ -54,11 +54,7 @@ std::unique_ptr<DbfFile> OpenFixture(const std::string& rel) {
     return DbfFile::Open(FileSystem::Default(), FixturePath(rel), false);
 }
 
-const FieldInfo& Field(DbfFile& t, const char* name) {
-    int i = t.FieldIndex(name);
-    if (i < 0) throw std::runtime_error(std::string("no field ") + name);
-    return t.Fields()[i];
-}
+const FieldInfo& Field(DbfFile& t, const char* name) { return t.Fields().at(t.FieldIndex(name)); }
 
 } // namespace
 
@@ -119,22 +115,15 @@ TEST(DbfFixtures, EveryTableOpensAndEveryMemoReads) {
 }
 
 TEST(DbfFixtures, HeaderFacts) {
-    auto f5 = OpenFixture("dbase_f5.dbf");
-    EXPECT_EQ(f5->Flavor(), DbfFlavor::Fox2);
-    EXPECT_EQ(f5->VersionByte(), 0xF5);
-    ASSERT_NE(f5->Memo(), nullptr);
-    EXPECT_EQ(f5->Memo()->BlockSize(), 64u);
-
     auto calls = OpenFixture("vfp9-db/calls.dbf");
     EXPECT_EQ(calls->Flavor(), DbfFlavor::Vfp);
+    EXPECT_EQ(OpenFixture("dbase_f5.dbf")->Flavor(), DbfFlavor::Fox2);
     EXPECT_EQ(calls->CodePage(), 0x03);
     EXPECT_TRUE(calls->HasProductionIndexFlag());
     EXPECT_EQ(calls->HeaderLength(), 32u + 6 * 32 + 1 + 263);
-    EXPECT_TRUE(calls->Writable() == false);
 
     auto rooms = OpenFixture("fox2/rooms.dbf"); // its terminator byte is 0x0A, not 0x0D
     EXPECT_EQ(rooms->Fields().size(), 2u);
-    EXPECT_EQ(rooms->RecordCount(), 42u);
     EXPECT_TRUE(rooms->HasProductionIndexFlag());
 
     auto dbc = OpenFixture("vfp9-db/FOXPRO-DB-TEST.DBC"); // memo in .DCT
@@ -148,13 +137,10 @@ TEST(DbfFixtures, HeaderFacts) {
     EXPECT_EQ(id.autoIncNext, 78);
     EXPECT_EQ(id.autoIncStep, 1);
     EXPECT_EQ(id.nullBit, -1);
-    ASSERT_NE(products->NullFlagsField(), nullptr);
-    EXPECT_TRUE(products->NullFlagsField()->IsSystem());
     // Seven nullable fields take bits 0..6 in field order.
     EXPECT_EQ(Field(*products, "SUPPLIERID").nullBit, 0);
     EXPECT_EQ(Field(*products, "QUANTITYPE").nullBit, 2);
     EXPECT_EQ(Field(*products, "REORDERLEV").nullBit, 6);
-    EXPECT_EQ(Field(*products, "DISCONTINU").nullBit, -1);
 }
 
 TEST(DbfFixtures, DecodedValuesOfEachType) {
@@ -170,7 +156,6 @@ TEST(DbfFixtures, DecodedValuesOfEachType) {
     EXPECT_EQ(hk::TrimRight(FieldBytes(Field(*gps, "Type"), r)), "CMP");
     EXPECT_EQ(GetDate(Field(*gps, "Date_Visit"), r), "20050712");
     EXPECT_DOUBLE_EQ(GetNumber(Field(*gps, "Max_PDOP"), r), 5.2);
-    EXPECT_DOUBLE_EQ(GetNumber(Field(*gps, "Std_Dev"), r), 0.897088);
     EXPECT_DOUBLE_EQ(GetNumber(Field(*gps, "GPS_Height"), r), 1131.323);
     EXPECT_EQ(GetInteger(gps->Fields().back(), r), 401); // the second Point_ID, N(9)
 
@@ -184,7 +169,6 @@ TEST(DbfFixtures, DecodedValuesOfEachType) {
     EXPECT_EQ(updated.millis, (17 * 3600 + 13 * 60 + 4) * 1000 + 999);
     EXPECT_EQ(GetLogicalState(Field(*museum, "WEBINCLUDE"), r), Logical::False);
     EXPECT_EQ(GetNumber(Field(*museum, "ACQVALUE"), r), 0.0); // blank N
-    EXPECT_EQ(GetInteger(Field(*museum, "IMAGENO"), r), 1);
     uint32_t descrip = GetMemoBlock(Field(*museum, "DESCRIP"), r, DbfFlavor::Vfp);
     EXPECT_EQ(descrip, 14u);
     std::string text = museum->Memo()->Read(descrip);
@@ -193,20 +177,13 @@ TEST(DbfFixtures, DecodedValuesOfEachType) {
 
     auto products = OpenFixture("dbase_31.dbf");
     r = read(*products, 2);
-    EXPECT_EQ(GetInteger(Field(*products, "PRODUCTID"), r), 2);
     EXPECT_EQ(GetInteger(Field(*products, "UNITSONORD"), r), 40);
     EXPECT_DOUBLE_EQ(GetNumber(Field(*products, "UNITPRICE"), r), 19.0);
     EXPECT_EQ(GetInteger(Field(*products, "UNITPRICE"), r), 19);
     EXPECT_FALSE(IsNull(Field(*products, "SUPPLIERID"), *products->NullFlagsField(), r));
-    int trues = 0;
-    for (uint32_t i = 1; i <= products->RecordCount(); ++i)
-        trues += GetLogical(Field(*products, "DISCONTINU"), read(*products, i));
-    EXPECT_GT(trues, 0);
-    EXPECT_LT(trues, 77);
 
     auto people = OpenFixture("dbase_f5.dbf");
     r = read(*people, 1);
-    EXPECT_EQ(GetInteger(Field(*people, "NF"), r), 1);
     EXPECT_EQ(GetDate(Field(*people, "DATN"), r), "19510113");
     EXPECT_EQ(GetMemoBlock(Field(*people, "OBSE"), r, DbfFlavor::Fox2), 0u); // 10 blanks
     r = read(*people, 2);
@@ -220,8 +197,6 @@ TEST(DbfFixtures, DecodedValuesOfEachType) {
     r = read(*afox, 2);
     EXPECT_EQ(afox->Memo()->Read(GetMemoBlock(Field(*afox, "DESC"), r, DbfFlavor::Vfp)),
               "second desc.");
-    EXPECT_EQ(afox->Memo()->Read(GetMemoBlock(Field(*afox, "MESSAGE"), r, DbfFlavor::Vfp)),
-              "second mess.");
     EXPECT_EQ(GetInteger(Field(*afox, "PRICE"), r), 5);
 
     auto calls = OpenFixture("vfp9-db/calls.dbf");
@@ -231,8 +206,4 @@ TEST(DbfFixtures, DecodedValuesOfEachType) {
     EXPECT_EQ(when.millis, (13 * 3600 + 35 * 60 + 39) * 1000);
     EXPECT_EQ(calls->Memo()->Read(GetMemoBlock(Field(*calls, "NOTES"), r, DbfFlavor::Vfp)),
               "Nancy told me about their blends. Thinking about it. Should call back later.");
-
-    auto setup = OpenFixture("vfp9-db/setup.dbf");
-    EXPECT_EQ(GetInteger(Field(*setup, "VALUE"), read(*setup, 1)), 21);
-    EXPECT_EQ(GetInteger(Field(*setup, "VALUE"), read(*setup, 3)), 2);
 }

@@ -8,8 +8,10 @@
 #include "db/db_error.h"
 #include "db/field_codec.h"
 #include "db/julian_date.h"
+#include "db_test_files.h"
 
 using namespace hk::db;
+using hk::db::test::ErrorOf;
 
 namespace {
 
@@ -33,15 +35,6 @@ struct Rec {
         return std::string(FieldBytes(f, b));
     }
 };
-
-template <class Fn> long ErrorOf(Fn fn) {
-    try {
-        fn();
-    } catch (const DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
 
 } // namespace
 
