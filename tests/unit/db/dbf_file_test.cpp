@@ -20,10 +20,18 @@ using hk::db::test::TempDir;
 
 namespace {
 
-const std::vector<FieldSpec> kVfpFields = {
-    {"name", 'C', 20}, {"Amount", 'N', 10, 2}, {"ratio", 'F', 8, 3}, {"alive", 'L'},
-    {"born", 'D'},     {"notes", 'M'},         {"id", 'I'},          {"weight", 'B', 0, 2},
-    {"price", 'Y'},    {"stamp", 'T'},         {"maybe", 'C', 5, 0, true}, {"count", 'I', 0, 0, true}};
+const std::vector<FieldSpec> kVfpFields = {{"name", 'C', 20},
+                                           {"Amount", 'N', 10, 2},
+                                           {"ratio", 'F', 8, 3},
+                                           {"alive", 'L'},
+                                           {"born", 'D'},
+                                           {"notes", 'M'},
+                                           {"id", 'I'},
+                                           {"weight", 'B', 0, 2},
+                                           {"price", 'Y'},
+                                           {"stamp", 'T'},
+                                           {"maybe", 'C', 5, 0, true},
+                                           {"count", 'I', 0, 0, true}};
 
 const FieldInfo& F(DbfFile& t, const char* name) { return t.Fields()[t.FieldIndex(name)]; }
 
@@ -338,4 +346,43 @@ TEST(DbfFile, WritersLockReadersDoNotAndIndexFlag) {
     auto reader = DbfFile::Open(FileSystem::Default(), path, false);
     EXPECT_FALSE(reader->HasProductionIndexFlag());
     EXPECT_EQ(ErrorOf([&] { reader->SetProductionIndexFlag(true); }), kErrReadOnly);
+}
+
+TEST(DbfFile, EveryFixtureTakesAnAppendWithAMemo) {
+    // Includes a memo file whose last block is short (dbase_f5.fpt) and one found as .DCT.
+    for (const char* name :
+         {"dbase_03.dbf", "dbase_30.dbf", "dbase_31.dbf", "dbase_f5.dbf", "fox2/afox5.dbf",
+          "fox2/rooms.dbf", "vfp9-db/calls.dbf", "vfp9-db/FOXPRO-DB-TEST.DBC"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        std::string path = dir.Copy(name);
+        bool hasMemo = false;
+        std::string memoPath = DbfFile::MemoPathFor(hk::db::test::FixturePath(name), &hasMemo);
+        if (hasMemo) dir.Copy(std::filesystem::relative(memoPath, hk::db::test::FixturePath("")));
+        uint32_t count, block = 0;
+        int memoField = -1;
+        {
+            auto t = DbfFile::Open(FileSystem::Default(), path, true);
+            count = t->RecordCount();
+            std::vector<uint8_t> rec(t->RecordLength());
+            t->BlankRecord(rec.data());
+            for (size_t i = 0; i < t->Fields().size() && memoField < 0; ++i)
+                if (t->Fields()[i].IsMemo()) memoField = static_cast<int>(i);
+            if (memoField >= 0) {
+                block = t->Memo()->Write(0, "appended memo");
+                EXPECT_EQ(block, t->Memo()->NextFreeBlock() - 1);
+                PutMemoBlock(t->Fields()[memoField], rec.data(), t->Flavor(), block);
+            }
+            EXPECT_EQ(t->AppendRecord(rec.data()), count + 1);
+        }
+        auto t = DbfFile::Open(FileSystem::Default(), path, false);
+        ASSERT_EQ(t->RecordCount(), count + 1);
+        std::vector<uint8_t> rec(t->RecordLength());
+        t->ReadRecord(count + 1, rec.data());
+        if (memoField >= 0) {
+            EXPECT_EQ(GetMemoBlock(t->Fields()[memoField], rec.data(), t->Flavor()), block);
+            EXPECT_EQ(t->Memo()->Read(block), "appended memo");
+        }
+        EXPECT_EQ(ReadBytes(path).back(), 0x1A);
+    }
 }
