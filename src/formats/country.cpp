@@ -23,9 +23,13 @@ constexpr std::string_view kUnitedStates =
 constexpr std::string_view kCanada =
     "|AB|ALBERTA|BC|BRITISHCOLUMBIA|COLOMBIEBRITANNIQUE|MB|MANITOBA|NB|NEWBRUNSWICK|NL|"
     "NEWFOUNDLANDANDLABRADOR|NEWFOUNDLAND|LABRADOR|TERRENEUVEETLABRADOR|TERRENEUVE|NS|"
-    "NOVASCOTIA|NOUVELLE\xC3\x89" "COSSE|NT|NORTHWESTTERRITORIES|TERRITOIRESDUNORDOUEST|NU|"
-    "NUNAVUT|ON|ONTARIO|PE|PEI|PRINCEEDWARDISLAND|\xC3\x8E" "LEDUPRINCE\xC3\x89" "DOUARD|QC|"
-    "QUEBEC|QU\xC3\x89" "BEC|SK|SASKATCHEWAN|YT|YTA|YUKON|";
+    "NOVASCOTIA|NOUVELLE\xC3\x89"
+    "COSSE|NT|NORTHWESTTERRITORIES|TERRITOIRESDUNORDOUEST|NU|"
+    "NUNAVUT|ON|ONTARIO|PE|PEI|PRINCEEDWARDISLAND|\xC3\x8E"
+    "LEDUPRINCE\xC3\x89"
+    "DOUARD|QC|"
+    "QUEBEC|QU\xC3\x89"
+    "BEC|SK|SASKATCHEWAN|YT|YTA|YUKON|";
 
 constexpr std::string_view kAustralia =
     "|NEWSOUTHWALES|NSW|QUEENSLAND|QLD|SOUTHAUSTRALIA|SA|TASMANIA|TAS|VICTORIA|VIC|"
@@ -36,21 +40,34 @@ struct CountryName {
     std::string_view result;
 };
 constexpr std::array<CountryName, 19> kCountries = {{
-    {"USA", "USA"},           {"AMERICA", "USA"},       {"UNITEDSTATES", "USA"},
-    {"UNITEDSTATESAMERICA", "USA"}, {"US", "USA"},      {"CAN", "CANADA"},
-    {"CANADA", "CANADA"},     {"CA", "CANADA"},         {"UNITEDKINGDOM", "UK"},
-    {"UK", "UK"},             {"GB", "UK"},             {"GREATBRITAIN", "UK"},
-    {"BRITAIN", "UK"},        {"AUS", "AUSTRALIA"},     {"AUSTRALIA", "AUSTRALIA"},
-    {"AU", "AUSTRALIA"},      {"MEX", "MEXICO"},        {"MEXICO", "MEXICO"},
+    {"USA", "USA"},
+    {"AMERICA", "USA"},
+    {"UNITEDSTATES", "USA"},
+    {"UNITEDSTATESAMERICA", "USA"},
+    {"US", "USA"},
+    {"CAN", "CANADA"},
+    {"CANADA", "CANADA"},
+    {"CA", "CANADA"},
+    {"UNITEDKINGDOM", "UK"},
+    {"UK", "UK"},
+    {"GB", "UK"},
+    {"GREATBRITAIN", "UK"},
+    {"BRITAIN", "UK"},
+    {"AUS", "AUSTRALIA"},
+    {"AUSTRALIA", "AUSTRALIA"},
+    {"AU", "AUSTRALIA"},
+    {"MEX", "MEXICO"},
+    {"MEXICO", "MEXICO"},
     {"MX", "MEXICO"},
 }};
 
-void ReplaceAll(std::string& s, std::string_view what, std::string_view with) {
-    for (std::size_t at = s.find(what); at != std::string::npos; at = s.find(what, at + with.size()))
+void ReplaceAll(std::string &s, std::string_view what, std::string_view with) {
+    for (std::size_t at = s.find(what); at != std::string::npos;
+         at = s.find(what, at + with.size()))
         s.replace(at, what.size(), with);
 }
 
-void RemoveChars(std::string& s, std::string_view chars) {
+void RemoveChars(std::string &s, std::string_view chars) {
     std::erase_if(s, [chars](char ch) { return chars.find(ch) != std::string_view::npos; });
 }
 
@@ -62,31 +79,38 @@ std::string DeriveCountry(std::string_view state, std::string_view country) {
     ReplaceAll(c, " OF ", " ");
     RemoveChars(c, " ");
     if (!c.empty()) {
-        for (const CountryName& known : kCountries)
-            if (c == known.name) return std::string(known.result);
+        for (const CountryName &known : kCountries)
+            if (c == known.name)
+                return std::string(known.result);
     } else {
         std::string s = UpperText(state);
         ReplaceAll(s, "COMMONWEALTH OF", "");
         RemoveChars(s, "-. ");
         if (!s.empty()) {
             const std::string key = "|" + s + "|";
-            if (kUnitedStates.find(key) != std::string_view::npos) return "USA";
-            if (kCanada.find(key) != std::string_view::npos) return "CANADA";
-            if (kAustralia.find(key) != std::string_view::npos) return "AUSTRALIA";
+            if (kUnitedStates.find(key) != std::string_view::npos)
+                return "USA";
+            if (kCanada.find(key) != std::string_view::npos)
+                return "CANADA";
+            if (kAustralia.find(key) != std::string_view::npos)
+                return "AUSTRALIA";
         }
     }
-    if (c.starts_with('-')) c.erase(0, 1);
+    if (c.starts_with('-'))
+        c.erase(0, 1);
     return c;
 }
 
-std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts& parts,
+std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts &parts,
                               std::string_view country) {
     std::string t = AsciiUpper(templ);
     ReplaceAll(t, "L3L4", country == "USA" ? "L0" : "L3+L4");
     std::string out;
     auto add = [&out](std::string_view text) {
-        if (text.empty()) return;
-        if (!out.empty()) out += ", ";
+        if (text.empty())
+            return;
+        if (!out.empty())
+            out += ", ";
         out += text;
     };
     std::size_t start = 0;
@@ -105,9 +129,11 @@ std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts& p
                 digits = digits && ch >= '0' && ch <= '9';
                 id = id * 10 + (ch - '0');
             }
-            if (digits && id >= 1 && id <= PlaceParts::kPartCount) add(parts[id - 1]);
+            if (digits && id >= 1 && id <= PlaceParts::kPartCount)
+                add(parts[id - 1]);
         }
-        if (plus == std::string::npos) break;
+        if (plus == std::string::npos)
+            break;
         start = plus + 1;
     }
     return out;

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "support/error.h"
+
 namespace hk {
 
 class CDateParser {

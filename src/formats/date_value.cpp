@@ -3,11 +3,13 @@
 namespace hk::date_value {
 
 int Digits(std::string_view value, std::size_t pos, std::size_t len) {
-    if (pos == 0 || pos > value.size()) return 0;
+    if (pos == 0 || pos > value.size())
+        return 0;
     std::string_view s = value.substr(pos - 1, len);
     int n = 0;
     for (char ch : s) {
-        if (ch < '0' || ch > '9') break;
+        if (ch < '0' || ch > '9')
+            break;
         n = n * 10 + (ch - '0');
     }
     return n;
@@ -24,18 +26,25 @@ DatePart PartAt(std::string_view value, std::size_t offset) {
 }
 } // namespace
 
-DatePart FirstDate(std::string_view value) { return PartAt(value, 1); }
-DatePart SecondDate(std::string_view value) { return PartAt(value, 11); }
+DatePart FirstDate(std::string_view value) {
+    return PartAt(value, 1);
+}
+DatePart SecondDate(std::string_view value) {
+    return PartAt(value, 11);
+}
 
 int ModifierCode(std::string_view value) {
-    if (value.empty() || value[0] != '1') return -1;
+    if (value.empty() || value[0] != '1')
+        return -1;
     char m = At(value, 11);
     return m >= '0' && m <= '7' ? m - '0' : -1;
 }
 
-bool IsQuestionable(std::string_view value) { return At(value, 21) == '1'; }
+bool IsQuestionable(std::string_view value) {
+    return At(value, 21) == '1';
+}
 
-bool ShowsDualYear(const DatePart& part) {
+bool ShowsDualYear(const DatePart &part) {
     return part.oldStyle && part.year >= 1 &&
            (part.month < 3 || (part.month == 3 && part.day < 25));
 }
@@ -46,7 +55,8 @@ std::string DualYearText(int year) {
 
 std::string ZeroPad(int n, int width) {
     std::string s = std::to_string(n);
-    if (static_cast<int>(s.size()) < width) s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
+    if (static_cast<int>(s.size()) < width)
+        s.insert(0, static_cast<std::size_t>(width) - s.size(), '0');
     return s;
 }
 

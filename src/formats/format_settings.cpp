@@ -4,13 +4,14 @@
 
 namespace hk {
 
-const std::string& FormatSettings::UnknownNamePlaceholder() const {
+const std::string &FormatSettings::UnknownNamePlaceholder() const {
     static const std::string kNone;
     return placeholder_ ? *placeholder_ : kNone;
 }
 
 void FormatSettings::EnsureUnknownNamePlaceholder() {
-    if (!placeholder_) placeholder_ = "(?)";
+    if (!placeholder_)
+        placeholder_ = "(?)";
 }
 
 std::string FormatSettings::CleanExcludedText(std::string_view text) const {

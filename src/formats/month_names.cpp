@@ -10,9 +10,9 @@
 namespace hk {
 
 MonthNames MonthNames::English() {
-    static constexpr const char* kLong[12] = {"January", "February", "March",     "April",
-                                              "May",     "June",     "July",      "August",
-                                              "September", "October", "November", "December"};
+    static constexpr const char *kLong[12] = {"January",   "February", "March",    "April",
+                                              "May",       "June",     "July",     "August",
+                                              "September", "October",  "November", "December"};
     MonthNames names;
     for (int m = 1; m <= 12; ++m) {
         names.longNames[m] = kLong[m - 1];
@@ -21,9 +21,10 @@ MonthNames MonthNames::English() {
     return names;
 }
 
-MonthNames MonthNames::FromLocale(const char* localeName) {
+MonthNames MonthNames::FromLocale(const char *localeName) {
     locale_t loc = newlocale(LC_TIME_MASK, localeName, static_cast<locale_t>(nullptr));
-    if (!loc) return English();
+    if (!loc)
+        return English();
     // Month names of a locale in another character set would reach UTF-8 text undecoded.
     const bool utf8 = std::strcmp(nl_langinfo_l(CODESET, loc), "UTF-8") == 0;
     MonthNames names;

@@ -11,13 +11,15 @@ constexpr int kBlank = -1;
 constexpr int kNoCode = -2;
 
 int CodeOf(unsigned char ch) {
-    if (ch >= 'A' && ch <= 'Z') return kDigits[ch - 'A'] - '0';
+    if (ch >= 'A' && ch <= 'Z')
+        return kDigits[ch - 'A'] - '0';
     return ch == ' ' ? kBlank : kNoCode;
 }
 
 std::string Code(std::string_view text, bool firstWordOnly) {
     std::string upper = UpperText(Trim(text));
-    if (upper.empty()) return "0000";
+    if (upper.empty())
+        return "0000";
     // The code starts with the first character itself, however many bytes it takes.
     std::size_t first = 1;
     while (first < upper.size() && (static_cast<unsigned char>(upper[first]) & 0xC0) == 0x80)
@@ -27,8 +29,10 @@ std::string Code(std::string_view text, bool firstWordOnly) {
     int digits = 0;
     for (std::size_t i = first; i < upper.size() && digits < 3; ++i) {
         int c = CodeOf(static_cast<unsigned char>(upper[i]));
-        if (c == kBlank && firstWordOnly) break;
-        if (c == kNoCode) continue;
+        if (c == kBlank && firstWordOnly)
+            break;
+        if (c == kNoCode)
+            continue;
         if (c > 0 && c != previous) {
             code += static_cast<char>('0' + c);
             ++digits;
@@ -41,7 +45,11 @@ std::string Code(std::string_view text, bool firstWordOnly) {
 
 } // namespace
 
-std::string CSoundex::SoundCode(std::string_view text) { return Code(text, false); }
-std::string CSoundex::FirstWordSoundCode(std::string_view text) { return Code(text, true); }
+std::string CSoundex::SoundCode(std::string_view text) {
+    return Code(text, false);
+}
+std::string CSoundex::FirstWordSoundCode(std::string_view text) {
+    return Code(text, true);
+}
 
 } // namespace hk

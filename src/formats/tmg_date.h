@@ -9,6 +9,7 @@
 #include "formats/custom_date_format.h"
 #include "formats/date_vocabulary.h"
 #include "formats/format_settings.h"
+#include "support/error.h"
 
 namespace hk {
 
@@ -21,7 +22,7 @@ public:
 
     // The settings supply the exclusion mode for irregular dates. The display format starts
     // as "Aaa d Mmm yyy" and the pair layout as PairBrackets 0.
-    explicit CTMGDate(const FormatSettings& settings, MonthNames months = MonthNames::FromLocale());
+    explicit CTMGDate(const FormatSettings &settings, MonthNames months = MonthNames::FromLocale());
 
     // Decoding. Trailing blanks of a stored field are ignored; malformed digits read as 0.
     static bool IsRegular(std::string_view value);
@@ -54,7 +55,7 @@ public:
     void SetRangeConnector(int code, std::string_view text) {
         vocabulary_.SetRangeConnector(code, text);
     }
-    const DateVocabulary& Vocabulary() const { return vocabulary_; }
+    const DateVocabulary &Vocabulary() const { return vocabulary_; }
 
     // "before 05 Mar 1820": full keywords, short month names, two-digit day.
     std::string DisplayText(std::string_view value) const { return Display(value, false); }
@@ -67,9 +68,7 @@ public:
                              std::string_view prefix2, std::string_view date2) const;
 
     // The keyword and month words are taken from the vocabulary as it is now.
-    bool SetDisplayFormat(std::string_view format) {
-        return custom_.Parse(format, vocabulary_);
-    }
+    bool SetDisplayFormat(std::string_view format) { return custom_.Parse(format, vocabulary_); }
     // 0: "b.1820, d.1880"; 1: "(1820 - 1880)"; 2: "(1820-1880)".
     int PairBrackets() const { return pairBrackets_; }
     void SetPairBrackets(int layout);
@@ -78,7 +77,7 @@ private:
     std::string Display(std::string_view value, bool longForm) const;
     std::string IrregularText(std::string_view value) const;
 
-    const FormatSettings* settings_;
+    const FormatSettings *settings_;
     DateVocabulary vocabulary_;
     CustomDateFormat custom_;
     int pairBrackets_ = 0;

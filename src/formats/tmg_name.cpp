@@ -5,7 +5,7 @@
 
 namespace hk {
 
-CTMGName::CTMGName(FormatSettings& settings) : settings_(&settings) {
+CTMGName::CTMGName(FormatSettings &settings) : settings_(&settings) {
     settings.EnsureUnknownNamePlaceholder();
 }
 
@@ -16,7 +16,8 @@ void CTMGName::SetPart(int id, std::string text) {
 void CTMGName::SetPackedValue(std::string_view packed) {
     std::vector<std::string> parts = SplitPacked(packed, NameParts::kPartCount);
     parts.resize(NameParts::kPartCount);
-    for (int i = 0; i < NameParts::kPartCount; ++i) SetPart(i, std::move(parts[i]));
+    for (int i = 0; i < NameParts::kPartCount; ++i)
+        SetPart(i, std::move(parts[i]));
 }
 
 std::string CTMGName::Cleaned(int id) const {
@@ -31,19 +32,24 @@ std::string CTMGName::CleanedOrPlaceholder(int id) const {
 std::string CTMGName::DisplaySurnameFirst() const {
     std::string out = CleanedOrPlaceholder(kNameSurname);
     out += ", ";
-    if (std::string title = Cleaned(kNameTitle); !title.empty()) out += "(" + title + ") ";
+    if (std::string title = Cleaned(kNameTitle); !title.empty())
+        out += "(" + title + ") ";
     out += CleanedOrPlaceholder(kNameGiven);
-    if (std::string suffix = Cleaned(kNameSuffix); !suffix.empty()) out += ", " + suffix;
+    if (std::string suffix = Cleaned(kNameSuffix); !suffix.empty())
+        out += ", " + suffix;
     return out;
 }
 
 std::string CTMGName::DisplayGivenFirst() const {
     std::string surname = CleanedOrPlaceholder(kNameSurname);
-    if (std::string pre = Cleaned(kNamePreSurname); !pre.empty()) surname = pre + " " + surname;
+    if (std::string pre = Cleaned(kNamePreSurname); !pre.empty())
+        surname = pre + " " + surname;
     std::string out;
-    auto add = [&out](const std::string& s) {
-        if (s.empty()) return;
-        if (!out.empty()) out += ' ';
+    auto add = [&out](const std::string &s) {
+        if (s.empty())
+            return;
+        if (!out.empty())
+            out += ' ';
         out += s;
     };
     add(Cleaned(kNameTitle));
@@ -55,8 +61,9 @@ std::string CTMGName::DisplayGivenFirst() const {
 
 NameParts CTMGName::MarkedParts() const {
     NameParts marked = parts_;
-    const std::string& surname = parts_.PartValue(kNameSurname);
-    if (!surname.empty()) marked.SetPartValue(kNameSurname, "|" + surname + "|");
+    const std::string &surname = parts_.PartValue(kNameSurname);
+    if (!surname.empty())
+        marked.SetPartValue(kNameSurname, "|" + surname + "|");
     return marked;
 }
 
@@ -66,7 +73,7 @@ std::string CTMGName::RemoveSurnameMarks(std::string_view text) {
     return out;
 }
 
-const NameEntry& CTMGNames::Entry(int index) const {
+const NameEntry &CTMGNames::Entry(int index) const {
     static const NameEntry kEmpty;
     return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)] : kEmpty;
 }

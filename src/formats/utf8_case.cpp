@@ -35,7 +35,11 @@ std::string MapCase(std::string_view text, unsigned char (*map)(unsigned char)) 
 
 } // namespace
 
-std::string UpperText(std::string_view text) { return MapCase(text, Cp1252Upper); }
-std::string LowerText(std::string_view text) { return MapCase(text, Cp1252Lower); }
+std::string UpperText(std::string_view text) {
+    return MapCase(text, Cp1252Upper);
+}
+std::string LowerText(std::string_view text) {
+    return MapCase(text, Cp1252Lower);
+}
 
 } // namespace hk

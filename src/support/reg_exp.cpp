@@ -8,7 +8,7 @@
 namespace hk {
 
 struct RegExp::Compiled {
-    pcre2_code* code = nullptr;
+    pcre2_code *code = nullptr;
     std::size_t groups = 0;
     ~Compiled() { pcre2_code_free(code); }
 };
@@ -16,7 +16,7 @@ struct RegExp::Compiled {
 namespace {
 
 struct MatchDataDeleter {
-    void operator()(pcre2_match_data* md) const { pcre2_match_data_free(md); }
+    void operator()(pcre2_match_data *md) const { pcre2_match_data_free(md); }
 };
 using MatchData = std::unique_ptr<pcre2_match_data, MatchDataDeleter>;
 
@@ -24,11 +24,11 @@ std::string PcreMessage(int code) {
     PCRE2_UCHAR buf[256];
     int n = pcre2_get_error_message(code, buf, sizeof buf);
     return n < 0 ? "regular expression error " + std::to_string(code)
-                 : std::string(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
+                 : std::string(reinterpret_cast<const char *>(buf), static_cast<std::size_t>(n));
 }
 
 // VBScript's number and text for a PCRE2 compile error.
-std::pair<long, const char*> VbCompileError(int code) {
+std::pair<long, const char *> VbCompileError(int code) {
     switch (code) {
     case PCRE2_ERROR_MISSING_SQUARE_BRACKET:
         return {kRegExpExpectedBracket, "Expected ']' in regular expression"};
@@ -61,34 +61,42 @@ RegExp::RegExp(std::string pattern, bool global, bool ignoreCase)
     : pattern_(std::move(pattern)), global_(global), ignoreCase_(ignoreCase) {}
 
 void RegExp::SetPattern(std::string pattern) {
-    if (pattern != pattern_) code_.reset();
+    if (pattern != pattern_)
+        code_.reset();
     pattern_ = std::move(pattern);
 }
 
 void RegExp::SetIgnoreCase(bool on) {
-    if (on != ignoreCase_) code_.reset();
+    if (on != ignoreCase_)
+        code_.reset();
     ignoreCase_ = on;
 }
 
 void RegExp::SetMultiline(bool on) {
-    if (on != multiline_) code_.reset();
+    if (on != multiline_)
+        code_.reset();
     multiline_ = on;
 }
 
-void RegExp::Compile() const { Code(); }
+void RegExp::Compile() const {
+    Code();
+}
 
-const RegExp::Compiled& RegExp::Code() const {
-    if (code_) return *code_;
+const RegExp::Compiled &RegExp::Code() const {
+    if (code_)
+        return *code_;
     uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
                        PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
-    if (ignoreCase_) options |= PCRE2_CASELESS;
-    if (multiline_) options |= PCRE2_MULTILINE;
-    pcre2_compile_context* ctx = pcre2_compile_context_create(nullptr);
+    if (ignoreCase_)
+        options |= PCRE2_CASELESS;
+    if (multiline_)
+        options |= PCRE2_MULTILINE;
+    pcre2_compile_context *ctx = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(ctx, PCRE2_NEWLINE_LF);
     int err = 0;
     PCRE2_SIZE errOffset = 0;
-    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()),
-                                     pattern_.size(), options, &err, &errOffset, ctx);
+    pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(),
+                                     options, &err, &errOffset, ctx);
     pcre2_compile_context_free(ctx);
     if (!code) {
         auto [number, text] = VbCompileError(err);
@@ -107,26 +115,30 @@ const RegExp::Compiled& RegExp::Code() const {
 }
 
 bool RegExp::Test(std::string_view text) const {
-    const Compiled& c = Code();
+    const Compiled &c = Code();
     MatchData md(pcre2_match_data_create(1, nullptr));
     int rc = pcre2_match(c.code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
                          md.get(), nullptr);
-    if (rc >= 0) return true;
-    if (rc == PCRE2_ERROR_NOMATCH) return false;
+    if (rc >= 0)
+        return true;
+    if (rc == PCRE2_ERROR_NOMATCH)
+        return false;
     throw Error(-1, ErrorSource("RegExp", "Test"), PcreMessage(rc));
 }
 
 RegExpMatches RegExp::Execute(std::string_view text, bool global) const {
-    const Compiled& c = Code();
+    const Compiled &c = Code();
     MatchData md(pcre2_match_data_create_from_pattern(c.code, nullptr));
     RegExpMatches result;
     std::size_t start = 0;
     auto subject = reinterpret_cast<PCRE2_SPTR>(text.data());
     while (start <= text.size()) {
         int rc = pcre2_match(c.code, subject, text.size(), start, 0, md.get(), nullptr);
-        if (rc == PCRE2_ERROR_NOMATCH) break;
-        if (rc < 0) throw Error(-1, ErrorSource("RegExp", "Execute"), PcreMessage(rc));
-        const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md.get());
+        if (rc == PCRE2_ERROR_NOMATCH)
+            break;
+        if (rc < 0)
+            throw Error(-1, ErrorSource("RegExp", "Execute"), PcreMessage(rc));
+        const PCRE2_SIZE *ov = pcre2_get_ovector_pointer(md.get());
         RegExpMatch m;
         m.FirstIndex = ov[0];
         // \K can put the end before the start; VBScript has no \K, so just keep it sane.
@@ -140,11 +152,13 @@ RegExpMatches RegExp::Execute(std::string_view text, bool global) const {
         const std::size_t end = m.FirstIndex + m.Length;
         const bool empty = m.Length == 0;
         result.push_back(std::move(m));
-        if (!global) break;
+        if (!global)
+            break;
         if (!empty) {
             start = end;
         } else {
-            if (end >= text.size()) break;
+            if (end >= text.size())
+                break;
             start = end + CharLength(text, end);
         }
     }
@@ -154,11 +168,12 @@ RegExpMatches RegExp::Execute(std::string_view text, bool global) const {
 std::string RegExp::Replace(std::string_view text, std::string_view replacement,
                             bool global) const {
     RegExpMatches matches = Execute(text, global);
-    if (matches.empty()) return std::string(text);
+    if (matches.empty())
+        return std::string(text);
     std::string out;
     out.reserve(text.size() + replacement.size() * matches.size());
     std::size_t copied = 0;
-    for (const RegExpMatch& m : matches) {
+    for (const RegExpMatch &m : matches) {
         out.append(text.substr(copied, m.FirstIndex - copied));
         AppendReplacement(out, replacement, text, m);
         copied = m.FirstIndex + m.Length;
@@ -167,8 +182,8 @@ std::string RegExp::Replace(std::string_view text, std::string_view replacement,
     return out;
 }
 
-void AppendReplacement(std::string& out, std::string_view replacement, std::string_view text,
-                       const RegExpMatch& match) {
+void AppendReplacement(std::string &out, std::string_view replacement, std::string_view text,
+                       const RegExpMatch &match) {
     const std::size_t groups = match.SubMatches.size();
     auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
     for (std::size_t i = 0; i < replacement.size(); ++i) {
@@ -189,7 +204,8 @@ void AppendReplacement(std::string& out, std::string_view replacement, std::stri
             ++i;
         } else if (next == '\'') {
             std::size_t end = match.FirstIndex + match.Length;
-            if (end < text.size()) out.append(text.substr(end));
+            if (end < text.size())
+                out.append(text.substr(end));
             ++i;
         } else if (isDigit(next)) {
             // Two digits win when they name a group; else one digit; else the text stays.
