@@ -16,7 +16,7 @@ long long DaysFromCivil(int y, int m, int d) {
     return era * 146097 + static_cast<long long>(doe) - 719468;
 }
 
-long long MinutesOf(const LocalTime &t) {
+long long MinutesOf(const LocalTime& t) {
     return DaysFromCivil(t.year, t.month, t.day) * 1440 + t.hour * 60 + t.minute;
 }
 
@@ -29,31 +29,31 @@ LocalTime SystemClock::Now() const {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-long long SecondsBetween(const LocalTime &from, const LocalTime &to) {
+long long SecondsBetween(const LocalTime& from, const LocalTime& to) {
     return (MinutesOf(to) - MinutesOf(from)) * 60 + (to.second - from.second);
 }
 
-std::string FormatLogStamp(const LocalTime &t) {
+std::string FormatLogStamp(const LocalTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
     return buf;
 }
 
-std::string FormatTimeOfDay(const LocalTime &t) {
+std::string FormatTimeOfDay(const LocalTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.hour, t.minute, t.second);
     return buf;
 }
 
-std::string FormatDateTime(const LocalTime &t) {
+std::string FormatDateTime(const LocalTime& t) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
                   t.minute, t.second);
     return buf;
 }
 
-std::string ElapsedTimeText(const LocalTime &start, const LocalTime &end) {
+std::string ElapsedTimeText(const LocalTime& start, const LocalTime& end) {
     long long seconds = SecondsBetween(start, end);
     if (seconds > 179)
         return std::to_string(MinutesOf(end) - MinutesOf(start)) + " minutes";

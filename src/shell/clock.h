@@ -13,7 +13,7 @@ struct LocalTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
-    bool operator==(const LocalTime &) const = default;
+    bool operator==(const LocalTime&) const = default;
 };
 
 class Clock {
@@ -30,14 +30,14 @@ public:
 
 // Seconds from `from` to `to` (negative when `to` is earlier), on the calendar alone: like the
 // original's date arithmetic, a daylight-saving change inside a run is not accounted for.
-long long SecondsBetween(const LocalTime &from, const LocalTime &to);
+long long SecondsBetween(const LocalTime& from, const LocalTime& to);
 
-std::string FormatLogStamp(const LocalTime &t);  // "yyyymmdd-hhmmss"
-std::string FormatTimeOfDay(const LocalTime &t); // "hh:mm:ss", 24-hour
-std::string FormatDateTime(const LocalTime &t);  // "yyyy-mm-dd hh:mm:ss"
+std::string FormatLogStamp(const LocalTime& t);  // "yyyymmdd-hhmmss"
+std::string FormatTimeOfDay(const LocalTime& t); // "hh:mm:ss", 24-hour
+std::string FormatDateTime(const LocalTime& t);  // "yyyy-mm-dd hh:mm:ss"
 
 // The footer's elapsed time: "n seconds", or past 179 seconds the number of minute boundaries
 // crossed (both times cut to whole minutes) as "n minutes".
-std::string ElapsedTimeText(const LocalTime &start, const LocalTime &end);
+std::string ElapsedTimeText(const LocalTime& start, const LocalTime& end);
 
 } // namespace hk

@@ -16,7 +16,7 @@ namespace hk {
 namespace {
 
 std::string FromXdgUserDir() {
-    std::FILE *pipe = popen("xdg-user-dir DOCUMENTS 2>/dev/null", "r");
+    std::FILE* pipe = popen("xdg-user-dir DOCUMENTS 2>/dev/null", "r");
     if (pipe == nullptr)
         return {};
     std::string out;
@@ -29,12 +29,12 @@ std::string FromXdgUserDir() {
     return std::string(Trim(out));
 }
 
-[[noreturn]] void Raise(const char *procedure, const std::error_code &ec, const std::string &what) {
+[[noreturn]] void Raise(const char* procedure, const std::error_code& ec, const std::string& what) {
     throw Error(-1, ErrorSource("Folders", procedure), what + ": " + ec.message());
 }
 
 // Copies a folder tree, overwriting files that exist.
-void CopyTree(const fs::path &from, const fs::path &to) {
+void CopyTree(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing, ec);
     if (ec)
@@ -42,7 +42,7 @@ void CopyTree(const fs::path &from, const fs::path &to) {
 }
 
 // Renames; across file systems falls back to copy and delete.
-void MoveTree(const fs::path &from, const fs::path &to) {
+void MoveTree(const fs::path& from, const fs::path& to) {
     std::error_code ec;
     fs::create_directories(to.parent_path(), ec);
     fs::rename(from, to, ec);
@@ -56,7 +56,7 @@ void MoveTree(const fs::path &from, const fs::path &to) {
         Raise("MoveFolder", ec, "Cannot remove " + from.string());
 }
 
-bool IsFolder(const std::string &path) {
+bool IsFolder(const std::string& path) {
     std::error_code ec;
     return fs::is_directory(path, ec);
 }
@@ -66,17 +66,17 @@ bool IsFolder(const std::string &path) {
 std::string DocumentsFolder() {
     std::string dir = FromXdgUserDir();
     if (dir.empty()) {
-        if (const char *env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr && *env != '\0')
+        if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr && *env != '\0')
             dir = env;
     }
     if (dir.empty()) {
-        const char *home = std::getenv("HOME");
+        const char* home = std::getenv("HOME");
         dir = std::string(home != nullptr ? home : "") + "/Documents";
     }
     return AddTrailingSlash(dir);
 }
 
-bool EnsureFolder(const std::string &path) {
+bool EnsureFolder(const std::string& path) {
     if (IsFolder(path))
         return false;
     std::error_code ec;
@@ -86,8 +86,8 @@ bool EnsureFolder(const std::string &path) {
     return created;
 }
 
-UserFolders SetUpUserFolders(const std::string &documentsFolder, const std::string &programFolder,
-                             UserInterface &ui) {
+UserFolders SetUpUserFolders(const std::string& documentsFolder, const std::string& programFolder,
+                             UserInterface& ui) {
     UserFolders f;
     std::string documents = AddTrailingSlash(documentsFolder);
     f.dataFolder = documents + "Hearthkit/";
@@ -97,7 +97,7 @@ UserFolders SetUpUserFolders(const std::string &documentsFolder, const std::stri
     // A data folder that cannot be made shows up as a log folder failure below.
     try {
         EnsureFolder(f.dataFolder);
-    } catch (const Error &) {
+    } catch (const Error&) {
     }
 
     try {
@@ -106,7 +106,7 @@ UserFolders SetUpUserFolders(const std::string &documentsFolder, const std::stri
             MoveTree(RemoveTrailingSlash(oldLogFolder), RemoveTrailingSlash(f.logFolder));
         else
             EnsureFolder(f.logFolder);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         ui.Message("Error creating or moving log folder:\r\n" + e.Description());
     }
 
@@ -116,17 +116,17 @@ UserFolders SetUpUserFolders(const std::string &documentsFolder, const std::stri
             CopyTree(programRules, RemoveTrailingSlash(f.rulesFolder));
         else
             EnsureFolder(f.rulesFolder);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         ui.Message("Error creating Rules folder:\r\n" + e.Description());
     }
     return f;
 }
 
-std::string FindProgramFolderFor(const std::string &executablePath) {
+std::string FindProgramFolderFor(const std::string& executablePath) {
     std::error_code ec;
     fs::path dir = fs::path(executablePath).parent_path();
     for (int up = 0; up <= 3 && !dir.empty(); ++up) {
-        for (const fs::path &candidate : {dir / "data", dir / "share" / "hearthkit"})
+        for (const fs::path& candidate : {dir / "data", dir / "share" / "hearthkit"})
             if (fs::is_regular_file(candidate / "hearthkit.ini", ec))
                 return AddTrailingSlash(candidate.string());
         if (dir == dir.parent_path())
@@ -136,10 +136,10 @@ std::string FindProgramFolderFor(const std::string &executablePath) {
     return {};
 }
 
-std::string FindProgramFolder(const std::string &given) {
+std::string FindProgramFolder(const std::string& given) {
     if (!given.empty())
         return AddTrailingSlash(given);
-    if (const char *env = std::getenv("HEARTHKIT_DATA"); env != nullptr && *env != '\0')
+    if (const char* env = std::getenv("HEARTHKIT_DATA"); env != nullptr && *env != '\0')
         return AddTrailingSlash(env);
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);

@@ -14,7 +14,7 @@ std::string DocumentsFolder();
 
 // Creates the folder (and its parents) when it does not exist; true when it created it.
 // Failures throw hk::Error.
-bool EnsureFolder(const std::string &path);
+bool EnsureFolder(const std::string& path);
 
 struct UserFolders {
     std::string dataFolder;  // <documents>/Hearthkit/
@@ -25,14 +25,14 @@ struct UserFolders {
 // The folder set-up of start-up: creates the three folders, moves the log folder of older
 // versions (<documents>/Hearthkit Logs) into place, and seeds the rules folder from the program
 // folder's Rules. Failures are shown through `ui` and start-up goes on.
-UserFolders SetUpUserFolders(const std::string &documentsFolder, const std::string &programFolder,
-                             UserInterface &ui);
+UserFolders SetUpUserFolders(const std::string& documentsFolder, const std::string& programFolder,
+                             UserInterface& ui);
 
 // The program folder: `given` when not empty; else $HEARTHKIT_DATA when set; else the first
 // folder holding hearthkit.ini among data/ beside the executable or up to three levels above
 // it, and share/hearthkit/ under its install prefix. Empty when none is found.
-std::string FindProgramFolder(const std::string &given = {});
+std::string FindProgramFolder(const std::string& given = {});
 // The same search starting from a given executable path (for tests and tools).
-std::string FindProgramFolderFor(const std::string &executablePath);
+std::string FindProgramFolderFor(const std::string& executablePath);
 
 } // namespace hk

@@ -24,14 +24,14 @@ std::string FormatThousands(long long n) {
     return n < 0 ? "-" + out : out;
 }
 
-CLogFile::CLogFile(const Clock *clock) : clock_(clock) {}
+CLogFile::CLogFile(const Clock* clock) : clock_(clock) {}
 
 CLogFile::~CLogFile() {
     if (file_ != nullptr)
         std::fclose(file_); // a destructor cannot report a failed flush
 }
 
-void CLogFile::Open(const std::string &path, const char *mode, const char *procedure) {
+void CLogFile::Open(const std::string& path, const char* mode, const char* procedure) {
     Close();
     fileName_ = path;
     file_ = std::fopen(path.c_str(), mode);
@@ -40,11 +40,11 @@ void CLogFile::Open(const std::string &path, const char *mode, const char *proce
                     "Cannot open the log file " + path + ": " + std::strerror(errno));
 }
 
-void CLogFile::OpenOutput(const std::string &path) {
+void CLogFile::OpenOutput(const std::string& path) {
     Open(path, "wb", "OpenOutput");
 }
 
-void CLogFile::OpenAppend(const std::string &path) {
+void CLogFile::OpenAppend(const std::string& path) {
     Open(path, "ab", "OpenAppend");
 }
 
@@ -55,7 +55,7 @@ void CLogFile::Reopen() {
 void CLogFile::Close() {
     if (file_ == nullptr)
         return;
-    std::FILE *f = file_;
+    std::FILE* f = file_;
     file_ = nullptr;
     if (std::fclose(f) != 0)
         throw Error(-1, ErrorSource("CLogFile", "Close"),
@@ -89,7 +89,7 @@ void CLogFile::LogBlankLine() {
 
 void CLogFile::LogTimestamp(std::string_view text) {
     SystemClock systemClock;
-    const Clock &clock = clock_ ? *clock_ : systemClock;
+    const Clock& clock = clock_ ? *clock_ : systemClock;
     LogLine(std::string(text) + " " + FormatDateTime(clock.Now()));
 }
 

@@ -15,14 +15,14 @@ std::string FormatThousands(long long n);
 class CLogFile {
 public:
     // `clock` stamps LogTimestamp lines; the system clock when null.
-    explicit CLogFile(const Clock *clock = nullptr);
+    explicit CLogFile(const Clock* clock = nullptr);
     ~CLogFile();
-    CLogFile(const CLogFile &) = delete;
-    CLogFile &operator=(const CLogFile &) = delete;
+    CLogFile(const CLogFile&) = delete;
+    CLogFile& operator=(const CLogFile&) = delete;
 
     // Create or truncate / append; both remember FileName. Failures throw hk::Error.
-    void OpenOutput(const std::string &path);
-    void OpenAppend(const std::string &path);
+    void OpenOutput(const std::string& path);
+    void OpenAppend(const std::string& path);
     // Close and open FileName again for appending.
     void Reopen();
     void Close();
@@ -43,7 +43,7 @@ public:
     // Errors (level >= 1), Warnings (>= 2), Notes (>= 3), each only when non-zero.
     void LogCounts(int level);
 
-    const std::string &FileName() const { return fileName_; }
+    const std::string& FileName() const { return fileName_; }
     long ErrorCount() const { return errorCount_; }
     long WarningCount() const { return warningCount_; }
     long NoteCount() const { return noteCount_; }
@@ -51,10 +51,10 @@ public:
     long long BytesWritten() const { return bytesWritten_; }
 
 private:
-    void Open(const std::string &path, const char *mode, const char *procedure);
+    void Open(const std::string& path, const char* mode, const char* procedure);
 
-    const Clock *clock_;
-    std::FILE *file_ = nullptr;
+    const Clock* clock_;
+    std::FILE* file_ = nullptr;
     std::string fileName_;
     long errorCount_ = 0;
     long warningCount_ = 0;

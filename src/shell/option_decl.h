@@ -36,6 +36,16 @@ struct OptionDecl {
 // "r:<file>\" function "\" setting: the data field of an option kept per project.
 std::string ProjectDataField(std::string_view function, std::string_view setting);
 
+// The run frame's own option: the "Log Only" check box, kept per project.
+inline OptionDecl LogOnlyOption() {
+    OptionDecl d;
+    d.control = "chkLogOnly";
+    d.kind = OptionKind::CheckBox;
+    d.caption = "Log &Only";
+    d.dataField = ProjectDataField("Logging", "Log Only");
+    return d;
+}
+
 // Where a data field's value lives for a given file key (empty at start-up, "File
 // Preferences\<prefix>" while a project is open). Nothing when the field does not start with
 // "r:", or when it is per project ("<file>") and there is no file key, or global and there is.
@@ -51,7 +61,7 @@ struct ListItem {
     std::string text;
     bool selected = false;
     long data = 0;
-    bool operator==(const ListItem &) const = default;
+    bool operator==(const ListItem&) const = default;
 };
 
 // The current value of one control: a check box's value (0, 1 or 2), a text box's text, a

@@ -34,8 +34,8 @@ std::vector<std::string> SplitBar(std::string_view s) {
 }
 
 // A stored whole number: a DWORD, or a string that reads as a number.
-std::optional<long> StoredNumber(const SettingsStore &store, const std::string &key,
-                                 const std::string &name) {
+std::optional<long> StoredNumber(const SettingsStore& store, const std::string& key,
+                                 const std::string& name) {
     auto value = store.QueryValue(key, name);
     if (!value)
         return std::nullopt;
@@ -84,16 +84,16 @@ std::string ProjectFileKey(std::string_view projectPrefix) {
     return "File Preferences\\" + std::string(projectPrefix);
 }
 
-std::string FormatListItem(const ListItem &item) {
+std::string FormatListItem(const ListItem& item) {
     std::string text = item.text;
-    for (auto &c : text)
+    for (auto& c : text)
         if (c == '|')
             c = ' ';
     return text + "|" + (item.selected ? "1" : "0") + "|" + std::to_string(item.data);
 }
 
-void SaveListBox(SettingsStore &store, std::string_view keyPath, std::string_view subKey,
-                 const std::vector<ListItem> &items) {
+void SaveListBox(SettingsStore& store, std::string_view keyPath, std::string_view subKey,
+                 const std::vector<ListItem>& items) {
     std::string key = JoinKeyPath(keyPath, subKey);
     store.DeleteKey(key);
     store.SaveValue(key, "Count", SettingValue::Dword(static_cast<uint32_t>(items.size())));
@@ -101,8 +101,8 @@ void SaveListBox(SettingsStore &store, std::string_view keyPath, std::string_vie
         store.SaveValue(key, IndexName(i), SettingValue::String(FormatListItem(items[i])));
 }
 
-void RestoreListBox(SettingsStore &store, std::string_view keyPath, std::string_view subKey,
-                    std::vector<ListItem> &items) {
+void RestoreListBox(SettingsStore& store, std::string_view keyPath, std::string_view subKey,
+                    std::vector<ListItem>& items) {
     std::string key = JoinKeyPath(keyPath, subKey);
     auto count = StoredNumber(store, key, "Count");
     if (!count)
@@ -112,7 +112,7 @@ void RestoreListBox(SettingsStore &store, std::string_view keyPath, std::string_
         if (!value || value->type != SettingType::String)
             continue;
         auto fields = SplitBar(value->data);
-        for (auto &item : items) {
+        for (auto& item : items) {
             if (item.text != fields[0])
                 continue;
             item.selected = fields.size() > 1 && fields[1] == "1";
@@ -124,17 +124,17 @@ void RestoreListBox(SettingsStore &store, std::string_view keyPath, std::string_
     }
 }
 
-void RestoreControls(Settings &settings, std::string_view regRoot, std::string_view fileKey,
-                     const std::vector<OptionDecl> &declared, ControlStates &states) {
-    SettingsStore &store = settings.Store();
-    for (const auto &decl : declared) {
+void RestoreControls(Settings& settings, std::string_view regRoot, std::string_view fileKey,
+                     const std::vector<OptionDecl>& declared, ControlStates& states) {
+    SettingsStore& store = settings.Store();
+    for (const auto& decl : declared) {
         if (!Persisted(decl.kind))
             continue;
         auto target = ResolveDataField(decl.dataField, fileKey);
         if (!target)
             continue;
         std::string key = JoinKeyPath(regRoot, target->subKey);
-        ControlState &state = states[decl.control];
+        ControlState& state = states[decl.control];
         switch (decl.kind) {
         case OptionKind::CheckBox:
             // Only the three values a check box can show; anything else leaves it alone.
@@ -156,9 +156,9 @@ void RestoreControls(Settings &settings, std::string_view regRoot, std::string_v
     }
 }
 
-void SaveControls(Settings &settings, std::string_view regRoot, std::string_view fileKey,
-                  const std::vector<OptionDecl> &declared, const ControlStates &states) {
-    for (const auto &decl : declared) {
+void SaveControls(Settings& settings, std::string_view regRoot, std::string_view fileKey,
+                  const std::vector<OptionDecl>& declared, const ControlStates& states) {
+    for (const auto& decl : declared) {
         if (!Persisted(decl.kind))
             continue;
         auto target = ResolveDataField(decl.dataField, fileKey);

@@ -8,12 +8,12 @@
 
 namespace hk {
 
-const std::string &ProgramTitle() {
+const std::string& ProgramTitle() {
     static const std::string title = "Hearthkit";
     return title;
 }
 
-ProgramVersion ParseProgramVersion(const std::string &text) {
+ProgramVersion ParseProgramVersion(const std::string& text) {
     int parts[3] = {0, 0, 0};
     std::size_t pos = 0;
     for (int i = 0; i < 3 && pos <= text.size(); ++i) {
@@ -38,7 +38,7 @@ std::string ProgramTitleAndVersion() {
            std::to_string(v.revision);
 }
 
-const std::string &LegalNotice() {
+const std::string& LegalNotice() {
     static const std::string notice =
         "Copyright (C) Ravelstone. Maintenance tool for TMG projects; use it only while TMG is "
         "closed and keep a backup.";
@@ -46,12 +46,12 @@ const std::string &LegalNotice() {
 }
 
 // No public site exists yet; the reserved example domain keeps the links inert until one does.
-const std::string &HelpWebAddress() {
+const std::string& HelpWebAddress() {
     static const std::string address = "https://hearthkit.example.org/help/";
     return address;
 }
 
-const std::string &SupportWebAddress() {
+const std::string& SupportWebAddress() {
     static const std::string address = "https://hearthkit.example.org/support/";
     return address;
 }

@@ -6,11 +6,11 @@
 namespace hk {
 namespace {
 
-[[noreturn]] void Raise(const char *source, const char *description) {
+[[noreturn]] void Raise(const char* source, const char* description) {
     throw Error(-1, source, description);
 }
 
-bool IsValidPath(const std::string &path) {
+bool IsValidPath(const std::string& path) {
     if (Trim(path).empty())
         return false;
     for (unsigned char c : path)
@@ -38,14 +38,14 @@ std::string RightChars(std::string_view s, std::size_t n) {
     return std::string(s.substr(i));
 }
 
-std::string FolderOf(const std::string &path) {
+std::string FolderOf(const std::string& path) {
     auto sep = path.find_last_of("/\\");
     return sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
 }
 
 } // namespace
 
-std::string ShortenPath(const std::string &path, int maxLength) {
+std::string ShortenPath(const std::string& path, int maxLength) {
     std::size_t limit = maxLength > 0 ? static_cast<std::size_t>(maxLength) : 0;
     if (CountChars(path) <= limit)
         return path;
@@ -76,7 +76,7 @@ std::string ShortenPath(const std::string &path, int maxLength) {
     return "..." + RightChars(name, limit > 3 ? limit - 3 : 0);
 }
 
-CRecentFiles::CRecentFiles(SettingsStore &store)
+CRecentFiles::CRecentFiles(SettingsStore& store)
     : store_(store), regKey_(JoinKeyPath(kSettingsRoot, "File List")) {}
 
 void CRecentFiles::SetMaxEntries(int n) {
@@ -93,11 +93,11 @@ void CRecentFiles::SetMaxLength(int n) {
     if (n < 1)
         Raise("CRecentFiles::LetMaxLength", "Must be positive integer.");
     maxLength_ = n;
-    for (auto &e : entries_)
+    for (auto& e : entries_)
         e.shortPath = ShortenPath(e.fullPath, maxLength_);
 }
 
-void CRecentFiles::SetLastFolder(const std::string &folder) {
+void CRecentFiles::SetLastFolder(const std::string& folder) {
     if (!IsValidPath(folder))
         Raise("CRecentFiles::LetLastFolder", "The path is invalid.");
     lastFolder_ = folder;
@@ -117,7 +117,7 @@ void CRecentFiles::LoadFromKey() {
         lastFolder_ = FolderOf(entries_[0].fullPath);
 }
 
-void CRecentFiles::SelectFile(const std::string &path) {
+void CRecentFiles::SelectFile(const std::string& path) {
     if (!IsValidPath(path))
         Raise("CRecentFiles::SelectFile", "The path is invalid.");
     int found = 0;
@@ -140,7 +140,7 @@ void CRecentFiles::SetTopItem(int index) {
     entries_.insert(entries_.begin(), std::move(entry));
 }
 
-void CRecentFiles::InsertEntry(const std::string &path, int level) {
+void CRecentFiles::InsertEntry(const std::string& path, int level) {
     if (level < 1 || level > Count() + 1)
         Raise("CRecentFiles::InsertEntry", "Invalid level parameter");
     entries_.insert(entries_.begin() + (level - 1), {path, ShortenPath(path, maxLength_)});
@@ -148,7 +148,7 @@ void CRecentFiles::InsertEntry(const std::string &path, int level) {
         entries_.resize(static_cast<std::size_t>(maxEntries_));
 }
 
-void CRecentFiles::CheckIndex(int index, const char *source) const {
+void CRecentFiles::CheckIndex(int index, const char* source) const {
     if (index < 1 || index > Count())
         Raise(source, "Collection item index is invalid");
 }
@@ -159,7 +159,7 @@ void CRecentFiles::RemoveEntry(int index) {
     Save();
 }
 
-const CRecentFile &CRecentFiles::Item(int index) const {
+const CRecentFile& CRecentFiles::Item(int index) const {
     CheckIndex(index, "CRecentFiles::Item");
     return entries_[static_cast<std::size_t>(index - 1)];
 }
@@ -175,7 +175,7 @@ std::string CRecentFiles::ShortHand(int index) const {
     return ShortenPath(entries_[static_cast<std::size_t>(index - 1)].fullPath, maxLength_);
 }
 
-void CRecentFiles::RemoveMissing(const std::function<bool(const std::string &)> &exists) {
+void CRecentFiles::RemoveMissing(const std::function<bool(const std::string&)>& exists) {
     bool changed = false;
     for (int i = Count(); i >= 1; --i) {
         if (exists(entries_[static_cast<std::size_t>(i - 1)].fullPath))

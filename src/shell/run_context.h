@@ -1,7 +1,7 @@
 #pragma once
 // What a maintenance function receives when it runs: the user interface, the clock, the
-// settings, the Log Only switch, the project's identity for the log header and, while a run
-// is on, its log. Passed explicitly; nothing here is process-wide.
+// settings, the folders, the Log Only switch, the project's identity for the log header and,
+// while a run is on, its log. Passed explicitly; nothing here is process-wide.
 #include <memory>
 #include <string>
 
@@ -24,16 +24,17 @@ struct ProjectInfo {
 };
 
 struct RunContext {
-    RunContext(UserInterface &ui, const Clock &clock, Settings &settings, std::string logFolder)
+    RunContext(UserInterface& ui, const Clock& clock, Settings& settings, std::string logFolder)
         : ui(ui), clock(clock), settings(settings), logFolder(std::move(logFolder)) {}
 
-    UserInterface &ui;
-    const Clock &clock;
-    Settings &settings;
-    std::string logFolder; // ends with "/"
+    UserInterface& ui;
+    const Clock& clock;
+    Settings& settings;
+    std::string logFolder;     // ends with "/"
+    std::string programFolder; // hearthkit.ini, style sheets, exception lists; ends with "/"
     bool logOnly = false;
     ProjectInfo project;
-    db::CTMGDB *db = nullptr;
+    db::CTMGDB* db = nullptr;
 
     // Kept by the run frame: the current run's log (created by StartLog, closed by FinishRun),
     // when its header was written, and the text of the last error ShowError showed.

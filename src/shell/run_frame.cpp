@@ -10,12 +10,12 @@
 
 namespace hk {
 
-CLogFile &StartLog(RunContext &ctx, std::string_view functionCaption) {
+CLogFile& StartLog(RunContext& ctx, std::string_view functionCaption) {
     LocalTime now = ctx.clock.Now();
     auto log = std::make_unique<CLogFile>(&ctx.clock);
     log->OpenOutput(ctx.logFolder + FormatLogStamp(now) + ".log");
     ctx.log = std::move(log);
-    CLogFile &out = *ctx.log;
+    CLogFile& out = *ctx.log;
     out.LogLine(ProgramTitleAndVersion());
     out.LogLine(LegalNotice());
     out.LogBlankLine();
@@ -30,15 +30,15 @@ CLogFile &StartLog(RunContext &ctx, std::string_view functionCaption) {
     return out;
 }
 
-void EndLog(RunContext &ctx) {
+void EndLog(RunContext& ctx) {
     LocalTime now = ctx.clock.Now();
     ctx.log->LogBlankLine();
     ctx.log->LogLine("Finished at " + FormatTimeOfDay(now));
     ctx.log->LogLine("Elapsed Time=" + ElapsedTimeText(ctx.runStartTime, now));
 }
 
-void FinishRun(RunContext &ctx, bool changesData) {
-    CLogFile &log = *ctx.log;
+void FinishRun(RunContext& ctx, bool changesData) {
+    CLogFile& log = *ctx.log;
     log.LogCounts(3);
     if (changesData && ctx.logOnly) {
         log.LogBlankLine();
@@ -75,33 +75,33 @@ std::string ErrorText(long number, std::string_view source, std::string_view des
     return text + "\r\n" + std::string(description);
 }
 
-std::string ErrorText(const std::exception &e, long subLoc) {
-    if (const auto *err = dynamic_cast<const Error *>(&e))
+std::string ErrorText(const std::exception& e, long subLoc) {
+    if (const auto* err = dynamic_cast<const Error*>(&e))
         return ErrorText(err->Number(), err->Source(), err->Description(), subLoc);
-    if (dynamic_cast<const std::bad_alloc *>(&e) != nullptr)
+    if (dynamic_cast<const std::bad_alloc*>(&e) != nullptr)
         return ErrorText(7, "", "Out of memory", subLoc);
     return ErrorText(-1, "", e.what(), subLoc);
 }
 
-std::string ShowError(UserInterface &ui, const std::exception &e, long subLoc) {
+std::string ShowError(UserInterface& ui, const std::exception& e, long subLoc) {
     std::string text = ErrorText(e, subLoc);
     ui.ShowErrorDialog(ProgramTitle() + " Error", text);
     return text;
 }
 
-void ShowError(RunContext &ctx, const std::exception &e, long subLoc) {
+void ShowError(RunContext& ctx, const std::exception& e, long subLoc) {
     ctx.lastErrorText = ShowError(ctx.ui, e, subLoc);
 }
 
-void ShowMessage(UserInterface &ui, std::string_view text) {
+void ShowMessage(UserInterface& ui, std::string_view text) {
     ui.ShowErrorDialog(ProgramTitle(), text);
 }
 
-bool RunWalk(RunContext &ctx, const std::function<void()> &walk) {
+bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
     try {
         walk();
         return true;
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         if (ctx.log && ctx.log->IsOpen())
             ctx.log->LogError(ctx.lastErrorText);
@@ -109,12 +109,12 @@ bool RunWalk(RunContext &ctx, const std::function<void()> &walk) {
     }
 }
 
-bool DispatchCommand(RunContext &ctx, const std::function<void(RunContext &)> &function,
-                     const std::function<void()> &afterRun) {
+bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& function,
+                     const std::function<void()>& afterRun) {
     bool ok = true;
     try {
         function(ctx);
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;
     }
@@ -122,7 +122,7 @@ bool DispatchCommand(RunContext &ctx, const std::function<void(RunContext &)> &f
     if (ctx.log && ctx.log->IsOpen()) {
         try {
             ctx.log->Close();
-        } catch (const std::exception &) {
+        } catch (const std::exception&) {
         }
     }
     if (afterRun)

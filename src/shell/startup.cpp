@@ -10,15 +10,15 @@
 
 namespace hk {
 
-std::string ProgramIniPath(const std::string &programFolder) {
+std::string ProgramIniPath(const std::string& programFolder) {
     return AddTrailingSlash(programFolder) + "hearthkit.ini";
 }
 
-std::string CompatibilityIniPath(const std::string &programFolder) {
+std::string CompatibilityIniPath(const std::string& programFolder) {
     return AddTrailingSlash(programFolder) + "compatibility.ini";
 }
 
-ProgramSettings ReadProgramSettings(const std::string &programFolder) {
+ProgramSettings ReadProgramSettings(const std::string& programFolder) {
     IniFile ini = IniFile::Load(ProgramIniPath(programFolder));
     ProgramSettings s;
     s.betaFlag = !GetIniString(ini, "Advanced", "Beta for Version", "").empty();
@@ -28,13 +28,13 @@ ProgramSettings ReadProgramSettings(const std::string &programFolder) {
     return s;
 }
 
-std::string LanguageChoices(const std::string &programFolder) {
+std::string LanguageChoices(const std::string& programFolder) {
     std::string choices = GetIniChoices(ProgramIniPath(programFolder), "Language");
     return Cp1252ToUtf8(Cp1252UpperStr(Utf8ToCp1252(choices)));
 }
 
-bool CheckRegularExpressions(const RegexSelfTest &selfTest, const std::string &programFolder,
-                             UserInterface &ui) {
+bool CheckRegularExpressions(const RegexSelfTest& selfTest, const std::string& programFolder,
+                             UserInterface& ui) {
     if (!selfTest)
         return true;
     try {
@@ -51,15 +51,17 @@ bool CheckRegularExpressions(const RegexSelfTest &selfTest, const std::string &p
     return false;
 }
 
-StartupResult RunStartup(const StartupOptions &options, UserInterface &ui, CRecentFiles &recent) {
+StartupResult RunStartup(const StartupOptions& options, UserInterface& ui, CRecentFiles& recent) {
     StartupResult r;
     r.program = ReadProgramSettings(options.programFolder);
     if (!CheckRegularExpressions(options.regexSelfTest, options.programFolder, ui))
         return r;
+    if (options.loadExceptionLists)
+        options.loadExceptionLists();
 
     // The main window's load step: recent files, folders, languages.
     recent.LoadFromKey();
-    recent.RemoveMissing(options.fileExists ? options.fileExists : [](const std::string &path) {
+    recent.RemoveMissing(options.fileExists ? options.fileExists : [](const std::string& path) {
         std::error_code ec;
         return std::filesystem::exists(path, ec);
     });

@@ -23,23 +23,25 @@ struct ProgramSettings {
     long ancestorYears = 60;               // [Advanced] "Set Living.Ancestor Years"
 };
 
-std::string ProgramIniPath(const std::string &programFolder);       // .../hearthkit.ini
-std::string CompatibilityIniPath(const std::string &programFolder); // .../compatibility.ini
-ProgramSettings ReadProgramSettings(const std::string &programFolder);
+std::string ProgramIniPath(const std::string& programFolder);       // .../hearthkit.ini
+std::string CompatibilityIniPath(const std::string& programFolder); // .../compatibility.ini
+ProgramSettings ReadProgramSettings(const std::string& programFolder);
 // The choice list "Language" of hearthkit.ini, upper-cased, "||"-joined.
-std::string LanguageChoices(const std::string &programFolder);
+std::string LanguageChoices(const std::string& programFolder);
 
 // Runs the self-test. On failure opens help/windowsscript.htm from the program folder, shows
 // the "Windows Script Error" message and returns false: the program must end.
-bool CheckRegularExpressions(const RegexSelfTest &selfTest, const std::string &programFolder,
-                             UserInterface &ui);
+bool CheckRegularExpressions(const RegexSelfTest& selfTest, const std::string& programFolder,
+                             UserInterface& ui);
 
 struct StartupOptions {
     std::string programFolder;
     std::string documentsFolder; // empty: DocumentsFolder()
     RegexSelfTest regexSelfTest; // empty: not checked
+    // Builds the letter-case tables and loads the capitalization exception lists (empty: none).
+    std::function<void()> loadExceptionLists;
     // Tells whether a recent project file still exists (the file system when empty).
-    std::function<bool(const std::string &)> fileExists;
+    std::function<bool(const std::string&)> fileExists;
 };
 
 struct StartupResult {
@@ -49,8 +51,9 @@ struct StartupResult {
     std::string languageChoices;
 };
 
-// The settings steps of start-up: program settings, regular-expression check, folders, the
-// recent-file list loaded with entries of vanished files removed, and the language list.
-StartupResult RunStartup(const StartupOptions &options, UserInterface &ui, CRecentFiles &recent);
+// The settings steps of start-up: program settings, regular-expression check, the exception
+// lists, the recent-file list loaded with entries of vanished files removed, the folders, and
+// the language list.
+StartupResult RunStartup(const StartupOptions& options, UserInterface& ui, CRecentFiles& recent);
 
 } // namespace hk

@@ -3,15 +3,15 @@
 namespace hk {
 
 bool UserInterface::Confirm(std::string_view text, std::string_view title) {
-    return MessageBox(text, title, MsgButtons::OkCancel, MsgIcon::Question) == MsgAnswer::Ok;
+    return ShowMessageBox(text, title, MsgButtons::OkCancel, MsgIcon::Question) == MsgAnswer::Ok;
 }
 
 bool UserInterface::AskYesNo(std::string_view text, std::string_view title) {
-    return MessageBox(text, title, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+    return ShowMessageBox(text, title, MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
 }
 
 void UserInterface::Message(std::string_view text, std::string_view title, MsgIcon icon) {
-    MessageBox(text, title, MsgButtons::Ok, icon);
+    ShowMessageBox(text, title, MsgButtons::Ok, icon);
 }
 
 } // namespace hk

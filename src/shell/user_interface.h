@@ -27,8 +27,8 @@ public:
     virtual ~UserInterface() = default;
 
     // A message box. `title` empty means the program title.
-    virtual MsgAnswer MessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
-                                 MsgIcon icon) = 0;
+    virtual MsgAnswer ShowMessageBox(std::string_view text, std::string_view title,
+                                     MsgButtons buttons, MsgIcon icon) = 0;
     // The error dialog: read-only text the user can copy, under `caption`.
     virtual void ShowErrorDialog(std::string_view caption, std::string_view text) = 0;
     // The Yes / Yes to All / No / No to All dialog (caption "Confirm").
@@ -45,7 +45,7 @@ public:
                                                       std::string_view startFolder,
                                                       std::string_view defaultName) = 0;
     // The chosen dataset's DSID, or -1 when the user cancels.
-    virtual long ChooseDataset(const std::vector<DatasetChoice> &datasets) = 0;
+    virtual long ChooseDataset(const std::vector<DatasetChoice>& datasets) = 0;
 
     // The main window's progress bar and status bar.
     virtual void SetProgressRange(long maximum) = 0;
@@ -54,9 +54,9 @@ public:
     virtual void SetStatusText(std::string_view text) = 0;
 
     // Loads a finished run log into the log window and shows it (not modal).
-    virtual void ShowLog(const std::string &path) = 0;
+    virtual void ShowLog(const std::string& path) = 0;
     // Opens a document, folder or web address the way the desktop does.
-    virtual void OpenDocument(const std::string &target) = 0;
+    virtual void OpenDocument(const std::string& target) = 0;
 
     // The common shapes of a message box.
     // OK / Cancel with the question icon; true for OK.

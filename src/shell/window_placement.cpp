@@ -6,7 +6,7 @@ namespace hk {
 namespace {
 
 struct Field {
-    const char *name;
+    const char* name;
     long WindowPlacement::*member;
 };
 
@@ -20,11 +20,11 @@ constexpr Field kFields[] = {
 
 } // namespace
 
-bool CSizeAndPosition::RestorePosition(WindowPlacement &placement) {
+bool CSizeAndPosition::RestorePosition(WindowPlacement& placement) {
     if (regKey_.empty())
         throw Error(-1, "CSizeAndPosition:RestorePosition", "Registry Key not set");
     bool any = false;
-    for (const auto &f : kFields) {
+    for (const auto& f : kFields) {
         long value = settings_.GetSettingLong(regKey_, {}, f.name, placement.*f.member);
         if (settings_.SettingMissing())
             continue;
@@ -34,10 +34,10 @@ bool CSizeAndPosition::RestorePosition(WindowPlacement &placement) {
     return any;
 }
 
-void CSizeAndPosition::SavePosition(const WindowPlacement &placement) {
+void CSizeAndPosition::SavePosition(const WindowPlacement& placement) {
     if (regKey_.empty())
         throw Error(-1, "CSizeAndPosition:SavePosition", "Registry Key not set");
-    for (const auto &f : kFields)
+    for (const auto& f : kFields)
         settings_.SaveSettingLong(regKey_, {}, f.name, placement.*f.member);
 }
 

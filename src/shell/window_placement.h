@@ -14,24 +14,24 @@ struct WindowPlacement {
     long width = 0;
     long height = 0;
     long windowState = 0; // 0 normal, 1 minimized, 2 maximized
-    bool operator==(const WindowPlacement &) const = default;
+    bool operator==(const WindowPlacement&) const = default;
 };
 
 class CSizeAndPosition {
 public:
-    explicit CSizeAndPosition(Settings &settings) : settings_(settings) {}
+    explicit CSizeAndPosition(Settings& settings) : settings_(settings) {}
 
     // The key, e.g. the settings root's "Windows\Main".
-    const std::string &RegKey() const { return regKey_; }
+    const std::string& RegKey() const { return regKey_; }
     void SetRegKey(std::string key) { regKey_ = std::move(key); }
 
     // Overwrites the fields that are stored; true when any was. Throws "Registry Key not set"
     // when RegKey is empty.
-    bool RestorePosition(WindowPlacement &placement);
-    void SavePosition(const WindowPlacement &placement);
+    bool RestorePosition(WindowPlacement& placement);
+    void SavePosition(const WindowPlacement& placement);
 
 private:
-    Settings &settings_;
+    Settings& settings_;
     std::string regKey_;
 };
 

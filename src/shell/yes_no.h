@@ -10,7 +10,7 @@ namespace hk {
 
 class CYesNo {
 public:
-    explicit CYesNo(UserInterface &ui) : ui_(ui) {}
+    explicit CYesNo(UserInterface& ui) : ui_(ui) {}
 
     // Yes or No; asks only while no "to all" answer is remembered.
     MsgAnswer AskYesNo(std::string_view message);
@@ -18,7 +18,7 @@ public:
     void Reset() { remembered_.reset(); }
 
 private:
-    UserInterface &ui_;
+    UserInterface& ui_;
     std::optional<MsgAnswer> remembered_;
 };
 

@@ -91,7 +91,7 @@ IniFile IniFile::Parse(std::string_view bytes) {
     return ini;
 }
 
-IniFile IniFile::Load(const std::string &path) {
+IniFile IniFile::Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
@@ -99,7 +99,7 @@ IniFile IniFile::Load(const std::string &path) {
     return Parse(bytes);
 }
 
-const IniFile::Section *IniFile::FindSection(std::string_view name) const {
+const IniFile::Section* IniFile::FindSection(std::string_view name) const {
     name = TrimBlanks(name);
     for (std::size_t i = 0; i < sections_.size(); ++i) {
         // The unnamed block before the first header is only reachable with an empty name.
@@ -111,12 +111,12 @@ const IniFile::Section *IniFile::FindSection(std::string_view name) const {
     return nullptr;
 }
 
-const std::string *IniFile::Find(std::string_view section, std::string_view key) const {
-    const Section *s = FindSection(section);
+const std::string* IniFile::Find(std::string_view section, std::string_view key) const {
+    const Section* s = FindSection(section);
     if (s == nullptr)
         return nullptr;
     key = TrimBlanks(key);
-    for (const auto &e : s->entries)
+    for (const auto& e : s->entries)
         if (EqualsNoCase(e.key, key))
             return e.hasValue ? &e.value : nullptr;
     return nullptr;
@@ -131,13 +131,13 @@ std::vector<std::string> IniFile::SectionNames() const {
 
 std::vector<std::string> IniFile::KeyNames(std::string_view section) const {
     std::vector<std::string> names;
-    if (const Section *s = FindSection(section))
-        for (const auto &e : s->entries)
+    if (const Section* s = FindSection(section))
+        for (const auto& e : s->entries)
             names.push_back(e.key);
     return names;
 }
 
-bool ParseLong(std::string_view text, long &out) {
+bool ParseLong(std::string_view text, long& out) {
     text = TrimBlanks(text);
     if (text.empty())
         return false;
@@ -167,38 +167,38 @@ bool ParseLong(std::string_view text, long &out) {
     return true;
 }
 
-std::string GetIniString(const IniFile &ini, std::string_view section, std::string_view key,
+std::string GetIniString(const IniFile& ini, std::string_view section, std::string_view key,
                          std::string_view def) {
-    const std::string *value = ini.Find(section, key);
+    const std::string* value = ini.Find(section, key);
     // Windows copies the default through the same buffer and drops its trailing blanks.
     std::string_view text = value ? std::string_view(*value) : TrimRight(def);
     return std::string(LeftChars(text, kIniBufferSize - 1));
 }
 
-long GetIniLong(const IniFile &ini, std::string_view section, std::string_view key, long def) {
+long GetIniLong(const IniFile& ini, std::string_view section, std::string_view key, long def) {
     long value = 0;
     return ParseLong(GetIniString(ini, section, key, ""), value) ? value : def;
 }
 
-bool GetIniBool(const IniFile &ini, std::string_view section, std::string_view key, bool def) {
+bool GetIniBool(const IniFile& ini, std::string_view section, std::string_view key, bool def) {
     std::string value = GetIniString(ini, section, key, "");
     return value.empty() ? def : IsTrue(value);
 }
 
-std::string GetIniString(const std::string &file, std::string_view section, std::string_view key,
+std::string GetIniString(const std::string& file, std::string_view section, std::string_view key,
                          std::string_view def) {
     return GetIniString(IniFile::Load(file), section, key, def);
 }
 
-long GetIniLong(const std::string &file, std::string_view section, std::string_view key, long def) {
+long GetIniLong(const std::string& file, std::string_view section, std::string_view key, long def) {
     return GetIniLong(IniFile::Load(file), section, key, def);
 }
 
-bool GetIniBool(const std::string &file, std::string_view section, std::string_view key, bool def) {
+bool GetIniBool(const std::string& file, std::string_view section, std::string_view key, bool def) {
     return GetIniBool(IniFile::Load(file), section, key, def);
 }
 
-std::string GetIniPath(const std::string &file, std::string_view section, std::string_view key,
+std::string GetIniPath(const std::string& file, std::string_view section, std::string_view key,
                        std::string_view def, std::string_view basePath) {
     std::string value = GetIniString(file, section, key, def);
     if (!IsAbsolutePathText(value) && !basePath.empty())
@@ -206,7 +206,7 @@ std::string GetIniPath(const std::string &file, std::string_view section, std::s
     return AddTrailingSlash(value);
 }
 
-std::string GetIniChoices(const std::string &file, std::string_view name) {
+std::string GetIniChoices(const std::string& file, std::string_view name) {
     IniFile ini = IniFile::Load(file);
     std::string section = std::string(name) + "Choices";
     std::string joined;

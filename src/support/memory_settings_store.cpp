@@ -23,10 +23,10 @@ struct MemorySettingsStore::Node {
     std::vector<std::pair<std::string, SettingValue>> values;
     std::vector<std::unique_ptr<Node>> children; // sorted by folded name
 
-    Node *Child(const std::string &foldedName) const {
+    Node* Child(const std::string& foldedName) const {
         auto it =
             std::lower_bound(children.begin(), children.end(), foldedName,
-                             [](const auto &c, const std::string &f) { return c->folded < f; });
+                             [](const auto& c, const std::string& f) { return c->folded < f; });
         return it != children.end() && (*it)->folded == foldedName ? it->get() : nullptr;
     }
     // Index of the value of that name, or values.size().
@@ -42,9 +42,9 @@ struct MemorySettingsStore::Node {
 MemorySettingsStore::MemorySettingsStore() : root_(std::make_unique<Node>()) {}
 MemorySettingsStore::~MemorySettingsStore() = default;
 
-const MemorySettingsStore::Node *MemorySettingsStore::Find(std::string_view key) const {
-    const Node *node = root_.get();
-    for (const auto &part : SplitKeyPath(key)) {
+const MemorySettingsStore::Node* MemorySettingsStore::Find(std::string_view key) const {
+    const Node* node = root_.get();
+    for (const auto& part : SplitKeyPath(key)) {
         node = node->Child(Fold(part));
         if (node == nullptr)
             return nullptr;
@@ -52,11 +52,11 @@ const MemorySettingsStore::Node *MemorySettingsStore::Find(std::string_view key)
     return node;
 }
 
-MemorySettingsStore::Node *MemorySettingsStore::Create(std::string_view key) {
-    Node *node = root_.get();
-    for (const auto &part : SplitKeyPath(key)) {
+MemorySettingsStore::Node* MemorySettingsStore::Create(std::string_view key) {
+    Node* node = root_.get();
+    for (const auto& part : SplitKeyPath(key)) {
         std::string folded = Fold(part);
-        Node *child = node->Child(folded);
+        Node* child = node->Child(folded);
         if (child == nullptr) {
             auto fresh = std::make_unique<Node>();
             fresh->name = part;
@@ -64,7 +64,7 @@ MemorySettingsStore::Node *MemorySettingsStore::Create(std::string_view key) {
             child = fresh.get();
             auto it =
                 std::lower_bound(node->children.begin(), node->children.end(), folded,
-                                 [](const auto &c, const std::string &f) { return c->folded < f; });
+                                 [](const auto& c, const std::string& f) { return c->folded < f; });
             node->children.insert(it, std::move(fresh));
         }
         node = child;
@@ -74,7 +74,7 @@ MemorySettingsStore::Node *MemorySettingsStore::Create(std::string_view key) {
 
 std::optional<SettingValue> MemorySettingsStore::QueryValue(std::string_view key,
                                                             std::string_view name) const {
-    const Node *node = Find(key);
+    const Node* node = Find(key);
     if (node == nullptr)
         return std::nullopt;
     std::size_t i = node->ValueIndex(name);
@@ -84,8 +84,8 @@ std::optional<SettingValue> MemorySettingsStore::QueryValue(std::string_view key
 }
 
 void MemorySettingsStore::SaveValue(std::string_view key, std::string_view name,
-                                    const SettingValue &value) {
-    Node *node = Create(key);
+                                    const SettingValue& value) {
+    Node* node = Create(key);
     std::size_t i = node->ValueIndex(name);
     if (i < node->values.size())
         node->values[i].second = value;
@@ -96,7 +96,7 @@ void MemorySettingsStore::SaveValue(std::string_view key, std::string_view name,
 bool MemorySettingsStore::DeleteValue(std::string_view key, std::string_view name) {
     if (Find(key) == nullptr)
         return false;
-    Node *node = Create(key); // exists: only walks down
+    Node* node = Create(key); // exists: only walks down
     std::size_t i = node->ValueIndex(name);
     if (i == node->values.size())
         return false;
@@ -110,15 +110,15 @@ bool MemorySettingsStore::DeleteKey(std::string_view key) {
         return false; // the root itself is not a key one can delete
     std::string last = parts.back();
     parts.pop_back();
-    Node *parent = root_.get();
-    for (const auto &part : parts) {
+    Node* parent = root_.get();
+    for (const auto& part : parts) {
         parent = parent->Child(Fold(part));
         if (parent == nullptr)
             return false;
     }
     std::string folded = Fold(last);
     auto it = std::find_if(parent->children.begin(), parent->children.end(),
-                           [&](const auto &c) { return c->folded == folded; });
+                           [&](const auto& c) { return c->folded == folded; });
     if (it == parent->children.end())
         return false;
     parent->children.erase(it);
@@ -135,16 +135,16 @@ bool MemorySettingsStore::KeyExists(std::string_view key) const {
 
 std::vector<std::string> MemorySettingsStore::ValueNames(std::string_view key) const {
     std::vector<std::string> names;
-    if (const Node *node = Find(key))
-        for (const auto &v : node->values)
+    if (const Node* node = Find(key))
+        for (const auto& v : node->values)
             names.push_back(v.first);
     return names;
 }
 
 std::vector<std::string> MemorySettingsStore::SubkeyNames(std::string_view key) const {
     std::vector<std::string> names;
-    if (const Node *node = Find(key))
-        for (const auto &c : node->children)
+    if (const Node* node = Find(key))
+        for (const auto& c : node->children)
             names.push_back(c->name);
     return names;
 }

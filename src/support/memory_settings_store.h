@@ -14,7 +14,7 @@ public:
 
     std::optional<SettingValue> QueryValue(std::string_view key,
                                            std::string_view name) const override;
-    void SaveValue(std::string_view key, std::string_view name, const SettingValue &value) override;
+    void SaveValue(std::string_view key, std::string_view name, const SettingValue& value) override;
     bool DeleteValue(std::string_view key, std::string_view name) override;
     bool DeleteKey(std::string_view key) override;
     void CreateKey(std::string_view key) override;
@@ -24,8 +24,8 @@ public:
 
 private:
     struct Node;
-    const Node *Find(std::string_view key) const;
-    Node *Create(std::string_view key);
+    const Node* Find(std::string_view key) const;
+    Node* Create(std::string_view key);
     std::unique_ptr<Node> root_;
 };
 

@@ -20,15 +20,15 @@ std::vector<std::string> SplitKeyPath(std::string_view path) {
 
 std::string JoinKeyPath(std::string_view a, std::string_view b) {
     std::string joined;
-    for (const auto &part : SplitKeyPath(a))
+    for (const auto& part : SplitKeyPath(a))
         joined += (joined.empty() ? "" : "\\") + part;
-    for (const auto &part : SplitKeyPath(b))
+    for (const auto& part : SplitKeyPath(b))
         joined += (joined.empty() ? "" : "\\") + part;
     return joined;
 }
 
-void SplitValueName(std::string_view keyPath, std::string_view valueName, std::string &outKey,
-                    std::string &outName) {
+void SplitValueName(std::string_view keyPath, std::string_view valueName, std::string& outKey,
+                    std::string& outName) {
     auto sep = valueName.rfind('\\');
     if (sep == std::string_view::npos) {
         outKey = JoinKeyPath(keyPath, {});
@@ -39,7 +39,7 @@ void SplitValueName(std::string_view keyPath, std::string_view valueName, std::s
     }
 }
 
-std::optional<std::string> Settings::ReadString(const SettingsStore &store,
+std::optional<std::string> Settings::ReadString(const SettingsStore& store,
                                                 std::string_view regRoot, std::string_view subKey,
                                                 std::string_view valueName) {
     std::string key, name;

@@ -26,7 +26,7 @@ struct SettingValue {
     static SettingValue Binary(std::string bytes) {
         return {SettingType::Binary, 0, std::move(bytes)};
     }
-    bool operator==(const SettingValue &) const = default;
+    bool operator==(const SettingValue&) const = default;
 };
 
 // Key paths are "\"-separated ("File Preferences\smith\SetLiving"); empty segments are
@@ -41,7 +41,7 @@ public:
                                                    std::string_view name) const = 0;
     // Creates the key and its parents when needed.
     virtual void SaveValue(std::string_view key, std::string_view name,
-                           const SettingValue &value) = 0;
+                           const SettingValue& value) = 0;
     // False when there was nothing to delete.
     virtual bool DeleteValue(std::string_view key, std::string_view name) = 0;
     // Deletes the key with all its values and sub-keys; false when it did not exist.
@@ -66,7 +66,7 @@ std::string JoinKeyPath(std::string_view a, std::string_view b);
 class Settings {
 public:
     // `machine` stands for the machine-wide hive that GetSettingStringAnyRoot falls back to.
-    explicit Settings(SettingsStore &user, const SettingsStore *machine = nullptr)
+    explicit Settings(SettingsStore& user, const SettingsStore* machine = nullptr)
         : user_(user), machine_(machine) {}
 
     std::string GetSettingString(std::string_view regRoot, std::string_view subKey,
@@ -83,19 +83,19 @@ public:
 
     // True when the last Get... found nothing usable.
     bool SettingMissing() const { return settingMissing_; }
-    SettingsStore &Store() { return user_; }
+    SettingsStore& Store() { return user_; }
 
 private:
-    std::optional<std::string> ReadString(const SettingsStore &store, std::string_view regRoot,
+    std::optional<std::string> ReadString(const SettingsStore& store, std::string_view regRoot,
                                           std::string_view subKey, std::string_view valueName);
 
-    SettingsStore &user_;
-    const SettingsStore *machine_;
+    SettingsStore& user_;
+    const SettingsStore* machine_;
     bool settingMissing_ = false;
 };
 
 // Splits a value name at its last "\" and appends the front part to the key path.
-void SplitValueName(std::string_view keyPath, std::string_view valueName, std::string &outKey,
-                    std::string &outName);
+void SplitValueName(std::string_view keyPath, std::string_view valueName, std::string& outKey,
+                    std::string& outName);
 
 } // namespace hk

@@ -5,7 +5,7 @@
 namespace hk::test {
 
 namespace {
-template <typename T> T Take(std::deque<T> &queue, const std::string &what) {
+template <typename T> T Take(std::deque<T>& queue, const std::string& what) {
     if (queue.empty())
         throw std::logic_error("unscripted " + what);
     T value = std::move(queue.front());
@@ -14,16 +14,16 @@ template <typename T> T Take(std::deque<T> &queue, const std::string &what) {
 }
 } // namespace
 
-std::vector<UiEvent> FakeUserInterface::Of(const std::string &kind) const {
+std::vector<UiEvent> FakeUserInterface::Of(const std::string& kind) const {
     std::vector<UiEvent> out;
-    for (const auto &e : events)
+    for (const auto& e : events)
         if (e.kind == kind)
             out.push_back(e);
     return out;
 }
 
-MsgAnswer FakeUserInterface::MessageBox(std::string_view text, std::string_view title,
-                                        MsgButtons buttons, MsgIcon icon) {
+MsgAnswer FakeUserInterface::ShowMessageBox(std::string_view text, std::string_view title,
+                                            MsgButtons buttons, MsgIcon icon) {
     events.push_back({"message", std::string(title), std::string(text)});
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
@@ -39,7 +39,7 @@ YesNoAllAnswer FakeUserInterface::AskYesNoAll(std::string_view message) {
     return Take(yesNoAllAnswers, "yes/no/to-all question: " + std::string(message));
 }
 
-std::optional<std::string> FakeUserInterface::NextText(const char *kind, std::string_view title,
+std::optional<std::string> FakeUserInterface::NextText(const char* kind, std::string_view title,
                                                        std::string_view text) {
     events.push_back({kind, std::string(title), std::string(text)});
     return Take(texts, std::string(kind) + ": " + std::string(title));
@@ -64,7 +64,7 @@ std::optional<std::string> FakeUserInterface::ChooseSaveFile(std::string_view ti
     return NextText("save", title, defaultName);
 }
 
-long FakeUserInterface::ChooseDataset(const std::vector<DatasetChoice> &choices) {
+long FakeUserInterface::ChooseDataset(const std::vector<DatasetChoice>& choices) {
     events.push_back({"dataset", {}, std::to_string(choices.size())});
     return Take(datasets, "dataset choice");
 }

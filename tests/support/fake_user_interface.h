@@ -33,10 +33,10 @@ public:
     std::string status;
 
     // Events of one kind, in order.
-    std::vector<UiEvent> Of(const std::string &kind) const;
+    std::vector<UiEvent> Of(const std::string& kind) const;
 
-    MsgAnswer MessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
-                         MsgIcon icon) override;
+    MsgAnswer ShowMessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
+                             MsgIcon icon) override;
     void ShowErrorDialog(std::string_view caption, std::string_view text) override;
     YesNoAllAnswer AskYesNoAll(std::string_view message) override;
     std::optional<std::string> InputBox(std::string_view prompt, std::string_view title,
@@ -46,18 +46,18 @@ public:
     std::optional<std::string> ChooseSaveFile(std::string_view title, std::string_view filter,
                                               std::string_view startFolder,
                                               std::string_view defaultName) override;
-    long ChooseDataset(const std::vector<DatasetChoice> &choices) override;
+    long ChooseDataset(const std::vector<DatasetChoice>& choices) override;
     void SetProgressRange(long maximum) override { progressMaximum = maximum; }
     void SetProgress(long value) override { progress = value; }
     void ResetProgress() override { progress = 0; }
     void SetStatusText(std::string_view text) override { status = text; }
-    void ShowLog(const std::string &path) override { events.push_back({"log", {}, path}); }
-    void OpenDocument(const std::string &target) override {
+    void ShowLog(const std::string& path) override { events.push_back({"log", {}, path}); }
+    void OpenDocument(const std::string& target) override {
         events.push_back({"document", {}, target});
     }
 
 private:
-    std::optional<std::string> NextText(const char *kind, std::string_view title,
+    std::optional<std::string> NextText(const char* kind, std::string_view title,
                                         std::string_view text);
 };
 

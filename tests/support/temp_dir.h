@@ -19,14 +19,14 @@ public:
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
 
-    const std::filesystem::path &Path() const { return path_; }
+    const std::filesystem::path& Path() const { return path_; }
     // The folder as the program keeps folders: with a trailing "/".
     std::string Folder() const { return path_.string() + "/"; }
     // Writes a file (creating its folders) and returns its path.
-    std::string Write(const std::string &relative, const std::string &bytes) const {
+    std::string Write(const std::string& relative, const std::string& bytes) const {
         std::filesystem::path p = path_ / relative;
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << bytes;
@@ -38,7 +38,7 @@ private:
 };
 
 // The whole content of a file, byte for byte.
-inline std::string ReadBytes(const std::filesystem::path &p) {
+inline std::string ReadBytes(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

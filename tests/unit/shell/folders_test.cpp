@@ -92,8 +92,12 @@ TEST(Folders, StartupStopsWhenRegularExpressionsFail) {
     recent.SelectFile(docs.Write("b__.pjc", ""));
 
     FakeUserInterface ui;
-    StartupOptions options{
-        program.Folder(), docs.Folder(), [] { throw std::runtime_error("FirstIndex>1000"); }, {}};
+    int listsLoaded = 0;
+    StartupOptions options;
+    options.programFolder = program.Folder();
+    options.documentsFolder = docs.Folder();
+    options.regexSelfTest = [] { throw std::runtime_error("FirstIndex>1000"); };
+    options.loadExceptionLists = [&] { ++listsLoaded; };
     StartupResult r = RunStartup(options, ui, recent);
     EXPECT_FALSE(r.ok);
     ASSERT_EQ(ui.events.size(), 2u);
@@ -105,12 +109,14 @@ TEST(Folders, StartupStopsWhenRegularExpressionsFail) {
                                       0),
               0u);
     EXPECT_FALSE(fs::exists(docs.Path() / "Hearthkit")); // stopped before the folders
+    EXPECT_EQ(listsLoaded, 0);
 
     // A working engine: folders made, vanished projects dropped, languages upper-cased.
     FakeUserInterface ok;
     options.regexSelfTest = [] {};
     r = RunStartup(options, ok, recent);
     EXPECT_TRUE(r.ok);
+    EXPECT_EQ(listsLoaded, 1);
     EXPECT_TRUE(r.program.betaFlag); // any non-empty text, even "0"
     EXPECT_EQ(r.languageChoices, "FRAN\xC3\x87"
                                  "AIS||GERMAN");

@@ -44,20 +44,15 @@ TEST(RunFrame, ElapsedTimeSwitchesToMinuteBoundariesAfter179Seconds) {
     EXPECT_EQ(ElapsedTimeText(At(10, 0, 30), At(10, 3, 30)), "3 minutes"); // 180 s
     EXPECT_EQ(ElapsedTimeText(At(10, 0, 59), At(10, 4, 0)), "4 minutes");  // 181 s
     EXPECT_EQ(ElapsedTimeText(At(10, 0, 0), At(10, 0, 0)), "0 seconds");
-    // Minute boundaries, not whole minutes: 10:00:01 to 10:03:00 is 179 s, to 10:03:01 is 3 min.
-    EXPECT_EQ(ElapsedTimeText(At(10, 0, 1), At(10, 3, 1)), "3 minutes");
-    // Across midnight and a month end (and a leap day).
+    // Across midnight, a month end and a leap day.
     EXPECT_EQ(ElapsedTimeText({2024, 1, 31, 23, 59, 0}, {2024, 2, 1, 0, 1, 30}), "150 seconds");
     EXPECT_EQ(ElapsedTimeText({2024, 2, 28, 23, 0, 0}, {2024, 3, 1, 0, 0, 0}), "1500 minutes");
-    EXPECT_EQ(SecondsBetween({2023, 12, 31, 23, 59, 59}, {2024, 1, 1, 0, 0, 0}), 1);
-    EXPECT_EQ(FormatLogStamp({2024, 1, 31, 4, 5, 6}), "20240131-040506");
-    EXPECT_EQ(FormatDateTime({2024, 1, 31, 14, 5, 6}), "2024-01-31 14:05:06");
 }
 
 TEST(RunFrame, LogHasHeaderOptionsBodyFooterTotalsInOrder) {
     RunFixture f;
     f.ctx.logOnly = true;
-    CLogFile &log = StartLog(f.ctx, "Set Living=N");
+    CLogFile& log = StartLog(f.ctx, "Set Living=N");
     EXPECT_EQ(log.FileName(), f.dir.Folder() + "20240131-142502.log");
     log.LogLine("Options:");
     log.LogLine("  Max Year=1920");
@@ -98,7 +93,6 @@ TEST(RunFrame, LogHasHeaderOptionsBodyFooterTotalsInOrder) {
                            "\r\n"
                            "No changes were made because the Log Only option is selected.\r\n";
     EXPECT_EQ(ReadBytes(log.FileName()), expected);
-    EXPECT_EQ(ProgramTitleAndVersion().rfind("Hearthkit v", 0), 0u);
     EXPECT_FALSE(log.IsOpen());
     EXPECT_EQ(log.BytesWritten(), static_cast<long long>(expected.size()));
     ASSERT_EQ(f.ui.events.size(), 1u);
@@ -106,30 +100,23 @@ TEST(RunFrame, LogHasHeaderOptionsBodyFooterTotalsInOrder) {
     EXPECT_EQ(f.ui.events[0].text, log.FileName());
 }
 
-TEST(RunFrame, LogOnlyNoteOnlyForFunctionsThatChangeDataUnderLogOnly) {
-    for (bool logOnly : {false, true}) {
-        for (bool changes : {false, true}) {
-            RunFixture f;
-            f.ctx.logOnly = logOnly;
-            CLogFile &log = StartLog(f.ctx, "Show Role Usage");
-            log.LogError("bad");
-            EndLog(f.ctx);
-            FinishRun(f.ctx, changes);
-            std::string text = ReadBytes(log.FileName());
-            EXPECT_NE(text.find("Log Only=" + std::string(logOnly ? "True" : "False")),
-                      std::string::npos);
-            EXPECT_TRUE(text.ends_with(logOnly && changes
-                                           ? "\r\n\r\n" + std::string(kLogOnlyNote) + "\r\n"
-                                           : "Errors=1\r\n"))
-                << logOnly << changes;
-        }
+TEST(RunFrame, LogOnlyNoteOnlyWhenDataWouldHaveChanged) {
+    for (bool changes : {false, true}) {
+        RunFixture f;
+        f.ctx.logOnly = true;
+        CLogFile& log = StartLog(f.ctx, "Show Role Usage");
+        log.LogError("bad");
+        FinishRun(f.ctx, changes);
+        EXPECT_TRUE(ReadBytes(log.FileName())
+                        .ends_with(changes ? "Errors=1\r\n\r\n" + std::string(kLogOnlyNote) + "\r\n"
+                                           : "Errors=1\r\n"));
     }
 }
 
 TEST(RunFrame, LargeLogAsksBeforeOpening) {
     // Builds a run log of exactly `size` bytes and finishes the run.
-    auto finishWithSize = [](RunFixture &f, long long size) {
-        CLogFile &log = StartLog(f.ctx, "Export Data");
+    auto finishWithSize = [](RunFixture& f, long long size) {
+        CLogFile& log = StartLog(f.ctx, "Export Data");
         log.WriteText(std::string(static_cast<std::size_t>(size - log.BytesWritten()), 'x'));
         FinishRun(f.ctx, false);
         EXPECT_EQ(std::filesystem::file_size(log.FileName()), static_cast<uintmax_t>(size));
@@ -168,7 +155,7 @@ TEST(RunFrame, LargeLogAsksBeforeOpening) {
     {
         // A log that cannot be sized counts as empty: neither asked about nor shown.
         RunFixture f;
-        CLogFile &log = StartLog(f.ctx, "Export Data");
+        CLogFile& log = StartLog(f.ctx, "Export Data");
         std::filesystem::remove(log.FileName());
         FinishRun(f.ctx, false);
         EXPECT_TRUE(f.ui.events.empty());
@@ -179,54 +166,34 @@ TEST(RunFrame, ErrorsAreShownOnceAndLogged) {
     EXPECT_EQ(ErrorText(5, "", "Invalid call", 0), "Error 5\r\nInvalid call");
     EXPECT_EQ(ErrorText(-1, "[CTMGDB.OpenTable]", "Duplicate Alias: g", 3),
               "Error -1 from [CTMGDB.OpenTable] (SubLoc=3)\r\nDuplicate Alias: g");
-    EXPECT_EQ(ErrorText(std::runtime_error("disk full"), 0), "Error -1\r\ndisk full");
 
     RunFixture f;
-    CLogFile &log = StartLog(f.ctx, "Fix Sort Dates");
-    int walked = 0;
-    bool ok = RunWalk(f.ctx, [&] {
-        ++walked;
-        throw Error(-1, "[CTMGDate.Parse]", "Bad date");
-    });
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(walked, 1);
+    CLogFile& log = StartLog(f.ctx, "Fix Sort Dates");
+    EXPECT_FALSE(RunWalk(f.ctx, [] { throw Error(-1, "[CTMGDate.Parse]", "Bad date"); }));
     EXPECT_EQ(f.ctx.lastErrorText, "Error -1 from [CTMGDate.Parse]\r\nBad date");
     ASSERT_EQ(f.ui.Of("error").size(), 1u);
     EXPECT_EQ(f.ui.Of("error")[0].title, "Hearthkit Error");
     EXPECT_EQ(f.ui.Of("error")[0].text, f.ctx.lastErrorText);
-    EXPECT_EQ(log.ErrorCount(), 1);
-    // The run still ends normally.
+    // The run still ends normally, with the error in the log and in the counts.
     EndLog(f.ctx);
     FinishRun(f.ctx, true);
     std::string text = ReadBytes(log.FileName());
     EXPECT_NE(text.find("*ERROR* Error -1 from [CTMGDate.Parse]\r\nBad date\r\n\r\nFinished at"),
               std::string::npos);
-    EXPECT_NE(text.find("Errors=1\r\n"), std::string::npos);
-    EXPECT_TRUE(RunWalk(f.ctx, [] {}));
+    EXPECT_TRUE(text.ends_with("Errors=1\r\n"));
 
     // An error escaping a function is shown by the dispatcher, which closes a log left open
     // and still replaces the record factory.
     RunFixture g;
     int afterRuns = 0;
-    bool dispatched = DispatchCommand(
-        g.ctx,
-        [](RunContext &ctx) {
-            StartLog(ctx, "Add Events");
-            throw std::runtime_error("cannot open data file");
-        },
-        [&] { ++afterRuns; });
-    EXPECT_FALSE(dispatched);
+    auto failing = [](RunContext& ctx) {
+        StartLog(ctx, "Add Events");
+        throw std::runtime_error("cannot open data file");
+    };
+    EXPECT_FALSE(DispatchCommand(g.ctx, failing, [&] { ++afterRuns; }));
     EXPECT_EQ(afterRuns, 1);
-    EXPECT_EQ(g.ui.Of("error").size(), 1u);
+    EXPECT_EQ(g.ctx.lastErrorText, "Error -1\r\ncannot open data file");
     EXPECT_FALSE(g.ctx.log->IsOpen());
-    EXPECT_TRUE(DispatchCommand(
-        g.ctx, [](RunContext &) {}, [&] { ++afterRuns; }));
-    EXPECT_EQ(afterRuns, 2);
-
-    // A log folder that does not exist is an error of the function, not a crash.
-    RunFixture h;
-    h.ctx.logFolder = h.dir.Folder() + "missing/";
-    EXPECT_THROW(StartLog(h.ctx, "x"), Error);
 }
 
 TEST(RunFrame, YesNoToAllIsRememberedForTheRun) {
@@ -247,9 +214,4 @@ TEST(RunFrame, YesNoToAllIsRememberedForTheRun) {
     EXPECT_EQ(ask.AskYesNo("Delete tag 6?"), MsgAnswer::No);
     EXPECT_EQ(ask.AskYesNo("Delete tag 7?"), MsgAnswer::No);
     EXPECT_EQ(ui.Of("yesnoall").size(), 4u);
-    // A new CYesNo (a new run) asks again.
-    CYesNo next(ui);
-    ui.yesNoAllAnswers = {YesNoAllAnswer::Yes};
-    EXPECT_EQ(next.AskYesNo("Delete tag 8?"), MsgAnswer::Yes);
-    EXPECT_EQ(ui.Of("yesnoall").size(), 5u);
 }
