@@ -6,7 +6,7 @@
 
 #include "db/db_error.h"
 #include "db/paged_file.h"
-#include "test_dir.h"
+#include "support/temp_dir.h"
 
 using namespace hk::db;
 
@@ -18,8 +18,8 @@ std::string ReadAll(const std::string& path) {
 }
 
 TEST(PagedFile, RandomWritesMatchAModelAcrossEvictionAndFlush) {
-    TestDir dir;
-    std::string path = dir.Path("f.bin");
+    hk::test::TempDir dir;
+    std::string path = (dir.Path() / "f.bin").string();
     std::string model;
     std::mt19937 rng(1);
     {
@@ -50,8 +50,8 @@ TEST(PagedFile, RandomWritesMatchAModelAcrossEvictionAndFlush) {
 }
 
 TEST(PagedFile, ReadOnlyRefusesWritesAndSecondWriterIsRefused) {
-    TestDir dir;
-    std::string path = dir.Path("g.bin");
+    hk::test::TempDir dir;
+    std::string path = (dir.Path() / "g.bin").string();
     auto first = FileSystem::Default().Open(path, OpenMode::CreateTruncate, true);
     try {
         FileSystem::Default().Open(path, OpenMode::ReadWrite, true);

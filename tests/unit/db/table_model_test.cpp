@@ -10,7 +10,7 @@
 #include "db/index_key.h"
 #include "db/table.h"
 #include "support/text.h"
-#include "test_dir.h"
+#include "support/temp_dir.h"
 
 using namespace hk;
 using namespace hk::db;
@@ -31,7 +31,7 @@ std::string PadRight(std::string s, size_t n) {
 
 class TableModel : public ::testing::Test {
 protected:
-    TestDir dir;
+    hk::test::TempDir dir;
     std::mt19937 rng{20261205};
     std::vector<Row> rows; // rows[i] is record i+1
 
@@ -87,7 +87,7 @@ protected:
 };
 
 TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
-    std::string path = dir.Path("model.dbf");
+    std::string path = (dir.Path() / "model.dbf").string();
     {
         auto t = Table::Create(path,
                                {{"NAME", 'C', 12}, {"NUM", 'N', 8, 2}, {"ID", 'I'}, {"NOTE", 'M'}},
@@ -135,7 +135,7 @@ TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
 }
 
 TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
-    auto t = Table::Create(dir.Path("seek.dbf"), {{"NAME", 'C', 10}, {"NUM", 'I'}}, CreateOptions{},
+    auto t = Table::Create((dir.Path() / "seek.dbf").string(), {{"NAME", 'C', 10}, {"NUM", 'I'}}, CreateOptions{},
                            {{"NAME", "NAME"}, {"NUM", "NUM"}, {"NUMD", "NUM", "", true}});
     const char* names[] = {"Adams", "Baker", "Baker", "Bakerson", "Carter", "Baker"};
     for (int i = 0; i < 6; ++i) {
@@ -179,7 +179,7 @@ TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
 }
 
 TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
-    auto t = Table::Create(dir.Path("walk.dbf"), {{"N", 'I'}}, CreateOptions{}, {{"N", "N"}});
+    auto t = Table::Create((dir.Path() / "walk.dbf").string(), {{"N", 'I'}}, CreateOptions{}, {{"N", "N"}});
     for (int v : {10, 20, 30, 40}) {
         t->AppendStart();
         t->AssignLong(0, v);
@@ -195,7 +195,7 @@ TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
 }
 
 TEST_F(TableModel, ClonesShareFilesAndSeeEachOthersWrites) {
-    auto t = Table::Create(dir.Path("clone.dbf"), {{"N", 'I'}, {"S", 'C', 4}}, CreateOptions{},
+    auto t = Table::Create((dir.Path() / "clone.dbf").string(), {{"N", 'I'}, {"S", 'C', 4}}, CreateOptions{},
                            {{"N", "N"}});
     t->AppendStart();
     t->AssignLong(0, 5);
