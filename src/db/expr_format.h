@@ -11,21 +11,21 @@ namespace hk::db::expr {
 // Halves round away from zero on the value's 15 significant digits (what the user sees), so
 // STR(2.5) is "3" and STR(1.005,4,2) is "1.01". Decimals that do not fit are dropped (and the
 // rest rounded again from the value); an integer part that does not fit gives asterisks.
-void FormatStr(double value, int width, int decimals, std::string& out);
+void FormatStr(double value, int width, int decimals, std::string &out);
 // `value` rounded to `decimals` places (negative: tens, hundreds, ...) with the same rule.
 double RoundHalfAway(double value, int decimals);
 // Display text of a number with `decimals` decimals and no leading blanks.
-void FormatNumber(double value, int decimals, std::string& out);
+void FormatNumber(double value, int decimals, std::string &out);
 // VAL(): leading blanks, an optional sign, digits and one point; stops at anything else.
 double ParseVal(std::string_view text);
 
 // Dates are Julian day numbers; 0 is the empty date.
 double JulianDay(int year, int month, int day); // 0 when not a date of years 1-9999
 // False for the empty date and for numbers outside years 1-9999.
-bool CivilDate(double jdn, int& year, int& month, int& day);
-void AppendDtos(double jdn, std::string& out); // YYYYMMDD, 8 blanks when empty
-void AppendDtoc(double jdn, std::string& out); // MM/DD/YY, "  /  /  " when empty
-double ParseStod(std::string_view text);        // YYYYMMDD, else the empty date
+bool CivilDate(double jdn, int &year, int &month, int &day);
+void AppendDtos(double jdn, std::string &out); // YYYYMMDD, 8 blanks when empty
+void AppendDtoc(double jdn, std::string &out); // MM/DD/YY, "  /  /  " when empty
+double ParseStod(std::string_view text);       // YYYYMMDD, else the empty date
 // MM/DD/YY or MM/DD/YYYY (any non-digit separates); two-digit years are 19xx.
 double ParseCtod(std::string_view text);
 

@@ -68,7 +68,8 @@ public:
         : UnaryNode(ExprType::Numeric, std::move(arg)), part_(part) {}
     double Num() const override {
         int y, m, d;
-        if (!CivilDate(arg_->Num(), y, m, d)) return 0;
+        if (!CivilDate(arg_->Num(), y, m, d))
+            return 0;
         return part_ == DatePart::Year ? y : part_ == DatePart::Month ? m : d;
     }
 
@@ -97,11 +98,14 @@ public:
         switch (arg_->Type()) {
         case ExprType::Char:
             for (char c : arg_->Str())
-                if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
+                if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+                    return false;
             return true;
         case ExprType::Numeric:
-        case ExprType::Date: return arg_->Num() == 0;
-        case ExprType::Logical: return !arg_->Log();
+        case ExprType::Date:
+            return arg_->Num() == 0;
+        case ExprType::Logical:
+            return !arg_->Log();
         }
         return false;
     }
@@ -130,12 +134,15 @@ public:
         std::string_view needle = needle_->Str();
         std::string_view hay = hay_->Str();
         int nth = occurrence_ ? ClampedInt(occurrence_->Num(), 0, 1 << 30) : 1;
-        if (needle.empty() || nth < 1) return 0;
+        if (needle.empty() || nth < 1)
+            return 0;
         size_t at = 0;
         for (int k = 0;; ++k) {
             at = hay.find(needle, at);
-            if (at == std::string_view::npos) return 0;
-            if (k + 1 == nth) return static_cast<double>(at + 1);
+            if (at == std::string_view::npos)
+                return 0;
+            if (k + 1 == nth)
+                return static_cast<double>(at + 1);
             ++at;
         }
     }
@@ -149,8 +156,7 @@ private:
 class IifNode : public Node {
 public:
     IifNode(NodePtr cond, NodePtr a, NodePtr b)
-        : Node(a->Type(), MaxWidth(a->Width(), b->Width()),
-               std::max(a->Decimals(), b->Decimals())),
+        : Node(a->Type(), MaxWidth(a->Width(), b->Width()), std::max(a->Decimals(), b->Decimals())),
           cond_(std::move(cond)), a_(std::move(a)), b_(std::move(b)) {}
     std::string_view Str() const override { return (cond_->Log() ? a_ : b_)->Str(); }
     double Num() const override { return (cond_->Log() ? a_ : b_)->Num(); }
@@ -168,7 +174,8 @@ public:
         std::string_view best = args_[0]->Str();
         for (size_t i = 1; i < args_.size(); ++i) {
             std::string_view s = args_[i]->Str();
-            if (max_ ? s > best : s < best) best = s;
+            if (max_ ? s > best : s < best)
+                best = s;
         }
         return best;
     }
@@ -176,13 +183,14 @@ public:
         double best = args_[0]->Num();
         for (size_t i = 1; i < args_.size(); ++i) {
             double v = args_[i]->Num();
-            if (max_ ? v > best : v < best) best = v;
+            if (max_ ? v > best : v < best)
+                best = v;
         }
         return best;
     }
     bool Log() const override {
         bool any = false, all = true;
-        for (const auto& a : args_) {
+        for (const auto &a : args_) {
             bool v = a->Log();
             any |= v;
             all &= v;
@@ -199,7 +207,7 @@ enum class RecordInfo { Deleted, RecNo, RecCount };
 
 class RecordNode : public Node {
 public:
-    RecordNode(const RecordSource* source, RecordInfo what)
+    RecordNode(const RecordSource *source, RecordInfo what)
         : Node(what == RecordInfo::Deleted ? ExprType::Logical : ExprType::Numeric),
           source_(source), what_(what) {}
     bool Log() const override { return source_->Deleted(); }
@@ -209,151 +217,178 @@ public:
     bool IsPure() const override { return false; }
 
 private:
-    const RecordSource* source_;
+    const RecordSource *source_;
     RecordInfo what_;
 };
 
-std::string Where(const CallSite& site) { return AsciiUpper(site.name) + "()"; }
+std::string Where(const CallSite &site) {
+    return AsciiUpper(site.name) + "()";
+}
 
-void RequireArg(const CallSite& site, const NodeList& args, size_t i, ExprType type) {
+void RequireArg(const CallSite &site, const NodeList &args, size_t i, ExprType type) {
     site.ctx.Require(*args[i], type, Where(site));
 }
 
-NodePtr BuildLen(const CallSite& site, NodeList& args) {
+NodePtr BuildLen(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<LenNode>(ExprType::Numeric, std::move(args[0]));
 }
 
-NodePtr BuildAsc(const CallSite& site, NodeList& args) {
+NodePtr BuildAsc(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<AscNode>(ExprType::Numeric, std::move(args[0]));
 }
 
-NodePtr BuildVal(const CallSite& site, NodeList& args) {
+NodePtr BuildVal(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<ValNode>(ExprType::Numeric, std::move(args[0]), kSetDecimals);
 }
 
-NodePtr BuildInt(const CallSite& site, NodeList& args) {
+NodePtr BuildInt(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     return std::make_unique<MathNode>(std::move(args[0]), Math::Int, 0);
 }
 
-NodePtr BuildAbs(const CallSite& site, NodeList& args) {
+NodePtr BuildAbs(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int decimals = args[0]->Decimals();
     return std::make_unique<MathNode>(std::move(args[0]), Math::Abs, decimals);
 }
 
-NodePtr BuildRound(const CallSite& site, NodeList& args) {
+NodePtr BuildRound(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     RequireArg(site, args, 1, ExprType::Numeric);
     int decimals = std::max(ConstantInt(*args[1], args[0]->Decimals()), 0);
     return std::make_unique<RoundNode>(std::move(args[0]), std::move(args[1]), decimals);
 }
 
-NodePtr BuildDatePart(const CallSite& site, NodeList& args, DatePart part) {
+NodePtr BuildDatePart(const CallSite &site, NodeList &args, DatePart part) {
     RequireArg(site, args, 0, ExprType::Date);
     return std::make_unique<DatePartNode>(std::move(args[0]), part);
 }
-NodePtr BuildYear(const CallSite& s, NodeList& a) { return BuildDatePart(s, a, DatePart::Year); }
-NodePtr BuildMonth(const CallSite& s, NodeList& a) { return BuildDatePart(s, a, DatePart::Month); }
-NodePtr BuildDay(const CallSite& s, NodeList& a) { return BuildDatePart(s, a, DatePart::Day); }
+NodePtr BuildYear(const CallSite &s, NodeList &a) {
+    return BuildDatePart(s, a, DatePart::Year);
+}
+NodePtr BuildMonth(const CallSite &s, NodeList &a) {
+    return BuildDatePart(s, a, DatePart::Month);
+}
+NodePtr BuildDay(const CallSite &s, NodeList &a) {
+    return BuildDatePart(s, a, DatePart::Day);
+}
 
-NodePtr BuildStod(const CallSite& site, NodeList& args) {
+NodePtr BuildStod(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TextToDateNode>(std::move(args[0]), true);
 }
 
-NodePtr BuildCtod(const CallSite& site, NodeList& args) {
+NodePtr BuildCtod(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TextToDateNode>(std::move(args[0]), false);
 }
 
-NodePtr BuildEmpty(const CallSite&, NodeList& args) {
+NodePtr BuildEmpty(const CallSite &, NodeList &args) {
     return std::make_unique<EmptyNode>(ExprType::Logical, std::move(args[0]));
 }
 
-NodePtr BuildAt(const CallSite& site, NodeList& args) {
+NodePtr BuildAt(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Char);
-    if (args.size() > 2) RequireArg(site, args, 2, ExprType::Numeric);
+    if (args.size() > 2)
+        RequireArg(site, args, 2, ExprType::Numeric);
     NodePtr nth = args.size() > 2 ? std::move(args[2]) : nullptr;
     return std::make_unique<AtNode>(std::move(args[0]), std::move(args[1]), std::move(nth));
 }
 
-NodePtr BuildIif(const CallSite& site, NodeList& args) {
+NodePtr BuildIif(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Logical);
     if (args[1]->Type() != args[2]->Type())
         site.ctx.Fail(kErrExprType, args[2]->Pos(),
-                      std::string("IIF() branches differ in type (") +
-                          TypeName(args[1]->Type()) + " and " + TypeName(args[2]->Type()) + ")");
-    if (args[0]->IsConstant()) return std::move(args[args[0]->Log() ? 1 : 2]);
+                      std::string("IIF() branches differ in type (") + TypeName(args[1]->Type()) +
+                          " and " + TypeName(args[2]->Type()) + ")");
+    if (args[0]->IsConstant())
+        return std::move(args[args[0]->Log() ? 1 : 2]);
     return std::make_unique<IifNode>(std::move(args[0]), std::move(args[1]), std::move(args[2]));
 }
 
-NodePtr BuildMaxMin(const CallSite& site, NodeList& args, bool max) {
+NodePtr BuildMaxMin(const CallSite &site, NodeList &args, bool max) {
     int width = args[0]->Width();
     int decimals = 0;
-    for (const auto& a : args) {
+    for (const auto &a : args) {
         RequireArg(site, args, &a - &args[0], args[0]->Type());
         width = MaxWidth(width, a->Width());
         decimals = std::max(decimals, a->Decimals());
     }
     return std::make_unique<MaxMinNode>(std::move(args), max, width, decimals);
 }
-NodePtr BuildMax(const CallSite& s, NodeList& a) { return BuildMaxMin(s, a, true); }
-NodePtr BuildMin(const CallSite& s, NodeList& a) { return BuildMaxMin(s, a, false); }
+NodePtr BuildMax(const CallSite &s, NodeList &a) {
+    return BuildMaxMin(s, a, true);
+}
+NodePtr BuildMin(const CallSite &s, NodeList &a) {
+    return BuildMaxMin(s, a, false);
+}
 
 // The table a record function reads: its alias argument, the enclosing a->( ), or the
 // resolver's default table.
-const RecordSource* SourceOf(const CallSite& site, const NodeList& args) {
+const RecordSource *SourceOf(const CallSite &site, const NodeList &args) {
     if (!args.empty()) {
-        const Node& a = *args[0];
+        const Node &a = *args[0];
         if (a.Type() != ExprType::Char || !a.IsConstant())
             site.ctx.Fail(kErrExpr, a.Pos(), Where(site) + " takes a constant alias");
         std::string_view alias = TrimBlanks(a.Str(), true, true);
-        const RecordSource* src = site.resolver.SourceForAlias(alias);
+        const RecordSource *src = site.resolver.SourceForAlias(alias);
         if (!src)
             site.ctx.Fail(kErrUnknownName, a.Pos(), "Unknown alias \"" + std::string(alias) + "\"");
         return src;
     }
-    const RecordSource* src = site.alias.empty() ? site.resolver.DefaultSource()
+    const RecordSource *src = site.alias.empty() ? site.resolver.DefaultSource()
                                                  : site.resolver.SourceForAlias(site.alias);
-    if (!src) site.ctx.Fail(kErrUnknownName, site.pos, "No table for " + Where(site));
+    if (!src)
+        site.ctx.Fail(kErrUnknownName, site.pos, "No table for " + Where(site));
     return src;
 }
 
-NodePtr BuildRecord(const CallSite& site, NodeList& args, RecordInfo what) {
+NodePtr BuildRecord(const CallSite &site, NodeList &args, RecordInfo what) {
     return std::make_unique<RecordNode>(SourceOf(site, args), what);
 }
-NodePtr BuildDeleted(const CallSite& s, NodeList& a) {
+NodePtr BuildDeleted(const CallSite &s, NodeList &a) {
     return BuildRecord(s, a, RecordInfo::Deleted);
 }
-NodePtr BuildRecNo(const CallSite& s, NodeList& a) { return BuildRecord(s, a, RecordInfo::RecNo); }
-NodePtr BuildRecCount(const CallSite& s, NodeList& a) {
+NodePtr BuildRecNo(const CallSite &s, NodeList &a) {
+    return BuildRecord(s, a, RecordInfo::RecNo);
+}
+NodePtr BuildRecCount(const CallSite &s, NodeList &a) {
     return BuildRecord(s, a, RecordInfo::RecCount);
 }
 
 constexpr FunctionDef kValueFunctions[] = {
-    {"LEN", 1, 1, BuildLen},           {"ASC", 1, 1, BuildAsc},
-    {"VAL", 1, 1, BuildVal},           {"INT", 1, 1, BuildInt},
-    {"ABS", 1, 1, BuildAbs},           {"ROUND", 2, 2, BuildRound},
-    {"YEAR", 1, 1, BuildYear},         {"MONTH", 1, 1, BuildMonth},
-    {"DAY", 1, 1, BuildDay},           {"STOD", 1, 1, BuildStod},
-    {"CTOD", 1, 1, BuildCtod},         {"EMPTY", 1, 1, BuildEmpty},
-    {"AT", 2, 3, BuildAt},             {"IIF", 3, 3, BuildIif},
-    {"MAX", 2, 64, BuildMax},          {"MIN", 2, 64, BuildMin},
-    {"DELETED", 0, 1, BuildDeleted},   {"RECNO", 0, 1, BuildRecNo},
+    {"LEN", 1, 1, BuildLen},
+    {"ASC", 1, 1, BuildAsc},
+    {"VAL", 1, 1, BuildVal},
+    {"INT", 1, 1, BuildInt},
+    {"ABS", 1, 1, BuildAbs},
+    {"ROUND", 2, 2, BuildRound},
+    {"YEAR", 1, 1, BuildYear},
+    {"MONTH", 1, 1, BuildMonth},
+    {"DAY", 1, 1, BuildDay},
+    {"STOD", 1, 1, BuildStod},
+    {"CTOD", 1, 1, BuildCtod},
+    {"EMPTY", 1, 1, BuildEmpty},
+    {"AT", 2, 3, BuildAt},
+    {"IIF", 3, 3, BuildIif},
+    {"MAX", 2, 64, BuildMax},
+    {"MIN", 2, 64, BuildMin},
+    {"DELETED", 0, 1, BuildDeleted},
+    {"RECNO", 0, 1, BuildRecNo},
     {"RECCOUNT", 0, 1, BuildRecCount},
 };
 
 // Exact names first; then an abbreviation of four letters or more.
-const FunctionDef* Lookup(std::string_view name) {
-    const FunctionDef* abbreviated = nullptr;
+const FunctionDef *Lookup(std::string_view name) {
+    const FunctionDef *abbreviated = nullptr;
     for (auto table : {TextFunctions(), ValueFunctions()}) {
-        for (const auto& f : table) {
-            if (EqualsNoCase(f.name, name)) return &f;
+        for (const auto &f : table) {
+            if (EqualsNoCase(f.name, name))
+                return &f;
             if (name.size() >= 4 && name.size() < f.name.size() &&
                 EqualsNoCase(f.name.substr(0, name.size()), name) && !abbreviated)
                 abbreviated = &f;
@@ -364,39 +399,46 @@ const FunctionDef* Lookup(std::string_view name) {
 
 } // namespace
 
-std::span<const FunctionDef> ValueFunctions() { return kValueFunctions; }
+std::span<const FunctionDef> ValueFunctions() {
+    return kValueFunctions;
+}
 
-int ConstantInt(const Node& node, int fallback) {
-    if (!node.IsConstant() || node.Type() != ExprType::Numeric) return fallback;
+int ConstantInt(const Node &node, int fallback) {
+    if (!node.IsConstant() || node.Type() != ExprType::Numeric)
+        return fallback;
     return ClampedInt(node.Num(), -(1 << 30), 1 << 30);
 }
 
 int ClampedInt(double value, int lo, int hi) {
-    if (!(value >= lo)) return lo; // NaN too
-    if (value >= hi) return hi;
+    if (!(value >= lo))
+        return lo; // NaN too
+    if (value >= hi)
+        return hi;
     return static_cast<int>(std::trunc(value));
 }
 
-NodePtr MakeFunction(const CallSite& site, NodeList args) {
-    const FunctionDef* f = Lookup(site.name);
+NodePtr MakeFunction(const CallSite &site, NodeList args) {
+    const FunctionDef *f = Lookup(site.name);
     if (!f)
         site.ctx.Fail(kErrUnknownFunction, site.pos,
                       "Unknown function \"" + std::string(site.name) + "\"");
     int count = static_cast<int>(args.size());
     if (count < f->minArgs || count > f->maxArgs) {
-        std::string expected = f->minArgs == f->maxArgs
-                                   ? std::to_string(f->minArgs)
-                                   : std::to_string(f->minArgs) + " to " + std::to_string(f->maxArgs);
+        std::string expected = f->minArgs == f->maxArgs ? std::to_string(f->minArgs)
+                                                        : std::to_string(f->minArgs) + " to " +
+                                                              std::to_string(f->maxArgs);
         site.ctx.Fail(kErrExpr, site.pos,
                       std::string(f->name) + "() takes " + expected + " argument" +
                           (f->maxArgs == 1 ? "" : "s") + ", not " + std::to_string(count));
     }
-    bool constant = std::all_of(args.begin(), args.end(),
-                                [](const NodePtr& a) { return a->IsConstant(); });
+    bool constant =
+        std::all_of(args.begin(), args.end(), [](const NodePtr &a) { return a->IsConstant(); });
     NodePtr node = f->build(site, args);
-    if (node->IsConstant()) return node; // IIF on a constant condition returns its branch
+    if (node->IsConstant())
+        return node; // IIF on a constant condition returns its branch
     node->SetPos(site.pos);
-    if (constant && node->IsPure()) return ConstNode::Fold(*node);
+    if (constant && node->IsPure())
+        return ConstNode::Fold(*node);
     return node;
 }
 

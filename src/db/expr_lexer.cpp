@@ -9,10 +9,18 @@
 namespace hk::db::expr {
 namespace {
 
-bool IsNameStart(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; }
-bool IsNameChar(char c) { return IsNameStart(c) || (c >= '0' && c <= '9'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameStart(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+}
+bool IsNameChar(char c) {
+    return IsNameStart(c) || (c >= '0' && c <= '9');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool StartsWithNoCase(std::string_view s, size_t at, std::string_view word) {
     return s.size() - at >= word.size() && EqualsNoCase(s.substr(at, word.size()), word);
@@ -28,21 +36,25 @@ constexpr DotWord kDotWords[] = {{".AND.", Tok::And}, {".OR.", Tok::Or},   {".NO
                                  {".N.", Tok::False}};
 
 // {^2000-01-31} (strict), {01/31/2000} (American), {} (empty).
-double ParseDateLiteral(std::string_view body, bool& ok) {
+double ParseDateLiteral(std::string_view body, bool &ok) {
     std::string_view t = Trim(body);
     ok = true;
-    if (t.empty()) return 0;
+    if (t.empty())
+        return 0;
     if (t[0] == '^') {
         int part[3] = {0, 0, 0};
         size_t i = 1;
         for (int k = 0; k < 3; ++k) {
             if (k > 0) {
-                if (i >= t.size() || (t[i] != '-' && t[i] != '/' && t[i] != '.')) break;
+                if (i >= t.size() || (t[i] != '-' && t[i] != '/' && t[i] != '.'))
+                    break;
                 ++i;
             }
             size_t start = i;
-            while (i < t.size() && IsDigit(t[i])) ++i;
-            if (i == start) break;
+            while (i < t.size() && IsDigit(t[i]))
+                ++i;
+            if (i == start)
+                break;
             std::from_chars(t.data() + start, t.data() + i, part[k]);
         }
         double jdn = i == t.size() ? JulianDay(part[0], part[1], part[2]) : 0;
@@ -56,7 +68,7 @@ double ParseDateLiteral(std::string_view body, bool& ok) {
 
 } // namespace
 
-std::vector<Token> Tokenize(const CompileContext& ctx) {
+std::vector<Token> Tokenize(const CompileContext &ctx) {
     std::string_view s = ctx.Text();
     std::vector<Token> out;
     size_t i = 0;
@@ -77,7 +89,8 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
         size_t start = i;
         if (IsNameStart(c)) {
             size_t j = i;
-            while (j < s.size() && IsNameChar(s[j])) ++j;
+            while (j < s.size() && IsNameChar(s[j]))
+                ++j;
             std::string_view word = s.substr(i, j - i);
             Tok kind = EqualsNoCase(word, "AND")   ? Tok::And
                        : EqualsNoCase(word, "OR")  ? Tok::Or
@@ -88,26 +101,31 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
             if (kind == Tok::Name && i < s.size() && s[i] == '.' && i + 1 < s.size() &&
                 IsNameStart(s[i + 1])) {
                 bool dotWord = false;
-                for (const auto& w : kDotWords) dotWord |= StartsWithNoCase(s, i, w.word);
-                if (!dotWord) add(Tok::Dot, i, 1);
+                for (const auto &w : kDotWords)
+                    dotWord |= StartsWithNoCase(s, i, w.word);
+                if (!dotWord)
+                    add(Tok::Dot, i, 1);
             }
             continue;
         }
         if (c == '.') {
             bool matched = false;
-            for (const auto& w : kDotWords) {
+            for (const auto &w : kDotWords) {
                 if (StartsWithNoCase(s, i, w.word)) {
                     add(w.kind, start, w.word.size());
                     matched = true;
                     break;
                 }
             }
-            if (matched) continue;
-            if (i + 1 >= s.size() || !IsDigit(s[i + 1])) ctx.Fail(kErrExpr, i, "Unexpected \".\"");
+            if (matched)
+                continue;
+            if (i + 1 >= s.size() || !IsDigit(s[i + 1]))
+                ctx.Fail(kErrExpr, i, "Unexpected \".\"");
         }
         if (IsDigit(c) || c == '.') {
             size_t j = i;
-            while (j < s.size() && IsDigit(s[j])) ++j;
+            while (j < s.size() && IsDigit(s[j]))
+                ++j;
             int decimals = 0;
             if (j < s.size() && s[j] == '.' && !(j + 1 < s.size() && IsNameStart(s[j + 1]))) {
                 ++j;
@@ -118,9 +136,11 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
             }
             if (j < s.size() && (s[j] == 'e' || s[j] == 'E')) {
                 size_t k = j + 1;
-                if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+                if (k < s.size() && (s[k] == '+' || s[k] == '-'))
+                    ++k;
                 if (k < s.size() && IsDigit(s[k])) {
-                    while (k < s.size() && IsDigit(s[k])) ++k;
+                    while (k < s.size() && IsDigit(s[k]))
+                        ++k;
                     j = k;
                 }
             }
@@ -141,7 +161,8 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
         if (c == '"' || c == '\'' || c == '[') {
             char close = c == '[' ? ']' : c;
             size_t end = s.find(close, i + 1);
-            if (end == std::string_view::npos) ctx.Fail(kErrExpr, i, "Unterminated string");
+            if (end == std::string_view::npos)
+                ctx.Fail(kErrExpr, i, "Unterminated string");
             Token t;
             t.kind = Tok::String;
             t.pos = start;
@@ -153,7 +174,8 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
         }
         if (c == '{') {
             size_t end = s.find('}', i + 1);
-            if (end == std::string_view::npos) ctx.Fail(kErrExpr, i, "Unterminated date");
+            if (end == std::string_view::npos)
+                ctx.Fail(kErrExpr, i, "Unterminated date");
             bool ok;
             double jdn = ParseDateLiteral(s.substr(i + 1, end - i - 1), ok);
             if (!ok)
@@ -170,25 +192,56 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
         }
         char next = i + 1 < s.size() ? s[i + 1] : '\0';
         switch (c) {
-        case '(': add(Tok::LParen, start, 1); break;
-        case ')': add(Tok::RParen, start, 1); break;
-        case ',': add(Tok::Comma, start, 1); break;
-        case '+': add(Tok::Plus, start, 1); break;
-        case '-': next == '>' ? add(Tok::Arrow, start, 2) : add(Tok::Minus, start, 1); break;
-        case '*': next == '*' ? add(Tok::Power, start, 2) : add(Tok::Star, start, 1); break;
-        case '/': add(Tok::Slash, start, 1); break;
-        case '%': add(Tok::Percent, start, 1); break;
-        case '^': add(Tok::Power, start, 1); break;
-        case '$': add(Tok::Dollar, start, 1); break;
-        case '#': add(Tok::Ne, start, 1); break;
-        case '=': next == '=' ? add(Tok::ExactEq, start, 2) : add(Tok::Eq, start, 1); break;
-        case '!': next == '=' ? add(Tok::Ne, start, 2) : add(Tok::Not, start, 1); break;
-        case '<':
-            if (next == '=') add(Tok::Le, start, 2);
-            else if (next == '>') add(Tok::Ne, start, 2);
-            else add(Tok::Lt, start, 1);
+        case '(':
+            add(Tok::LParen, start, 1);
             break;
-        case '>': next == '=' ? add(Tok::Ge, start, 2) : add(Tok::Gt, start, 1); break;
+        case ')':
+            add(Tok::RParen, start, 1);
+            break;
+        case ',':
+            add(Tok::Comma, start, 1);
+            break;
+        case '+':
+            add(Tok::Plus, start, 1);
+            break;
+        case '-':
+            next == '>' ? add(Tok::Arrow, start, 2) : add(Tok::Minus, start, 1);
+            break;
+        case '*':
+            next == '*' ? add(Tok::Power, start, 2) : add(Tok::Star, start, 1);
+            break;
+        case '/':
+            add(Tok::Slash, start, 1);
+            break;
+        case '%':
+            add(Tok::Percent, start, 1);
+            break;
+        case '^':
+            add(Tok::Power, start, 1);
+            break;
+        case '$':
+            add(Tok::Dollar, start, 1);
+            break;
+        case '#':
+            add(Tok::Ne, start, 1);
+            break;
+        case '=':
+            next == '=' ? add(Tok::ExactEq, start, 2) : add(Tok::Eq, start, 1);
+            break;
+        case '!':
+            next == '=' ? add(Tok::Ne, start, 2) : add(Tok::Not, start, 1);
+            break;
+        case '<':
+            if (next == '=')
+                add(Tok::Le, start, 2);
+            else if (next == '>')
+                add(Tok::Ne, start, 2);
+            else
+                add(Tok::Lt, start, 1);
+            break;
+        case '>':
+            next == '=' ? add(Tok::Ge, start, 2) : add(Tok::Gt, start, 1);
+            break;
         default:
             ctx.Fail(kErrExpr, i, "Unexpected character \"" + std::string(1, c) + "\"");
         }
@@ -200,37 +253,66 @@ std::vector<Token> Tokenize(const CompileContext& ctx) {
     return out;
 }
 
-const char* TokenName(Tok kind) {
+const char *TokenName(Tok kind) {
     switch (kind) {
-    case Tok::End: return "end of expression";
-    case Tok::Name: return "name";
-    case Tok::Number: return "number";
-    case Tok::String: return "string";
-    case Tok::Date: return "date";
-    case Tok::True: return ".T.";
-    case Tok::False: return ".F.";
-    case Tok::LParen: return "\"(\"";
-    case Tok::RParen: return "\")\"";
-    case Tok::Comma: return "\",\"";
-    case Tok::Plus: return "\"+\"";
-    case Tok::Minus: return "\"-\"";
-    case Tok::Star: return "\"*\"";
-    case Tok::Slash: return "\"/\"";
-    case Tok::Percent: return "\"%\"";
-    case Tok::Power: return "\"^\"";
-    case Tok::Eq: return "\"=\"";
-    case Tok::ExactEq: return "\"==\"";
-    case Tok::Ne: return "\"<>\"";
-    case Tok::Lt: return "\"<\"";
-    case Tok::Gt: return "\">\"";
-    case Tok::Le: return "\"<=\"";
-    case Tok::Ge: return "\">=\"";
-    case Tok::Dollar: return "\"$\"";
-    case Tok::And: return ".AND.";
-    case Tok::Or: return ".OR.";
-    case Tok::Not: return ".NOT.";
-    case Tok::Arrow: return "\"->\"";
-    case Tok::Dot: return "\".\"";
+    case Tok::End:
+        return "end of expression";
+    case Tok::Name:
+        return "name";
+    case Tok::Number:
+        return "number";
+    case Tok::String:
+        return "string";
+    case Tok::Date:
+        return "date";
+    case Tok::True:
+        return ".T.";
+    case Tok::False:
+        return ".F.";
+    case Tok::LParen:
+        return "\"(\"";
+    case Tok::RParen:
+        return "\")\"";
+    case Tok::Comma:
+        return "\",\"";
+    case Tok::Plus:
+        return "\"+\"";
+    case Tok::Minus:
+        return "\"-\"";
+    case Tok::Star:
+        return "\"*\"";
+    case Tok::Slash:
+        return "\"/\"";
+    case Tok::Percent:
+        return "\"%\"";
+    case Tok::Power:
+        return "\"^\"";
+    case Tok::Eq:
+        return "\"=\"";
+    case Tok::ExactEq:
+        return "\"==\"";
+    case Tok::Ne:
+        return "\"<>\"";
+    case Tok::Lt:
+        return "\"<\"";
+    case Tok::Gt:
+        return "\">\"";
+    case Tok::Le:
+        return "\"<=\"";
+    case Tok::Ge:
+        return "\">=\"";
+    case Tok::Dollar:
+        return "\"$\"";
+    case Tok::And:
+        return ".AND.";
+    case Tok::Or:
+        return ".OR.";
+    case Tok::Not:
+        return ".NOT.";
+    case Tok::Arrow:
+        return "\"->\"";
+    case Tok::Dot:
+        return "\".\"";
     }
     return "?";
 }

@@ -50,8 +50,8 @@ struct Token {
     int decimals = 0;      // Number: digits written after the point
 };
 
-std::vector<Token> Tokenize(const CompileContext& ctx);
+std::vector<Token> Tokenize(const CompileContext &ctx);
 
-const char* TokenName(Tok kind);
+const char *TokenName(Tok kind);
 
 } // namespace hk::db::expr

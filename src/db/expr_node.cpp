@@ -9,10 +9,10 @@ namespace {
 
 class CharFieldNode : public Node {
 public:
-    explicit CharFieldNode(const FieldBinding& b) : Node(ExprType::Char, b.length), b_(b) {}
+    explicit CharFieldNode(const FieldBinding &b) : Node(ExprType::Char, b.length), b_(b) {}
     std::string_view Str() const override { return b_.source->CharValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding* Field() const override { return &b_; }
+    const FieldBinding *Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -22,13 +22,13 @@ private:
 // an expression can read two of them at once.
 class MemoFieldNode : public Node {
 public:
-    explicit MemoFieldNode(const FieldBinding& b) : Node(ExprType::Char, kUnbounded), b_(b) {}
+    explicit MemoFieldNode(const FieldBinding &b) : Node(ExprType::Char, kUnbounded), b_(b) {}
     std::string_view Str() const override {
         buf_.assign(b_.source->CharValue(b_.field));
         return buf_;
     }
     bool IsPure() const override { return false; }
-    const FieldBinding* Field() const override { return &b_; }
+    const FieldBinding *Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -37,11 +37,15 @@ private:
 
 class NumberFieldNode : public Node {
 public:
-    explicit NumberFieldNode(const FieldBinding& b)
-        : Node(ExprType::Numeric, 0, b.type == 'I' ? 0 : b.type == 'Y' ? 4 : b.decimals), b_(b) {}
+    explicit NumberFieldNode(const FieldBinding &b)
+        : Node(ExprType::Numeric, 0,
+               b.type == 'I'   ? 0
+               : b.type == 'Y' ? 4
+                               : b.decimals),
+          b_(b) {}
     double Num() const override { return b_.source->NumberValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding* Field() const override { return &b_; }
+    const FieldBinding *Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -49,10 +53,10 @@ private:
 
 class DateFieldNode : public Node {
 public:
-    explicit DateFieldNode(const FieldBinding& b) : Node(ExprType::Date), b_(b) {}
+    explicit DateFieldNode(const FieldBinding &b) : Node(ExprType::Date), b_(b) {}
     double Num() const override { return b_.source->DateValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding* Field() const override { return &b_; }
+    const FieldBinding *Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -60,10 +64,10 @@ private:
 
 class LogicalFieldNode : public Node {
 public:
-    explicit LogicalFieldNode(const FieldBinding& b) : Node(ExprType::Logical), b_(b) {}
+    explicit LogicalFieldNode(const FieldBinding &b) : Node(ExprType::Logical), b_(b) {}
     bool Log() const override { return b_.source->LogicalValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding* Field() const override { return &b_; }
+    const FieldBinding *Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -71,9 +75,13 @@ private:
 
 } // namespace
 
-int AddWidths(int a, int b) { return a == kUnbounded || b == kUnbounded ? kUnbounded : a + b; }
+int AddWidths(int a, int b) {
+    return a == kUnbounded || b == kUnbounded ? kUnbounded : a + b;
+}
 
-int MaxWidth(int a, int b) { return a == kUnbounded || b == kUnbounded ? kUnbounded : std::max(a, b); }
+int MaxWidth(int a, int b) {
+    return a == kUnbounded || b == kUnbounded ? kUnbounded : std::max(a, b);
+}
 
 NodePtr ConstNode::Char(std::string value) {
     auto n = std::unique_ptr<ConstNode>(
@@ -100,54 +108,73 @@ NodePtr ConstNode::Logical(bool value) {
     return n;
 }
 
-NodePtr ConstNode::Fold(const Node& node) {
+NodePtr ConstNode::Fold(const Node &node) {
     NodePtr folded;
     switch (node.Type()) {
-    case ExprType::Char: folded = Char(std::string(node.Str())); break;
-    case ExprType::Numeric: folded = Number(node.Num(), node.Decimals()); break;
-    case ExprType::Date: folded = Date(node.Num()); break;
-    case ExprType::Logical: folded = Logical(node.Log()); break;
+    case ExprType::Char:
+        folded = Char(std::string(node.Str()));
+        break;
+    case ExprType::Numeric:
+        folded = Number(node.Num(), node.Decimals());
+        break;
+    case ExprType::Date:
+        folded = Date(node.Num());
+        break;
+    case ExprType::Logical:
+        folded = Logical(node.Log());
+        break;
     }
     folded->SetPos(node.Pos());
     return folded;
 }
 
-NodePtr MakeFieldNode(const FieldBinding& binding) {
+NodePtr MakeFieldNode(const FieldBinding &binding) {
     switch (binding.type) {
     case 'C':
-    case 'V': return std::make_unique<CharFieldNode>(binding);
-    case 'M': return std::make_unique<MemoFieldNode>(binding);
+    case 'V':
+        return std::make_unique<CharFieldNode>(binding);
+    case 'M':
+        return std::make_unique<MemoFieldNode>(binding);
     case 'N':
     case 'F':
     case 'I':
     case 'B':
-    case 'Y': return std::make_unique<NumberFieldNode>(binding);
+    case 'Y':
+        return std::make_unique<NumberFieldNode>(binding);
     case 'D':
-    case 'T': return std::make_unique<DateFieldNode>(binding);
-    case 'L': return std::make_unique<LogicalFieldNode>(binding);
-    default: return nullptr;
+    case 'T':
+        return std::make_unique<DateFieldNode>(binding);
+    case 'L':
+        return std::make_unique<LogicalFieldNode>(binding);
+    default:
+        return nullptr;
     }
 }
 
-void CompileContext::Fail(long code, size_t pos, const std::string& what) const {
+void CompileContext::Fail(long code, size_t pos, const std::string &what) const {
     throw DbError(code, "",
                   what + " at position " + std::to_string(pos + 1) + " in expression \"" +
                       std::string(text_) + "\"");
 }
 
-void CompileContext::Require(const Node& node, ExprType type, std::string_view where) const {
-    if (node.Type() == type) return;
+void CompileContext::Require(const Node &node, ExprType type, std::string_view where) const {
+    if (node.Type() == type)
+        return;
     Fail(kErrExprType, node.Pos(),
          std::string(where) + " needs a " + TypeName(type) + " value, not " +
              TypeName(node.Type()));
 }
 
-const char* TypeName(ExprType type) {
+const char *TypeName(ExprType type) {
     switch (type) {
-    case ExprType::Char: return "character";
-    case ExprType::Numeric: return "numeric";
-    case ExprType::Date: return "date";
-    case ExprType::Logical: return "logical";
+    case ExprType::Char:
+        return "character";
+    case ExprType::Numeric:
+        return "numeric";
+    case ExprType::Date:
+        return "date";
+    case ExprType::Logical:
+        return "logical";
     }
     return "?";
 }

@@ -11,24 +11,40 @@ namespace {
 
 constexpr int kSetDecimals = 2; // FoxPro's default SET DECIMALS, shown by quotients
 
-const char* OpName(BinaryOp op) {
+const char *OpName(BinaryOp op) {
     switch (op) {
-    case BinaryOp::Add: return "\"+\"";
-    case BinaryOp::Sub: return "\"-\"";
-    case BinaryOp::Mul: return "\"*\"";
-    case BinaryOp::Div: return "\"/\"";
-    case BinaryOp::Mod: return "\"%\"";
-    case BinaryOp::Pow: return "\"^\"";
-    case BinaryOp::Eq: return "\"=\"";
-    case BinaryOp::ExactEq: return "\"==\"";
-    case BinaryOp::Ne: return "\"<>\"";
-    case BinaryOp::Lt: return "\"<\"";
-    case BinaryOp::Gt: return "\">\"";
-    case BinaryOp::Le: return "\"<=\"";
-    case BinaryOp::Ge: return "\">=\"";
-    case BinaryOp::Contains: return "\"$\"";
-    case BinaryOp::And: return ".AND.";
-    case BinaryOp::Or: return ".OR.";
+    case BinaryOp::Add:
+        return "\"+\"";
+    case BinaryOp::Sub:
+        return "\"-\"";
+    case BinaryOp::Mul:
+        return "\"*\"";
+    case BinaryOp::Div:
+        return "\"/\"";
+    case BinaryOp::Mod:
+        return "\"%\"";
+    case BinaryOp::Pow:
+        return "\"^\"";
+    case BinaryOp::Eq:
+        return "\"=\"";
+    case BinaryOp::ExactEq:
+        return "\"==\"";
+    case BinaryOp::Ne:
+        return "\"<>\"";
+    case BinaryOp::Lt:
+        return "\"<\"";
+    case BinaryOp::Gt:
+        return "\">\"";
+    case BinaryOp::Le:
+        return "\"<=\"";
+    case BinaryOp::Ge:
+        return "\">=\"";
+    case BinaryOp::Contains:
+        return "\"$\"";
+    case BinaryOp::And:
+        return ".AND.";
+    case BinaryOp::Or:
+        return ".OR.";
     }
     return "?";
 }
@@ -36,13 +52,20 @@ const char* OpName(BinaryOp op) {
 bool OrderResult(BinaryOp op, int cmp) {
     switch (op) {
     case BinaryOp::Eq:
-    case BinaryOp::ExactEq: return cmp == 0;
-    case BinaryOp::Ne: return cmp != 0;
-    case BinaryOp::Lt: return cmp < 0;
-    case BinaryOp::Gt: return cmp > 0;
-    case BinaryOp::Le: return cmp <= 0;
-    case BinaryOp::Ge: return cmp >= 0;
-    default: return false;
+    case BinaryOp::ExactEq:
+        return cmp == 0;
+    case BinaryOp::Ne:
+        return cmp != 0;
+    case BinaryOp::Lt:
+        return cmp < 0;
+    case BinaryOp::Gt:
+        return cmp > 0;
+    case BinaryOp::Le:
+        return cmp <= 0;
+    case BinaryOp::Ge:
+        return cmp >= 0;
+    default:
+        return false;
     }
 }
 
@@ -63,18 +86,25 @@ public:
         double a = l_->Num();
         double b = r_->Num();
         switch (op_) {
-        case BinaryOp::Add: return a + b;
-        case BinaryOp::Sub: return a - b;
-        case BinaryOp::Mul: return a * b;
+        case BinaryOp::Add:
+            return a + b;
+        case BinaryOp::Sub:
+            return a - b;
+        case BinaryOp::Mul:
+            return a * b;
         // Evaluation never fails: a zero divisor gives 0 rather than an infinity in a key.
-        case BinaryOp::Div: return b == 0 ? 0 : a / b;
+        case BinaryOp::Div:
+            return b == 0 ? 0 : a / b;
         case BinaryOp::Mod: {
-            if (b == 0) return 0;
+            if (b == 0)
+                return 0;
             double m = std::fmod(a, b);
             return m != 0 && (m < 0) != (b < 0) ? m + b : m; // the sign of the divisor
         }
-        case BinaryOp::Pow: return std::pow(a, b);
-        default: return 0;
+        case BinaryOp::Pow:
+            return std::pow(a, b);
+        default:
+            return 0;
         }
     }
 
@@ -89,7 +119,8 @@ public:
         : BinaryNode(ExprType::Date, std::move(date), std::move(days)), subtract_(subtract) {}
     double Num() const override {
         double d = l_->Num();
-        if (d == 0) return 0;
+        if (d == 0)
+            return 0;
         double days = r_->Num();
         return subtract_ ? d - days : d + days;
     }
@@ -109,7 +140,8 @@ class ConcatNode : public BinaryNode {
 public:
     ConcatNode(NodePtr l, NodePtr r, int width, bool moveBlanks)
         : BinaryNode(ExprType::Char, std::move(l), std::move(r), width), moveBlanks_(moveBlanks) {
-        if (width > 0) buf_.reserve(width);
+        if (width > 0)
+            buf_.reserve(width);
     }
     std::string_view Str() const override {
         std::string_view a = l_->Str();
@@ -140,7 +172,8 @@ public:
     bool Log() const override {
         std::string_view a = l_->Str();
         std::string_view b = r_->Str();
-        if (op_ == BinaryOp::ExactEq) return a == b;
+        if (op_ == BinaryOp::ExactEq)
+            return a == b;
         return OrderResult(op_, CompareExactOff(a, b));
     }
 
@@ -222,15 +255,16 @@ private:
 
 NodePtr Finish(NodePtr node, bool constantInputs, size_t pos) {
     node->SetPos(pos);
-    if (constantInputs && node->IsPure()) return ConstNode::Fold(*node);
+    if (constantInputs && node->IsPure())
+        return ConstNode::Fold(*node);
     return node;
 }
 
-[[noreturn]] void Mismatch(BinaryOp op, const Node& l, const Node& r, size_t pos,
-                           const CompileContext& ctx) {
+[[noreturn]] void Mismatch(BinaryOp op, const Node &l, const Node &r, size_t pos,
+                           const CompileContext &ctx) {
     ctx.Fail(kErrExprType, pos,
-             std::string("Operand types do not fit for ") + OpName(op) + " (" +
-                 TypeName(l.Type()) + " and " + TypeName(r.Type()) + ")");
+             std::string("Operand types do not fit for ") + OpName(op) + " (" + TypeName(l.Type()) +
+                 " and " + TypeName(r.Type()) + ")");
 }
 
 } // namespace
@@ -238,12 +272,13 @@ NodePtr Finish(NodePtr node, bool constantInputs, size_t pos) {
 int CompareExactOff(std::string_view left, std::string_view right) {
     size_t n = std::min(left.size(), right.size());
     int c = n == 0 ? 0 : std::memcmp(left.data(), right.data(), n);
-    if (c != 0) return c < 0 ? -1 : 1;
+    if (c != 0)
+        return c < 0 ? -1 : 1;
     return left.size() >= right.size() ? 0 : -1;
 }
 
 NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
-                   const CompileContext& ctx) {
+                   const CompileContext &ctx) {
     const ExprType lt = left->Type();
     const ExprType rt = right->Type();
     const bool constant = left->IsConstant() && right->IsConstant();
@@ -275,7 +310,8 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
     case BinaryOp::Div:
     case BinaryOp::Mod:
     case BinaryOp::Pow: {
-        if (lt != ExprType::Numeric || rt != ExprType::Numeric) Mismatch(op, *left, *right, pos, ctx);
+        if (lt != ExprType::Numeric || rt != ExprType::Numeric)
+            Mismatch(op, *left, *right, pos, ctx);
         int decimals = op == BinaryOp::Mul   ? ld + rd
                        : op == BinaryOp::Mod ? std::max(ld, rd)
                                              : std::max({ld, rd, kSetDecimals});
@@ -289,7 +325,8 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
     case BinaryOp::Gt:
     case BinaryOp::Le:
     case BinaryOp::Ge:
-        if (lt != rt) Mismatch(op, *left, *right, pos, ctx);
+        if (lt != rt)
+            Mismatch(op, *left, *right, pos, ctx);
         if (lt == ExprType::Char)
             node = std::make_unique<CharCompareNode>(op, std::move(left), std::move(right));
         else if (lt == ExprType::Logical)
@@ -298,7 +335,8 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
             node = std::make_unique<NumberCompareNode>(op, std::move(left), std::move(right));
         break;
     case BinaryOp::Contains:
-        if (lt != ExprType::Char || rt != ExprType::Char) Mismatch(op, *left, *right, pos, ctx);
+        if (lt != ExprType::Char || rt != ExprType::Char)
+            Mismatch(op, *left, *right, pos, ctx);
         node = std::make_unique<ContainsNode>(std::move(left), std::move(right));
         break;
     case BinaryOp::And:
@@ -314,13 +352,13 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
     return Finish(std::move(node), constant, pos);
 }
 
-NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext& ctx) {
+NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext &ctx) {
     ctx.Require(*operand, ExprType::Numeric, "Unary \"-\"");
     bool constant = operand->IsConstant();
     return Finish(std::make_unique<NegateNode>(std::move(operand)), constant, pos);
 }
 
-NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext& ctx) {
+NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext &ctx) {
     ctx.Require(*operand, ExprType::Logical, ".NOT.");
     bool constant = operand->IsConstant();
     return Finish(std::make_unique<NotNode>(std::move(operand)), constant, pos);

@@ -12,24 +12,27 @@ namespace {
 // ^ **, unary - +. Operators of one level group left to right, the power operator included.
 class Parser {
 public:
-    Parser(const CompileContext& ctx, FieldResolver& resolver)
+    Parser(const CompileContext &ctx, FieldResolver &resolver)
         : ctx_(ctx), resolver_(resolver), tokens_(Tokenize(ctx)) {}
 
     ParseResult Run() {
-        if (Peek().kind == Tok::End) ctx_.Fail(kErrExpr, 0, "Empty expression");
+        if (Peek().kind == Tok::End)
+            ctx_.Fail(kErrExpr, 0, "Empty expression");
         NodePtr root = ParseOr();
-        if (Peek().kind != Tok::End) Unexpected();
+        if (Peek().kind != Tok::End)
+            Unexpected();
         return {std::move(root), std::move(fields_)};
     }
 
 private:
-    const Token& Peek(size_t ahead = 0) const {
+    const Token &Peek(size_t ahead = 0) const {
         size_t i = std::min(next_ + ahead, tokens_.size() - 1);
         return tokens_[i];
     }
-    const Token& Take() {
-        const Token& t = tokens_[next_];
-        if (next_ + 1 < tokens_.size()) ++next_;
+    const Token &Take() {
+        const Token &t = tokens_[next_];
+        if (next_ + 1 < tokens_.size())
+            ++next_;
         return t;
     }
     void Expect(Tok kind) {
@@ -39,12 +42,14 @@ private:
         Take();
     }
     [[noreturn]] void Unexpected() {
-        const Token& t = Peek();
-        if (t.kind == Tok::End) ctx_.Fail(kErrExpr, t.pos, "Unexpected end of expression");
+        const Token &t = Peek();
+        if (t.kind == Tok::End)
+            ctx_.Fail(kErrExpr, t.pos, "Unexpected end of expression");
         ctx_.Fail(kErrExpr, t.pos, "Unexpected " + Describe(t));
     }
-    static std::string Describe(const Token& t) {
-        if (t.kind == Tok::End) return TokenName(t.kind);
+    static std::string Describe(const Token &t) {
+        if (t.kind == Tok::End)
+            return TokenName(t.kind);
         return "\"" + std::string(t.text) + "\"";
     }
 
@@ -74,24 +79,42 @@ private:
         return ParseRelational();
     }
 
-    static bool Relational(Tok kind, BinaryOp& op) {
+    static bool Relational(Tok kind, BinaryOp &op) {
         switch (kind) {
-        case Tok::Eq: op = BinaryOp::Eq; return true;
-        case Tok::ExactEq: op = BinaryOp::ExactEq; return true;
-        case Tok::Ne: op = BinaryOp::Ne; return true;
-        case Tok::Lt: op = BinaryOp::Lt; return true;
-        case Tok::Gt: op = BinaryOp::Gt; return true;
-        case Tok::Le: op = BinaryOp::Le; return true;
-        case Tok::Ge: op = BinaryOp::Ge; return true;
-        case Tok::Dollar: op = BinaryOp::Contains; return true;
-        default: return false;
+        case Tok::Eq:
+            op = BinaryOp::Eq;
+            return true;
+        case Tok::ExactEq:
+            op = BinaryOp::ExactEq;
+            return true;
+        case Tok::Ne:
+            op = BinaryOp::Ne;
+            return true;
+        case Tok::Lt:
+            op = BinaryOp::Lt;
+            return true;
+        case Tok::Gt:
+            op = BinaryOp::Gt;
+            return true;
+        case Tok::Le:
+            op = BinaryOp::Le;
+            return true;
+        case Tok::Ge:
+            op = BinaryOp::Ge;
+            return true;
+        case Tok::Dollar:
+            op = BinaryOp::Contains;
+            return true;
+        default:
+            return false;
         }
     }
 
     NodePtr ParseRelational() {
         NodePtr left = ParseAdditive();
         BinaryOp op;
-        if (!Relational(Peek().kind, op)) return left;
+        if (!Relational(Peek().kind, op))
+            return left;
         size_t pos = Take().pos;
         NodePtr node = MakeBinary(op, std::move(left), ParseAdditive(), pos, ctx_);
         if (Relational(Peek().kind, op))
@@ -103,7 +126,8 @@ private:
         NodePtr left = ParseMultiplicative();
         for (;;) {
             Tok kind = Peek().kind;
-            if (kind != Tok::Plus && kind != Tok::Minus) return left;
+            if (kind != Tok::Plus && kind != Tok::Minus)
+                return left;
             size_t pos = Take().pos;
             BinaryOp op = kind == Tok::Plus ? BinaryOp::Add : BinaryOp::Sub;
             left = MakeBinary(op, std::move(left), ParseMultiplicative(), pos, ctx_);
@@ -115,10 +139,14 @@ private:
         for (;;) {
             Tok kind = Peek().kind;
             BinaryOp op;
-            if (kind == Tok::Star) op = BinaryOp::Mul;
-            else if (kind == Tok::Slash) op = BinaryOp::Div;
-            else if (kind == Tok::Percent) op = BinaryOp::Mod;
-            else return left;
+            if (kind == Tok::Star)
+                op = BinaryOp::Mul;
+            else if (kind == Tok::Slash)
+                op = BinaryOp::Div;
+            else if (kind == Tok::Percent)
+                op = BinaryOp::Mod;
+            else
+                return left;
             size_t pos = Take().pos;
             left = MakeBinary(op, std::move(left), ParsePower(), pos, ctx_);
         }
@@ -138,8 +166,10 @@ private:
         if (kind == Tok::Minus || kind == Tok::Plus || kind == Tok::Not) {
             size_t pos = Take().pos;
             NodePtr operand = ParseUnary();
-            if (kind == Tok::Minus) return MakeNegate(std::move(operand), pos, ctx_);
-            if (kind == Tok::Not) return MakeNot(std::move(operand), pos, ctx_);
+            if (kind == Tok::Minus)
+                return MakeNegate(std::move(operand), pos, ctx_);
+            if (kind == Tok::Not)
+                return MakeNot(std::move(operand), pos, ctx_);
             ctx_.Require(*operand, ExprType::Numeric, "Unary \"+\"");
             return operand;
         }
@@ -147,22 +177,34 @@ private:
     }
 
     NodePtr ParsePrimary() {
-        const Token& t = Peek();
+        const Token &t = Peek();
         NodePtr node;
         switch (t.kind) {
-        case Tok::Number: node = ConstNode::Number(t.number, t.decimals); break;
-        case Tok::String: node = ConstNode::Char(t.str); break;
-        case Tok::Date: node = ConstNode::Date(t.number); break;
-        case Tok::True: node = ConstNode::Logical(true); break;
-        case Tok::False: node = ConstNode::Logical(false); break;
+        case Tok::Number:
+            node = ConstNode::Number(t.number, t.decimals);
+            break;
+        case Tok::String:
+            node = ConstNode::Char(t.str);
+            break;
+        case Tok::Date:
+            node = ConstNode::Date(t.number);
+            break;
+        case Tok::True:
+            node = ConstNode::Logical(true);
+            break;
+        case Tok::False:
+            node = ConstNode::Logical(false);
+            break;
         case Tok::LParen: {
             Take();
             NodePtr inner = ParseOr();
             Expect(Tok::RParen);
             return inner;
         }
-        case Tok::Name: return ParseName();
-        default: Unexpected();
+        case Tok::Name:
+            return ParseName();
+        default:
+            Unexpected();
         }
         node->SetPos(t.pos);
         Take();
@@ -170,17 +212,22 @@ private:
     }
 
     NodePtr ParseName() {
-        const Token& name = Take();
-        if (Peek().kind == Tok::LParen) return ParseCall(name);
+        const Token &name = Take();
+        if (Peek().kind == Tok::LParen)
+            return ParseCall(name);
         if (Peek().kind == Tok::Dot) {
             Take();
-            if (Peek().kind != Tok::Name) Unexpected();
+            if (Peek().kind != Tok::Name)
+                Unexpected();
             return FieldRef(name.text, Take().text, name.pos);
         }
-        if (Peek().kind != Tok::Arrow) return FieldRef(alias_, name.text, name.pos);
+        if (Peek().kind != Tok::Arrow)
+            return FieldRef(alias_, name.text, name.pos);
         Take();
-        if (Peek().kind == Tok::Name) return FieldRef(name.text, Take().text, name.pos);
-        if (Peek().kind != Tok::LParen) Unexpected();
+        if (Peek().kind == Tok::Name)
+            return FieldRef(name.text, Take().text, name.pos);
+        if (Peek().kind != Tok::LParen)
+            Unexpected();
         // alias->( expression ): unqualified names and DELETED() refer to that table.
         if (!resolver_.SourceForAlias(name.text))
             ctx_.Fail(kErrUnknownName, name.pos,
@@ -194,13 +241,14 @@ private:
         return inner;
     }
 
-    NodePtr ParseCall(const Token& name) {
+    NodePtr ParseCall(const Token &name) {
         Take(); // (
         NodeList args;
         if (Peek().kind != Tok::RParen) {
             for (;;) {
                 args.push_back(ParseOr());
-                if (Peek().kind != Tok::Comma) break;
+                if (Peek().kind != Tok::Comma)
+                    break;
                 Take();
             }
         }
@@ -214,8 +262,8 @@ private:
         if (!b || !b->source) {
             if (!alias.empty() && !resolver_.SourceForAlias(alias))
                 ctx_.Fail(kErrUnknownName, pos, "Unknown alias \"" + std::string(alias) + "\"");
-            std::string full = alias.empty() ? std::string(field)
-                                             : std::string(alias) + "->" + std::string(field);
+            std::string full =
+                alias.empty() ? std::string(field) : std::string(alias) + "->" + std::string(field);
             ctx_.Fail(kErrUnknownName, pos, "Unknown field \"" + full + "\"");
         }
         NodePtr node = MakeFieldNode(*b);
@@ -225,13 +273,15 @@ private:
                           " cannot be used in an expression");
         node->SetPos(pos);
         bool seen = false;
-        for (const auto& f : fields_) seen |= f.source == b->source && f.field == b->field;
-        if (!seen) fields_.push_back(*b);
+        for (const auto &f : fields_)
+            seen |= f.source == b->source && f.field == b->field;
+        if (!seen)
+            fields_.push_back(*b);
         return node;
     }
 
-    const CompileContext& ctx_;
-    FieldResolver& resolver_;
+    const CompileContext &ctx_;
+    FieldResolver &resolver_;
     std::vector<Token> tokens_;
     size_t next_ = 0;
     std::string_view alias_;
@@ -240,7 +290,7 @@ private:
 
 } // namespace
 
-ParseResult Parse(const CompileContext& ctx, FieldResolver& resolver) {
+ParseResult Parse(const CompileContext &ctx, FieldResolver &resolver) {
     return Parser(ctx, resolver).Run();
 }
 

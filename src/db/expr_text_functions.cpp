@@ -17,7 +17,8 @@ constexpr int kMaxStrWidth = 255;
 class TextNode : public Node {
 public:
     explicit TextNode(int width) : Node(ExprType::Char, width) {
-        if (width > 0) buf_.reserve(width);
+        if (width > 0)
+            buf_.reserve(width);
     }
 
 protected:
@@ -101,7 +102,9 @@ public:
     std::string_view Str() const override {
         std::string_view text;
         switch (arg_->Type()) {
-        case ExprType::Char: text = arg_->Str(); break;
+        case ExprType::Char:
+            text = arg_->Str();
+            break;
         case ExprType::Numeric:
             FormatNumber(arg_->Num(), arg_->Decimals(), tmp_);
             text = tmp_;
@@ -111,13 +114,16 @@ public:
             AppendDtoc(arg_->Num(), tmp_);
             text = tmp_;
             break;
-        case ExprType::Logical: text = arg_->Log() ? ".T." : ".F."; break;
+        case ExprType::Logical:
+            text = arg_->Log() ? ".T." : ".F.";
+            break;
         }
         int n = ClampedInt(count_->Num(), 0, kMaxRuntimeText);
         char fill = ' ';
         if (fill_) {
             std::string_view f = fill_->Str();
-            if (!f.empty()) fill = f[0];
+            if (!f.empty())
+                fill = f[0];
         }
         if (static_cast<int>(text.size()) >= n) {
             buf_.assign(text.substr(0, n));
@@ -162,8 +168,10 @@ public:
         : TextNode(8), date_(std::move(date)), sortable_(sortable) {}
     std::string_view Str() const override {
         buf_.clear();
-        if (sortable_) AppendDtos(date_->Num(), buf_);
-        else AppendDtoc(date_->Num(), buf_);
+        if (sortable_)
+            AppendDtos(date_->Num(), buf_);
+        else
+            AppendDtoc(date_->Num(), buf_);
         return buf_;
     }
 
@@ -200,7 +208,8 @@ public:
             return buf_;
         }
         buf_.clear();
-        for (int i = 0; i < n; ++i) buf_.append(s);
+        for (int i = 0; i < n; ++i)
+            buf_.append(s);
         return buf_;
     }
 
@@ -220,7 +229,8 @@ public:
         // Out-of-range values keep their low-order bytes, as a cast to the size would.
         auto i = static_cast<int64_t>(std::clamp(v, -9.2e18, 9.2e18));
         auto u = static_cast<uint64_t>(i);
-        if (!keepSign_) u ^= uint64_t{1} << (size_ * 8 - 1);
+        if (!keepSign_)
+            u ^= uint64_t{1} << (size_ * 8 - 1);
         buf_.resize(size_);
         for (int k = 0; k < size_; ++k) {
             char byte = static_cast<char>((u >> (8 * (size_ - 1 - k))) & 0xFF);
@@ -235,26 +245,36 @@ private:
     bool reverse_, keepSign_;
 };
 
-void RequireArg(const CallSite& site, const NodeList& args, size_t i, ExprType type) {
+void RequireArg(const CallSite &site, const NodeList &args, size_t i, ExprType type) {
     site.ctx.Require(*args[i], type, std::string(AsciiUpper(site.name)) + "()");
 }
 
-NodePtr BuildCase(const CallSite& site, NodeList& args, bool upper) {
+NodePtr BuildCase(const CallSite &site, NodeList &args, bool upper) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<CaseNode>(std::move(args[0]), upper);
 }
-NodePtr BuildUpper(const CallSite& s, NodeList& a) { return BuildCase(s, a, true); }
-NodePtr BuildLower(const CallSite& s, NodeList& a) { return BuildCase(s, a, false); }
+NodePtr BuildUpper(const CallSite &s, NodeList &a) {
+    return BuildCase(s, a, true);
+}
+NodePtr BuildLower(const CallSite &s, NodeList &a) {
+    return BuildCase(s, a, false);
+}
 
-NodePtr BuildTrim(const CallSite& site, NodeList& args, bool left, bool right) {
+NodePtr BuildTrim(const CallSite &site, NodeList &args, bool left, bool right) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TrimNode>(std::move(args[0]), left, right);
 }
-NodePtr BuildRtrim(const CallSite& s, NodeList& a) { return BuildTrim(s, a, false, true); }
-NodePtr BuildLtrim(const CallSite& s, NodeList& a) { return BuildTrim(s, a, true, false); }
-NodePtr BuildAlltrim(const CallSite& s, NodeList& a) { return BuildTrim(s, a, true, true); }
+NodePtr BuildRtrim(const CallSite &s, NodeList &a) {
+    return BuildTrim(s, a, false, true);
+}
+NodePtr BuildLtrim(const CallSite &s, NodeList &a) {
+    return BuildTrim(s, a, true, false);
+}
+NodePtr BuildAlltrim(const CallSite &s, NodeList &a) {
+    return BuildTrim(s, a, true, true);
+}
 
-NodePtr BuildLeftRight(const CallSite& site, NodeList& args, bool right) {
+NodePtr BuildLeftRight(const CallSite &site, NodeList &args, bool right) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
     int argWidth = args[0]->Width();
@@ -265,13 +285,18 @@ NodePtr BuildLeftRight(const CallSite& site, NodeList& args, bool right) {
     }
     return std::make_unique<LeftRightNode>(std::move(args[0]), std::move(args[1]), width, right);
 }
-NodePtr BuildLeft(const CallSite& s, NodeList& a) { return BuildLeftRight(s, a, false); }
-NodePtr BuildRight(const CallSite& s, NodeList& a) { return BuildLeftRight(s, a, true); }
+NodePtr BuildLeft(const CallSite &s, NodeList &a) {
+    return BuildLeftRight(s, a, false);
+}
+NodePtr BuildRight(const CallSite &s, NodeList &a) {
+    return BuildLeftRight(s, a, true);
+}
 
-NodePtr BuildSubstr(const CallSite& site, NodeList& args) {
+NodePtr BuildSubstr(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
-    if (args.size() > 2) RequireArg(site, args, 2, ExprType::Numeric);
+    if (args.size() > 2)
+        RequireArg(site, args, 2, ExprType::Numeric);
     int argWidth = args[0]->Width();
     int width = argWidth;
     bool hasCount = args.size() > 2;
@@ -290,20 +315,28 @@ NodePtr BuildSubstr(const CallSite& site, NodeList& args) {
                                         width);
 }
 
-NodePtr BuildPad(const CallSite& site, NodeList& args, PadSide side) {
+NodePtr BuildPad(const CallSite &site, NodeList &args, PadSide side) {
     RequireArg(site, args, 1, ExprType::Numeric);
-    if (args.size() > 2) RequireArg(site, args, 2, ExprType::Char);
+    if (args.size() > 2)
+        RequireArg(site, args, 2, ExprType::Char);
     int width = args[1]->IsConstant() ? std::max(ConstantInt(*args[1], 0), 0) : kRuntimeWidth;
     NodePtr fill = args.size() > 2 ? std::move(args[2]) : nullptr;
-    return std::make_unique<PadNode>(std::move(args[0]), std::move(args[1]), std::move(fill),
-                                     width, side);
+    return std::make_unique<PadNode>(std::move(args[0]), std::move(args[1]), std::move(fill), width,
+                                     side);
 }
-NodePtr BuildPadr(const CallSite& s, NodeList& a) { return BuildPad(s, a, PadSide::Right); }
-NodePtr BuildPadl(const CallSite& s, NodeList& a) { return BuildPad(s, a, PadSide::Left); }
-NodePtr BuildPadc(const CallSite& s, NodeList& a) { return BuildPad(s, a, PadSide::Center); }
+NodePtr BuildPadr(const CallSite &s, NodeList &a) {
+    return BuildPad(s, a, PadSide::Right);
+}
+NodePtr BuildPadl(const CallSite &s, NodeList &a) {
+    return BuildPad(s, a, PadSide::Left);
+}
+NodePtr BuildPadc(const CallSite &s, NodeList &a) {
+    return BuildPad(s, a, PadSide::Center);
+}
 
-NodePtr BuildStr(const CallSite& site, NodeList& args) {
-    for (size_t i = 0; i < args.size(); ++i) RequireArg(site, args, i, ExprType::Numeric);
+NodePtr BuildStr(const CallSite &site, NodeList &args) {
+    for (size_t i = 0; i < args.size(); ++i)
+        RequireArg(site, args, i, ExprType::Numeric);
     int width = kStrDefaultWidth;
     if (args.size() > 1)
         width = args[1]->IsConstant() ? std::clamp(ConstantInt(*args[1], 0), 0, kMaxStrWidth)
@@ -313,35 +346,34 @@ NodePtr BuildStr(const CallSite& site, NodeList& args) {
     return std::make_unique<StrNode>(std::move(args[0]), std::move(w), std::move(d), width);
 }
 
-NodePtr BuildDtos(const CallSite& site, NodeList& args) {
+NodePtr BuildDtos(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Date);
     return std::make_unique<DateTextNode>(std::move(args[0]), true);
 }
 
-NodePtr BuildDtoc(const CallSite& site, NodeList& args) {
+NodePtr BuildDtoc(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Date);
     bool sortable = false;
     if (args.size() > 1) {
-        if (!args[1]->IsConstant() || args[1]->Type() != ExprType::Numeric ||
-            args[1]->Num() != 1)
+        if (!args[1]->IsConstant() || args[1]->Type() != ExprType::Numeric || args[1]->Num() != 1)
             site.ctx.Fail(kErrExpr, args[1]->Pos(), "DTOC() takes 1 as its second argument");
         sortable = true;
     }
     return std::make_unique<DateTextNode>(std::move(args[0]), sortable);
 }
 
-NodePtr BuildChr(const CallSite& site, NodeList& args) {
+NodePtr BuildChr(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     return std::make_unique<ChrNode>(std::move(args[0]));
 }
 
-NodePtr BuildSpace(const CallSite& site, NodeList& args) {
+NodePtr BuildSpace(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int width = args[0]->IsConstant() ? std::max(ConstantInt(*args[0], 0), 0) : kRuntimeWidth;
     return std::make_unique<ReplicateNode>(nullptr, std::move(args[0]), width);
 }
 
-NodePtr BuildReplicate(const CallSite& site, NodeList& args) {
+NodePtr BuildReplicate(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
     int textWidth = args[0]->Width();
@@ -352,12 +384,12 @@ NodePtr BuildReplicate(const CallSite& site, NodeList& args) {
 }
 
 // BINTOC(n [, size] [, flags]) and BINTOC(n, flags).
-NodePtr BuildBintoc(const CallSite& site, NodeList& args) {
+NodePtr BuildBintoc(const CallSite &site, NodeList &args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int size = 4;
     std::string_view flags;
     for (size_t i = 1; i < args.size(); ++i) {
-        const Node& a = *args[i];
+        const Node &a = *args[i];
         if (!a.IsConstant())
             site.ctx.Fail(kErrExpr, a.Pos(), "BINTOC() needs a constant size and flags");
         if (a.Type() == ExprType::Numeric && i == 1) {
@@ -373,8 +405,10 @@ NodePtr BuildBintoc(const CallSite& site, NodeList& args) {
     bool reverse = false, keepSign = false;
     for (char f : flags) {
         char u = static_cast<char>(f >= 'a' && f <= 'z' ? f - 32 : f);
-        if (u == 'R') reverse = true;
-        else if (u == 'S') keepSign = true;
+        if (u == 'R')
+            reverse = true;
+        else if (u == 'S')
+            keepSign = true;
         // Float and double conversions (F, B) are not reproduced: a key built with them is
         // treated like one using a function we do not know.
         else if (u == 'F' || u == 'B')
@@ -387,28 +421,29 @@ NodePtr BuildBintoc(const CallSite& site, NodeList& args) {
 }
 
 constexpr FunctionDef kTextFunctions[] = {
-    {"UPPER", 1, 1, BuildUpper},     {"LOWER", 1, 1, BuildLower},
-    {"TRIM", 1, 1, BuildRtrim},      {"RTRIM", 1, 1, BuildRtrim},
-    {"LTRIM", 1, 1, BuildLtrim},     {"ALLTRIM", 1, 1, BuildAlltrim},
-    {"LEFT", 2, 2, BuildLeft},       {"RIGHT", 2, 2, BuildRight},
-    {"SUBSTR", 2, 3, BuildSubstr},   {"PADR", 2, 3, BuildPadr},
-    {"PADL", 2, 3, BuildPadl},       {"PADC", 2, 3, BuildPadc},
-    {"STR", 1, 3, BuildStr},         {"DTOS", 1, 1, BuildDtos},
-    {"DTOC", 1, 2, BuildDtoc},       {"CHR", 1, 1, BuildChr},
-    {"SPACE", 1, 1, BuildSpace},     {"REPLICATE", 2, 2, BuildReplicate},
+    {"UPPER", 1, 1, BuildUpper},   {"LOWER", 1, 1, BuildLower}, {"TRIM", 1, 1, BuildRtrim},
+    {"RTRIM", 1, 1, BuildRtrim},   {"LTRIM", 1, 1, BuildLtrim}, {"ALLTRIM", 1, 1, BuildAlltrim},
+    {"LEFT", 2, 2, BuildLeft},     {"RIGHT", 2, 2, BuildRight}, {"SUBSTR", 2, 3, BuildSubstr},
+    {"PADR", 2, 3, BuildPadr},     {"PADL", 2, 3, BuildPadl},   {"PADC", 2, 3, BuildPadc},
+    {"STR", 1, 3, BuildStr},       {"DTOS", 1, 1, BuildDtos},   {"DTOC", 1, 2, BuildDtoc},
+    {"CHR", 1, 1, BuildChr},       {"SPACE", 1, 1, BuildSpace}, {"REPLICATE", 2, 2, BuildReplicate},
     {"BINTOC", 1, 3, BuildBintoc},
 };
 
 } // namespace
 
-std::span<const FunctionDef> TextFunctions() { return kTextFunctions; }
+std::span<const FunctionDef> TextFunctions() {
+    return kTextFunctions;
+}
 
 std::string_view TrimBlanks(std::string_view s, bool left, bool right) {
     size_t b = 0, e = s.size();
     if (left)
-        while (b < e && s[b] == ' ') ++b;
+        while (b < e && s[b] == ' ')
+            ++b;
     if (right)
-        while (e > b && s[e - 1] == ' ') --e;
+        while (e > b && s[e - 1] == ' ')
+            --e;
     return s.substr(b, e - b);
 }
 

@@ -7,28 +7,38 @@
 namespace hk::db {
 namespace {
 
-KeyKind KindOf(const expr::Node& root) {
+KeyKind KindOf(const expr::Node &root) {
     switch (root.Type()) {
-    case ExprType::Char: return KeyKind::Char;
-    case ExprType::Logical: return KeyKind::Logical;
-    case ExprType::Date: return KeyKind::Double;
-    case ExprType::Numeric: break;
+    case ExprType::Char:
+        return KeyKind::Char;
+    case ExprType::Logical:
+        return KeyKind::Logical;
+    case ExprType::Date:
+        return KeyKind::Double;
+    case ExprType::Numeric:
+        break;
     }
     // A lone I or Y field keeps its own key encoding; any arithmetic on it makes a double.
-    if (const FieldBinding* f = root.Field()) {
-        if (f->type == 'I') return KeyKind::Int4;
-        if (f->type == 'Y') return KeyKind::Currency;
+    if (const FieldBinding *f = root.Field()) {
+        if (f->type == 'I')
+            return KeyKind::Int4;
+        if (f->type == 'Y')
+            return KeyKind::Currency;
     }
     return KeyKind::Double;
 }
 
-int KeyLength(const expr::Node& root, KeyKind kind) {
+int KeyLength(const expr::Node &root, KeyKind kind) {
     switch (kind) {
-    case KeyKind::Char: return root.Width() == expr::kUnbounded ? 0 : root.Width();
-    case KeyKind::Int4: return 4;
-    case KeyKind::Logical: return 1;
+    case KeyKind::Char:
+        return root.Width() == expr::kUnbounded ? 0 : root.Width();
+    case KeyKind::Int4:
+        return 4;
+    case KeyKind::Logical:
+        return 1;
     case KeyKind::Double:
-    case KeyKind::Currency: return 8;
+    case KeyKind::Currency:
+        return 8;
     }
     return 0;
 }
@@ -42,7 +52,7 @@ Expression::Expression(std::string text, std::unique_ptr<expr::Node> root,
 
 Expression::~Expression() = default;
 
-std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldResolver& resolver) {
+std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldResolver &resolver) {
     expr::CompileContext ctx(text);
     expr::ParseResult parsed = expr::Parse(ctx, resolver);
     return std::unique_ptr<Expression>(
@@ -50,7 +60,7 @@ std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldReso
 }
 
 std::unique_ptr<Expression> Expression::CompileFilter(std::string_view text,
-                                                      FieldResolver& resolver) {
+                                                      FieldResolver &resolver) {
     auto e = Compile(text, resolver);
     if (e->Type() != ExprType::Logical)
         throw DbError(kErrExprType, "",
@@ -59,19 +69,31 @@ std::unique_ptr<Expression> Expression::CompileFilter(std::string_view text,
     return e;
 }
 
-ExprType Expression::Type() const { return root_->Type(); }
+ExprType Expression::Type() const {
+    return root_->Type();
+}
 
-int Expression::Length() const { return length_; }
+int Expression::Length() const {
+    return length_;
+}
 
-KeyKind Expression::KeyKindForIndex() const { return keyKind_; }
+KeyKind Expression::KeyKindForIndex() const {
+    return keyKind_;
+}
 
-void Expression::Evaluate(ExprValue& out) const {
+void Expression::Evaluate(ExprValue &out) const {
     out.type = root_->Type();
     switch (out.type) {
-    case ExprType::Char: out.str.assign(root_->Str()); break;
+    case ExprType::Char:
+        out.str.assign(root_->Str());
+        break;
     case ExprType::Numeric:
-    case ExprType::Date: out.num = root_->Num(); break;
-    case ExprType::Logical: out.b = root_->Log(); break;
+    case ExprType::Date:
+        out.num = root_->Num();
+        break;
+    case ExprType::Logical:
+        out.b = root_->Log();
+        break;
     }
 }
 

@@ -17,22 +17,23 @@ using namespace hk::db;
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
+std::string ReadFile(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << path;
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-uint32_t Le(const std::string& s, size_t at, int bytes) {
+uint32_t Le(const std::string &s, size_t at, int bytes) {
     uint32_t v = 0;
-    for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(s[at + i]);
+    for (int i = bytes - 1; i >= 0; --i)
+        v = v << 8 | static_cast<unsigned char>(s[at + i]);
     return v;
 }
 
 // A DBF file as a record source, positioned with Go().
 class DbfFile : public RecordSource, public FieldResolver {
 public:
-    explicit DbfFile(const std::string& path) : data_(ReadFile(path)) {
+    explicit DbfFile(const std::string &path) : data_(ReadFile(path)) {
         count_ = Le(data_, 4, 4);
         headerLength_ = Le(data_, 8, 2);
         recordLength_ = Le(data_, 10, 2);
@@ -54,12 +55,14 @@ public:
     }
     double NumberValue(int f) const override {
         std::string_view b = Bytes(f);
-        if (fields_[f].type == 'I') return static_cast<int32_t>(Le(std::string(b), 0, 4));
+        if (fields_[f].type == 'I')
+            return static_cast<int32_t>(Le(std::string(b), 0, 4));
         return expr::ParseVal(b);
     }
     double DateValue(int f) const override {
         std::string_view b = Bytes(f);
-        if (fields_[f].type == 'D') return expr::ParseStod(b);
+        if (fields_[f].type == 'D')
+            return expr::ParseStod(b);
         std::string s(b);
         return Le(s, 0, 4) + Le(s, 4, 4) / 86400000.0;
     }
@@ -71,12 +74,12 @@ public:
     std::optional<FieldBinding> Resolve(std::string_view alias, std::string_view name) override {
         for (size_t i = 0; i < fields_.size(); ++i)
             if (alias.empty() && hk::EqualsNoCase(fields_[i].name, name))
-                return FieldBinding{this, static_cast<int>(i), fields_[i].type,
-                                    fields_[i].length, fields_[i].decimals};
+                return FieldBinding{this, static_cast<int>(i), fields_[i].type, fields_[i].length,
+                                    fields_[i].decimals};
         return std::nullopt;
     }
-    const RecordSource* DefaultSource() override { return this; }
-    const RecordSource* SourceForAlias(std::string_view) override { return nullptr; }
+    const RecordSource *DefaultSource() override { return this; }
+    const RecordSource *SourceForAlias(std::string_view) override { return nullptr; }
 
 private:
     struct Field {
@@ -108,11 +111,12 @@ struct Tag {
 };
 
 // Every tag header in the file (orphaned copies included: they still describe real keys).
-std::vector<Tag> ReadTags(const std::string& cdx) {
+std::vector<Tag> ReadTags(const std::string &cdx) {
     std::vector<Tag> tags;
     for (size_t off = 0; off + 1024 <= cdx.size(); off += 512) {
         auto options = static_cast<unsigned char>(cdx[off + 14]);
-        if (cdx[off + 15] != 1 || (options & 0x60) != 0x60 || (options & 0x80)) continue;
+        if (cdx[off + 15] != 1 || (options & 0x60) != 0x60 || (options & 0x80))
+            continue;
         Tag t;
         t.offset = off;
         t.keyLength = static_cast<int>(Le(cdx, off + 12, 2));
@@ -146,7 +150,7 @@ std::vector<Tag> ReadTags(const std::string& cdx) {
     return tags;
 }
 
-std::string KeyBytes(const Expression& e, int keyLength) {
+std::string KeyBytes(const Expression &e, int keyLength) {
     ExprValue v;
     e.Evaluate(v);
     if (e.KeyKindForIndex() == KeyKind::Int4) {
@@ -158,26 +162,29 @@ std::string KeyBytes(const Expression& e, int keyLength) {
     return v.str;
 }
 
-void CheckTags(const std::string& dbfPath, const std::string& cdxPath, size_t expectedTags) {
+void CheckTags(const std::string &dbfPath, const std::string &cdxPath, size_t expectedTags) {
     SCOPED_TRACE(cdxPath);
     DbfFile table(std::string(HK_FIXTURES_DIR) + "/foxpro/" + dbfPath);
     auto tags = ReadTags(ReadFile(std::string(HK_FIXTURES_DIR) + "/foxpro/" + cdxPath));
     ASSERT_EQ(tags.size(), expectedTags);
-    for (const Tag& tag : tags) {
+    for (const Tag &tag : tags) {
         SCOPED_TRACE(tag.key + " FOR " + tag.filter);
         auto key = Expression::Compile(tag.key, table);
         EXPECT_EQ(key->Length(), tag.keyLength);
         std::unique_ptr<Expression> filter;
-        if (!tag.filter.empty()) filter = Expression::CompileFilter(tag.filter, table);
-        if (!tag.rootIsLeaf) continue;
+        if (!tag.filter.empty())
+            filter = Expression::CompileFilter(tag.filter, table);
+        if (!tag.rootIsLeaf)
+            continue;
         std::map<uint32_t, std::string> built;
         for (uint32_t r = 1; r <= table.RecCount(); ++r) {
             table.Go(r);
-            if (!filter || filter->EvaluateLogical()) built[r] = KeyBytes(*key, tag.keyLength);
+            if (!filter || filter->EvaluateLogical())
+                built[r] = KeyBytes(*key, tag.keyLength);
         }
         ASSERT_EQ(built.size(), tag.keys.size());
         char pad = key->KeyKindForIndex() == KeyKind::Char ? ' ' : '\0';
-        for (const auto& [recNo, stored] : tag.keys) {
+        for (const auto &[recNo, stored] : tag.keys) {
             ASSERT_TRUE(built.count(recNo)) << "record " << recNo << " is not in the subset";
             std::string full = stored + std::string(tag.keyLength - stored.size(), pad);
             EXPECT_EQ(built[recNo], full) << "record " << recNo;

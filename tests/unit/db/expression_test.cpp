@@ -46,7 +46,7 @@ protected:
     std::pair<long, std::string> Error(std::string_view text) {
         try {
             Compile(text);
-        } catch (const DbError& e) {
+        } catch (const DbError &e) {
             return {e.Number(), e.Description()};
         }
         return {0, ""};
@@ -54,8 +54,8 @@ protected:
     long Code(std::string_view text) { return Error(text).first; }
 
     FakeResolver resolver_;
-    FakeTable& g_;
-    FakeTable& t_;
+    FakeTable &g_;
+    FakeTable &t_;
 };
 
 TEST_F(Expr, PrecedenceAndAssociativity) {
@@ -102,8 +102,8 @@ TEST_F(Expr, PrecedenceAndAssociativity) {
 
 TEST_F(Expr, ExactOffEqualityFollowsTheRightOperand) {
     struct Row {
-        const char* left;
-        const char* right;
+        const char *left;
+        const char *right;
         bool equal;
         bool exact;
     };
@@ -112,7 +112,7 @@ TEST_F(Expr, ExactOffEqualityFollowsTheRightOperand) {
         {"", "ab", false, false},   {"ab ", "ab", true, false},  {"ab", "ab ", false, false},
         {"ab", "ab", true, true},   {"", "", true, true},        {"ab", "AB", false, false},
     };
-    for (const auto& r : rows) {
+    for (const auto &r : rows) {
         std::string l = r.left, rt = r.right;
         SCOPED_TRACE("'" + l + "' vs '" + rt + "'");
         EXPECT_EQ(Log("'" + l + "' = '" + rt + "'"), r.equal);
@@ -353,8 +353,12 @@ TEST_F(Expr, BintocBytesSortLikeNumbers) {
 TEST_F(Expr, CaseMappingUsesWindows1252) {
     EXPECT_EQ(Str("UPPER('\xE9l\xE8ve \x9C\xFF\xDF\xF7')"), "\xC9L\xC8VE \x8C\x9F\xDF\xF7");
     EXPECT_EQ(Str("LOWER('\xC9L\xC8VE \x8C\xD7')"), "\xE9l\xE8ve \x9C\xD7");
-    g_.Set("NAME", "\xE7" "a\xF1" "o");
-    EXPECT_EQ(Str("UPPER(NAME)"), "\xC7" "A\xD1" "O      ");
+    g_.Set("NAME", "\xE7"
+                   "a\xF1"
+                   "o");
+    EXPECT_EQ(Str("UPPER(NAME)"), "\xC7"
+                                  "A\xD1"
+                                  "O      ");
     EXPECT_EQ(Compile("UPPER(NAME)")->Length(), 10);
 }
 
@@ -368,8 +372,8 @@ TEST_F(Expr, FunctionNamesMayBeAbbreviatedToFourLetters) {
     EXPECT_EQ(Str("REPL('ab',2)"), "abab");
     EXPECT_EQ(Num("RECC()"), 1);
     EXPECT_FALSE(Log("DELE()"));
-    EXPECT_EQ(Str("DTOC({^2000-01-02})"), "01/02/00"); // DTOC and DTOS stay apart
-    EXPECT_EQ(Code("SUB(NAME,1)"), kErrUnknownFunction);  // three letters
+    EXPECT_EQ(Str("DTOC({^2000-01-02})"), "01/02/00");   // DTOC and DTOS stay apart
+    EXPECT_EQ(Code("SUB(NAME,1)"), kErrUnknownFunction); // three letters
     EXPECT_EQ(Code("SUBSTRX(NAME,1)"), kErrUnknownFunction);
     EXPECT_EQ(Code("UPPERCASE(NAME)"), kErrUnknownFunction);
 }
@@ -398,8 +402,8 @@ TEST_F(Expr, OtherFunctions) {
 TEST_F(Expr, AliasesReachEachSource) {
     t_.Set("ADMIN", 6);
     g_.Set("PER1", 12);
-    auto filter =
-        Expression::CompileFilter("t->ADMIN = 6 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()", resolver_);
+    auto filter = Expression::CompileFilter("t->ADMIN = 6 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()",
+                                            resolver_);
     EXPECT_TRUE(filter->EvaluateLogical());
     g_.deleted = true; // DELETED() without an alias reads the default table
     EXPECT_FALSE(filter->EvaluateLogical());
@@ -437,7 +441,8 @@ TEST_F(Expr, ErrorsNameTheirKindAndPlace) {
     EXPECT_EQ(code, kErrExpr);
     EXPECT_EQ(message, "\")\" expected, found end of expression at position 11 in expression "
                        "\"UPPER(NAME\"");
-    EXPECT_EQ(Error("1 +").second, "Unexpected end of expression at position 4 in expression \"1 +\"");
+    EXPECT_EQ(Error("1 +").second,
+              "Unexpected end of expression at position 4 in expression \"1 +\"");
     EXPECT_EQ(Error("NAME ? 1").second,
               "Unexpected character \"?\" at position 6 in expression \"NAME ? 1\"");
     EXPECT_EQ(Error("TMGSORT(NAME)"),
@@ -472,7 +477,7 @@ TEST_F(Expr, ErrorsNameTheirKindAndPlace) {
     try {
         Expression::CompileFilter("NAME", resolver_);
         ADD_FAILURE() << "a character filter compiled";
-    } catch (const DbError& e) {
+    } catch (const DbError &e) {
         EXPECT_EQ(e.Number(), kErrExprType);
     }
 }
