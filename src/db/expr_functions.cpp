@@ -13,7 +13,6 @@
 namespace hk::db::expr {
 namespace {
 
-constexpr int kSetDecimals = 2; // FoxPro's default SET DECIMALS, shown by VAL() results
 
 class UnaryNode : public Node {
 public:

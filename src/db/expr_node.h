@@ -16,6 +16,8 @@ constexpr int kUnbounded = -1;
 constexpr int kRuntimeWidth = 254;
 // Largest text a width argument may ask for at run time.
 constexpr int kMaxRuntimeText = 1 << 20;
+// FoxPro's default SET DECIMALS: the decimals shown of quotients and VAL() results.
+constexpr int kSetDecimals = 2;
 
 int AddWidths(int a, int b);
 int MaxWidth(int a, int b);

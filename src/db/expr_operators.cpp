@@ -9,7 +9,6 @@
 namespace hk::db::expr {
 namespace {
 
-constexpr int kSetDecimals = 2; // FoxPro's default SET DECIMALS, shown by quotients
 
 const char *OpName(BinaryOp op) {
     switch (op) {

@@ -1,5 +1,6 @@
 // Functions with a character result. Widths follow what FoxPro sizes an index key to.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 
@@ -25,23 +26,40 @@ protected:
     mutable std::string buf_;
 };
 
+// The case tables are built once from the ANSI mapping; a lookup per byte keeps UPPER() of a
+// name key close to a plain copy.
+using CaseTable = std::array<char, 256>;
+
+CaseTable MakeCaseTable(unsigned char (*map)(unsigned char)) {
+    CaseTable t;
+    for (int c = 0; c < 256; ++c)
+        t[c] = static_cast<char>(map(static_cast<unsigned char>(c)));
+    return t;
+}
+
+// Built on first use, so that an expression compiled during static initialisation still
+// finds them filled.
+const CaseTable &CaseTableFor(bool upper) {
+    static const CaseTable kUpper = MakeCaseTable(Cp1252Upper);
+    static const CaseTable kLower = MakeCaseTable(Cp1252Lower);
+    return upper ? kUpper : kLower;
+}
+
 class CaseNode : public TextNode {
 public:
     CaseNode(NodePtr arg, bool upper)
-        : TextNode(arg->Width()), arg_(std::move(arg)), upper_(upper) {}
+        : TextNode(arg->Width()), arg_(std::move(arg)), table_(CaseTableFor(upper)) {}
     std::string_view Str() const override {
         std::string_view s = arg_->Str();
         buf_.resize(s.size());
-        for (size_t i = 0; i < s.size(); ++i) {
-            auto c = static_cast<unsigned char>(s[i]);
-            buf_[i] = static_cast<char>(upper_ ? Cp1252Upper(c) : Cp1252Lower(c));
-        }
+        for (size_t i = 0; i < s.size(); ++i)
+            buf_[i] = table_[static_cast<unsigned char>(s[i])];
         return buf_;
     }
 
 private:
     NodePtr arg_;
-    bool upper_;
+    const CaseTable &table_;
 };
 
 // TRIM and friends keep the argument's width: keys are padded back to it anyway.

@@ -77,8 +77,13 @@ public:
     Expression &operator=(const Expression &) = delete;
 
     ExprType Type() const;
-    // Key length in bytes: for a character result the width FoxPro gives the key (0 when it
-    // depends on a memo's length alone); 8, 4, 8 and 1 for the other key kinds.
+    // Key length in bytes: 8, 4, 8 and 1 for the Double, Int4, Currency and Logical kinds.
+    // For a character result, the width FoxPro gives the key: a C field's width, STR() 10 or
+    // its length, PADx their count, LEFT/RIGHT/SUBSTR their count but no more than the
+    // argument holds, DTOS 8, + and - the sum; UPPER and the TRIMs keep the argument's width
+    // (keys are padded back); IIF the wider branch. Constant parts count as evaluated. A count
+    // that depends on the record gives the argument's width, or 254 where there is none
+    // (PADx, STR, SPACE); a width that only a memo's length bounds gives 0.
     int Length() const;
     // Int4 when the expression is exactly one I field, Currency for one Y field, Double for any
     // other numeric or date result.
