@@ -11,6 +11,9 @@ namespace hk::db::expr {
 // Halves round away from zero on the value's 15 significant digits (what the user sees), so
 // STR(2.5) is "3" and STR(1.005,4,2) is "1.01". Decimals that do not fit are dropped (and the
 // rest rounded again from the value); an integer part that does not fit gives asterisks.
+// Visual FoxPro is said to round surplus decimals digit by digit from the right (giving
+// STR(1.154995,8,2) = "1.16"); we round once to the nearest, giving "1.15", because the exact
+// cascade is unknown. Whole numbers, the usual key values, come out the same either way.
 void FormatStr(double value, int width, int decimals, std::string &out);
 // `value` rounded to `decimals` places (negative: tens, hundreds, ...) with the same rule.
 double RoundHalfAway(double value, int decimals);

@@ -52,6 +52,4 @@ struct Token {
 
 std::vector<Token> Tokenize(const CompileContext &ctx);
 
-const char *TokenName(Tok kind);
-
 } // namespace hk::db::expr

@@ -9,44 +9,9 @@
 namespace hk::db::expr {
 namespace {
 
-
-const char *OpName(BinaryOp op) {
-    switch (op) {
-    case BinaryOp::Add:
-        return "\"+\"";
-    case BinaryOp::Sub:
-        return "\"-\"";
-    case BinaryOp::Mul:
-        return "\"*\"";
-    case BinaryOp::Div:
-        return "\"/\"";
-    case BinaryOp::Mod:
-        return "\"%\"";
-    case BinaryOp::Pow:
-        return "\"^\"";
-    case BinaryOp::Eq:
-        return "\"=\"";
-    case BinaryOp::ExactEq:
-        return "\"==\"";
-    case BinaryOp::Ne:
-        return "\"<>\"";
-    case BinaryOp::Lt:
-        return "\"<\"";
-    case BinaryOp::Gt:
-        return "\">\"";
-    case BinaryOp::Le:
-        return "\"<=\"";
-    case BinaryOp::Ge:
-        return "\">=\"";
-    case BinaryOp::Contains:
-        return "\"$\"";
-    case BinaryOp::And:
-        return ".AND.";
-    case BinaryOp::Or:
-        return ".OR.";
-    }
-    return "?";
-}
+// Indexed by BinaryOp.
+constexpr const char *kOpNames[] = {
+    "+", "-", "*", "/", "%", "^", "=", "==", "<>", "<", ">", "<=", ">=", "$", ".AND.", ".OR."};
 
 bool OrderResult(BinaryOp op, int cmp) {
     switch (op) {
@@ -262,8 +227,8 @@ NodePtr Finish(NodePtr node, bool constantInputs, size_t pos) {
 [[noreturn]] void Mismatch(BinaryOp op, const Node &l, const Node &r, size_t pos,
                            const CompileContext &ctx) {
     ctx.Fail(kErrExprType, pos,
-             std::string("Operand types do not fit for ") + OpName(op) + " (" + TypeName(l.Type()) +
-                 " and " + TypeName(r.Type()) + ")");
+             std::string("Operand types do not fit for \"") + kOpNames[static_cast<int>(op)] +
+                 "\" (" + TypeName(l.Type()) + " and " + TypeName(r.Type()) + ")");
 }
 
 } // namespace

@@ -35,10 +35,9 @@ private:
             ++next_;
         return t;
     }
-    void Expect(Tok kind) {
-        if (Peek().kind != kind)
-            ctx_.Fail(kErrExpr, Peek().pos,
-                      std::string(TokenName(kind)) + " expected, found " + Describe(Peek()));
+    void ExpectClosingParen() {
+        if (Peek().kind != Tok::RParen)
+            ctx_.Fail(kErrExpr, Peek().pos, "\")\" expected, found " + Describe(Peek()));
         Take();
     }
     [[noreturn]] void Unexpected() {
@@ -49,7 +48,7 @@ private:
     }
     static std::string Describe(const Token &t) {
         if (t.kind == Tok::End)
-            return TokenName(t.kind);
+            return "end of expression";
         return "\"" + std::string(t.text) + "\"";
     }
 
@@ -198,7 +197,7 @@ private:
         case Tok::LParen: {
             Take();
             NodePtr inner = ParseOr();
-            Expect(Tok::RParen);
+            ExpectClosingParen();
             return inner;
         }
         case Tok::Name:
@@ -237,7 +236,7 @@ private:
         alias_ = name.text;
         NodePtr inner = ParseOr();
         alias_ = outer;
-        Expect(Tok::RParen);
+        ExpectClosingParen();
         return inner;
     }
 
@@ -252,7 +251,7 @@ private:
                 Take();
             }
         }
-        Expect(Tok::RParen);
+        ExpectClosingParen();
         CallSite site{name.text, name.pos, ctx_, resolver_, alias_};
         return MakeFunction(site, std::move(args));
     }

@@ -166,6 +166,7 @@ TEST_F(Expr, StrWidthsRoundingAndOverflow) {
     EXPECT_EQ(Str("STR(2.5)"), "         3"); // halves away from zero
     EXPECT_EQ(Str("STR(-2.5,3)"), " -3");
     EXPECT_EQ(Str("STR(1.005,4,2)"), "1.01"); // decided on the digits shown, not the binary
+    EXPECT_EQ(Str("STR(1.154995,8,2)"), "    1.15"); // nearest, not a digit-by-digit cascade
     EXPECT_EQ(Str("STR(3.14159,6,2)"), "  3.14");
     EXPECT_EQ(Str("STR(3.14159,4,3)"), "3.14"); // decimals give way first
     EXPECT_EQ(Str("STR(99.96,4,1)"), " 100");
