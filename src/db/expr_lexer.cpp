@@ -55,6 +55,8 @@ public:
                 Name();
             else if (c == '.' && DotWord())
                 continue;
+            else if (c == '$' && DollarAlias())
+                continue;
             else if (IsDigit(c) || (c == '.' && i_ + 1 < s_.size() && IsDigit(s_[i_ + 1])))
                 Number();
             else if (c == '"' || c == '\'' || c == '[')
@@ -93,6 +95,13 @@ private:
         return false;
     }
 
+    bool AtDotWord(size_t at) const {
+        for (const auto &w : kDotWords)
+            if (StartsWith(at, w.text))
+                return true;
+        return false;
+    }
+
     // Bare AND / OR / NOT are operators; a dot right after a name that does not open a dotted
     // word joins an alias to its field (g.Per1).
     void Name() {
@@ -105,12 +114,26 @@ private:
                    : EqualsNoCase(word, "NOT") ? Tok::Not
                                                : Tok::Name;
         Add(kind, i_, j - i_);
-        if (kind != Tok::Name || i_ + 1 >= s_.size() || s_[i_] != '.' || !IsNameStart(s_[i_ + 1]))
-            return;
-        for (const auto &w : kDotWords)
-            if (StartsWith(i_, w.text))
-                return;
-        Add(Tok::Dot, i_, 1);
+        if (kind == Tok::Name && AliasDot())
+            Add(Tok::Dot, i_, 1);
+    }
+
+    bool AliasDot() const {
+        return i_ + 1 < s_.size() && s_[i_] == '.' && IsNameStart(s_[i_ + 1]) && !AtDotWord(i_);
+    }
+
+    // TMG's person table is opened under the alias "$": "$->PER_NO", "$.PER_NO".
+    bool DollarAlias() {
+        bool arrow = s_.compare(i_ + 1, 2, "->") == 0;
+        ++i_;
+        bool dot = AliasDot();
+        --i_;
+        if (!arrow && !dot)
+            return false;
+        Add(Tok::Name, i_, 1);
+        if (dot)
+            Add(Tok::Dot, i_, 1);
+        return true;
     }
 
     // 12, 12.5, .5, 1.5E3. A point followed by a letter is left alone: 1.AND.x

@@ -1,7 +1,6 @@
 #pragma once
 // In-memory tables and a resolver for expression tests: each field holds one current value,
 // and every read is counted so tests can see which fields an evaluation touched.
-#include <map>
 #include <memory>
 #include <optional>
 #include <stdexcept>

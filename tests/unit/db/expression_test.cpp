@@ -165,7 +165,7 @@ TEST_F(Expr, StrWidthsRoundingAndOverflow) {
     EXPECT_EQ(Str("STR(-5,3)"), " -5");
     EXPECT_EQ(Str("STR(2.5)"), "         3"); // halves away from zero
     EXPECT_EQ(Str("STR(-2.5,3)"), " -3");
-    EXPECT_EQ(Str("STR(1.005,4,2)"), "1.01"); // decided on the digits shown, not the binary
+    EXPECT_EQ(Str("STR(1.005,4,2)"), "1.01");        // decided on the digits shown, not the binary
     EXPECT_EQ(Str("STR(1.154995,8,2)"), "    1.15"); // nearest, not a digit-by-digit cascade
     EXPECT_EQ(Str("STR(3.14159,6,2)"), "  3.14");
     EXPECT_EQ(Str("STR(3.14159,4,3)"), "3.14"); // decimals give way first
@@ -427,6 +427,14 @@ TEST_F(Expr, AliasesReachEachSource) {
     t_.Set("ETYPENAME", "Birth");
     EXPECT_EQ(Str("UPPER(t.etypename)"), "BIRTH" + std::string(15, ' '));
     EXPECT_EQ(Code("g->ETYPENAME"), kErrUnknownName);
+    EXPECT_TRUE(Log("g.FLAG.OR.t.ADMIN=6")); // dotted operators next to alias.field
+
+    // TMG opens its person table under the alias "$"; "$" stays the operator elsewhere.
+    FakeTable &person = resolver_.AddTable("$");
+    person.Add("PER_NO", 'I');
+    person.Set("PER_NO", 5);
+    EXPECT_EQ(Num("$->PER_NO + $.PER_NO"), 10);
+    EXPECT_TRUE(Log("'mi'$'Smith' .AND. .NOT. 'x'$g.NAME"));
 
     g_.recNo = 7;
     t_.recNo = 3;
