@@ -52,7 +52,21 @@ private:
         return "\"" + std::string(t.text) + "\"";
     }
 
+    // Bounds the recursion a damaged index header could ask for.
+    class Nesting {
+    public:
+        Nesting(Parser &p) : p_(p) {
+            if (++p_.depth_ > kMaxDepth)
+                p_.ctx_.Fail(kErrExpr, p_.Peek().pos, "Expression nested too deeply");
+        }
+        ~Nesting() { --p_.depth_; }
+
+    private:
+        Parser &p_;
+    };
+
     NodePtr ParseOr() {
+        Nesting nesting(*this);
         NodePtr left = ParseAnd();
         while (Peek().kind == Tok::Or) {
             size_t pos = Take().pos;
@@ -71,6 +85,7 @@ private:
     }
 
     NodePtr ParseNot() {
+        Nesting nesting(*this);
         if (Peek().kind == Tok::Not) {
             size_t pos = Take().pos;
             return MakeNot(ParseNot(), pos, ctx_);
@@ -161,6 +176,7 @@ private:
     }
 
     NodePtr ParseUnary() {
+        Nesting nesting(*this);
         Tok kind = Peek().kind;
         if (kind == Tok::Minus || kind == Tok::Plus || kind == Tok::Not) {
             size_t pos = Take().pos;
@@ -283,6 +299,8 @@ private:
     FieldResolver &resolver_;
     std::vector<Token> tokens_;
     size_t next_ = 0;
+    int depth_ = 0;
+    static constexpr int kMaxDepth = 600; // about 200 levels of parentheses
     std::string_view alias_;
     std::vector<FieldBinding> fields_;
 };

@@ -477,6 +477,8 @@ TEST_F(Expr, ErrorsNameTheirKindAndPlace) {
     EXPECT_EQ(Code("UPPER(NAME, 1)"), kErrExpr);
     EXPECT_EQ(Code("STR()"), kErrExpr);
     EXPECT_EQ(Code("12abc"), kErrExpr);
+    EXPECT_EQ(Code(std::string(5000, '(') + "1" + std::string(5000, ')')), kErrExpr);
+    EXPECT_EQ(Num(std::string(100, '(') + "1" + std::string(100, ')')), 1);
     EXPECT_EQ(Code("1 = '1'"), kErrExprType);
     EXPECT_EQ(Code("-NAME"), kErrExprType);
     EXPECT_EQ(Code(".NOT. PER1"), kErrExprType);
