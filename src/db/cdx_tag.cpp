@@ -1,0 +1,547 @@
+#include "db/cdx_tag.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "db/cdx_cursor.h"
+#include "db/db_error.h"
+
+namespace hk::db {
+
+using namespace cdx;
+
+namespace {
+
+constexpr int kMaxDepth = 32;
+
+std::string Hex(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", v);
+    return buf;
+}
+
+std::string PoolString(const uint8_t* pool, uint32_t offset, uint32_t length) {
+    // length counts the terminating NUL; stop early at a NUL inside it.
+    const char* s = reinterpret_cast<const char*>(pool + offset);
+    size_t n = length > 0 ? length - 1 : 0;
+    size_t end = 0;
+    while (end < n && s[end] != '\0') ++end;
+    return std::string(s, end);
+}
+
+} // namespace
+
+CdxTag::CdxTag(CdxFile& file, uint32_t headerOffset, bool directory)
+    : file_(file), headerOffset_(headerOffset), directory_(directory) {}
+
+void CdxTag::Fail(uint32_t page, const std::string& what) const {
+    std::string who = directory_ ? "tag directory" : "tag " + info_.name;
+    file_.Fail(who + ", page " + Hex(page) + ": " + what);
+}
+
+void CdxTag::LoadHeader(const uint8_t* h) {
+    root_ = Get32(h);
+    info_.keyLength = Get16(h + 12);
+    uint8_t options = h[14];
+    if (h[15] != 1) Fail(headerOffset_, "tag header signature is not 1");
+    if (info_.keyLength == 0 || info_.keyLength > kMaxKeyLength)
+        Fail(headerOffset_, "key length " + std::to_string(info_.keyLength) +
+                                " is outside 1..240");
+    if (directory_ && info_.keyLength != 10)
+        Fail(headerOffset_, "directory key length is not 10");
+    keyCount_ = Get32(h + 16);
+    distinctCount_ = Get32(h + 20);
+
+    std::string coll = PoolString(h + 494, 0, 9);
+    info_.collation = coll == "MACHINE" ? "" : coll;
+    info_.descending = Get16(h + 502) != 0;
+    uint32_t forOff = Get16(h + 504), forLen = Get16(h + 506);
+    uint32_t keyOff = Get16(h + 508), keyLen = Get16(h + 510);
+    if (keyLen == 0 || keyOff + keyLen > kPageSize)
+        Fail(headerOffset_, "key expression length does not fit the expression pool");
+    if (forLen == 0 || forOff + forLen > kPageSize)
+        Fail(headerOffset_, "FOR expression length does not fit the expression pool");
+    const uint8_t* pool = h + kPageSize;
+    info_.keyExpr = PoolString(pool, keyOff, keyLen);
+    info_.forExpr = PoolString(pool, forOff, forLen);
+    if (!directory_ && info_.keyExpr.empty()) Fail(headerOffset_, "tag has no key expression");
+    info_.unique = (options & 0x01) != 0;
+    info_.candidate = (options & 0x04) != 0;
+    hasFor_ = !info_.forExpr.empty();
+    pad_ = MachineCollation() ? ' ' : 0;
+    if (!file_.ValidPage(root_) || root_ == headerOffset_ || root_ == headerOffset_ + kPageSize)
+        Fail(headerOffset_, "root pointer " + Hex(root_) +
+                                " is outside the file, misaligned or inside a header");
+}
+
+void CdxTag::WriteNewHeader(uint8_t* h, const NewTag& spec, uint32_t root, bool directory) {
+    std::memset(h, 0, 2 * kPageSize);
+    Put32(h, root);
+    Put16(h + 12, spec.keyLength);
+    uint8_t options = 0x60;
+    if (spec.unique) options |= 0x01;
+    if (spec.candidate) options |= 0x04;
+    if (!spec.forExpr.empty()) options |= 0x08;
+    if (directory) options |= 0x80;
+    h[14] = options;
+    h[15] = 1;
+    Put16(h + 502, spec.descending ? 1 : 0);
+    uint16_t keyLen = static_cast<uint16_t>(spec.keyExpr.size() + 1);
+    uint16_t forLen = static_cast<uint16_t>(spec.forExpr.size() + 1);
+    Put16(h + 504, keyLen);
+    Put16(h + 506, forLen);
+    Put16(h + 508, 0);
+    Put16(h + 510, keyLen);
+    std::memcpy(h + kPageSize, spec.keyExpr.data(), spec.keyExpr.size());
+    std::memcpy(h + kPageSize + keyLen, spec.forExpr.data(), spec.forExpr.size());
+}
+
+void CdxTag::WriteStats() {
+    if (!statsDirty_) return;
+    statsDirty_ = false;
+    // Only VFP keeps key statistics in the header; FoxPro 2.x leaves those bytes alone.
+    if (directory_ || file_.Flavor() != CdxFlavor::Vfp) return;
+    uint8_t page[kPageSize];
+    file_.pages_->Read(headerOffset_, page, kPageSize);
+    Put32(page + 16, keyCount_);
+    Put32(page + 20, distinctCount_);
+    file_.WritePage(headerOffset_, page);
+}
+
+void CdxTag::SetPadByte(uint8_t pad) {
+    if (pad == pad_) return;
+    pad_ = pad;
+    ++modCount_;
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+
+void CdxTag::ReadNode(uint32_t offset, uint8_t* page) {
+    file_.ReadPage(offset, page, *this);
+    uint16_t attr = Get16(page);
+    if (attr & ~7u) Fail(offset, "impossible node attributes " + Hex(attr));
+}
+
+uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t* page) const {
+    uint32_t n = Get16(page + 2);
+    uint32_t cap = InteriorCapacity(info_.keyLength);
+    if (n == 0 || n > cap)
+        Fail(offset, "interior node holds " + std::to_string(n) + " keys (possible: 1.." +
+                         std::to_string(cap) + ")");
+    return n;
+}
+
+void CdxTag::DecodeLeafPage(uint32_t offset, const uint8_t* page, LeafNode& leaf) const {
+    if (const char* fault = DecodeLeaf(page, info_.keyLength, pad_, leaf)) Fail(offset, fault);
+    leaf.offset = offset;
+}
+
+void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf) {
+    uint8_t page[kPageSize];
+    ReadNode(offset, page);
+    if (!(Get16(page) & kAttrLeaf)) Fail(offset, "expected a leaf node");
+    DecodeLeafPage(offset, page, leaf);
+}
+
+void CdxTag::Descend(const uint8_t* key, uint32_t recno, std::vector<PathStep>* path,
+                     LeafNode& leaf) {
+    uint8_t page[kPageSize];
+    uint32_t off = root_;
+    if (path) path->clear();
+    const uint16_t kl = info_.keyLength;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth) Fail(off, "tree deeper than 32 levels: a child pointer loops");
+        ReadNode(off, page);
+        if (Get16(page) & kAttrLeaf) {
+            DecodeLeafPage(off, page, leaf);
+            return;
+        }
+        uint32_t n = InteriorCount(off, page);
+        uint32_t idx = InteriorLowerBound(page, kl, n, key, recno);
+        if (idx == n) idx = n - 1; // past the last key: the append position
+        if (path) path->push_back({off, idx});
+        off = GetBE32(page + kNodeHeaderSize + idx * InteriorEntrySize(kl) + kl + 4);
+    }
+}
+
+void CdxTag::DescendEdge(bool last, LeafNode& leaf) {
+    uint8_t page[kPageSize];
+    uint32_t off = root_;
+    const uint16_t kl = info_.keyLength;
+    for (int depth = 0;; ++depth) {
+        if (depth > kMaxDepth) Fail(off, "tree deeper than 32 levels: a child pointer loops");
+        ReadNode(off, page);
+        if (Get16(page) & kAttrLeaf) {
+            DecodeLeafPage(off, page, leaf);
+            return;
+        }
+        uint32_t n = InteriorCount(off, page);
+        uint32_t idx = last ? n - 1 : 0;
+        off = GetBE32(page + kNodeHeaderSize + idx * InteriorEntrySize(kl) + kl + 4);
+    }
+}
+
+bool CdxTag::StepLeaf(bool forward, LeafNode& leaf) {
+    uint8_t page[kPageSize];
+    uint8_t boundary[kMaxKeyLength];
+    uint32_t boundaryRecno = 0;
+    bool haveBoundary = leaf.count > 0;
+    if (haveBoundary) {
+        uint32_t i = forward ? leaf.count - 1 : 0;
+        std::memcpy(boundary, leaf.Key(i), info_.keyLength);
+        boundaryRecno = leaf.recnos[i];
+    }
+    uint64_t guard = file_.pages_->Size() / kPageSize;
+    for (;;) {
+        uint32_t next = forward ? leaf.right : leaf.left;
+        if (next == kNoPage) return false;
+        uint32_t from = leaf.offset;
+        ReadNode(next, page);
+        if (!(Get16(page) & kAttrLeaf)) Fail(next, "sibling of a leaf is not a leaf");
+        DecodeLeafPage(next, page, leaf);
+        if ((forward ? leaf.left : leaf.right) != from)
+            Fail(next, std::string(forward ? "left" : "right") + " sibling link is not " +
+                           Hex(from) + ", the page that links here");
+        if (leaf.count > 0) {
+            if (haveBoundary) {
+                uint32_t i = forward ? 0 : leaf.count - 1;
+                int c = CompareEntry(leaf.Key(i), leaf.recnos[i], boundary, boundaryRecno,
+                                     info_.keyLength);
+                if (forward ? c <= 0 : c >= 0)
+                    Fail(next, "keys out of order across sibling pages (a sibling link loops)");
+            }
+            return true;
+        }
+        if (guard-- == 0) Fail(next, "sibling links loop through empty pages");
+    }
+}
+
+bool CdxTag::NeighbourHasKey(const LeafNode& leaf, uint32_t pos, const uint8_t* key) {
+    const uint16_t kl = info_.keyLength;
+    if (pos > 0) {
+        if (std::memcmp(leaf.Key(pos - 1), key, kl) == 0) return true;
+    } else if (leaf.left != kNoPage) {
+        ReadLeaf(leaf.left, sibling_);
+        if (sibling_.count && std::memcmp(sibling_.Key(sibling_.count - 1), key, kl) == 0)
+            return true;
+    }
+    if (pos < leaf.count) return std::memcmp(leaf.Key(pos), key, kl) == 0;
+    if (leaf.right != kNoPage) {
+        ReadLeaf(leaf.right, sibling_);
+        return sibling_.count && std::memcmp(sibling_.Key(0), key, kl) == 0;
+    }
+    return false;
+}
+
+std::vector<KeyEntry> CdxTag::Entries() {
+    std::vector<KeyEntry> out;
+    out.reserve(keyCount_);
+    CdxCursor c(*this);
+    for (bool ok = c.First(); ok; ok = c.Next()) out.push_back({std::string(c.Key()), c.RecNo()});
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+
+uint16_t CdxTag::RootLeafAttr() const {
+    bool vfpMark = !directory_ && file_.Flavor() == CdxFlavor::Vfp;
+    return kAttrRoot | kAttrLeaf | (vfpMark ? kAttrVfpRootLeaf : 0);
+}
+
+bool CdxTag::CompressTrail() const {
+    // FoxPro 2.x stores the blanks of character keys in full in tags with a FOR clause.
+    return !(file_.Flavor() == CdxFlavor::Fox2 && hasFor_ && pad_ == ' ');
+}
+
+void CdxTag::CheckWritable(std::string_view key, uint32_t recno) const {
+    std::string who = directory_ ? "the tag directory" : "tag " + info_.name;
+    if (!file_.Writable())
+        throw DbError(kErrReadOnly, file_.Path(), who + ": the index is open read-only");
+    if (!MachineCollation())
+        throw DbError(kErrIndex, file_.Path(),
+                      who + " uses collation " + info_.collation +
+                          "; only MACHINE tags can be changed");
+    if (key.size() != info_.keyLength)
+        throw DbError(kErrParam, file_.Path(),
+                      who + ": key of " + std::to_string(key.size()) + " bytes, the tag's keys are " +
+                          std::to_string(info_.keyLength));
+    if (recno == 0) throw DbError(kErrParam, file_.Path(), who + ": record number 0");
+}
+
+void CdxTag::AddChild(ChildList& list, const uint8_t* key, uint32_t recno, uint32_t child) const {
+    const uint16_t kl = info_.keyLength;
+    size_t at = list.raw.size();
+    list.raw.resize(at + InteriorEntrySize(kl));
+    std::memcpy(list.raw.data() + at, key, kl);
+    PutBE32(list.raw.data() + at + kl, recno);
+    PutBE32(list.raw.data() + at + kl + 4, child);
+    ++list.count;
+}
+
+bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
+    CheckWritable(keyText, recno);
+    const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
+    Descend(key, recno, &path_, leaf_);
+    uint32_t pos = leaf_.LowerBound(key, recno);
+    if (pos < leaf_.count && leaf_.recnos[pos] == recno &&
+        std::memcmp(leaf_.Key(pos), key, info_.keyLength) == 0)
+        throw DbError(kErrIndex, file_.Path(),
+                      "tag " + info_.name + " already holds record " + std::to_string(recno) +
+                          " under this key");
+    bool keyPresent = NeighbourHasKey(leaf_, pos, key);
+    if (keyPresent && info_.candidate)
+        throw DbError(kErrUnique, file_.Path(),
+                      "tag " + info_.name + ": the key is already in this candidate tag");
+    if (keyPresent && info_.unique) return false;
+
+    leaf_.InsertAt(pos, key, recno);
+    if (!leaf_.layout.Holds(recno)) leaf_.layout = LayoutFor(info_.keyLength, leaf_.MaxRecno());
+    StoreLeaf(leaf_, pos == leaf_.count - 1, pos);
+    ++keyCount_;
+    if (!keyPresent) ++distinctCount_;
+    statsDirty_ = true;
+    ++modCount_;
+    file_.NoteChange();
+    return true;
+}
+
+bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
+    CheckWritable(keyText, recno);
+    const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
+    Descend(key, recno, &path_, leaf_);
+    uint32_t pos = leaf_.LowerBound(key, recno);
+    if (pos >= leaf_.count || leaf_.recnos[pos] != recno ||
+        std::memcmp(leaf_.Key(pos), key, info_.keyLength) != 0)
+        return false;
+    bool lastChanged = pos == leaf_.count - 1;
+    leaf_.EraseAt(pos);
+    bool keyPresent = NeighbourHasKey(leaf_, pos, key);
+    StoreLeaf(leaf_, lastChanged, kNoPage);
+    if (keyCount_) --keyCount_;
+    if (!keyPresent && distinctCount_) --distinctCount_;
+    statsDirty_ = true;
+    ++modCount_;
+    file_.NoteChange();
+    return true;
+}
+
+void CdxTag::StoreLeaf(LeafNode& leaf, bool lastChanged, uint32_t insertedAt) {
+    const uint32_t off = leaf.offset;
+    const bool isRoot = path_.empty();
+    uint8_t page[kPageSize];
+    if (leaf.count == 0) {
+        if (isRoot) {
+            packer_.Prepare(leaf, pad_, CompressTrail());
+            packer_.Write(leaf, 0, 0, leaf.layout, RootLeafAttr(), kNoPage, kNoPage, page);
+            file_.WritePage(off, page);
+            return;
+        }
+        RemoveNode(off, leaf.left, leaf.right);
+        ChildList none;
+        ReplaceChild(path_.size() - 1, none);
+        return;
+    }
+
+    packer_.Prepare(leaf, pad_, CompressTrail());
+    const uint8_t eb = leaf.layout.entryBytes;
+    const uint32_t n = leaf.count;
+    if (packer_.Fits(0, n, eb)) {
+        packer_.Write(leaf, 0, n, leaf.layout, isRoot ? RootLeafAttr() : kAttrLeaf, leaf.left,
+                      leaf.right, page);
+        file_.WritePage(off, page);
+        if (lastChanged && !isRoot) {
+            ChildList one;
+            AddChild(one, leaf.Key(n - 1), leaf.recnos[n - 1], off);
+            ReplaceChild(path_.size() - 1, one);
+        }
+        return;
+    }
+
+    // Split. Appending at either end of the tag leaves the full page full and starts a new
+    // one; anything else halves the page.
+    if (insertedAt == n - 1 && leaf.right == kNoPage && packer_.Fits(0, n - 1, eb))
+        ends_.assign({n - 1, n});
+    else if (insertedAt == 0 && leaf.left == kNoPage && packer_.Fits(1, n, eb))
+        ends_.assign({1, n});
+    else
+        packer_.Split(n, eb, ends_);
+
+    const size_t slices = ends_.size();
+    std::vector<uint32_t> pages(slices);
+    // The root keeps its offset (the tag header points at it); elsewhere the original page
+    // keeps the highest slice so that its parent entry stays where it is.
+    size_t fresh = isRoot ? slices : slices - 1;
+    for (size_t i = 0; i < fresh; ++i) pages[i] = file_.AllocatePage();
+    if (!isRoot) pages[slices - 1] = off;
+
+    uint32_t leftEdge = isRoot ? kNoPage : leaf.left;
+    uint32_t rightEdge = isRoot ? kNoPage : leaf.right;
+    ChildList pieces;
+    uint32_t first = 0;
+    for (size_t i = 0; i < slices; ++i) {
+        uint32_t last = ends_[i];
+        uint32_t l = i == 0 ? leftEdge : pages[i - 1];
+        uint32_t r = i + 1 == slices ? rightEdge : pages[i + 1];
+        packer_.Write(leaf, first, last, leaf.layout, kAttrLeaf, l, r, page);
+        file_.WritePage(pages[i], page);
+        AddChild(pieces, leaf.Key(last - 1), leaf.recnos[last - 1], pages[i]);
+        first = last;
+    }
+    if (isRoot) {
+        GrowRoot(pieces, false);
+        return;
+    }
+    if (leftEdge != kNoPage) SetSiblingLink(leftEdge, false, pages[0]);
+    ReplaceChild(path_.size() - 1, pieces);
+}
+
+void CdxTag::WriteInterior(uint32_t offset, uint16_t attr, uint32_t left, uint32_t right,
+                           const uint8_t* raw, uint32_t count) {
+    uint8_t page[kPageSize];
+    std::memset(page, 0, kPageSize);
+    Put16(page, attr);
+    Put16(page + 2, static_cast<uint16_t>(count));
+    Put32(page + 4, left);
+    Put32(page + 8, right);
+    std::memcpy(page + kNodeHeaderSize, raw, size_t(count) * InteriorEntrySize(info_.keyLength));
+    file_.WritePage(offset, page);
+}
+
+void CdxTag::GrowRoot(ChildList& pieces, bool fillFull) {
+    const uint16_t kl = info_.keyLength;
+    const uint32_t es = InteriorEntrySize(kl);
+    const uint32_t cap = InteriorCapacity(kl);
+    while (pieces.count > cap) {
+        // One more level: group the children under new interior pages.
+        uint32_t groups = (pieces.count + cap - 1) / cap;
+        std::vector<uint32_t> pages(groups);
+        for (auto& p : pages) p = file_.AllocatePage();
+        ChildList up;
+        uint32_t first = 0;
+        for (uint32_t g = 0; g < groups; ++g) {
+            uint32_t size = fillFull ? std::min(cap, pieces.count - first)
+                                     : pieces.count / groups + (g < pieces.count % groups);
+            uint32_t l = g == 0 ? kNoPage : pages[g - 1];
+            uint32_t r = g + 1 == groups ? kNoPage : pages[g + 1];
+            const uint8_t* raw = pieces.raw.data() + size_t(first) * es;
+            WriteInterior(pages[g], 0, l, r, raw, size);
+            const uint8_t* lastEntry = raw + size_t(size - 1) * es;
+            AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
+            first += size;
+        }
+        pieces = std::move(up);
+    }
+    WriteInterior(root_, kAttrRoot, kNoPage, kNoPage, pieces.raw.data(), pieces.count);
+}
+
+void CdxTag::ReplaceChild(size_t level, ChildList& pieces) {
+    const uint16_t kl = info_.keyLength;
+    const uint32_t es = InteriorEntrySize(kl);
+    const uint32_t cap = InteriorCapacity(kl);
+    const PathStep step = path_[level];
+    uint8_t page[kPageSize];
+    ReadNode(step.offset, page);
+    InteriorNode& node = interior_;
+    node.Read(page, step.offset, kl);
+
+    const bool wasLast = step.index + 1 == node.count;
+    uint8_t oldLast[kMaxKeyLength + 4];
+    std::memcpy(oldLast, node.Entry(node.count - 1), kl + 4);
+    auto at = node.raw.begin() + size_t(step.index) * es;
+    at = node.raw.erase(at, at + es);
+    node.raw.insert(at, pieces.raw.begin(), pieces.raw.end());
+    node.count = node.count - 1 + pieces.count;
+    const bool isRoot = level == 0;
+
+    if (node.count == 0) {
+        if (isRoot) { // the tag is empty again: the root becomes an empty leaf
+            LeafNode empty;
+            empty.keyLength = kl;
+            packer_.Prepare(empty, pad_, true);
+            packer_.Write(empty, 0, 0, LayoutFor(kl, 1), RootLeafAttr(), kNoPage, kNoPage, page);
+            file_.WritePage(root_, page);
+            return;
+        }
+        RemoveNode(node.offset, node.left, node.right);
+        ChildList none;
+        ReplaceChild(level - 1, none);
+        return;
+    }
+
+    if (node.count <= cap) {
+        WriteInterior(node.offset, node.attr, node.left, node.right, node.raw.data(), node.count);
+        if (isRoot) {
+            if (node.count == 1) CollapseRoot();
+            return;
+        }
+        const uint8_t* newLast = node.Entry(node.count - 1);
+        if (wasLast && std::memcmp(newLast, oldLast, kl + 4) != 0) {
+            ChildList one;
+            AddChild(one, newLast, GetBE32(newLast + kl), node.offset);
+            ReplaceChild(level - 1, one);
+        }
+        return;
+    }
+
+    if (isRoot) {
+        ChildList all;
+        all.raw = node.raw;
+        all.count = node.count;
+        GrowRoot(all, false);
+        return;
+    }
+    // Split this interior node: new pages take the lower groups, the page keeps the last.
+    const uint32_t groups = (node.count + cap - 1) / cap;
+    std::vector<uint32_t> pages(groups);
+    for (uint32_t g = 0; g + 1 < groups; ++g) pages[g] = file_.AllocatePage();
+    pages[groups - 1] = node.offset;
+    ChildList up;
+    uint32_t first = 0;
+    for (uint32_t g = 0; g < groups; ++g) {
+        uint32_t size = node.count / groups + (g < node.count % groups);
+        uint32_t l = g == 0 ? node.left : pages[g - 1];
+        uint32_t r = g + 1 == groups ? node.right : pages[g + 1];
+        const uint8_t* raw = node.raw.data() + size_t(first) * es;
+        WriteInterior(pages[g], 0, l, r, raw, size);
+        const uint8_t* lastEntry = raw + size_t(size - 1) * es;
+        AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
+        first += size;
+    }
+    if (node.left != kNoPage) SetSiblingLink(node.left, false, pages[0]);
+    ReplaceChild(level - 1, up);
+}
+
+void CdxTag::SetSiblingLink(uint32_t offset, bool leftLink, uint32_t value) {
+    uint8_t page[kPageSize];
+    ReadNode(offset, page);
+    Put32(page + (leftLink ? 4 : 8), value);
+    file_.WritePage(offset, page);
+}
+
+void CdxTag::RemoveNode(uint32_t offset, uint32_t left, uint32_t right) {
+    if (left != kNoPage) SetSiblingLink(left, false, right);
+    if (right != kNoPage) SetSiblingLink(right, true, left);
+    file_.FreePage(offset);
+}
+
+void CdxTag::CollapseRoot() {
+    // A root with a single child adds a level for nothing: pull the child up into the root.
+    uint8_t page[kPageSize];
+    uint8_t child[kPageSize];
+    for (int depth = 0; depth < kMaxDepth; ++depth) {
+        ReadNode(root_, page);
+        if ((Get16(page) & kAttrLeaf) || Get16(page + 2) != 1) return;
+        uint32_t childOff = GetBE32(page + kNodeHeaderSize + info_.keyLength + 4);
+        ReadNode(childOff, child);
+        bool leaf = Get16(child) & kAttrLeaf;
+        Put16(child, leaf ? RootLeafAttr() : kAttrRoot);
+        Put32(child + 4, kNoPage);
+        Put32(child + 8, kNoPage);
+        file_.WritePage(root_, child);
+        file_.FreePage(childOff);
+    }
+}
+
+} // namespace hk::db
