@@ -100,8 +100,6 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path
     dir.keyLength = 10;
     CdxTag::WriteNewHeader(header, dir, kDirectoryRoot, true);
     cdx->pages_->Write(0, header, sizeof header);
-    cdx->directory_.reset(new CdxTag(*cdx, 0, true));
-    cdx->directory_->LoadHeader(header);
     // The directory's record numbers are header offsets: size the empty leaf for the first.
     LeafNode empty;
     empty.keyLength = 10;
@@ -111,6 +109,8 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path
     packer.Write(empty, 0, 0, LayoutFor(10, kFirstTagHeader), kAttrRoot | kAttrLeaf, kNoPage,
                  kNoPage, page);
     cdx->pages_->Write(kDirectoryRoot, page, kPageSize);
+    cdx->directory_.reset(new CdxTag(*cdx, 0, true));
+    cdx->directory_->LoadHeader(header);
     cdx->changed_ = true;
     cdx->Flush();
     return cdx;
