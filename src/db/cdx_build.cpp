@@ -12,7 +12,7 @@ void CdxTag::BulkBuild(const NewTag& spec, const LeafNode& entries) {
     const uint32_t n = entries.count;
     // The root comes first, right after the header, where FoxPro puts it.
     root_ = file_.AllocatePage();
-    LeafLayout layout = LayoutFor(kl, std::max(spec.recordCount, entries.MaxRecno()));
+    LeafLayout layout = Layout(std::max(spec.recordCount, entries.MaxRecno()));
     packer_.Prepare(entries, pad_, CompressTrail());
     packer_.FillGreedy(n, layout.entryBytes, ends_);
     uint8_t page[kPageSize];

@@ -257,8 +257,11 @@ CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted)
     tag->BulkBuild(spec, entries);
     CdxTag::WriteNewHeader(header, spec, tag->root_, false);
     if (flavor_ == CdxFlavor::Vfp) {
+        // Key count and distinct keys; VFP's REINDEX leaves keys - 1 at 24 in most samples
+        // (meaning unknown), so a fresh build writes that too. Maintenance keeps 16 and 20 only.
         Put32(header + 16, tag->keyCount_);
         Put32(header + 20, tag->distinctCount_);
+        Put32(header + 24, tag->keyCount_ ? tag->keyCount_ - 1 : 0);
     }
     pages_->Write(headerOffset, header, sizeof header);
     directory_->Insert(PadKey(name, 10), headerOffset);

@@ -10,10 +10,10 @@ static_assert(std::endian::native == std::endian::little,
 
 int BitsFor(uint64_t n) { return n == 0 ? 0 : 64 - std::countl_zero(n); }
 
-LeafLayout LayoutFor(uint16_t keyLength, uint32_t maxRecno) {
+LeafLayout LayoutFor(uint16_t keyLength, uint32_t maxRecno, int minRecBits) {
     LeafLayout l;
     l.dupBits = l.trailBits = static_cast<uint8_t>(BitsFor(keyLength));
-    int rec = BitsFor(std::max<uint32_t>(maxRecno, 1));
+    int rec = std::max(BitsFor(std::max<uint32_t>(maxRecno, 1)), minRecBits);
     while ((rec + 2 * l.dupBits) % 8 != 0) ++rec;
     if (rec > 32) {
         // The record mask is a 32-bit header field: round up with the count fields instead.

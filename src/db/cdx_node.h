@@ -61,8 +61,9 @@ struct LeafLayout {
 };
 
 // The widths FoxPro picks: duplicate and trailing counts wide enough for the key length,
-// record numbers wide enough for maxRecno, rounded up to whole bytes.
-LeafLayout LayoutFor(uint16_t keyLength, uint32_t maxRecno);
+// record numbers wide enough for maxRecno (and at least minRecBits), rounded up to whole
+// bytes. VFP uses no minimum; FoxPro 2.x files look like a minimum of 12.
+LeafLayout LayoutFor(uint16_t keyLength, uint32_t maxRecno, int minRecBits = 0);
 
 // A leaf page decoded into full fixed-length keys; also the entries to encode into pages.
 struct LeafNode {

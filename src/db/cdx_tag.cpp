@@ -245,6 +245,10 @@ std::vector<KeyEntry> CdxTag::Entries() {
 // ---------------------------------------------------------------------------------------
 // Writing
 
+LeafLayout CdxTag::Layout(uint32_t maxRecno) const {
+    return LayoutFor(info_.keyLength, maxRecno, file_.Flavor() == CdxFlavor::Fox2 ? 12 : 0);
+}
+
 uint16_t CdxTag::RootLeafAttr() const {
     bool vfpMark = !directory_ && file_.Flavor() == CdxFlavor::Vfp;
     return kAttrRoot | kAttrLeaf | (vfpMark ? kAttrVfpRootLeaf : 0);
@@ -297,7 +301,7 @@ bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
     if (keyPresent && info_.unique) return false;
 
     leaf_.InsertAt(pos, key, recno);
-    if (!leaf_.layout.Holds(recno)) leaf_.layout = LayoutFor(info_.keyLength, leaf_.MaxRecno());
+    if (!leaf_.layout.Holds(recno)) leaf_.layout = Layout(leaf_.MaxRecno());
     StoreLeaf(leaf_, pos == leaf_.count - 1, pos);
     ++keyCount_;
     if (!keyPresent) ++distinctCount_;
@@ -318,7 +322,7 @@ bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
     bool lastChanged = pos == leaf_.count - 1;
     leaf_.EraseAt(pos);
     bool keyPresent = NeighbourHasKey(leaf_, pos, key);
-    StoreLeaf(leaf_, lastChanged, kNoPage);
+    if (!MergeLeaf(leaf_)) StoreLeaf(leaf_, lastChanged, kNoPage);
     if (keyCount_) --keyCount_;
     if (!keyPresent && distinctCount_) --distinctCount_;
     statsDirty_ = true;
@@ -436,7 +440,7 @@ void CdxTag::GrowRoot(ChildList& pieces, bool fillFull) {
     WriteInterior(root_, kAttrRoot, kNoPage, kNoPage, pieces.raw.data(), pieces.count);
 }
 
-void CdxTag::ReplaceChild(size_t level, ChildList& pieces) {
+void CdxTag::ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced) {
     const uint16_t kl = info_.keyLength;
     const uint32_t es = InteriorEntrySize(kl);
     const uint32_t cap = InteriorCapacity(kl);
@@ -446,13 +450,14 @@ void CdxTag::ReplaceChild(size_t level, ChildList& pieces) {
     InteriorNode& node = interior_;
     node.Read(page, step.offset, kl);
 
-    const bool wasLast = step.index + 1 == node.count;
+    if (step.index + replaced > node.count) Fail(node.offset, "parent entry missing");
+    const bool wasLast = step.index + replaced == node.count;
     uint8_t oldLast[kMaxKeyLength + 4];
     std::memcpy(oldLast, node.Entry(node.count - 1), kl + 4);
     auto at = node.raw.begin() + size_t(step.index) * es;
-    at = node.raw.erase(at, at + es);
+    at = node.raw.erase(at, at + size_t(replaced) * es);
     node.raw.insert(at, pieces.raw.begin(), pieces.raw.end());
-    node.count = node.count - 1 + pieces.count;
+    node.count = node.count - replaced + pieces.count;
     const bool isRoot = level == 0;
 
     if (node.count == 0) {
@@ -460,7 +465,7 @@ void CdxTag::ReplaceChild(size_t level, ChildList& pieces) {
             LeafNode empty;
             empty.keyLength = kl;
             packer_.Prepare(empty, pad_, true);
-            packer_.Write(empty, 0, 0, LayoutFor(kl, 1), RootLeafAttr(), kNoPage, kNoPage, page);
+            packer_.Write(empty, 0, 0, Layout(1), RootLeafAttr(), kNoPage, kNoPage, page);
             file_.WritePage(root_, page);
             return;
         }
@@ -524,6 +529,63 @@ void CdxTag::RemoveNode(uint32_t offset, uint32_t left, uint32_t right) {
     if (left != kNoPage) SetSiblingLink(left, false, right);
     if (right != kNoPage) SetSiblingLink(right, true, left);
     file_.FreePage(offset);
+}
+
+bool CdxTag::MergeLeaf(LeafNode& leaf) {
+    // A leaf left under a quarter full joins a neighbour under the same parent when the two
+    // fill at most three quarters of a page, so deletes do not leave a sparse tree behind
+    // (and the margin keeps the next insert from splitting it straight away).
+    if (path_.empty() || leaf.count == 0) return false;
+    packer_.Prepare(leaf, pad_, CompressTrail());
+    if (packer_.SliceBytes(0, leaf.count, leaf.layout.entryBytes) * 4 > kLeafSpace) return false;
+    const PathStep step = path_.back();
+    uint8_t page[kPageSize];
+    ReadNode(step.offset, page);
+    const uint32_t parentCount = InteriorCount(step.offset, page);
+    const uint16_t kl = info_.keyLength;
+    auto childAt = [&](uint32_t i) {
+        return GetBE32(page + kNodeHeaderSize + i * InteriorEntrySize(kl) + kl + 4);
+    };
+    bool intoRight;
+    if (step.index + 1 < parentCount && childAt(step.index + 1) == leaf.right) intoRight = true;
+    else if (step.index > 0 && childAt(step.index - 1) == leaf.left) intoRight = false;
+    else return false;
+    ReadLeaf(intoRight ? leaf.right : leaf.left, sibling_);
+    if ((intoRight ? sibling_.left : sibling_.right) != leaf.offset) return false;
+
+    const LeafNode& lower = intoRight ? leaf : sibling_;
+    const LeafNode& upper = intoRight ? sibling_ : leaf;
+    merged_.keyLength = kl;
+    merged_.count = lower.count + upper.count;
+    merged_.keys.assign(lower.keys.begin(), lower.keys.begin() + size_t(lower.count) * kl);
+    merged_.keys.insert(merged_.keys.end(), upper.keys.begin(),
+                        upper.keys.begin() + size_t(upper.count) * kl);
+    merged_.recnos.assign(lower.recnos.begin(), lower.recnos.begin() + lower.count);
+    merged_.recnos.insert(merged_.recnos.end(), upper.recnos.begin(),
+                          upper.recnos.begin() + upper.count);
+    merged_.layout = lower.layout.recBits >= upper.layout.recBits ? lower.layout : upper.layout;
+    packer_.Prepare(merged_, pad_, CompressTrail());
+    if (packer_.SliceBytes(0, merged_.count, merged_.layout.entryBytes) * 4 > kLeafSpace * 3)
+        return false;
+
+    const uint32_t keep = sibling_.offset;
+    const uint32_t left = intoRight ? leaf.left : sibling_.left;
+    const uint32_t right = intoRight ? sibling_.right : leaf.right;
+    packer_.Write(merged_, 0, merged_.count, merged_.layout, kAttrLeaf, left, right, page);
+    file_.WritePage(keep, page);
+    if (intoRight && left != kNoPage) SetSiblingLink(left, false, keep);
+    if (!intoRight && right != kNoPage) SetSiblingLink(right, true, keep);
+    file_.FreePage(leaf.offset);
+
+    ChildList pieces;
+    if (intoRight) { // the kept page's last key, and so its parent entry, stay the same
+        ReplaceChild(path_.size() - 1, pieces, 1);
+    } else {
+        path_.back().index = step.index - 1;
+        AddChild(pieces, merged_.Key(merged_.count - 1), merged_.recnos[merged_.count - 1], keep);
+        ReplaceChild(path_.size() - 1, pieces, 2);
+    }
+    return true;
 }
 
 void CdxTag::CollapseRoot() {

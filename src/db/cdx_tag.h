@@ -82,7 +82,11 @@ private:
     // Writing.
     void CheckWritable(std::string_view key, uint32_t recno) const;
     void StoreLeaf(cdx::LeafNode& leaf, bool lastChanged, uint32_t insertedAt);
-    void ReplaceChild(size_t level, ChildList& pieces);
+    // Replaces `replaced` entries from path_[level].index on with `pieces`; splits, removes
+    // or re-keys nodes up the path as needed.
+    void ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced = 1);
+    bool MergeLeaf(cdx::LeafNode& leaf);
+    cdx::LeafLayout Layout(uint32_t maxRecno) const;
     void RemoveNode(uint32_t offset, uint32_t left, uint32_t right);
     void SetSiblingLink(uint32_t offset, bool leftLink, uint32_t value);
     void CollapseRoot();
@@ -120,6 +124,7 @@ private:
     std::vector<PathStep> path_;
     cdx::LeafNode leaf_;
     cdx::LeafNode sibling_;
+    cdx::LeafNode merged_;
     cdx::LeafPacker packer_;
     cdx::InteriorNode interior_;
     std::vector<uint32_t> ends_;
