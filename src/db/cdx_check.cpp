@@ -32,6 +32,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
     uint8_t page[kPageSize];
     // Nodes of the current level in key order, with the parent entry above each.
     std::vector<uint32_t> nodes{root_}, nextNodes;
+    std::vector<uint32_t> holders{headerOffset_}, nextHolders; // page holding each pointer
     std::vector<uint8_t> bounds, nextBounds; // key + BE recno per node (none for the root)
     uint32_t keys = 0, distinct = 0;
     LevelOrder order;
@@ -69,19 +70,19 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
         bool leafLevel = false;
         uint32_t prev = kNoPage;
         nextNodes.clear();
+        nextHolders.clear();
         nextBounds.clear();
         order.any = false;
         for (size_t i = 0; i < nodes.size(); ++i) {
             const uint32_t off = nodes[i];
             if (!file_.ValidPage(off))
-                Fail(i ? prev : headerOffset_,
-                     "pointer " + Hex(off) + " is outside the file or misaligned");
+                Fail(holders[i], "pointer " + Hex(off) + " is outside the file or misaligned");
             if (owners) {
                 uint8_t& owner = (*owners)[off / kPageSize];
                 if (owner) Fail(off, "page is used twice (or a child pointer loops)");
                 owner = 1;
             }
-            ReadNode(off, page);
+            ReadNode(off, page, off);
             const uint16_t attr = Get16(page);
             const bool isLeaf = attr & kAttrLeaf;
             if (i == 0) leafLevel = isLeaf;
@@ -120,6 +121,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
                     if (!follow(e, GetBE32(e + kl)))
                         orderFail(off, "interior keys out of order at entry " + std::to_string(j));
                     nextNodes.push_back(GetBE32(e + kl + 4));
+                    nextHolders.push_back(off);
                     nextBounds.insert(nextBounds.end(), e, e + kl + 4);
                 }
                 const uint8_t* last = page + kNodeHeaderSize + (n - 1) * es;
@@ -129,6 +131,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
         }
         if (leafLevel) break;
         nodes.swap(nextNodes);
+        holders.swap(nextHolders);
         bounds.swap(nextBounds);
     }
     keyCount_ = keys;
@@ -142,7 +145,7 @@ uint8_t CdxTag::GuessPad() {
     // is never the pad byte; binary keys (numbers, dates) also store bytes below a blank.
     DescendEdge(false, leaf_);
     uint8_t page[kPageSize];
-    ReadNode(leaf_.offset, page);
+    ReadNode(leaf_.offset, page, leaf_.offset);
     const LeafLayout& l = leaf_.layout;
     const uint32_t kl = info_.keyLength;
     int blank = 0, zero = 0;

@@ -53,9 +53,10 @@ bool CdxFile::ValidPage(uint32_t offset) const {
            uint64_t(offset) + kPageSize <= pages_->Size();
 }
 
-void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag) {
+void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from) {
     if (!ValidPage(offset))
-        tag.Fail(offset, "page pointer is outside the file or not on a page boundary");
+        tag.Fail(from, "pointer " + Hex(offset) +
+                           " is outside the file or misaligned");
     pages_->Read(offset, buf, kPageSize);
 }
 
@@ -180,7 +181,7 @@ void CdxFile::DetectFlavor() {
     uint8_t page[kPageSize];
     for (auto& tag : tags_) {
         if (tag->info_.candidate) flavor_ = CdxFlavor::Vfp;
-        ReadPage(tag->root_, page, *tag);
+        ReadPage(tag->root_, page, *tag, tag->headerOffset_);
         if (Get16(page) & kAttrVfpRootLeaf) flavor_ = CdxFlavor::Vfp;
     }
 }

@@ -95,7 +95,7 @@ private:
     void CheckFreeList(std::vector<uint8_t>& owners);
 
     // Page services for the tags.
-    void ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag);
+    void ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from);
     void WritePage(uint32_t offset, const uint8_t* buf);
     uint32_t AllocatePage();
     void FreePage(uint32_t offset);

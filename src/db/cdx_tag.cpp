@@ -117,8 +117,8 @@ void CdxTag::SetPadByte(uint8_t pad) {
 // ---------------------------------------------------------------------------------------
 // Reading
 
-void CdxTag::ReadNode(uint32_t offset, uint8_t* page) {
-    file_.ReadPage(offset, page, *this);
+void CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from) {
+    file_.ReadPage(offset, page, *this, from);
     uint16_t attr = Get16(page);
     if (attr & ~7u) Fail(offset, "impossible node attributes " + Hex(attr));
 }
@@ -137,9 +137,9 @@ void CdxTag::DecodeLeafPage(uint32_t offset, const uint8_t* page, LeafNode& leaf
     leaf.offset = offset;
 }
 
-void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf) {
+void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf, uint32_t from) {
     uint8_t page[kPageSize];
-    ReadNode(offset, page);
+    ReadNode(offset, page, from);
     if (!(Get16(page) & kAttrLeaf)) Fail(offset, "expected a leaf node");
     DecodeLeafPage(offset, page, leaf);
 }
@@ -147,12 +147,13 @@ void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf) {
 void CdxTag::Descend(const uint8_t* key, uint32_t recno, std::vector<PathStep>* path,
                      LeafNode& leaf) {
     uint8_t page[kPageSize];
-    uint32_t off = root_;
+    uint32_t off = root_, from = headerOffset_;
     if (path) path->clear();
     const uint16_t kl = info_.keyLength;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) Fail(off, "tree deeper than 32 levels: a child pointer loops");
-        ReadNode(off, page);
+        ReadNode(off, page, from);
+        from = off;
         if (Get16(page) & kAttrLeaf) {
             DecodeLeafPage(off, page, leaf);
             return;
@@ -167,11 +168,12 @@ void CdxTag::Descend(const uint8_t* key, uint32_t recno, std::vector<PathStep>* 
 
 void CdxTag::DescendEdge(bool last, LeafNode& leaf) {
     uint8_t page[kPageSize];
-    uint32_t off = root_;
+    uint32_t off = root_, from = headerOffset_;
     const uint16_t kl = info_.keyLength;
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth) Fail(off, "tree deeper than 32 levels: a child pointer loops");
-        ReadNode(off, page);
+        ReadNode(off, page, from);
+        from = off;
         if (Get16(page) & kAttrLeaf) {
             DecodeLeafPage(off, page, leaf);
             return;
@@ -197,7 +199,7 @@ bool CdxTag::StepLeaf(bool forward, LeafNode& leaf) {
         uint32_t next = forward ? leaf.right : leaf.left;
         if (next == kNoPage) return false;
         uint32_t from = leaf.offset;
-        ReadNode(next, page);
+        ReadNode(next, page, from);
         if (!(Get16(page) & kAttrLeaf)) Fail(next, "sibling of a leaf is not a leaf");
         DecodeLeafPage(next, page, leaf);
         if ((forward ? leaf.left : leaf.right) != from)
@@ -222,13 +224,13 @@ bool CdxTag::NeighbourHasKey(const LeafNode& leaf, uint32_t pos, const uint8_t* 
     if (pos > 0) {
         if (std::memcmp(leaf.Key(pos - 1), key, kl) == 0) return true;
     } else if (leaf.left != kNoPage) {
-        ReadLeaf(leaf.left, sibling_);
+        ReadLeaf(leaf.left, sibling_, leaf.offset);
         if (sibling_.count && std::memcmp(sibling_.Key(sibling_.count - 1), key, kl) == 0)
             return true;
     }
     if (pos < leaf.count) return std::memcmp(leaf.Key(pos), key, kl) == 0;
     if (leaf.right != kNoPage) {
-        ReadLeaf(leaf.right, sibling_);
+        ReadLeaf(leaf.right, sibling_, leaf.offset);
         return sibling_.count && std::memcmp(sibling_.Key(0), key, kl) == 0;
     }
     return false;
@@ -446,7 +448,7 @@ void CdxTag::ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced) {
     const uint32_t cap = InteriorCapacity(kl);
     const PathStep step = path_[level];
     uint8_t page[kPageSize];
-    ReadNode(step.offset, page);
+    ReadNode(step.offset, page, step.offset);
     InteriorNode& node = interior_;
     node.Read(page, step.offset, kl);
 
@@ -520,7 +522,7 @@ void CdxTag::ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced) {
 
 void CdxTag::SetSiblingLink(uint32_t offset, bool leftLink, uint32_t value) {
     uint8_t page[kPageSize];
-    ReadNode(offset, page);
+    ReadNode(offset, page, offset);
     Put32(page + (leftLink ? 4 : 8), value);
     file_.WritePage(offset, page);
 }
@@ -540,7 +542,7 @@ bool CdxTag::MergeLeaf(LeafNode& leaf) {
     if (packer_.SliceBytes(0, leaf.count, leaf.layout.entryBytes) * 4 > kLeafSpace) return false;
     const PathStep step = path_.back();
     uint8_t page[kPageSize];
-    ReadNode(step.offset, page);
+    ReadNode(step.offset, page, step.offset);
     const uint32_t parentCount = InteriorCount(step.offset, page);
     const uint16_t kl = info_.keyLength;
     auto childAt = [&](uint32_t i) {
@@ -550,7 +552,7 @@ bool CdxTag::MergeLeaf(LeafNode& leaf) {
     if (step.index + 1 < parentCount && childAt(step.index + 1) == leaf.right) intoRight = true;
     else if (step.index > 0 && childAt(step.index - 1) == leaf.left) intoRight = false;
     else return false;
-    ReadLeaf(intoRight ? leaf.right : leaf.left, sibling_);
+    ReadLeaf(intoRight ? leaf.right : leaf.left, sibling_, leaf.offset);
     if ((intoRight ? sibling_.left : sibling_.right) != leaf.offset) return false;
 
     const LeafNode& lower = intoRight ? leaf : sibling_;
@@ -593,10 +595,10 @@ void CdxTag::CollapseRoot() {
     uint8_t page[kPageSize];
     uint8_t child[kPageSize];
     for (int depth = 0; depth < kMaxDepth; ++depth) {
-        ReadNode(root_, page);
+        ReadNode(root_, page, headerOffset_);
         if ((Get16(page) & kAttrLeaf) || Get16(page + 2) != 1) return;
         uint32_t childOff = GetBE32(page + kNodeHeaderSize + info_.keyLength + 4);
-        ReadNode(childOff, child);
+        ReadNode(childOff, child, root_);
         bool leaf = Get16(child) & kAttrLeaf;
         Put16(child, leaf ? RootLeafAttr() : kAttrRoot);
         Put32(child + 4, kNoPage);

@@ -66,8 +66,9 @@ private:
     [[noreturn]] void Fail(uint32_t page, const std::string& what) const;
 
     // Reading.
-    void ReadNode(uint32_t offset, uint8_t* page);
-    void ReadLeaf(uint32_t offset, cdx::LeafNode& leaf);
+    // `from` is the page (or header) holding the pointer, for the message when it is bad.
+    void ReadNode(uint32_t offset, uint8_t* page, uint32_t from);
+    void ReadLeaf(uint32_t offset, cdx::LeafNode& leaf, uint32_t from);
     void DecodeLeafPage(uint32_t offset, const uint8_t* page, cdx::LeafNode& leaf) const;
     uint32_t InteriorCount(uint32_t offset, const uint8_t* page) const;
     // Descends to the leaf where (key, recno) is or would go; path receives the interior
