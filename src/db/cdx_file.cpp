@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "db/cdx_node.h"
 #include "db/cdx_tag.h"
@@ -37,7 +38,7 @@ bool ValidTagName(std::string_view name) {
 } // namespace
 
 CdxFile::CdxFile(std::string path, std::unique_ptr<PagedFile> pages)
-    : path_(std::move(path)), pages_(std::move(pages)) {}
+    : path_(std::move(path)), pages_(std::move(pages)), nodeCache_(kNodeCacheSlots) {}
 
 CdxFile::~CdxFile() {
     try {
@@ -57,11 +58,19 @@ void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_
     if (!ValidPage(offset))
         tag.Fail(from, "pointer " + Hex(offset) +
                            " is outside the file or misaligned");
-    pages_->Read(offset, buf, kPageSize);
+    CachedNode& slot = NodeSlot(offset);
+    if (slot.offset != offset) {
+        pages_->Read(offset, slot.bytes, kPageSize);
+        slot.offset = offset;
+    }
+    std::memcpy(buf, slot.bytes, kPageSize);
 }
 
 void CdxFile::WritePage(uint32_t offset, const uint8_t* buf) {
     pages_->Write(offset, buf, kPageSize);
+    CachedNode& slot = NodeSlot(offset);
+    std::memcpy(slot.bytes, buf, kPageSize);
+    slot.offset = offset;
     changed_ = true;
 }
 
@@ -78,8 +87,7 @@ uint32_t CdxFile::AllocatePage() {
     uint64_t size = pages_->Size();
     if (size + kPageSize > 0xFFFFFFFFull) Fail("the index file cannot grow past 4 GB");
     uint8_t zero[kPageSize] = {};
-    pages_->Write(size, zero, kPageSize);
-    changed_ = true;
+    WritePage(static_cast<uint32_t>(size), zero);
     return static_cast<uint32_t>(size);
 }
 

@@ -103,8 +103,18 @@ private:
     bool ValidPage(uint32_t offset) const;
     [[noreturn]] void Fail(const std::string& what) const;
 
+    // A small direct-mapped copy of recently used node pages in front of the page cache: the
+    // upper levels of every tag stay here, so descents skip the page cache's hash lookups.
+    struct CachedNode {
+        uint32_t offset = 0; // 0 = empty (no node lives at offset 0)
+        uint8_t bytes[512];
+    };
+    static constexpr size_t kNodeCacheSlots = 2048;
+    CachedNode& NodeSlot(uint32_t offset) { return nodeCache_[(offset / 512) % kNodeCacheSlots]; }
+
     std::string path_;
     std::unique_ptr<PagedFile> pages_;
+    std::vector<CachedNode> nodeCache_;
     CdxFlavor flavor_ = CdxFlavor::Vfp;
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;

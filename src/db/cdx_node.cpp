@@ -57,6 +57,24 @@ uint32_t LeafNode::MaxRecno() const {
     return m;
 }
 
+namespace {
+
+// Word-at-a-time copies for the short runs of key bytes: they may write up to 7 bytes past
+// dst + n (key buffers keep that much slack, and later writes overwrite the spill).
+inline void CopyWords(uint8_t* dst, const uint8_t* src, size_t n) {
+    for (size_t i = 0; i < n; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, src + i, 8);
+        std::memcpy(dst + i, &w, 8);
+    }
+}
+
+inline void FillWords(uint8_t* dst, uint64_t word, size_t n) {
+    for (size_t i = 0; i < n; i += 8) std::memcpy(dst + i, &word, 8);
+}
+
+} // namespace
+
 const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, LeafNode& out) {
     out.attr = Get16(page);
     out.count = Get16(page + 2);
@@ -81,7 +99,7 @@ const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, Lea
     if (out.count * l.entryBytes > kLeafSpace) return "key count too large for the page";
 
     const uint32_t n = out.count;
-    out.keys.resize(size_t(n) * keyLength);
+    out.keys.resize(size_t(n) * keyLength + kKeySlack);
     out.recnos.resize(n);
     const uint32_t entriesEnd = kLeafHeaderSize + n * l.entryBytes;
     const uint32_t dupShift = l.recBits;
@@ -89,6 +107,7 @@ const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, Lea
     const uint32_t dupMask = (1u << l.dupBits) - 1;
     const uint32_t trailMask = (1u << l.trailBits) - 1;
     uint32_t textStart = kPageSize;
+    const uint64_t padWord = 0x0101010101010101ull * pad;
     const uint8_t* packed = page + kLeafHeaderSize;
     uint8_t* key = out.keys.data();
     for (uint32_t i = 0; i < n; ++i, packed += l.entryBytes, key += keyLength) {
@@ -102,9 +121,10 @@ const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, Lea
         uint32_t stored = keyLength - dup - trail;
         if (textStart < entriesEnd + stored) return "key text overlaps the packed entries";
         textStart -= stored;
-        if (dup) std::memcpy(key, key - keyLength, dup);
-        std::memcpy(key + dup, page + textStart, stored);
-        if (trail) std::memset(key + dup + stored, pad, trail);
+        if (dup) CopyWords(key, key - keyLength, dup);
+        if (textStart + stored + 8 <= kPageSize) CopyWords(key + dup, page + textStart, stored);
+        else std::memcpy(key + dup, page + textStart, stored);
+        if (trail) FillWords(key + dup + stored, padWord, trail);
     }
     if (freeSpace != textStart - entriesEnd) return "free space count does not match the entries";
     return nullptr;

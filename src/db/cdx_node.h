@@ -18,6 +18,7 @@ constexpr uint16_t kAttrRoot = 0x01;
 constexpr uint16_t kAttrLeaf = 0x02;
 constexpr uint16_t kAttrVfpRootLeaf = 0x04; // VFP 8+ marks the root leaf of ordinary tags
 constexpr uint16_t kMaxKeyLength = 240;
+constexpr size_t kKeySlack = 8; // spare bytes after decoded keys for word-wide copies
 
 inline uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 inline uint32_t Get32(const uint8_t* p) {
