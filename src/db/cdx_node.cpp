@@ -101,6 +101,13 @@ const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, Lea
     const uint32_t n = out.count;
     out.keys.resize(size_t(n) * keyLength + kKeySlack);
     out.recnos.resize(n);
+    const bool detail = out.keepDetail;
+    if (detail) {
+        std::memcpy(out.page, page, kPageSize);
+        out.dups.resize(n);
+        out.trails.resize(n);
+        out.textAt.resize(n);
+    }
     const uint32_t entriesEnd = kLeafHeaderSize + n * l.entryBytes;
     const uint32_t dupShift = l.recBits;
     const uint32_t trailShift = l.recBits + l.dupBits;
@@ -125,8 +132,14 @@ const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, Lea
         if (textStart + stored + 8 <= kPageSize) CopyWords(key + dup, page + textStart, stored);
         else std::memcpy(key + dup, page + textStart, stored);
         if (trail) FillWords(key + dup + stored, padWord, trail);
+        if (detail) {
+            out.dups[i] = static_cast<uint8_t>(dup);
+            out.trails[i] = static_cast<uint8_t>(trail);
+            out.textAt[i] = static_cast<uint16_t>(textStart);
+        }
     }
     if (freeSpace != textStart - entriesEnd) return "free space count does not match the entries";
+    out.freeSpace = freeSpace;
     return nullptr;
 }
 
@@ -139,17 +152,11 @@ void LeafPacker::Prepare(const LeafNode& entries, uint8_t pad, bool compressTrai
     storedSum_[0] = 0;
     for (uint32_t i = 0; i < n; ++i) {
         const uint8_t* key = entries.Key(i);
-        uint32_t t = 0;
-        if (compressTrail)
-            while (t < kl && key[kl - 1 - t] == pad) ++t;
+        uint32_t t = compressTrail ? TrailOf(key, kl, pad) : 0;
         trail_[i] = static_cast<uint8_t>(t);
         uint32_t d = 0;
-        if (i > 0) {
-            // Shared bytes may not come from either key's trailing pad.
-            uint32_t limit = kl - std::max<uint32_t>(t, trail_[i - 1]);
-            const uint8_t* prev = key - kl;
-            while (d < limit && prev[d] == key[d]) ++d;
-        }
+        if (i > 0) // shared bytes may not come from either key's trailing pad
+            d = SharedPrefix(key - kl, key, kl - std::max<uint32_t>(t, trail_[i - 1]));
         dup_[i] = static_cast<uint8_t>(d);
         storedSum_[i + 1] = storedSum_[i] + (kl - d - t);
     }
@@ -208,13 +215,11 @@ void LeafPacker::Write(const LeafNode& entries, uint32_t first, uint32_t last,
     const uint16_t kl = keyLength_;
     uint32_t pos = kLeafHeaderSize;
     uint32_t textStart = kPageSize;
-    const uint32_t trailShift = layout.recBits + layout.dupBits;
     for (uint32_t i = first; i < last; ++i) {
         uint32_t d = i == first ? 0 : dup_[i];
         uint32_t t = trail_[i];
         uint32_t stored = kl - d - t;
-        uint64_t v = entries.recnos[i] | uint64_t(d) << layout.recBits | uint64_t(t) << trailShift;
-        std::memcpy(page + pos, &v, layout.entryBytes);
+        PutPacked(page + pos, layout, entries.recnos[i], d, t);
         pos += layout.entryBytes;
         textStart -= stored;
         std::memcpy(page + textStart, entries.Key(i) + d, stored);

@@ -75,8 +75,15 @@ struct LeafNode {
     LeafLayout layout;
     uint16_t keyLength = 0;
     uint32_t count = 0;
-    std::vector<uint8_t> keys; // count * keyLength bytes
+    std::vector<uint8_t> keys; // count * keyLength bytes (+ kKeySlack when decoded)
     std::vector<uint32_t> recnos;
+    uint32_t freeSpace = 0;
+    // With keepDetail, decoding also keeps the page and each entry's compression, so that a
+    // single insert or remove can edit the page in place instead of encoding it again.
+    bool keepDetail = false;
+    uint8_t page[kPageSize];
+    std::vector<uint8_t> dups, trails;
+    std::vector<uint16_t> textAt; // where each entry's stored text starts
 
     const uint8_t* Key(uint32_t i) const { return keys.data() + size_t(i) * keyLength; }
     std::string_view KeyView(uint32_t i) const {
@@ -88,6 +95,23 @@ struct LeafNode {
     void EraseAt(uint32_t pos);
     uint32_t MaxRecno() const;
 };
+
+// Trailing pad bytes of a key, and the bytes two keys share at the front (at most limit).
+inline uint32_t TrailOf(const uint8_t* key, uint32_t keyLength, uint8_t pad) {
+    uint32_t t = 0;
+    while (t < keyLength && key[keyLength - 1 - t] == pad) ++t;
+    return t;
+}
+inline uint32_t SharedPrefix(const uint8_t* a, const uint8_t* b, uint32_t limit) {
+    uint32_t d = 0;
+    while (d < limit && a[d] == b[d]) ++d;
+    return d;
+}
+inline void PutPacked(uint8_t* at, const LeafLayout& l, uint32_t recno, uint32_t dup,
+                      uint32_t trail) {
+    uint64_t v = recno | uint64_t(dup) << l.recBits | uint64_t(trail) << (l.recBits + l.dupBits);
+    std::memcpy(at, &v, l.entryBytes);
+}
 
 // Decodes a leaf page. Returns nullptr, or what makes the page impossible.
 const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, LeafNode& out);

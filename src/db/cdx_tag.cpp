@@ -32,7 +32,9 @@ std::string PoolString(const uint8_t* pool, uint32_t offset, uint32_t length) {
 } // namespace
 
 CdxTag::CdxTag(CdxFile& file, uint32_t headerOffset, bool directory)
-    : file_(file), headerOffset_(headerOffset), directory_(directory) {}
+    : file_(file), headerOffset_(headerOffset), directory_(directory) {
+    leaf_.keepDetail = true;
+}
 
 void CdxTag::Fail(uint32_t page, const std::string& what) const {
     std::string who = directory_ ? "tag directory" : "tag " + info_.name;
@@ -219,16 +221,17 @@ bool CdxTag::StepLeaf(bool forward, LeafNode& leaf) {
     }
 }
 
-bool CdxTag::NeighbourHasKey(const LeafNode& leaf, uint32_t pos, const uint8_t* key) {
+bool CdxTag::NeighbourHasKey(const LeafNode& leaf, int before, uint32_t after,
+                             const uint8_t* key) {
     const uint16_t kl = info_.keyLength;
-    if (pos > 0) {
-        if (std::memcmp(leaf.Key(pos - 1), key, kl) == 0) return true;
+    if (before >= 0) {
+        if (std::memcmp(leaf.Key(before), key, kl) == 0) return true;
     } else if (leaf.left != kNoPage) {
         ReadLeaf(leaf.left, sibling_, leaf.offset);
         if (sibling_.count && std::memcmp(sibling_.Key(sibling_.count - 1), key, kl) == 0)
             return true;
     }
-    if (pos < leaf.count) return std::memcmp(leaf.Key(pos), key, kl) == 0;
+    if (after < leaf.count) return std::memcmp(leaf.Key(after), key, kl) == 0;
     if (leaf.right != kNoPage) {
         ReadLeaf(leaf.right, sibling_, leaf.offset);
         return sibling_.count && std::memcmp(sibling_.Key(0), key, kl) == 0;
@@ -296,15 +299,17 @@ bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
         throw DbError(kErrIndex, file_.Path(),
                       "tag " + info_.name + " already holds record " + std::to_string(recno) +
                           " under this key");
-    bool keyPresent = NeighbourHasKey(leaf_, pos, key);
+    bool keyPresent = NeighbourHasKey(leaf_, int(pos) - 1, pos, key);
     if (keyPresent && info_.candidate)
         throw DbError(kErrUnique, file_.Path(),
                       "tag " + info_.name + ": the key is already in this candidate tag");
     if (keyPresent && info_.unique) return false;
 
-    leaf_.InsertAt(pos, key, recno);
-    if (!leaf_.layout.Holds(recno)) leaf_.layout = Layout(leaf_.MaxRecno());
-    StoreLeaf(leaf_, pos == leaf_.count - 1, pos);
+    if (!InsertInPlace(leaf_, pos, key, recno)) {
+        leaf_.InsertAt(pos, key, recno);
+        if (!leaf_.layout.Holds(recno)) leaf_.layout = Layout(leaf_.MaxRecno());
+        StoreLeaf(leaf_, pos == leaf_.count - 1, pos);
+    }
     ++keyCount_;
     if (!keyPresent) ++distinctCount_;
     statsDirty_ = true;
@@ -322,14 +327,103 @@ bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
         std::memcmp(leaf_.Key(pos), key, info_.keyLength) != 0)
         return false;
     bool lastChanged = pos == leaf_.count - 1;
-    leaf_.EraseAt(pos);
-    bool keyPresent = NeighbourHasKey(leaf_, pos, key);
-    if (!MergeLeaf(leaf_)) StoreLeaf(leaf_, lastChanged, kNoPage);
+    bool keyPresent = NeighbourHasKey(leaf_, int(pos) - 1, pos + 1, key);
+    if (!RemoveInPlace(leaf_, pos)) {
+        leaf_.EraseAt(pos);
+        if (!MergeLeaf(leaf_)) StoreLeaf(leaf_, lastChanged, kNoPage);
+    }
     if (keyCount_) --keyCount_;
     if (!keyPresent && distinctCount_) --distinctCount_;
     statsDirty_ = true;
     ++modCount_;
     file_.NoteChange();
+    return true;
+}
+
+// The common insert: the entry fits the page as it is. Only the new entry, its successor's
+// shared-prefix count and the text after them change; everything else is moved, not rebuilt.
+bool CdxTag::InsertInPlace(LeafNode& leaf, uint32_t pos, const uint8_t* key, uint32_t recno) {
+    const uint32_t kl = info_.keyLength, n = leaf.count, eb = leaf.layout.entryBytes;
+    if (!leaf.keepDetail || !leaf.layout.Holds(recno) || n >= 0xFFFF) return false;
+    const uint32_t t = CompressTrail() ? TrailOf(key, kl, pad_) : 0;
+    const uint32_t d =
+        pos > 0 ? SharedPrefix(leaf.Key(pos - 1), key, kl - std::max<uint32_t>(t, leaf.trails[pos - 1]))
+                : 0;
+    const uint32_t s = kl - d - t;
+    int delta = int(s); // growth of the key text
+    uint32_t dNext = 0, sNext = 0;
+    if (pos < n) {
+        const uint32_t tn = leaf.trails[pos];
+        dNext = SharedPrefix(key, leaf.Key(pos), kl - std::max(tn, t));
+        sNext = kl - dNext - tn;
+        delta += int(sNext) - int(kl - leaf.dups[pos] - tn);
+    }
+    if (int(leaf.freeSpace) < int(eb) + delta) return false;
+
+    uint8_t* page = leaf.page;
+    const uint32_t top = pos > 0 ? leaf.textAt[pos - 1] : kPageSize;
+    const uint32_t textStart = n > 0 ? leaf.textAt[n - 1] : kPageSize;
+    if (pos < n) // text of the entries after the successor
+        std::memmove(page + textStart - delta, page + textStart, leaf.textAt[pos] - textStart);
+    std::memcpy(page + top - s, key + d, s);
+    if (pos < n) std::memcpy(page + top - s - sNext, leaf.Key(pos) + dNext, sNext);
+    uint8_t* packed = page + kLeafHeaderSize;
+    std::memmove(packed + (pos + 1) * eb, packed + pos * eb, (n - pos) * eb);
+    PutPacked(packed + pos * eb, leaf.layout, recno, d, t);
+    if (pos < n) PutPacked(packed + (pos + 1) * eb, leaf.layout, leaf.recnos[pos], dNext, leaf.trails[pos]);
+    const uint32_t freeSpace = leaf.freeSpace - eb - delta;
+    const uint32_t gap = kLeafHeaderSize + (n + 1) * eb;
+    std::memset(page + gap, 0, freeSpace);
+    Put16(page + 2, static_cast<uint16_t>(n + 1));
+    Put16(page + 12, static_cast<uint16_t>(freeSpace));
+    file_.WritePage(leaf.offset, page);
+    if (pos == n && !path_.empty()) { // new last key: the parent entry follows
+        ChildList one;
+        AddChild(one, key, recno, leaf.offset);
+        ReplaceChild(path_.size() - 1, one);
+    }
+    return true;
+}
+
+// The common remove: the page keeps at least a quarter of its bytes (else it may merge).
+bool CdxTag::RemoveInPlace(LeafNode& leaf, uint32_t pos) {
+    const uint32_t kl = info_.keyLength, n = leaf.count, eb = leaf.layout.entryBytes;
+    if (!leaf.keepDetail || n < 2) return false;
+    const uint32_t sPos = kl - leaf.dups[pos] - leaf.trails[pos];
+    int delta = -int(sPos);
+    uint32_t dNext = 0, sNext = 0;
+    if (pos + 1 < n) {
+        const uint32_t tn = leaf.trails[pos + 1];
+        dNext = pos > 0 ? SharedPrefix(leaf.Key(pos - 1), leaf.Key(pos + 1),
+                                       kl - std::max<uint32_t>(tn, leaf.trails[pos - 1]))
+                        : 0;
+        sNext = kl - dNext - tn;
+        delta += int(sNext) - int(kl - leaf.dups[pos + 1] - tn);
+    }
+    const int freeSpace = int(leaf.freeSpace) + int(eb) - delta;
+    if (freeSpace < 0 || (int(kLeafSpace) - freeSpace) * 4 <= int(kLeafSpace)) return false;
+
+    uint8_t* page = leaf.page;
+    const uint32_t top = pos > 0 ? leaf.textAt[pos - 1] : kPageSize;
+    const uint32_t textStart = leaf.textAt[n - 1];
+    if (pos + 1 < n) {
+        const uint32_t restEnd = leaf.textAt[pos + 1];
+        std::memmove(page + textStart - delta, page + textStart, restEnd - textStart);
+        std::memcpy(page + top - sNext, leaf.Key(pos + 1) + dNext, sNext);
+    }
+    uint8_t* packed = page + kLeafHeaderSize;
+    std::memmove(packed + pos * eb, packed + (pos + 1) * eb, (n - pos - 1) * eb);
+    if (pos + 1 < n)
+        PutPacked(packed + pos * eb, leaf.layout, leaf.recnos[pos + 1], dNext, leaf.trails[pos + 1]);
+    std::memset(page + kLeafHeaderSize + (n - 1) * eb, 0, freeSpace);
+    Put16(page + 2, static_cast<uint16_t>(n - 1));
+    Put16(page + 12, static_cast<uint16_t>(freeSpace));
+    file_.WritePage(leaf.offset, page);
+    if (pos == n - 1 && !path_.empty()) { // the last key went: the parent entry follows
+        ChildList one;
+        AddChild(one, leaf.Key(n - 2), leaf.recnos[n - 2], leaf.offset);
+        ReplaceChild(path_.size() - 1, one);
+    }
     return true;
 }
 

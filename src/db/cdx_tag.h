@@ -78,10 +78,14 @@ private:
     void DescendEdge(bool last, cdx::LeafNode& leaf);
     // Moves to the next/previous non-empty leaf; false at the end of the tag.
     bool StepLeaf(bool forward, cdx::LeafNode& leaf);
-    bool NeighbourHasKey(const cdx::LeafNode& leaf, uint32_t pos, const uint8_t* key);
+    // Whether the entries at `before` / `after` (or the sibling pages past the ends) hold key.
+    bool NeighbourHasKey(const cdx::LeafNode& leaf, int before, uint32_t after,
+                         const uint8_t* key);
 
     // Writing.
     void CheckWritable(std::string_view key, uint32_t recno) const;
+    bool InsertInPlace(cdx::LeafNode& leaf, uint32_t pos, const uint8_t* key, uint32_t recno);
+    bool RemoveInPlace(cdx::LeafNode& leaf, uint32_t pos);
     void StoreLeaf(cdx::LeafNode& leaf, bool lastChanged, uint32_t insertedAt);
     // Replaces `replaced` entries from path_[level].index on with `pieces`; splits, removes
     // or re-keys nodes up the path as needed.
