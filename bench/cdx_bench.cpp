@@ -28,19 +28,22 @@ struct Record {
     std::string keys[kTags];
 };
 
-std::string NameKey(std::mt19937& rng) {
-    static const char* surnames[] = {"SMITH", "JONES", "WILLIAMS", "BROWN", "TAYLOR", "DAVIES",
-                                     "EVANS", "THOMAS", "JOHNSON", "ROBERTS", "WALKER", "WRIGHT"};
+std::string NameKey(std::mt19937 &rng) {
+    static const char *surnames[] = {"SMITH", "JONES",  "WILLIAMS", "BROWN",   "TAYLOR", "DAVIES",
+                                     "EVANS", "THOMAS", "JOHNSON",  "ROBERTS", "WALKER", "WRIGHT"};
     std::string s = surnames[rng() % 12];
     s += ' ';
-    for (int i = 0; i < 6; ++i) s += char('A' + rng() % 26);
+    for (int i = 0; i < 6; ++i)
+        s += char('A' + rng() % 26);
     return PadKey(s, 20);
 }
 
-std::string DateKey(std::mt19937& rng) { return EncodeDoubleKey(2300000.0 + rng() % 60000); }
+std::string DateKey(std::mt19937 &rng) {
+    return EncodeDoubleKey(2300000.0 + rng() % 60000);
+}
 
 // Keys of records 1..N (index 0 unused), deterministic.
-const std::vector<Record>& Records() {
+const std::vector<Record> &Records() {
     static std::vector<Record> recs = [] {
         std::vector<Record> r(kRecords + 1);
         std::mt19937 rng(42);
@@ -54,7 +57,7 @@ const std::vector<Record>& Records() {
     return recs;
 }
 
-std::string TempPath(const char* name) {
+std::string TempPath(const char *name) {
     return (std::filesystem::temp_directory_path() / name).string();
 }
 
@@ -67,13 +70,13 @@ const NewTag kSpecs[kTags] = {
 // ---- SQLite side ------------------------------------------------------------------------
 
 struct Sql {
-    sqlite3* db = nullptr;
-    sqlite3_stmt* insert[kTags] = {};
-    sqlite3_stmt* remove[kTags] = {};
-    sqlite3_stmt* seek[kTags] = {};
-    sqlite3_stmt* walk[kTags] = {};
+    sqlite3 *db = nullptr;
+    sqlite3_stmt *insert[kTags] = {};
+    sqlite3_stmt *remove[kTags] = {};
+    sqlite3_stmt *seek[kTags] = {};
+    sqlite3_stmt *walk[kTags] = {};
 
-    explicit Sql(const std::string& path) {
+    explicit Sql(const std::string &path) {
         std::filesystem::remove(path);
         sqlite3_open(path.c_str(), &db);
         Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
@@ -90,14 +93,15 @@ struct Sql {
     }
     ~Sql() {
         for (int t = 0; t < kTags; ++t)
-            for (auto* s : {insert[t], remove[t], seek[t], walk[t]}) sqlite3_finalize(s);
+            for (auto *s : {insert[t], remove[t], seek[t], walk[t]})
+                sqlite3_finalize(s);
         sqlite3_close(db);
     }
-    void Exec(const std::string& sql) { sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
-    void Prepare(const std::string& sql, sqlite3_stmt** s) {
+    void Exec(const std::string &sql) { sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr); }
+    void Prepare(const std::string &sql, sqlite3_stmt **s) {
         sqlite3_prepare_v2(db, sql.c_str(), -1, s, nullptr);
     }
-    void Run(sqlite3_stmt* s, const std::string& key, uint32_t recno) {
+    void Run(sqlite3_stmt *s, const std::string &key, uint32_t recno) {
         sqlite3_bind_blob(s, 1, key.data(), int(key.size()), SQLITE_STATIC);
         sqlite3_bind_int64(s, 2, recno);
         sqlite3_step(s);
@@ -107,16 +111,17 @@ struct Sql {
 
 // ---- The prebuilt million-record files, shared by walk / seek / update -----------------
 
-CdxFile& SharedCdx() {
+CdxFile &SharedCdx() {
     static std::unique_ptr<CdxFile> cdx = [] {
         std::string path = TempPath("hk_bench_shared.cdx");
         auto f = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);
-        const auto& recs = Records();
+        const auto &recs = Records();
         for (int t = 0; t < kTags; ++t) {
             std::vector<KeyEntry> entries;
             entries.reserve(kRecords);
-            for (uint32_t i = 1; i <= kRecords; ++i) entries.push_back({recs[i].keys[t], i});
-            std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) {
+            for (uint32_t i = 1; i <= kRecords; ++i)
+                entries.push_back({recs[i].keys[t], i});
+            std::sort(entries.begin(), entries.end(), [](auto &a, auto &b) {
                 return a.key != b.key ? a.key < b.key : a.recno < b.recno;
             });
             f->AddTag(kSpecs[t], entries);
@@ -127,13 +132,14 @@ CdxFile& SharedCdx() {
     return *cdx;
 }
 
-Sql& SharedSql() {
+Sql &SharedSql() {
     static std::unique_ptr<Sql> sql = [] {
         auto s = std::make_unique<Sql>(TempPath("hk_bench_shared.sqlite"));
-        const auto& recs = Records();
+        const auto &recs = Records();
         s->Exec("BEGIN");
         for (uint32_t i = 1; i <= kRecords; ++i)
-            for (int t = 0; t < kTags; ++t) s->Run(s->insert[t], recs[i].keys[t], i);
+            for (int t = 0; t < kTags; ++t)
+                s->Run(s->insert[t], recs[i].keys[t], i);
         s->Exec("COMMIT");
         return s;
     }();
@@ -142,27 +148,30 @@ Sql& SharedSql() {
 
 // ---- Insert: one record at a time, three keys each, into empty indexes ------------------
 
-void Cdx_Insert(benchmark::State& state) {
-    const auto& recs = Records();
+void Cdx_Insert(benchmark::State &state) {
+    const auto &recs = Records();
     for (auto _ : state) {
-        auto cdx = CdxFile::Create(FileSystem::Default(), TempPath("hk_bench_insert.cdx"),
-                                   CdxFlavor::Vfp);
-        CdxTag* tags[kTags];
-        for (int t = 0; t < kTags; ++t) tags[t] = &cdx->AddTag(kSpecs[t], {});
+        auto cdx =
+            CdxFile::Create(FileSystem::Default(), TempPath("hk_bench_insert.cdx"), CdxFlavor::Vfp);
+        CdxTag *tags[kTags];
+        for (int t = 0; t < kTags; ++t)
+            tags[t] = &cdx->AddTag(kSpecs[t], {});
         for (uint32_t i = 1; i <= kRecords; ++i)
-            for (int t = 0; t < kTags; ++t) tags[t]->Insert(recs[i].keys[t], i);
+            for (int t = 0; t < kTags; ++t)
+                tags[t]->Insert(recs[i].keys[t], i);
         cdx->Flush();
     }
     state.SetItemsProcessed(state.iterations() * kRecords);
 }
 
-void Sqlite_Insert(benchmark::State& state) {
-    const auto& recs = Records();
+void Sqlite_Insert(benchmark::State &state) {
+    const auto &recs = Records();
     for (auto _ : state) {
         Sql sql(TempPath("hk_bench_insert.sqlite"));
         sql.Exec("BEGIN");
         for (uint32_t i = 1; i <= kRecords; ++i)
-            for (int t = 0; t < kTags; ++t) sql.Run(sql.insert[t], recs[i].keys[t], i);
+            for (int t = 0; t < kTags; ++t)
+                sql.Run(sql.insert[t], recs[i].keys[t], i);
         sql.Exec("COMMIT");
     }
     state.SetItemsProcessed(state.iterations() * kRecords);
@@ -170,28 +179,29 @@ void Sqlite_Insert(benchmark::State& state) {
 
 // ---- Walk: every entry of all three indexes in order -------------------------------------
 
-void Cdx_Walk(benchmark::State& state) {
-    CdxFile& cdx = SharedCdx();
+void Cdx_Walk(benchmark::State &state) {
+    CdxFile &cdx = SharedCdx();
     for (auto _ : state) {
         uint64_t sum = 0;
         for (int t = 0; t < kTags; ++t) {
             CdxCursor c(cdx.TagAt(t));
-            for (bool ok = c.First(); ok; ok = c.Next()) sum += c.RecNo() + uint8_t(c.Key()[0]);
+            for (bool ok = c.First(); ok; ok = c.Next())
+                sum += c.RecNo() + uint8_t(c.Key()[0]);
         }
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * kRecords * kTags);
 }
 
-void Sqlite_Walk(benchmark::State& state) {
-    Sql& sql = SharedSql();
+void Sqlite_Walk(benchmark::State &state) {
+    Sql &sql = SharedSql();
     for (auto _ : state) {
         uint64_t sum = 0;
         for (int t = 0; t < kTags; ++t) {
-            sqlite3_stmt* s = sql.walk[t];
+            sqlite3_stmt *s = sql.walk[t];
             while (sqlite3_step(s) == SQLITE_ROW)
                 sum += uint64_t(sqlite3_column_int64(s, 1)) +
-                       static_cast<const uint8_t*>(sqlite3_column_blob(s, 0))[0];
+                       static_cast<const uint8_t *>(sqlite3_column_blob(s, 0))[0];
             sqlite3_reset(s);
         }
         benchmark::DoNotOptimize(sum);
@@ -216,29 +226,32 @@ std::vector<std::pair<int, std::string>> SeekTargets() {
     return out;
 }
 
-void Cdx_Seek(benchmark::State& state) {
-    CdxFile& cdx = SharedCdx();
+void Cdx_Seek(benchmark::State &state) {
+    CdxFile &cdx = SharedCdx();
     auto targets = SeekTargets();
     std::vector<CdxCursor> cursors;
-    for (int t = 0; t < kTags; ++t) cursors.emplace_back(cdx.TagAt(t));
+    for (int t = 0; t < kTags; ++t)
+        cursors.emplace_back(cdx.TagAt(t));
     for (auto _ : state) {
         uint64_t sum = 0;
-        for (auto& [t, key] : targets)
-            if (cursors[t].SeekFirst(key)) sum += cursors[t].RecNo();
+        for (auto &[t, key] : targets)
+            if (cursors[t].SeekFirst(key))
+                sum += cursors[t].RecNo();
         benchmark::DoNotOptimize(sum);
     }
     state.SetItemsProcessed(state.iterations() * kSeeks);
 }
 
-void Sqlite_Seek(benchmark::State& state) {
-    Sql& sql = SharedSql();
+void Sqlite_Seek(benchmark::State &state) {
+    Sql &sql = SharedSql();
     auto targets = SeekTargets();
     for (auto _ : state) {
         uint64_t sum = 0;
-        for (auto& [t, key] : targets) {
-            sqlite3_stmt* s = sql.seek[t];
+        for (auto &[t, key] : targets) {
+            sqlite3_stmt *s = sql.seek[t];
             sqlite3_bind_blob(s, 1, key.data(), int(key.size()), SQLITE_STATIC);
-            if (sqlite3_step(s) == SQLITE_ROW) sum += uint64_t(sqlite3_column_int64(s, 0));
+            if (sqlite3_step(s) == SQLITE_ROW)
+                sum += uint64_t(sqlite3_column_int64(s, 0));
             sqlite3_reset(s);
         }
         benchmark::DoNotOptimize(sum);
@@ -256,8 +269,7 @@ struct Updates {
 };
 
 // Each round moves records to new keys; the next round's "old" keys are this round's "new".
-template <typename Apply>
-void RunUpdates(benchmark::State& state, Apply apply) {
+template <typename Apply> void RunUpdates(benchmark::State &state, Apply apply) {
     std::mt19937 rng(5);
     std::vector<Record> current(Records().begin(), Records().end());
     for (auto _ : state) {
@@ -270,7 +282,7 @@ void RunUpdates(benchmark::State& state, Apply apply) {
         }
         state.ResumeTiming();
         for (int i = 0; i < kUpdates; ++i) {
-            Record& r = current[u.recnos[i]];
+            Record &r = current[u.recnos[i]];
             apply(0, r.keys[0], u.names[i], u.recnos[i]);
             apply(2, r.keys[2], u.dates[i], u.recnos[i]);
             r.keys[0] = u.names[i];
@@ -280,20 +292,20 @@ void RunUpdates(benchmark::State& state, Apply apply) {
     state.SetItemsProcessed(state.iterations() * kUpdates);
 }
 
-void Cdx_Update(benchmark::State& state) {
-    CdxFile& cdx = SharedCdx();
-    RunUpdates(state, [&](int t, const std::string& from, const std::string& to, uint32_t r) {
-        CdxTag& tag = cdx.TagAt(t);
+void Cdx_Update(benchmark::State &state) {
+    CdxFile &cdx = SharedCdx();
+    RunUpdates(state, [&](int t, const std::string &from, const std::string &to, uint32_t r) {
+        CdxTag &tag = cdx.TagAt(t);
         tag.Remove(from, r);
         tag.Insert(to, r);
     });
     cdx.Flush();
 }
 
-void Sqlite_Update(benchmark::State& state) {
-    Sql& sql = SharedSql();
+void Sqlite_Update(benchmark::State &state) {
+    Sql &sql = SharedSql();
     sql.Exec("BEGIN");
-    RunUpdates(state, [&](int t, const std::string& from, const std::string& to, uint32_t r) {
+    RunUpdates(state, [&](int t, const std::string &from, const std::string &to, uint32_t r) {
         sql.Run(sql.remove[t], from, r);
         sql.Run(sql.insert[t], to, r);
     });
@@ -302,7 +314,7 @@ void Sqlite_Update(benchmark::State& state) {
 
 // ---- Open: the full structural check of a million-entry, three-tag file -----------------
 
-void Cdx_OpenAndCheck(benchmark::State& state) {
+void Cdx_OpenAndCheck(benchmark::State &state) {
     SharedCdx().Flush();
     std::string path = TempPath("hk_bench_shared.cdx");
     for (auto _ : state) {

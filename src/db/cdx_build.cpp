@@ -7,7 +7,7 @@ namespace hk::db {
 
 using namespace cdx;
 
-void CdxTag::BulkBuild(const NewTag& spec, const LeafNode& entries) {
+void CdxTag::BulkBuild(const NewTag &spec, const LeafNode &entries) {
     const uint16_t kl = info_.keyLength;
     const uint32_t n = entries.count;
     // The root comes first, right after the header, where FoxPro puts it.
@@ -22,7 +22,8 @@ void CdxTag::BulkBuild(const NewTag& spec, const LeafNode& entries) {
         file_.WritePage(root_, page);
     } else {
         std::vector<uint32_t> pages(ends_.size());
-        for (auto& p : pages) p = file_.AllocatePage();
+        for (auto &p : pages)
+            p = file_.AllocatePage();
         ChildList pieces;
         uint32_t first = 0;
         for (size_t i = 0; i < ends_.size(); ++i) {
@@ -40,7 +41,8 @@ void CdxTag::BulkBuild(const NewTag& spec, const LeafNode& entries) {
     keyCount_ = n;
     distinctCount_ = 0;
     for (uint32_t i = 0; i < n; ++i)
-        if (i == 0 || std::memcmp(entries.Key(i), entries.Key(i - 1), kl) != 0) ++distinctCount_;
+        if (i == 0 || std::memcmp(entries.Key(i), entries.Key(i - 1), kl) != 0)
+            ++distinctCount_;
     statsDirty_ = false;
     ++modCount_;
 }

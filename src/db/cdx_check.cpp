@@ -25,7 +25,7 @@ struct LevelOrder {
 
 } // namespace
 
-void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
+void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
     orderFault_ = false;
     const uint16_t kl = info_.keyLength;
     const uint32_t es = InteriorEntrySize(kl);
@@ -38,25 +38,28 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
     LevelOrder order;
     order.key.resize(kl);
 
-    auto orderFail = [&](uint32_t off, const std::string& what) {
+    auto orderFail = [&](uint32_t off, const std::string &what) {
         orderFault_ = true;
         Fail(off, what);
     };
     // Checks one node's first and last entries against the parent entries around it.
-    auto checkBounds = [&](size_t i, uint32_t off, const uint8_t* firstKey, uint32_t firstRec,
-                           const uint8_t* lastKey, uint32_t lastRec) {
-        if (bounds.empty()) return;
-        const uint8_t* hi = bounds.data() + i * (kl + 4);
+    auto checkBounds = [&](size_t i, uint32_t off, const uint8_t *firstKey, uint32_t firstRec,
+                           const uint8_t *lastKey, uint32_t lastRec) {
+        if (bounds.empty())
+            return;
+        const uint8_t *hi = bounds.data() + i * (kl + 4);
         int c = CompareEntry(lastKey, lastRec, hi, GetBE32(hi + kl), kl);
-        if (c > 0) orderFail(off, "last key is above the parent key for this page");
-        if (exact && c != 0) Fail(off, "parent key does not equal the last key of this page");
+        if (c > 0)
+            orderFail(off, "last key is above the parent key for this page");
+        if (exact && c != 0)
+            Fail(off, "parent key does not equal the last key of this page");
         if (i > 0) {
-            const uint8_t* lo = hi - (kl + 4);
+            const uint8_t *lo = hi - (kl + 4);
             if (CompareEntry(firstKey, firstRec, lo, GetBE32(lo + kl), kl) <= 0)
                 orderFail(off, "first key is not above the parent key of the page before");
         }
     };
-    auto follow = [&](const uint8_t* key, uint32_t recno) {
+    auto follow = [&](const uint8_t *key, uint32_t recno) {
         if (order.any && CompareEntry(key, recno, order.key.data(), order.recno, kl) <= 0)
             return false;
         std::memcpy(order.key.data(), key, kl);
@@ -66,7 +69,8 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
     };
 
     for (int depth = 0;; ++depth) {
-        if (depth > 32) Fail(nodes.front(), "tree deeper than 32 levels");
+        if (depth > 32)
+            Fail(nodes.front(), "tree deeper than 32 levels");
         bool leafLevel = false;
         uint32_t prev = kNoPage;
         nextNodes.clear();
@@ -78,18 +82,22 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
             if (!file_.ValidPage(off))
                 Fail(holders[i], "pointer " + Hex(off) + " is outside the file or misaligned");
             if (owners) {
-                uint8_t& owner = (*owners)[off / kPageSize];
-                if (owner) Fail(off, "page is used twice (or a child pointer loops)");
+                uint8_t &owner = (*owners)[off / kPageSize];
+                if (owner)
+                    Fail(off, "page is used twice (or a child pointer loops)");
                 owner = 1;
             }
             ReadNode(off, page, off);
             const uint16_t attr = Get16(page);
             const bool isLeaf = attr & kAttrLeaf;
-            if (i == 0) leafLevel = isLeaf;
+            if (i == 0)
+                leafLevel = isLeaf;
             else if (isLeaf != leafLevel)
                 Fail(off, "leaves and interior nodes on one level: the tree is not balanced");
-            if (depth == 0 && !(attr & kAttrRoot)) Fail(off, "root node lacks the root attribute");
-            if (depth > 0 && (attr & kAttrRoot)) Fail(off, "node below the root is marked root");
+            if (depth == 0 && !(attr & kAttrRoot))
+                Fail(off, "root node lacks the root attribute");
+            if (depth > 0 && (attr & kAttrRoot))
+                Fail(off, "node below the root is marked root");
             const uint32_t left = Get32(page + 4), right = Get32(page + 8);
             if (left != prev)
                 Fail(off, "left sibling link is " + Hex(left) + ", expected " + Hex(prev));
@@ -101,22 +109,25 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
             if (isLeaf) {
                 DecodeLeafPage(off, page, leaf_);
                 if (leaf_.count == 0) {
-                    if (depth > 0 && exact) Fail(off, "empty leaf below the root");
+                    if (depth > 0 && exact)
+                        Fail(off, "empty leaf below the root");
                     continue;
                 }
                 for (uint32_t j = 0; j < leaf_.count; ++j) {
-                    if (leaf_.recnos[j] == 0) Fail(off, "record number 0");
+                    if (leaf_.recnos[j] == 0)
+                        Fail(off, "record number 0");
                     bool same = order.any && std::memcmp(order.key.data(), leaf_.Key(j), kl) == 0;
                     if (!follow(leaf_.Key(j), leaf_.recnos[j]))
                         orderFail(off, "keys out of order at entry " + std::to_string(j));
-                    if (!same) ++distinct;
+                    if (!same)
+                        ++distinct;
                 }
                 keys += leaf_.count;
                 checkBounds(i, off, leaf_.Key(0), leaf_.recnos[0], leaf_.Key(leaf_.count - 1),
                             leaf_.recnos[leaf_.count - 1]);
             } else {
                 const uint32_t n = InteriorCount(off, page);
-                const uint8_t* e = page + kNodeHeaderSize;
+                const uint8_t *e = page + kNodeHeaderSize;
                 for (uint32_t j = 0; j < n; ++j, e += es) {
                     if (!follow(e, GetBE32(e + kl)))
                         orderFail(off, "interior keys out of order at entry " + std::to_string(j));
@@ -124,12 +135,13 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
                     nextHolders.push_back(off);
                     nextBounds.insert(nextBounds.end(), e, e + kl + 4);
                 }
-                const uint8_t* last = page + kNodeHeaderSize + (n - 1) * es;
+                const uint8_t *last = page + kNodeHeaderSize + (n - 1) * es;
                 checkBounds(i, off, page + kNodeHeaderSize, GetBE32(page + kNodeHeaderSize + kl),
                             last, GetBE32(last + kl));
             }
         }
-        if (leafLevel) break;
+        if (leafLevel)
+            break;
         nodes.swap(nextNodes);
         holders.swap(nextHolders);
         bounds.swap(nextBounds);
@@ -140,13 +152,14 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
 }
 
 uint8_t CdxTag::GuessPad() {
-    if (!MachineCollation()) return 0;
+    if (!MachineCollation())
+        return 0;
     // Writers drop trailing pad bytes, so the last stored byte of a key with a trailing count
     // is never the pad byte; binary keys (numbers, dates) also store bytes below a blank.
     DescendEdge(false, leaf_);
     uint8_t page[kPageSize];
     ReadNode(leaf_.offset, page, leaf_.offset);
-    const LeafLayout& l = leaf_.layout;
+    const LeafLayout &l = leaf_.layout;
     const uint32_t kl = info_.keyLength;
     int blank = 0, zero = 0;
     uint32_t textStart = kPageSize;
@@ -159,28 +172,32 @@ uint8_t CdxTag::GuessPad() {
         uint32_t stored = kl - dup - trail;
         textStart -= stored;
         for (uint32_t b = 0; b < stored; ++b)
-            if (page[textStart + b] < 0x20) ++zero;
+            if (page[textStart + b] < 0x20)
+                ++zero;
         if (trail > 0 && stored > 0) {
             uint8_t lastByte = page[textStart + stored - 1];
-            if (lastByte == ' ') ++zero;
-            if (lastByte == 0) ++blank;
+            if (lastByte == ' ')
+                ++zero;
+            if (lastByte == 0)
+                ++blank;
         }
     }
     return zero > blank ? 0 : ' ';
 }
 
-void CdxTag::CheckWithPadGuess(std::vector<uint8_t>& owners) {
+void CdxTag::CheckWithPadGuess(std::vector<uint8_t> &owners) {
     pad_ = GuessPad();
     std::vector<uint8_t> before = owners;
     try {
         CheckTree(false, &owners);
-    } catch (const DbError&) {
-        if (!orderFault_ || !MachineCollation()) throw;
+    } catch (const DbError &) {
+        if (!orderFault_ || !MachineCollation())
+            throw;
         owners = before;
         pad_ = pad_ == ' ' ? 0 : ' ';
         try {
             CheckTree(false, &owners);
-        } catch (const DbError&) {
+        } catch (const DbError &) {
             pad_ = pad_ == ' ' ? 0 : ' ';
             owners = before;
             CheckTree(false, &owners); // report the fault found with the first guess
@@ -188,12 +205,13 @@ void CdxTag::CheckWithPadGuess(std::vector<uint8_t>& owners) {
     }
 }
 
-bool CdxTag::Check(std::string* fault, bool exact) {
+bool CdxTag::Check(std::string *fault, bool exact) {
     try {
         CheckTree(exact, nullptr);
         return true;
-    } catch (const DbError& e) {
-        if (fault) *fault = e.what();
+    } catch (const DbError &e) {
+        if (fault)
+            *fault = e.what();
         return false;
     }
 }

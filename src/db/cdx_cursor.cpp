@@ -6,14 +6,17 @@ namespace hk::db {
 
 using namespace cdx;
 
-CdxCursor::CdxCursor(CdxTag& tag) : tag_(tag) { target_.reserve(kMaxKeyLength); }
+CdxCursor::CdxCursor(CdxTag &tag) : tag_(tag) {
+    target_.reserve(kMaxKeyLength);
+}
 
 bool CdxCursor::LowerBound(std::string_view key, uint32_t recno) {
-    const auto* k = reinterpret_cast<const uint8_t*>(key.data());
+    const auto *k = reinterpret_cast<const uint8_t *>(key.data());
     tag_.Descend(k, recno, nullptr, leaf_);
     seen_ = tag_.ModCount();
     pos_ = leaf_.LowerBound(k, recno);
-    if (pos_ < leaf_.count) return valid_ = true;
+    if (pos_ < leaf_.count)
+        return valid_ = true;
     // Past the end of this leaf (a parent key above its child's last): the next leaf holds it.
     pos_ = 0;
     return valid_ = tag_.StepLeaf(true, leaf_);
@@ -23,20 +26,23 @@ bool CdxCursor::First() {
     tag_.DescendEdge(false, leaf_);
     seen_ = tag_.ModCount();
     pos_ = 0;
-    if (leaf_.count > 0) return valid_ = true;
+    if (leaf_.count > 0)
+        return valid_ = true;
     return valid_ = tag_.StepLeaf(true, leaf_);
 }
 
 bool CdxCursor::Last() {
     tag_.DescendEdge(true, leaf_);
     seen_ = tag_.ModCount();
-    if (leaf_.count == 0 && !tag_.StepLeaf(false, leaf_)) return valid_ = false;
+    if (leaf_.count == 0 && !tag_.StepLeaf(false, leaf_))
+        return valid_ = false;
     pos_ = leaf_.count - 1;
     return valid_ = true;
 }
 
 bool CdxCursor::StepForward() {
-    if (++pos_ < leaf_.count) return true;
+    if (++pos_ < leaf_.count)
+        return true;
     pos_ = 0;
     return valid_ = tag_.StepLeaf(true, leaf_);
 }
@@ -46,29 +52,35 @@ bool CdxCursor::StepBack() {
         --pos_;
         return true;
     }
-    if (!tag_.StepLeaf(false, leaf_)) return valid_ = false;
+    if (!tag_.StepLeaf(false, leaf_))
+        return valid_ = false;
     pos_ = leaf_.count - 1;
     return true;
 }
 
 bool CdxCursor::Next() {
-    if (!valid_) return false;
+    if (!valid_)
+        return false;
     if (seen_ != tag_.ModCount()) {
         target_.assign(Key());
         uint32_t recno = RecNo();
-        if (!LowerBound(target_, recno)) return false;
-        if (RecNo() != recno || Key() != target_) return true; // ours is gone: on its successor
+        if (!LowerBound(target_, recno))
+            return false;
+        if (RecNo() != recno || Key() != target_)
+            return true; // ours is gone: on its successor
     }
     return StepForward();
 }
 
 bool CdxCursor::Prev() {
-    if (!valid_) return false;
+    if (!valid_)
+        return false;
     if (seen_ != tag_.ModCount()) {
         target_.assign(Key());
         uint32_t recno = RecNo();
         // Every entry is before ours: the last one is the previous.
-        if (!LowerBound(target_, recno)) return Last();
+        if (!LowerBound(target_, recno))
+            return Last();
     }
     return StepBack();
 }
@@ -86,8 +98,10 @@ bool CdxCursor::SeekFirst(std::string_view prefix) {
 
 bool CdxCursor::SeekLast(std::string_view prefix) {
     FillTarget(prefix, '\xFF');
-    if (!LowerBound(target_, 0xFFFFFFFFu)) return Last();
-    if (RecNo() == 0xFFFFFFFFu && Key() == target_) return true;
+    if (!LowerBound(target_, 0xFFFFFFFFu))
+        return Last();
+    if (RecNo() == 0xFFFFFFFFu && Key() == target_)
+        return true;
     return StepBack();
 }
 

@@ -13,7 +13,7 @@ class CdxTag;
 
 class CdxCursor {
 public:
-    explicit CdxCursor(CdxTag& tag);
+    explicit CdxCursor(CdxTag &tag);
 
     bool First();
     bool Last();
@@ -39,7 +39,7 @@ private:
     bool StepForward();
     void FillTarget(std::string_view prefix, char fill);
 
-    CdxTag& tag_;
+    CdxTag &tag_;
     cdx::LeafNode leaf_;
     uint32_t pos_ = 0;
     bool valid_ = false;

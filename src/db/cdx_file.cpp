@@ -26,12 +26,14 @@ std::string Hex(uint32_t v) {
 }
 
 bool ValidTagName(std::string_view name) {
-    if (name.empty() || name.size() > 10) return false;
+    if (name.empty() || name.size() > 10)
+        return false;
     auto ok = [](char c, bool first) {
         return (c >= 'A' && c <= 'Z') || c == '_' || (!first && c >= '0' && c <= '9');
     };
     for (size_t i = 0; i < name.size(); ++i)
-        if (!ok(name[i], i == 0)) return false;
+        if (!ok(name[i], i == 0))
+            return false;
     return true;
 }
 
@@ -47,18 +49,19 @@ CdxFile::~CdxFile() {
     }
 }
 
-void CdxFile::Fail(const std::string& what) const { throw DbError(kErrIndex, path_, what); }
+void CdxFile::Fail(const std::string &what) const {
+    throw DbError(kErrIndex, path_, what);
+}
 
 bool CdxFile::ValidPage(uint32_t offset) const {
     return offset % kPageSize == 0 && offset >= 2 * kPageSize &&
            uint64_t(offset) + kPageSize <= pages_->Size();
 }
 
-void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from) {
+void CdxFile::ReadPage(uint32_t offset, uint8_t *buf, const CdxTag &tag, uint32_t from) {
     if (!ValidPage(offset))
-        tag.Fail(from, "pointer " + Hex(offset) +
-                           " is outside the file or misaligned");
-    CachedNode& slot = NodeSlot(offset);
+        tag.Fail(from, "pointer " + Hex(offset) + " is outside the file or misaligned");
+    CachedNode &slot = NodeSlot(offset);
     if (slot.offset != offset) {
         pages_->Read(offset, slot.bytes, kPageSize);
         slot.offset = offset;
@@ -66,9 +69,9 @@ void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_
     std::memcpy(buf, slot.bytes, kPageSize);
 }
 
-void CdxFile::WritePage(uint32_t offset, const uint8_t* buf) {
+void CdxFile::WritePage(uint32_t offset, const uint8_t *buf) {
     pages_->Write(offset, buf, kPageSize);
-    CachedNode& slot = NodeSlot(offset);
+    CachedNode &slot = NodeSlot(offset);
     std::memcpy(slot.bytes, buf, kPageSize);
     slot.offset = offset;
     changed_ = true;
@@ -77,7 +80,8 @@ void CdxFile::WritePage(uint32_t offset, const uint8_t* buf) {
 uint32_t CdxFile::AllocatePage() {
     if (freeHead_ != 0) {
         uint32_t off = freeHead_;
-        if (!ValidPage(off)) Fail("free list points to " + Hex(off) + ", outside the file");
+        if (!ValidPage(off))
+            Fail("free list points to " + Hex(off) + ", outside the file");
         uint8_t next[4];
         pages_->Read(off, next, 4);
         freeHead_ = Get32(next) == kNoPage ? 0 : Get32(next);
@@ -85,7 +89,8 @@ uint32_t CdxFile::AllocatePage() {
         return off;
     }
     uint64_t size = pages_->Size();
-    if (size + kPageSize > 0xFFFFFFFFull) Fail("the index file cannot grow past 4 GB");
+    if (size + kPageSize > 0xFFFFFFFFull)
+        Fail("the index file cannot grow past 4 GB");
     uint8_t zero[kPageSize] = {};
     WritePage(static_cast<uint32_t>(size), zero);
     return static_cast<uint32_t>(size);
@@ -98,10 +103,10 @@ void CdxFile::FreePage(uint32_t offset) {
     freeHead_ = offset;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path,
+std::unique_ptr<CdxFile> CdxFile::Create(FileSystem &fs, const std::string &path,
                                          CdxFlavor flavor) {
-    auto pages = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
-                                             kPageSize, true);
+    auto pages =
+        std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), kPageSize, true);
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
     cdx->flavor_ = flavor;
     uint8_t header[2 * kPageSize];
@@ -125,7 +130,7 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path
     return cdx;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, bool writable,
+std::unique_ptr<CdxFile> CdxFile::Open(FileSystem &fs, const std::string &path, bool writable,
                                        std::optional<CdxFlavor> flavor) {
     auto file = fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable);
     uint64_t size = file->Size();
@@ -134,7 +139,8 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
                       "file size " + std::to_string(size) + " is not a multiple of 512");
     if (size < 3 * kPageSize)
         throw DbError(kErrIndex, path, "file too small for a compound index");
-    if (size > 0xFFFFFFFFull) throw DbError(kErrIndex, path, "file larger than 4 GB");
+    if (size > 0xFFFFFFFFull)
+        throw DbError(kErrIndex, path, "file larger than 4 GB");
     auto pages = std::make_unique<PagedFile>(std::move(file), kPageSize, writable);
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
 
@@ -149,16 +155,19 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
     owners[0] = owners[1] = 1;
     cdx->directory_->CheckTree(false, &owners);
     cdx->LoadTags(owners);
-    if (flavor) cdx->flavor_ = *flavor;
-    else cdx->DetectFlavor();
-    for (auto& tag : cdx->tags_) tag->CheckWithPadGuess(owners);
+    if (flavor)
+        cdx->flavor_ = *flavor;
+    else
+        cdx->DetectFlavor();
+    for (auto &tag : cdx->tags_)
+        tag->CheckWithPadGuess(owners);
     cdx->CheckFreeList(owners);
     return cdx;
 }
 
-void CdxFile::LoadTags(std::vector<uint8_t>& owners) {
+void CdxFile::LoadTags(std::vector<uint8_t> &owners) {
     uint8_t header[2 * kPageSize];
-    for (const KeyEntry& e : directory_->Entries()) {
+    for (const KeyEntry &e : directory_->Entries()) {
         std::string name(Trim(e.key));
         uint32_t off = e.recno;
         if (name.empty())
@@ -168,8 +177,9 @@ void CdxFile::LoadTags(std::vector<uint8_t>& owners) {
             Fail("tag " + name + ": header offset " + Hex(off) +
                  " is outside the file or misaligned");
         for (uint32_t p = off / kPageSize; p < off / kPageSize + 2; ++p) {
-            if (owners[p]) Fail("tag " + name + ": header at " + Hex(off) +
-                                " overlaps pages used elsewhere in the file");
+            if (owners[p])
+                Fail("tag " + name + ": header at " + Hex(off) +
+                     " overlaps pages used elsewhere in the file");
             owners[p] = 1;
         }
         pages_->Read(off, header, sizeof header);
@@ -179,7 +189,7 @@ void CdxFile::LoadTags(std::vector<uint8_t>& owners) {
         tags_.push_back(std::move(tag));
     }
     std::sort(tags_.begin(), tags_.end(),
-              [](const auto& a, const auto& b) { return a->headerOffset_ < b->headerOffset_; });
+              [](const auto &a, const auto &b) { return a->headerOffset_ < b->headerOffset_; });
 }
 
 void CdxFile::DetectFlavor() {
@@ -187,14 +197,16 @@ void CdxFile::DetectFlavor() {
     // the file is taken for FoxPro 2.x, whose conventions VFP reads as well.
     flavor_ = CdxFlavor::Fox2;
     uint8_t page[kPageSize];
-    for (auto& tag : tags_) {
-        if (tag->info_.candidate) flavor_ = CdxFlavor::Vfp;
+    for (auto &tag : tags_) {
+        if (tag->info_.candidate)
+            flavor_ = CdxFlavor::Vfp;
         ReadPage(tag->root_, page, *tag, tag->headerOffset_);
-        if (Get16(page) & kAttrVfpRootLeaf) flavor_ = CdxFlavor::Vfp;
+        if (Get16(page) & kAttrVfpRootLeaf)
+            flavor_ = CdxFlavor::Vfp;
     }
 }
 
-void CdxFile::CheckFreeList(std::vector<uint8_t>& owners) {
+void CdxFile::CheckFreeList(std::vector<uint8_t> &owners) {
     uint32_t off = freeHead_;
     uint8_t next[4];
     while (off != 0 && off != kNoPage) {
@@ -208,19 +220,22 @@ void CdxFile::CheckFreeList(std::vector<uint8_t>& owners) {
     }
 }
 
-CdxTag* CdxFile::FindTag(std::string_view name) {
+CdxTag *CdxFile::FindTag(std::string_view name) {
     std::string_view trimmed = Trim(name);
-    for (auto& tag : tags_)
-        if (EqualsNoCase(tag->info_.name, trimmed)) return tag.get();
+    for (auto &tag : tags_)
+        if (EqualsNoCase(tag->info_.name, trimmed))
+            return tag.get();
     return nullptr;
 }
 
-CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted) {
-    if (!Writable()) throw DbError(kErrReadOnly, path_, "the index is open read-only");
+CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted) {
+    if (!Writable())
+        throw DbError(kErrReadOnly, path_, "the index is open read-only");
     std::string name = AsciiUpper(Trim(spec.name));
     if (!ValidTagName(name))
         throw DbError(kErrParam, path_, "tag name \"" + spec.name + "\" is not valid");
-    if (FindTag(name)) throw DbError(kErrParam, path_, "tag " + name + " already exists");
+    if (FindTag(name))
+        throw DbError(kErrParam, path_, "tag " + name + " already exists");
     const uint16_t kl = spec.keyLength;
     if (kl == 0 || kl > kMaxKeyLength)
         throw DbError(kErrParam, path_, "tag " + name + ": key length must be 1..240");
@@ -232,8 +247,8 @@ CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted)
     entries.keyLength = kl;
     entries.keys.reserve(sorted.size() * kl);
     entries.recnos.reserve(sorted.size());
-    const KeyEntry* prev = nullptr;
-    for (const KeyEntry& e : sorted) {
+    const KeyEntry *prev = nullptr;
+    for (const KeyEntry &e : sorted) {
         if (e.key.size() != kl || e.recno == 0)
             throw DbError(kErrParam, path_, "tag " + name + ": entry of wrong size or record 0");
         if (prev) {
@@ -243,7 +258,8 @@ CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted)
             if (c == 0 && spec.candidate)
                 throw DbError(kErrUnique, path_,
                               "tag " + name + ": repeated key in a candidate tag");
-            if (c == 0 && spec.unique) continue; // the first record carries the key
+            if (c == 0 && spec.unique)
+                continue; // the first record carries the key
         }
         prev = &e;
         entries.keys.insert(entries.keys.end(), e.key.begin(), e.key.end());
@@ -253,14 +269,15 @@ CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted)
 
     // Tag headers take two whole pages at the end of the file, never from the free list.
     uint64_t size = pages_->Size();
-    if (size + 4 * kPageSize > 0xFFFFFFFFull) Fail("the index file cannot grow past 4 GB");
+    if (size + 4 * kPageSize > 0xFFFFFFFFull)
+        Fail("the index file cannot grow past 4 GB");
     uint32_t headerOffset = static_cast<uint32_t>(size);
     uint8_t header[2 * kPageSize] = {};
     pages_->Write(headerOffset, header, sizeof header);
 
     std::unique_ptr<CdxTag> tag(new CdxTag(*this, headerOffset, false));
-    tag->info_ = {name,        spec.keyExpr, spec.forExpr,      spec.descending,
-                  spec.unique, spec.candidate, kl, ""};
+    tag->info_ = {name,        spec.keyExpr,   spec.forExpr, spec.descending,
+                  spec.unique, spec.candidate, kl,           ""};
     tag->pad_ = spec.padByte;
     tag->hasFor_ = !spec.forExpr.empty();
     tag->BulkBuild(spec, entries);
@@ -280,15 +297,18 @@ CdxTag& CdxFile::AddTag(const NewTag& spec, const std::vector<KeyEntry>& sorted)
 }
 
 void CdxFile::Flush() {
-    if (!Writable()) return;
+    if (!Writable())
+        return;
     if (changed_) {
         pages_->Flush(); // nodes before the headers that lead to them
-        for (auto& tag : tags_) tag->WriteStats();
+        for (auto &tag : tags_)
+            tag->WriteStats();
         uint8_t page[kPageSize];
         pages_->Read(0, page, kPageSize);
         Put32(page + 4, freeHead_);
         // FoxPro 2.x counts every change so that other users see it; VFP files keep 0.
-        if (flavor_ == CdxFlavor::Fox2) ++updateCounter_;
+        if (flavor_ == CdxFlavor::Fox2)
+            ++updateCounter_;
         PutBE32(page + 8, updateCounter_);
         pages_->Write(0, page, kPageSize);
         changed_ = false;
@@ -296,23 +316,26 @@ void CdxFile::Flush() {
     pages_->Flush();
 }
 
-bool CdxFile::Check(std::string* fault) {
+bool CdxFile::Check(std::string *fault) {
     try {
         std::vector<uint8_t> owners(pages_->Size() / kPageSize, 0);
         owners[0] = owners[1] = 1;
         directory_->CheckTree(false, &owners);
-        for (auto& tag : tags_) {
-            for (uint32_t p = tag->headerOffset_ / kPageSize; p < tag->headerOffset_ / kPageSize + 2;
-                 ++p) {
-                if (owners[p]) Fail("tag " + tag->info_.name + ": header overlaps other pages");
+        for (auto &tag : tags_) {
+            for (uint32_t p = tag->headerOffset_ / kPageSize;
+                 p < tag->headerOffset_ / kPageSize + 2; ++p) {
+                if (owners[p])
+                    Fail("tag " + tag->info_.name + ": header overlaps other pages");
                 owners[p] = 1;
             }
         }
-        for (auto& tag : tags_) tag->CheckTree(false, &owners);
+        for (auto &tag : tags_)
+            tag->CheckTree(false, &owners);
         CheckFreeList(owners);
         return true;
-    } catch (const DbError& e) {
-        if (fault) *fault = e.what();
+    } catch (const DbError &e) {
+        if (fault)
+            *fault = e.what();
         return false;
     }
 }

@@ -6,7 +6,7 @@
 namespace hk::db {
 namespace {
 
-void PutBigEndian(uint64_t v, int bytes, char* out) {
+void PutBigEndian(uint64_t v, int bytes, char *out) {
     for (int i = bytes - 1; i >= 0; --i) {
         out[i] = static_cast<char>(v & 0xFF);
         v >>= 8;
@@ -15,14 +15,16 @@ void PutBigEndian(uint64_t v, int bytes, char* out) {
 
 uint64_t GetBigEndian(std::string_view s, size_t bytes) {
     uint64_t v = 0;
-    for (size_t i = 0; i < bytes; ++i) v = (v << 8) | static_cast<unsigned char>(s[i]);
+    for (size_t i = 0; i < bytes; ++i)
+        v = (v << 8) | static_cast<unsigned char>(s[i]);
     return v;
 }
 
 } // namespace
 
 std::string EncodeDoubleKey(double value) {
-    if (value == 0.0) value = 0.0; // folds -0 into +0 so both find the same key
+    if (value == 0.0)
+        value = 0.0; // folds -0 into +0 so both find the same key
     uint64_t bits = std::bit_cast<uint64_t>(value);
     // Positive: set the sign bit so they sort above negatives. Negative: invert everything so
     // larger magnitudes sort lower.
@@ -33,7 +35,8 @@ std::string EncodeDoubleKey(double value) {
 }
 
 double DecodeDoubleKey(std::string_view key) {
-    if (key.size() != 8) return 0.0;
+    if (key.size() != 8)
+        return 0.0;
     uint64_t bits = GetBigEndian(key, 8);
     bits = (bits & 0x8000000000000000ull) ? bits & ~0x8000000000000000ull : ~bits;
     return std::bit_cast<double>(bits);
@@ -46,7 +49,8 @@ std::string EncodeIntKey(int32_t value) {
 }
 
 int32_t DecodeIntKey(std::string_view key) {
-    if (key.size() != 4) return 0;
+    if (key.size() != 4)
+        return 0;
     return static_cast<int32_t>(static_cast<uint32_t>(GetBigEndian(key, 4)) ^ 0x80000000u);
 }
 
@@ -57,11 +61,14 @@ std::string EncodeCurrencyKey(int64_t scaled) {
 }
 
 int64_t DecodeCurrencyKey(std::string_view key) {
-    if (key.size() != 8) return 0;
+    if (key.size() != 8)
+        return 0;
     return static_cast<int64_t>(GetBigEndian(key, 8) ^ 0x8000000000000000ull);
 }
 
-std::string EncodeLogicalKey(bool value) { return value ? "T" : "F"; }
+std::string EncodeLogicalKey(bool value) {
+    return value ? "T" : "F";
+}
 
 std::string PadKey(std::string_view value, size_t keyLength, char pad) {
     std::string out(value.substr(0, keyLength));

@@ -26,19 +26,20 @@ struct Expect {
 TEST(CdxCursor, FollowsChangesMadeUnderIt) {
     TempDir dir;
     auto cdx = CdxFile::Create(FileSystem::Default(), dir.File("c.cdx"), CdxFlavor::Vfp);
-    CdxTag& tag = cdx->AddTag({"K", "k", "", false, false, false, 6, ' ', 0}, {});
+    CdxTag &tag = cdx->AddTag({"K", "k", "", false, false, false, 6, ' ', 0}, {});
     std::set<Entry> model;
     std::mt19937 rng(7);
     auto below = [&](uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng); };
     auto randomKey = [&] { return PadKey(std::to_string(below(400)), 6); };
     for (int i = 0; i < 3000; ++i) {
         Entry e{randomKey(), 1 + below(5000)};
-        if (model.insert(e).second) tag.Insert(e.first, e.second);
+        if (model.insert(e).second)
+            tag.Insert(e.first, e.second);
     }
 
     std::vector<CdxCursor> cursors(3, CdxCursor(tag));
     std::vector<Expect> expect(3);
-    auto check = [&](size_t c, const char* op) {
+    auto check = [&](size_t c, const char *op) {
         SCOPED_TRACE(op);
         ASSERT_EQ(cursors[c].Valid(), expect[c].valid);
         if (expect[c].valid) {
@@ -48,12 +49,13 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
     };
     auto land = [&](size_t c, std::set<Entry>::iterator it) {
         expect[c].valid = it != model.end();
-        if (expect[c].valid) expect[c].at = *it;
+        if (expect[c].valid)
+            expect[c].at = *it;
     };
 
     for (int step = 0; step < 20000; ++step) {
         size_t c = below(3);
-        CdxCursor& cur = cursors[c];
+        CdxCursor &cur = cursors[c];
         switch (below(9)) {
         case 0: { // seek somewhere
             Entry target{randomKey(), below(5000)};
@@ -69,7 +71,8 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
             break;
         case 2:
         case 3: { // next: the first entry after where the cursor was, even if that one left
-            if (!expect[c].valid) break;
+            if (!expect[c].valid)
+                break;
             cur.Next();
             land(c, model.upper_bound(expect[c].at));
             check(c, "next");
@@ -77,23 +80,28 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
         }
         case 4:
         case 5: { // prev: the last entry before where the cursor was
-            if (!expect[c].valid) break;
+            if (!expect[c].valid)
+                break;
             cur.Prev();
             auto it = model.lower_bound(expect[c].at);
-            if (it == model.begin()) expect[c].valid = false;
-            else land(c, std::prev(it));
+            if (it == model.begin())
+                expect[c].valid = false;
+            else
+                land(c, std::prev(it));
             check(c, "prev");
             break;
         }
         case 6: { // remove the entry under this cursor (through the tag, not the cursor)
-            if (!expect[c].valid || !model.count(expect[c].at)) break;
+            if (!expect[c].valid || !model.count(expect[c].at))
+                break;
             ASSERT_TRUE(tag.Remove(expect[c].at.first, expect[c].at.second));
             model.erase(expect[c].at);
             break;
         }
         default: { // insert or remove elsewhere
             Entry e{randomKey(), 1 + below(5000)};
-            if (model.insert(e).second) ASSERT_TRUE(tag.Insert(e.first, e.second));
+            if (model.insert(e).second)
+                ASSERT_TRUE(tag.Insert(e.first, e.second));
             if (!model.empty() && below(2)) {
                 auto it = model.lower_bound({randomKey(), 0});
                 if (it != model.end()) {
@@ -111,7 +119,7 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
 TEST(CdxCursor, EmptyTagAndPrefixSeeks) {
     TempDir dir;
     auto cdx = CdxFile::Create(FileSystem::Default(), dir.File("e.cdx"), CdxFlavor::Fox2);
-    CdxTag& tag = cdx->AddTag({"NAME", "name", "", false, false, false, 8, ' ', 0}, {});
+    CdxTag &tag = cdx->AddTag({"NAME", "name", "", false, false, false, 8, ' ', 0}, {});
     CdxCursor c(tag);
     EXPECT_FALSE(c.First());
     EXPECT_FALSE(c.Last());
@@ -120,7 +128,7 @@ TEST(CdxCursor, EmptyTagAndPrefixSeeks) {
     EXPECT_EQ(c.Key(), "");
     EXPECT_EQ(c.RecNo(), 0u);
 
-    for (auto [name, recno] : std::vector<std::pair<const char*, uint32_t>>{
+    for (auto [name, recno] : std::vector<std::pair<const char *, uint32_t>>{
              {"SMITH", 4}, {"SMITH", 2}, {"SMITHERS", 1}, {"SMYTHE", 3}, {"", 5}})
         tag.Insert(PadKey(name, 8), recno);
     // Prefix bounds include every key that starts with the prefix, ties by record number.

@@ -22,7 +22,7 @@ struct Expected {
 };
 
 // Opens a copy of a fixture (a .cdx name, which index_dump needs) and checks every tag.
-void CheckFixture(const std::string& rel, CdxFlavor flavor, const std::vector<Expected>& tags) {
+void CheckFixture(const std::string &rel, CdxFlavor flavor, const std::vector<Expected> &tags) {
     TempDir dir;
     std::string copy = dir.File("copy.cdx");
     std::string original = ReadBytes(FixturePath(rel));
@@ -35,8 +35,8 @@ void CheckFixture(const std::string& rel, CdxFlavor flavor, const std::vector<Ex
         ASSERT_EQ(cdx->TagCount(), tags.size()) << rel;
         std::vector<std::string> ours, theirs = IndexDumpTags(copy);
         for (size_t i = 0; i < tags.size(); ++i) {
-            CdxTag& tag = cdx->TagAt(i);
-            const TagInfo& info = tag.Info();
+            CdxTag &tag = cdx->TagAt(i);
+            const TagInfo &info = tag.Info();
             SCOPED_TRACE(rel + " tag " + info.name);
             EXPECT_EQ(info.name, tags[i].name);
             EXPECT_EQ(info.keyExpr, tags[i].keyExpr);
@@ -47,10 +47,12 @@ void CheckFixture(const std::string& rel, CdxFlavor flavor, const std::vector<Ex
             EXPECT_TRUE(tag.MachineCollation());
             EXPECT_EQ(cdx->FindTag(hk::AsciiLower(info.name)), &tag);
             ours.push_back(info.name);
-            if (i > 0) EXPECT_GT(tag.HeaderOffset(), cdx->TagAt(i - 1).HeaderOffset());
+            if (i > 0)
+                EXPECT_GT(tag.HeaderOffset(), cdx->TagAt(i - 1).HeaderOffset());
 
             bool num = info.keyLength == 4; // the integer tags of the samples
-            if (num) tag.SetPadByte(0);
+            if (num)
+                tag.SetPadByte(0);
             std::vector<KeyEntry> entries = tag.Entries();
             EXPECT_EQ(entries.size(), tag.KeyCount());
             ExpectDumpMatches(copy, info.name, entries, num);
@@ -58,10 +60,11 @@ void CheckFixture(const std::string& rel, CdxFlavor flavor, const std::vector<Ex
             // The same entries walking backwards, and a seek lands on each of them.
             CdxCursor c(tag);
             std::vector<KeyEntry> back;
-            for (bool ok = c.Last(); ok; ok = c.Prev()) back.push_back({std::string(c.Key()), c.RecNo()});
+            for (bool ok = c.Last(); ok; ok = c.Prev())
+                back.push_back({std::string(c.Key()), c.RecNo()});
             std::reverse(back.begin(), back.end());
             EXPECT_EQ(back, entries);
-            for (const KeyEntry& e : entries) {
+            for (const KeyEntry &e : entries) {
                 ASSERT_TRUE(c.Seek(e.key, e.recno));
                 EXPECT_EQ(c.RecNo(), e.recno);
             }
@@ -92,17 +95,19 @@ TEST(CdxFixtures, FoxPro2RoomsReadsExactly) {
 TEST(CdxFixtures, VisualFoxProTablesReadExactly) {
     CheckFixture("vfp9-db/calls.CDX", CdxFlavor::Vfp,
                  {{"CALL_ID", "call_id", "", 4, true}, {"CONTACT_ID", "contact_id", "", 4, false}});
-    CheckFixture("vfp9-db/contacts.CDX", CdxFlavor::Vfp,
-                 {{"CONTACT_ID", "contact_id", "", 4, true}, {"TYPE_ID", "contact_type_id", "", 4, false}});
+    CheckFixture(
+        "vfp9-db/contacts.CDX", CdxFlavor::Vfp,
+        {{"CONTACT_ID", "contact_id", "", 4, true}, {"TYPE_ID", "contact_type_id", "", 4, false}});
     CheckFixture("vfp9-db/setup.CDX", CdxFlavor::Vfp, {{"KEY_NAME", "key_name", "", 50, true}});
-    CheckFixture("vfp9-db/types.CDX", CdxFlavor::Vfp, {{"TYPE_ID", "contact_type_id", "", 4, true}});
+    CheckFixture("vfp9-db/types.CDX", CdxFlavor::Vfp,
+                 {{"TYPE_ID", "contact_type_id", "", 4, true}});
 }
 
 TEST(CdxFixtures, DatabaseContainerTwoLevelTreeReadsExactly) {
     // The OBJECTNAME tag has an interior root over two leaves; its root leaf sibling has
     // attribute 7, so the file is recognised as VFP.
-    CheckFixture("vfp9-db/FOXPRO-DB-TEST.DCX", CdxFlavor::Vfp,
-                 {{"OBJECTNAME", "STR(parentid)+objecttype+LOWER(objectname)", ".NOT.DELETED()",
-                   148, false},
-                  {"OBJECTTYPE", "STR(parentid)+objecttype", ".NOT.DELETED()", 20, false}});
+    CheckFixture(
+        "vfp9-db/FOXPRO-DB-TEST.DCX", CdxFlavor::Vfp,
+        {{"OBJECTNAME", "STR(parentid)+objecttype+LOWER(objectname)", ".NOT.DELETED()", 148, false},
+         {"OBJECTTYPE", "STR(parentid)+objecttype", ".NOT.DELETED()", 20, false}});
 }

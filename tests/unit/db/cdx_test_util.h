@@ -21,29 +21,30 @@ class TempDir {
 public:
     TempDir() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "hkcdxXXXXXX").string();
-        if (!mkdtemp(tmpl.data())) throw std::runtime_error("mkdtemp failed");
+        if (!mkdtemp(tmpl.data()))
+            throw std::runtime_error("mkdtemp failed");
         path_ = tmpl;
     }
     ~TempDir() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    std::string File(const std::string &name) const { return (path_ / name).string(); }
 
 private:
     std::filesystem::path path_;
 };
 
-inline std::string FixturePath(const std::string& rel) {
+inline std::string FixturePath(const std::string &rel) {
     return std::string(HK_FIXTURES_DIR) + "/foxpro/" + rel;
 }
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+inline void WriteBytes(const std::string &path, const std::string &bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
@@ -55,7 +56,7 @@ struct DumpLine {
 
 // Runs index_dump on one tag. Keys are printed as text (--type=char) or decoded numbers
 // (--type=num). Fails the test when the tool is missing.
-inline std::vector<DumpLine> IndexDump(const std::string& file, const std::string& tag, bool num) {
+inline std::vector<DumpLine> IndexDump(const std::string &file, const std::string &tag, bool num) {
     std::vector<DumpLine> out;
     if (std::system("command -v index_dump >/dev/null 2>&1") != 0) {
         ADD_FAILURE() << "index_dump is not installed (Debian package libdbd-xbase-perl); "
@@ -64,7 +65,7 @@ inline std::vector<DumpLine> IndexDump(const std::string& file, const std::strin
     }
     std::string cmd = std::string("index_dump --type=") + (num ? "num" : "char") + " '" + file +
                       "' '" + tag + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
+    FILE *p = popen(cmd.c_str(), "r");
     if (!p) {
         ADD_FAILURE() << "cannot run " << cmd;
         return out;
@@ -72,13 +73,15 @@ inline std::vector<DumpLine> IndexDump(const std::string& file, const std::strin
     std::string text;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) text.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        text.append(buf, n);
     int rc = pclose(p);
     EXPECT_EQ(rc, 0) << cmd << "\n" << text;
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos)
+            end = text.size();
         std::string line = text.substr(start, end - start);
         start = end + 1;
         size_t sp = line.rfind(' ');
@@ -92,15 +95,17 @@ inline std::vector<DumpLine> IndexDump(const std::string& file, const std::strin
 }
 
 // The tag names index_dump lists for a file (directory order).
-inline std::vector<std::string> IndexDumpTags(const std::string& file) {
+inline std::vector<std::string> IndexDumpTags(const std::string &file) {
     std::vector<std::string> names;
     std::string cmd = "index_dump --type=char '" + file + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return names;
+    FILE *p = popen(cmd.c_str(), "r");
+    if (!p)
+        return names;
     char buf[512];
     while (fgets(buf, sizeof buf, p)) {
         std::string s(buf);
-        while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
+        while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+            s.pop_back();
         names.push_back(s);
     }
     pclose(p);
@@ -108,36 +113,42 @@ inline std::vector<std::string> IndexDumpTags(const std::string& file) {
 }
 
 inline std::string RightTrim(std::string s, char pad = ' ') {
-    while (!s.empty() && s.back() == pad) s.pop_back();
+    while (!s.empty() && s.back() == pad)
+        s.pop_back();
     return s;
 }
 
 // Our key as index_dump would print it: numbers decoded like XBase::Index does (a 4-byte key
 // as an unsigned big-endian number after the sign flip), text with trailing blanks dropped.
-inline std::string AsDumped(const std::string& key, bool num) {
-    if (!num) return RightTrim(key);
+inline std::string AsDumped(const std::string &key, bool num) {
+    if (!num)
+        return RightTrim(key);
     std::string k = key;
-    if (static_cast<unsigned char>(k[0]) & 0x80) k[0] = static_cast<char>(k[0] & 0x7F);
+    if (static_cast<unsigned char>(k[0]) & 0x80)
+        k[0] = static_cast<char>(k[0] & 0x7F);
     else
-        for (char& c : k) c = static_cast<char>(~c);
+        for (char &c : k)
+            c = static_cast<char>(~c);
     char buf[64];
     if (k.size() == 8) {
         uint64_t bits = 0;
-        for (char c : k) bits = bits << 8 | static_cast<unsigned char>(c);
+        for (char c : k)
+            bits = bits << 8 | static_cast<unsigned char>(c);
         double d;
         std::memcpy(&d, &bits, 8);
         std::snprintf(buf, sizeof buf, "%.15g", d);
     } else {
         uint32_t v = 0;
-        for (char c : k) v = v << 8 | static_cast<unsigned char>(c);
+        for (char c : k)
+            v = v << 8 | static_cast<unsigned char>(c);
         std::snprintf(buf, sizeof buf, "%u", v);
     }
     return buf;
 }
 
 // Compares a tag's entries with index_dump's reading of the same tag in the file on disk.
-inline void ExpectDumpMatches(const std::string& file, const std::string& tag,
-                              const std::vector<KeyEntry>& entries, bool num) {
+inline void ExpectDumpMatches(const std::string &file, const std::string &tag,
+                              const std::vector<KeyEntry> &entries, bool num) {
     auto dumped = IndexDump(file, tag, num);
     ASSERT_EQ(dumped.size(), entries.size()) << file << " tag " << tag;
     for (size_t i = 0; i < entries.size(); ++i) {

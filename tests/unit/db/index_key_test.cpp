@@ -12,17 +12,20 @@ namespace {
 
 std::string Bytes(std::initializer_list<int> b) {
     std::string s;
-    for (int c : b) s += static_cast<char>(c);
+    for (int c : b)
+        s += static_cast<char>(c);
     return s;
 }
 
 template <typename T, typename Encode>
 void ExpectByteOrderIsValueOrder(std::vector<T> values, Encode encode) {
     std::vector<std::string> keys;
-    for (T v : values) keys.push_back(encode(v));
+    for (T v : values)
+        keys.push_back(encode(v));
     std::sort(values.begin(), values.end());
     std::sort(keys.begin(), keys.end()); // std::string orders by unsigned bytes
-    for (size_t i = 0; i < values.size(); ++i) ASSERT_EQ(keys[i], encode(values[i])) << i;
+    for (size_t i = 0; i < values.size(); ++i)
+        ASSERT_EQ(keys[i], encode(values[i])) << i;
 }
 
 } // namespace
@@ -38,9 +41,11 @@ TEST(IndexKey, DoubleKeysSortLikeTheirValues) {
     std::mt19937 rng(3);
     std::vector<double> values = {0.0, -0.5, 0.5, 1e-300, -1e-300, 1e300, -1e300, 3.0, -3.0};
     std::uniform_real_distribution<double> d(-1e6, 1e6);
-    for (int i = 0; i < 2000; ++i) values.push_back(i % 3 ? d(rng) : std::round(d(rng)));
+    for (int i = 0; i < 2000; ++i)
+        values.push_back(i % 3 ? d(rng) : std::round(d(rng)));
     ExpectByteOrderIsValueOrder(values, EncodeDoubleKey);
-    for (double v : values) EXPECT_EQ(DecodeDoubleKey(EncodeDoubleKey(v)), v);
+    for (double v : values)
+        EXPECT_EQ(DecodeDoubleKey(EncodeDoubleKey(v)), v);
 }
 
 TEST(IndexKey, IntegerCurrencyAndCharacterKeys) {
@@ -48,7 +53,8 @@ TEST(IndexKey, IntegerCurrencyAndCharacterKeys) {
     EXPECT_EQ(EncodeIntKey(-1), Bytes({0x7F, 0xFF, 0xFF, 0xFF}));
     ExpectByteOrderIsValueOrder<int32_t>({0, 1, -1, 255, 256, -256, INT32_MIN, INT32_MAX, 70000},
                                          EncodeIntKey);
-    for (int32_t v : {0, -7, INT32_MIN, INT32_MAX}) EXPECT_EQ(DecodeIntKey(EncodeIntKey(v)), v);
+    for (int32_t v : {0, -7, INT32_MIN, INT32_MAX})
+        EXPECT_EQ(DecodeIntKey(EncodeIntKey(v)), v);
 
     ExpectByteOrderIsValueOrder<int64_t>({0, 180000, -180000, INT64_MIN, INT64_MAX, 1, -1},
                                          EncodeCurrencyKey);
