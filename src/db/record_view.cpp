@@ -1,7 +1,6 @@
 #include "db/record_view.h"
 
 #include "db/field_codec.h"
-#include "db/julian_date.h"
 
 namespace hk::db {
 
@@ -30,9 +29,7 @@ double RecordView::NumberValue(int field) const {
 }
 
 double RecordView::DateValue(int field) const {
-    const FieldInfo& fi = dbf_->Fields()[field];
-    if (fi.type == 'T') return GetDateTimeValue(fi, record_);
-    return GetNumber(fi, record_);
+    return GetNumber(dbf_->Fields()[field], record_);
 }
 
 bool RecordView::LogicalValue(int field) const {

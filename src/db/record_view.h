@@ -12,7 +12,7 @@ namespace hk::db {
 
 class RecordView final : public RecordSource {
 public:
-    void Bind(const DbfFile* dbf, const uint8_t* record, uint32_t recno,
+    void Bind(DbfFile* dbf, const uint8_t* record, uint32_t recno,
               const std::map<int, std::string>* memoOverrides = nullptr) {
         dbf_ = dbf;
         record_ = record;
@@ -21,7 +21,7 @@ public:
         if (memoCache_.size() < dbf->Fields().size()) memoCache_.resize(dbf->Fields().size());
     }
     const uint8_t* Record() const { return record_; }
-    const DbfFile* Dbf() const { return dbf_; }
+    DbfFile* Dbf() const { return dbf_; }
 
     std::string_view CharValue(int field) const override;
     double NumberValue(int field) const override;
@@ -35,7 +35,7 @@ public:
     std::string MemoBytes(int field) const;
 
 private:
-    const DbfFile* dbf_ = nullptr;
+    DbfFile* dbf_ = nullptr;
     const uint8_t* record_ = nullptr;
     uint32_t recno_ = 0;
     const std::map<int, std::string>* overrides_ = nullptr;

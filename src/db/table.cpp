@@ -274,7 +274,7 @@ std::string Table::KeyFromText(std::string_view text) const {
     default: {
         std::string_view t = Trim(text);
         if (st->key && st->key->Type() == ExprType::Date)
-            return KeyFromDouble(t.empty() ? 0.0 : static_cast<double>(DateToJulian(t)));
+            return KeyFromDouble(t.empty() ? 0.0 : static_cast<double>(JulianFromDate(t)));
         double v = 0;
         std::from_chars(t.data(), t.data() + t.size(), v);
         return KeyFromDouble(v);
@@ -359,7 +359,8 @@ double Table::GetDouble(int field) const { return GetNumber(FieldAt(field), reco
 bool Table::GetBool(int field) const { return GetLogical(FieldAt(field), record_.data()); }
 std::string Table::GetMemo(int field) const { return Cp1252ToUtf8(MemoText(field)); }
 bool Table::IsNull(int field) const {
-    return IsNullField(file_->Dbf().Fields(), FieldAt(field), record_.data());
+    const FieldInfo* flags = file_->Dbf().NullFlagsField();
+    return flags && IsNull(FieldAt(field), *flags, record_.data());
 }
 
 template <typename Fn> void Table::Modify(Fn&& apply) {

@@ -172,7 +172,7 @@ std::string KeyText(const Tag& tag, std::string_view key) {
     case KeyKind::Logical: return std::string(key);
     case KeyKind::Double: {
         double v = DecodeDoubleKey(key);
-        if (tag.DateKeys()) return v == 0 ? "" : JulianToDate(static_cast<long>(v));
+        if (tag.DateKeys()) return v == 0 ? "" : DateFromJulian(static_cast<int32_t>(v));
         return FormatNumber(v);
     }
     }

@@ -1,0 +1,162 @@
+#pragma once
+// Helpers shared by the index tests: scratch folders, fixture copies, and the independent
+// reader index_dump (Perl XBase::Index) as an oracle for what we read and write.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "db/cdx_file.h"
+#include "db/cdx_tag.h"
+#include "db/index_key.h"
+
+namespace hk::db::test {
+
+class TempDir {
+public:
+    TempDir() {
+        std::string tmpl = (std::filesystem::temp_directory_path() / "hkcdxXXXXXX").string();
+        if (!mkdtemp(tmpl.data()))
+            throw std::runtime_error("mkdtemp failed");
+        path_ = tmpl;
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
+    std::string File(const std::string &name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline std::string FixturePath(const std::string &rel) {
+    return std::string(HK_FIXTURES_DIR) + "/foxpro/" + rel;
+}
+
+inline std::string ReadBytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void WriteBytes(const std::string &path, const std::string &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct DumpLine {
+    std::string key; // as index_dump prints it: text, or the decoded number
+    uint32_t recno;
+};
+
+// Runs index_dump on one tag. Keys are printed as text (--type=char) or decoded numbers
+// (--type=num). Fails the test when the tool is missing.
+inline std::vector<DumpLine> IndexDump(const std::string &file, const std::string &tag, bool num) {
+    std::vector<DumpLine> out;
+    if (std::system("command -v index_dump >/dev/null 2>&1") != 0) {
+        ADD_FAILURE() << "index_dump is not installed (Debian package libdbd-xbase-perl); "
+                         "scripts/install-deps installs it";
+        return out;
+    }
+    std::string cmd = std::string("index_dump --type=") + (num ? "num" : "char") + " '" + file +
+                      "' '" + tag + "' 2>&1";
+    FILE *p = popen(cmd.c_str(), "r");
+    if (!p) {
+        ADD_FAILURE() << "cannot run " << cmd;
+        return out;
+    }
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        text.append(buf, n);
+    int rc = pclose(p);
+    EXPECT_EQ(rc, 0) << cmd << "\n" << text;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        size_t sp = line.rfind(' ');
+        if (sp == std::string::npos) {
+            ADD_FAILURE() << "unexpected index_dump line: " << line;
+            continue;
+        }
+        out.push_back({line.substr(0, sp), static_cast<uint32_t>(std::stoul(line.substr(sp + 1)))});
+    }
+    return out;
+}
+
+// The tag names index_dump lists for a file (directory order).
+inline std::vector<std::string> IndexDumpTags(const std::string &file) {
+    std::vector<std::string> names;
+    std::string cmd = "index_dump --type=char '" + file + "' 2>&1";
+    FILE *p = popen(cmd.c_str(), "r");
+    if (!p)
+        return names;
+    char buf[512];
+    while (fgets(buf, sizeof buf, p)) {
+        std::string s(buf);
+        while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
+            s.pop_back();
+        names.push_back(s);
+    }
+    pclose(p);
+    return names;
+}
+
+inline std::string RightTrim(std::string s, char pad = ' ') {
+    while (!s.empty() && s.back() == pad)
+        s.pop_back();
+    return s;
+}
+
+// Our key as index_dump would print it: numbers decoded like XBase::Index does (a 4-byte key
+// as an unsigned big-endian number after the sign flip), text with trailing blanks dropped.
+inline std::string AsDumped(const std::string &key, bool num) {
+    if (!num)
+        return RightTrim(key);
+    std::string k = key;
+    if (static_cast<unsigned char>(k[0]) & 0x80)
+        k[0] = static_cast<char>(k[0] & 0x7F);
+    else
+        for (char &c : k)
+            c = static_cast<char>(~c);
+    char buf[64];
+    if (k.size() == 8) {
+        uint64_t bits = 0;
+        for (char c : k)
+            bits = bits << 8 | static_cast<unsigned char>(c);
+        double d;
+        std::memcpy(&d, &bits, 8);
+        std::snprintf(buf, sizeof buf, "%.15g", d);
+    } else {
+        uint32_t v = 0;
+        for (char c : k)
+            v = v << 8 | static_cast<unsigned char>(c);
+        std::snprintf(buf, sizeof buf, "%u", v);
+    }
+    return buf;
+}
+
+// Compares a tag's entries with index_dump's reading of the same tag in the file on disk.
+inline void ExpectDumpMatches(const std::string &file, const std::string &tag,
+                              const std::vector<KeyEntry> &entries, bool num) {
+    auto dumped = IndexDump(file, tag, num);
+    ASSERT_EQ(dumped.size(), entries.size()) << file << " tag " << tag;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        std::string theirs = num ? dumped[i].key : RightTrim(dumped[i].key);
+        ASSERT_EQ(theirs, AsDumped(entries[i].key, num))
+            << file << " tag " << tag << " entry " << i;
+        ASSERT_EQ(dumped[i].recno, entries[i].recno) << file << " tag " << tag << " entry " << i;
+    }
+}
+
+} // namespace hk::db::test

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "shell/folders.h"
+#include "shell/startup.h"
+#include "support/fake_user_interface.h"
+#include "support/memory_settings_store.h"
+#include "support/temp_dir.h"
+
+using namespace hk;
+namespace fs = std::filesystem;
+using hk::test::FakeUserInterface;
+using hk::test::ReadBytes;
+using hk::test::TempDir;
+
+TEST(Folders, OldLogFolderMovesIntoTheDataFolder) {
+    TempDir docs;
+    docs.Write("Hearthkit Logs/20200101-101010.log", "old log");
+    docs.Write("Hearthkit Logs/sub/x.txt", "x");
+    FakeUserInterface ui;
+    UserFolders f = SetUpUserFolders(docs.Folder(), "", ui);
+    EXPECT_EQ(f.dataFolder, docs.Folder() + "Hearthkit/");
+    EXPECT_EQ(f.logFolder, docs.Folder() + "Hearthkit/Logs/");
+    EXPECT_EQ(f.rulesFolder, docs.Folder() + "Hearthkit/Rules/");
+    EXPECT_EQ(ReadBytes(f.logFolder + "20200101-101010.log"), "old log");
+    EXPECT_EQ(ReadBytes(f.logFolder + "sub/x.txt"), "x");
+    EXPECT_FALSE(fs::exists(docs.Path() / "Hearthkit Logs"));
+    EXPECT_TRUE(fs::is_directory(f.rulesFolder));
+    EXPECT_TRUE(ui.events.empty());
+
+    // With both folders present the old one is left where it is.
+    TempDir both;
+    both.Write("Hearthkit Logs/a.log", "a");
+    both.Write("Hearthkit/Logs/b.log", "b");
+    SetUpUserFolders(both.Folder(), "", ui);
+    EXPECT_TRUE(fs::exists(both.Path() / "Hearthkit Logs/a.log"));
+    EXPECT_FALSE(fs::exists(both.Path() / "Hearthkit/Logs/a.log"));
+    EXPECT_TRUE(ui.events.empty());
+}
+
+TEST(Folders, RulesAreSeededFromTheProgramFolderOnce) {
+    TempDir docs, program;
+    program.Write("Rules/names.rul", "rule v1");
+    FakeUserInterface ui;
+    UserFolders f = SetUpUserFolders(docs.Folder(), program.Folder(), ui);
+    EXPECT_EQ(ReadBytes(f.rulesFolder + "names.rul"), "rule v1");
+    // The user's own rules folder is never overwritten again.
+    program.Write("Rules/names.rul", "rule v2");
+    docs.Write("Hearthkit/Rules/mine.rul", "mine");
+    SetUpUserFolders(docs.Folder(), program.Folder(), ui);
+    EXPECT_EQ(ReadBytes(f.rulesFolder + "names.rul"), "rule v1");
+    EXPECT_TRUE(ui.events.empty());
+    EXPECT_FALSE(EnsureFolder(f.rulesFolder));
+    EXPECT_TRUE(EnsureFolder(f.rulesFolder + "new/deep/"));
+}
+
+TEST(Folders, FailuresAreReportedAndStartupGoesOn) {
+    TempDir docs;
+    docs.Write("Hearthkit", "a file where the data folder should be");
+    FakeUserInterface ui;
+    SetUpUserFolders(docs.Folder(), "", ui);
+    auto messages = ui.Of("message");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text.rfind("Error creating or moving log folder:\r\n", 0), 0u);
+    EXPECT_GT(messages[0].text.size(), 40u); // the description follows
+    EXPECT_EQ(messages[1].text.rfind("Error creating Rules folder:\r\n", 0), 0u);
+}
+
+TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
+    TempDir tree;
+    tree.Write("data/hearthkit.ini", "[Advanced]\n");
+    tree.Write("build/src/cli/hearthkit-cli", "");
+    tree.Write("prefix/share/hearthkit/hearthkit.ini", "");
+    tree.Write("prefix/bin/hearthkit", "");
+    EXPECT_EQ(FindProgramFolderFor((tree.Path() / "build/src/cli/hearthkit-cli").string()),
+              tree.Folder() + "data/");
+    EXPECT_EQ(FindProgramFolderFor((tree.Path() / "prefix/bin/hearthkit").string()),
+              tree.Folder() + "prefix/share/hearthkit/");
+    EXPECT_EQ(FindProgramFolderFor("/nonexistent/dir/exe"), "");
+    EXPECT_EQ(FindProgramFolder("/opt/hk/data"), "/opt/hk/data/");
+}
+
+TEST(Folders, StartupStopsWhenRegularExpressionsFail) {
+    TempDir docs, program;
+    program.Write("hearthkit.ini", "[Advanced]\nBeta for Version=0\n"
+                                   "[LanguageChoices]\nLanguage1=Fran\xE7"
+                                   "ais\nLanguage2=German\n");
+    MemorySettingsStore store;
+    CRecentFiles recent(store);
+    recent.SelectFile("/gone/a__.pjc");
+    recent.SelectFile(docs.Write("b__.pjc", ""));
+
+    FakeUserInterface ui;
+    int listsLoaded = 0;
+    StartupOptions options;
+    options.programFolder = program.Folder();
+    options.documentsFolder = docs.Folder();
+    options.regexSelfTest = [] { throw std::runtime_error("FirstIndex>1000"); };
+    options.loadExceptionLists = [&] { ++listsLoaded; };
+    StartupResult r = RunStartup(options, ui, recent);
+    EXPECT_FALSE(r.ok);
+    ASSERT_EQ(ui.events.size(), 2u);
+    EXPECT_EQ(ui.events[0].kind, "document");
+    EXPECT_EQ(ui.events[0].text, program.Folder() + "help/windowsscript.htm");
+    EXPECT_EQ(ui.events[1].title, "Windows Script Error");
+    EXPECT_EQ(ui.events[1].text.rfind("The Windows Script subsystem is not working properly. A "
+                                      "browser window will open when you click OK.",
+                                      0),
+              0u);
+    EXPECT_FALSE(fs::exists(docs.Path() / "Hearthkit")); // stopped before the folders
+    EXPECT_EQ(listsLoaded, 0);
+
+    // A working engine: folders made, vanished projects dropped, languages upper-cased.
+    FakeUserInterface ok;
+    options.regexSelfTest = [] {};
+    r = RunStartup(options, ok, recent);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(listsLoaded, 1);
+    EXPECT_TRUE(r.program.betaFlag); // any non-empty text, even "0"
+    EXPECT_EQ(r.languageChoices, "FRAN\xC3\x87"
+                                 "AIS||GERMAN");
+    EXPECT_TRUE(fs::is_directory(r.folders.logFolder));
+    ASSERT_EQ(recent.Count(), 1);
+    EXPECT_EQ(recent.Item(1).fullPath, docs.Folder() + "b__.pjc");
+    EXPECT_TRUE(ok.events.empty());
+}
