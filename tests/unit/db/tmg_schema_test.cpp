@@ -5,6 +5,7 @@
 
 #include "db/table.h"
 #include "db/tmg_schema.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace hk;
@@ -15,13 +16,6 @@ std::set<std::string> Suffixes(TmgLayout layout) {
     std::set<std::string> out;
     for (const auto& t : TmgTables(layout)) out.insert(t.suffix);
     return out;
-}
-
-fs::path TempDir(const std::string& name) {
-    fs::path dir = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
 }
 
 } // namespace
@@ -89,7 +83,8 @@ TEST(TmgSchema, OldLayoutKeepsPackedNamesAndPlacesAndNumericKeys) {
 }
 
 TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
-    fs::path dir = TempDir("hk_tmg_schema");
+    hk::test::TempDir temp;
+    const fs::path& dir = temp.Path();
     for (TmgLayout layout : {TmgLayout::Current, TmgLayout::Old}) {
         for (const auto& t : TmgTables(layout)) {
             TmgTableLayout l = t.suffix == "$" ? WithPersonFlags(t, 3) : t;
@@ -116,5 +111,4 @@ TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
             if (t.suffix == "NPT") EXPECT_EQ(table->FindTag("SHORTVDSID")->Info().keyLength, 30);
         }
     }
-    fs::remove_all(dir);
 }

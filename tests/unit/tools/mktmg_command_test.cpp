@@ -8,10 +8,16 @@
 #include <vector>
 
 #include "support/table_data.h"
-#include "support/test_dir.h"
+#include "support/temp_dir.h"
 #include "support/text.h"
 
 using hk::test::TableData;
+using hk::test::TempDir;
+
+namespace {
+// A file or folder inside a test folder.
+std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+} // namespace
 
 namespace {
 
@@ -36,23 +42,23 @@ CommandRun Mktmg(const std::string& args) {
 } // namespace
 
 TEST(MktmgCommand, RefusesBadArgumentsWithUsage) {
-    TestDir dir;
-    const std::string a = dir.Path("A__.pjc");
+    TempDir dir;
+    const std::string a = In(dir, "A__.pjc");
     for (const std::string& args : std::vector<std::string>{
              "", "--people", "--people ten " + a, "--layout new " + a, "--datasets 0 " + a,
-             "--bogus " + a, a + " " + dir.Path("B__.pjc")}) {
+             "--bogus " + a, a + " " + In(dir, "B__.pjc")}) {
         CommandRun r = Mktmg(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.out.find("usage: mktmg"), std::string::npos) << args;
     }
-    CommandRun named = Mktmg("--people 3 " + dir.Path("NotAProject.pjc"));
+    CommandRun named = Mktmg("--people 3 " + In(dir, "NotAProject.pjc"));
     EXPECT_EQ(named.status, 2);
     EXPECT_NE(named.out.find("NAME__.pjc"), std::string::npos) << named.out;
 }
 
 TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
-    TestDir dir;
-    CommandRun r = Mktmg("--people 60 --seed 3 --datasets 2 " + dir.Path("Cli__.pjc"));
+    TempDir dir;
+    CommandRun r = Mktmg("--people 60 --seed 3 --datasets 2 " + In(dir, "Cli__.pjc"));
     ASSERT_EQ(r.status, 0) << r.out;
     std::istringstream lines(r.out);
     std::string line;
@@ -72,7 +78,7 @@ TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
     }
     EXPECT_EQ(printed["$"]["dsid1"] + printed["$"]["dsid2"], 60);
     for (const char* table : {"$", "G", "E", "N", "S", "ND"}) {
-        TableData t(dir.Path("Cli_" + hk::AsciiLower(table) + ".dbf"));
+        TableData t(In(dir, "Cli_" + hk::AsciiLower(table) + ".dbf"));
         std::map<std::string, long> counted;
         for (size_t row = 0; row < t.Size(); ++row) {
             if (t.Deleted(row)) ++counted["deleted"];

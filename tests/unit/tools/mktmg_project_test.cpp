@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -14,12 +13,18 @@
 #include "mktmg/generator.h"
 #include "mktmg/tmg_values.h"
 #include "support/table_data.h"
-#include "support/test_dir.h"
+#include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using namespace hk;
 using namespace hk::mktmg;
 using hk::test::TableData;
+using hk::test::TempDir;
+
+namespace {
+// A file or folder inside a test folder.
+std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+} // namespace
 
 namespace {
 
@@ -28,9 +33,9 @@ constexpr int64_t kPeople = 400;
 class MktmgProject : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        dir_ = new TestDir();
+        dir_ = new TempDir();
         GeneratorOptions o;
-        o.pjcPath = dir_->Path("Gen__.pjc");
+        o.pjcPath = In(*dir_, "Gen__.pjc");
         o.people = kPeople;
         o.seed = 7;
         o.datasets = 3;
@@ -45,7 +50,7 @@ protected:
         delete dir_;
     }
     static std::string Path(const std::string& suffix) {
-        return dir_->Path(TmgTableFileName("Gen_", suffix));
+        return In(*dir_, TmgTableFileName("Gen_", suffix));
     }
     static const TableData& T(const std::string& suffix) { return *tables_->at(suffix); }
 
@@ -57,19 +62,14 @@ protected:
         return out;
     }
 
-    static TestDir* dir_;
+    static TempDir* dir_;
     static GeneratorResult* result_;
     static std::map<std::string, std::unique_ptr<TableData>>* tables_;
 };
 
-TestDir* MktmgProject::dir_ = nullptr;
+TempDir* MktmgProject::dir_ = nullptr;
 GeneratorResult* MktmgProject::result_ = nullptr;
 std::map<std::string, std::unique_ptr<TableData>>* MktmgProject::tables_ = nullptr;
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -99,12 +99,12 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
         EXPECT_EQ(dbf.CodePage(), 0x03);
         EXPECT_TRUE(dbf.HasProductionIndexFlag());
 
-        std::string head = ReadFile(path).substr(0, 4);
+        std::string head = hk::test::ReadBytes(path).substr(0, 4);
         EXPECT_EQ(static_cast<int>(head[1]), 24); // the fixed date 2024-03-01
         EXPECT_EQ(static_cast<int>(head[2]), 3);
         EXPECT_EQ(static_cast<int>(head[3]), 1);
         if (layout.HasMemo()) {
-            std::string fpt = ReadFile(path.substr(0, path.size() - 4) + ".fpt");
+            std::string fpt = hk::test::ReadBytes(path.substr(0, path.size() - 4) + ".fpt");
             ASSERT_GE(fpt.size(), 512u);
             EXPECT_EQ(static_cast<uint8_t>(fpt[6]) * 256 + static_cast<uint8_t>(fpt[7]), 64);
         }
@@ -134,8 +134,8 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
     EXPECT_EQ(files.count("Gen_$.cdx"), 1u);
     EXPECT_EQ(files.count("Gen_$.fpt"), 0u);
     EXPECT_EQ(files.count("Gen_npv.dbf"), 1u);
-    for (const std::string& f : files) EXPECT_TRUE(fs::exists(dir_->Path(f))) << f;
-    std::string pjc = ReadFile(dir_->Path("Gen__.pjc"));
+    for (const std::string& f : files) EXPECT_TRUE(fs::exists(In(*dir_, f))) << f;
+    std::string pjc = hk::test::ReadBytes(In(*dir_, "Gen__.pjc"));
     EXPECT_EQ(pjc.rfind("[Stamp]\r\nPjcVersion=11.0\r\n", 0), 0u);
     for (const char* key : {"SPTemplate=", "SourceRule=", "ImageDirectory="})
         EXPECT_NE(pjc.find(key), std::string::npos) << key;
@@ -389,10 +389,10 @@ TEST_F(MktmgProject, ContentCoversWhatTheFunctionsWorkOn) {
 }
 
 TEST(MktmgGenerator, SameArgumentsWriteTheSameBytesAndTheSeedChangesThem) {
-    TestDir dir;
+    TempDir dir;
     auto generate = [&](const std::string& sub, uint64_t seed) {
         GeneratorOptions o;
-        o.pjcPath = dir.Path(sub) + "/Same__.pjc";
+        o.pjcPath = In(dir, sub) + "/Same__.pjc";
         o.people = 120;
         o.seed = seed;
         return GenerateProject(o).files;
@@ -402,25 +402,25 @@ TEST(MktmgGenerator, SameArgumentsWriteTheSameBytesAndTheSeedChangesThem) {
     ASSERT_EQ(a, c);
     int differ = 0;
     for (const std::string& f : a) {
-        std::string x = ReadFile(dir.Path("a/" + f));
-        EXPECT_EQ(x, ReadFile(dir.Path("b/" + f))) << f;
-        differ += x != ReadFile(dir.Path("c/" + f));
+        std::string x = hk::test::ReadBytes(In(dir, "a/" + f));
+        EXPECT_EQ(x, hk::test::ReadBytes(In(dir, "b/" + f))) << f;
+        differ += x != hk::test::ReadBytes(In(dir, "c/" + f));
     }
     EXPECT_GT(differ, 10);
 }
 
 TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
-    TestDir dir;
+    TempDir dir;
     GeneratorOptions o;
-    o.pjcPath = dir.Path("Old__.pjc");
+    o.pjcPath = In(dir, "Old__.pjc");
     o.people = 80;
     o.layout = TmgLayout::Old;
     o.datasets = 3; // an old project has no datasets
     GeneratorResult r = GenerateProject(o);
     ASSERT_EQ(r.datasets.size(), 1u);
-    EXPECT_FALSE(fs::exists(dir.Path("Old_npv.dbf")));
-    EXPECT_EQ(ReadFile(dir.Path("Old__.tmg")), "TMG Version 4.0d\r\n");
-    std::string mem = ReadFile(dir.Path("Old__.mem"));
+    EXPECT_FALSE(fs::exists(In(dir, "Old_npv.dbf")));
+    EXPECT_EQ(hk::test::ReadBytes(In(dir, "Old__.tmg")), "TMG Version 4.0d\r\n");
+    std::string mem = hk::test::ReadBytes(In(dir, "Old__.mem"));
     size_t at = mem.find("M_FVALSPLA");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(mem.compare(at + 32, std::string(kProjectPlaceTemplate).size(), kProjectPlaceTemplate), 0);
@@ -429,15 +429,15 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
         SCOPED_TRACE(layout.suffix);
         db::OpenOptions oo;
         oo.writable = false;
-        auto table = db::Table::Open(dir.Path(TmgTableFileName("Old_", layout.suffix)), oo);
+        auto table = db::Table::Open(In(dir, TmgTableFileName("Old_", layout.suffix)), oo);
         std::string fault;
         EXPECT_TRUE(table->CheckIndexes(&fault)) << fault;
         EXPECT_EQ(table->Dbf().VersionByte(), layout.HasMemo() ? 0xF5 : 0x03);
     }
-    TableData people(dir.Path("Old_$.dbf"));
+    TableData people(In(dir, "Old_$.dbf"));
     EXPECT_EQ(people.Live().size(), 80u);
     EXPECT_FALSE(people.Has("DSID"));
-    TableData names(dir.Path("Old_n.dbf"));
+    TableData names(In(dir, "Old_n.dbf"));
     std::map<long, size_t> byPerson;
     for (size_t row : names.Live())
         if (names.Bool(row, "PRIMARY")) byPerson[names.Int(row, "NPER")] = row;
@@ -450,12 +450,12 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
         packed += name.find("$!&") != std::string::npos;
     }
     EXPECT_EQ(packed, 80);
-    TableData events(dir.Path("Old_e.dbf"));
+    TableData events(In(dir, "Old_e.dbf"));
     std::set<std::string> roles;
     for (size_t row : events.Live()) roles.insert(events.Str(row, "ROLE"));
     EXPECT_EQ(roles.count("Principal"), 1u);
     EXPECT_EQ(roles.count("00001"), 0u);
-    TableData places(dir.Path("Old_p.dbf"));
+    TableData places(In(dir, "Old_p.dbf"));
     int packedPlaces = 0;
     for (size_t row : places.Live()) packedPlaces += places.Str(row, "PLACE").find("$!&") != std::string::npos;
     EXPECT_GT(packedPlaces, 0);

@@ -7,12 +7,18 @@
 
 #include "db/table.h"
 #include "support/table_data.h"
-#include "support/test_dir.h"
+#include "support/temp_dir.h"
 #include "support/test_project_builder.h"
 
 using namespace hk;
 using namespace hk::mktmg;
 using hk::test::TableData;
+using hk::test::TempDir;
+
+namespace {
+// A file or folder inside a test folder.
+std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+} // namespace
 using hk::test::TestProjectBuilder;
 
 namespace {
@@ -30,8 +36,8 @@ std::map<long, std::string> Parts(const TableData& values, const TableData& dict
 } // namespace
 
 TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
-    TestDir dir;
-    TestProjectBuilder b(dir.Path("proj"), "Family");
+    TempDir dir;
+    TestProjectBuilder b(In(dir, "proj"), "Family");
     int john = b.Person('M', "John", "Smith");
     int mary = b.Person('F', "Mary", "Jones");
     int tom = b.Person('M', "Tom", "Smith");
@@ -119,8 +125,8 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
 }
 
 TEST(TestProjectBuilder, DatasetsNumberTheirOwnPeopleAndOldProjectsPackNames) {
-    TestDir dir;
-    TestProjectBuilder b(dir.Path("ds"), "Two");
+    TempDir dir;
+    TestProjectBuilder b(In(dir, "ds"), "Two");
     b.Datasets({1, 2});
     b.Person('F', "Ada", "Lovelace");
     b.UseDataset(2);
@@ -135,7 +141,7 @@ TEST(TestProjectBuilder, DatasetsNumberTheirOwnPeopleAndOldProjectsPackNames) {
     TableData datasets(b.TablePath("D"));
     EXPECT_EQ(datasets.Live().size(), 2u);
 
-    TestProjectBuilder old(dir.Path("old"), "Old", TmgLayout::Old);
+    TestProjectBuilder old(In(dir, "old"), "Old", TmgLayout::Old);
     int p = old.Person('M', "Hans", "Müller");
     NameParts parts;
     parts[kTitle] = "Dr.";
