@@ -83,8 +83,7 @@ const TableText kCurrent[] = {
      "SHORTVDSID=UPPER(SHORTVALUE)+STR(DSID,10)"},
     {"NPV", "RECNO I, UID I, TYPE I, ID I, TT C1, DSID I", "RECNO=RECNO"},
     {"O", "GROUPNUM I, GROUPNAME C40, RECENT L, TT C1", "GROUPNUM=GROUPNUM"},
-    {"P",
-     "RECNO I, STYLEID I, DSID I, TT C1, STARTYEAR C4, ENDYEAR C4, COMMENT M, SHORTPLACE M",
+    {"P", "RECNO I, STYLEID I, DSID I, TT C1, STARTYEAR C4, ENDYEAR C4, COMMENT M, SHORTPLACE M",
      "BYRECNO=RECNO; BYSTYLEID=STYLEID"},
     {"PD", "UID I, VALUE M, SDX C4, TT C1", "UID=UID"},
     {"PPT", "ID I, TYPE I, VALUE C100, SYSTEM L, SHORTVALUE C20, TT C1, DSID I",
@@ -175,34 +174,20 @@ struct Description {
 };
 
 const Description kDescriptions[] = {
-    {"$", "Person File"},
-    {"N", "Name File"},
-    {"NPV", "Name Part Value"},
-    {"ND", "Name Dictionary"},
-    {"NPT", "Name Part Type"},
-    {"E", "Event Witness File"},
-    {"G", "Event File"},
-    {"F", "Father/Mother Relationship File"},
-    {"S", "Source Citation File"},
-    {"PPV", "Place Part Value"},
-    {"PD", "Place Dictionary"},
-    {"PPT", "Place Part Type"},
-    {"M", "Source File"},
-    {"R", "Repository File"},
-    {"W", "Repository Link File"},
-    {"P", "Place File"},
-    {"K", "Timeline Lock File"},
-    {"T", "Tag Type File"},
-    {"I", "Exhibit File"},
-    {"L", "Research Log File"},
-    {"U", "Source Elements File"},
-    {"A", "Source Types File"},
-    {"O", "Focus Groups"},
-    {"B", "Focus Group Members"},
-    {"C", "Custom Flags"},
-    {"D", "Datasets"},
-    {"XD", "Duplicates"},
-    {"ST", "Styles"},
+    {"$", "Person File"},          {"N", "Name File"},
+    {"NPV", "Name Part Value"},    {"ND", "Name Dictionary"},
+    {"NPT", "Name Part Type"},     {"E", "Event Witness File"},
+    {"G", "Event File"},           {"F", "Father/Mother Relationship File"},
+    {"S", "Source Citation File"}, {"PPV", "Place Part Value"},
+    {"PD", "Place Dictionary"},    {"PPT", "Place Part Type"},
+    {"M", "Source File"},          {"R", "Repository File"},
+    {"W", "Repository Link File"}, {"P", "Place File"},
+    {"K", "Timeline Lock File"},   {"T", "Tag Type File"},
+    {"I", "Exhibit File"},         {"L", "Research Log File"},
+    {"U", "Source Elements File"}, {"A", "Source Types File"},
+    {"O", "Focus Groups"},         {"B", "Focus Group Members"},
+    {"C", "Custom Flags"},         {"D", "Datasets"},
+    {"XD", "Duplicates"},          {"ST", "Styles"},
 };
 
 std::vector<std::string_view> Split(std::string_view text, char sep) {
@@ -210,8 +195,10 @@ std::vector<std::string_view> Split(std::string_view text, char sep) {
     while (!text.empty()) {
         size_t at = text.find(sep);
         std::string_view part = Trim(text.substr(0, at));
-        if (!part.empty()) parts.push_back(part);
-        if (at == std::string_view::npos) break;
+        if (!part.empty())
+            parts.push_back(part);
+        if (at == std::string_view::npos)
+            break;
         text.remove_prefix(at + 1);
     }
     return parts;
@@ -227,8 +214,10 @@ db::FieldSpec ParseField(std::string_view text) {
     f.type = rest[0];
     rest.remove_prefix(1);
     size_t dot = rest.find('.');
-    if (!rest.empty()) f.length = std::stoi(std::string(rest.substr(0, dot)));
-    if (dot != std::string_view::npos) f.decimals = std::stoi(std::string(rest.substr(dot + 1)));
+    if (!rest.empty())
+        f.length = std::stoi(std::string(rest.substr(0, dot)));
+    if (dot != std::string_view::npos)
+        f.decimals = std::stoi(std::string(rest.substr(dot + 1)));
     return f;
 }
 
@@ -236,7 +225,8 @@ TmgTableLayout ParseTable(const TableText& t) {
     TmgTableLayout layout;
     layout.suffix = t.suffix;
     layout.description = TmgTableDescription(t.suffix);
-    for (std::string_view f : Split(t.fields, ',')) layout.fields.push_back(ParseField(f));
+    for (std::string_view f : Split(t.fields, ','))
+        layout.fields.push_back(ParseField(f));
     for (std::string_view tag : Split(t.tags, ';')) {
         size_t eq = tag.find('=');
         db::IndexTagSpec spec;
@@ -250,7 +240,8 @@ TmgTableLayout ParseTable(const TableText& t) {
 
 template <size_t N> std::vector<TmgTableLayout> ParseAll(const TableText (&tables)[N]) {
     std::vector<TmgTableLayout> out;
-    for (const TableText& t : tables) out.push_back(ParseTable(t));
+    for (const TableText& t : tables)
+        out.push_back(ParseTable(t));
     return out;
 }
 
@@ -258,13 +249,15 @@ template <size_t N> std::vector<TmgTableLayout> ParseAll(const TableText (&table
 
 bool TmgTableLayout::HasMemo() const {
     for (const auto& f : fields)
-        if (f.type == 'M' || f.type == 'G') return true;
+        if (f.type == 'M' || f.type == 'G')
+            return true;
     return false;
 }
 
 int TmgTableLayout::FieldIndex(std::string_view name) const {
     for (size_t i = 0; i < fields.size(); ++i)
-        if (EqualsNoCase(fields[i].name, name)) return static_cast<int>(i);
+        if (EqualsNoCase(fields[i].name, name))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -281,21 +274,26 @@ const std::vector<TmgTableLayout>& TmgTables(TmgLayout layout) {
 
 const TmgTableLayout* FindTmgTable(TmgLayout layout, std::string_view suffix) {
     for (const auto& t : TmgTables(layout))
-        if (EqualsNoCase(t.suffix, suffix)) return &t;
+        if (EqualsNoCase(t.suffix, suffix))
+            return &t;
     return nullptr;
 }
 
-std::string TmgFlagFieldName(int number) { return "FLAG" + std::to_string(number); }
+std::string TmgFlagFieldName(int number) {
+    return "FLAG" + std::to_string(number);
+}
 
 TmgTableLayout WithPersonFlags(const TmgTableLayout& person, int count) {
     TmgTableLayout out = person;
-    for (int i = 1; i <= count; ++i) out.fields.push_back({TmgFlagFieldName(i), 'C', 1});
+    for (int i = 1; i <= count; ++i)
+        out.fields.push_back({TmgFlagFieldName(i), 'C', 1});
     return out;
 }
 
 std::string TmgTableDescription(std::string_view suffix) {
     for (const Description& d : kDescriptions)
-        if (EqualsNoCase(d.suffix, suffix)) return d.text;
+        if (EqualsNoCase(d.suffix, suffix))
+            return d.text;
     return {};
 }
 

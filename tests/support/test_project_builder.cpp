@@ -35,7 +35,8 @@ int TestProjectBuilder::Person(char sex, const std::string& given, const std::st
     int& ref = nextRefId_[dsid_];
     p.refId = ++ref;
     p.sex = sex;
-    for (const CustomFlag& f : CustomFlags()) p.flags.push_back(f.values[0]);
+    for (const CustomFlag& f : CustomFlags())
+        p.flags.push_back(f.values[0]);
     people_.push_back(p);
     NameParts parts;
     parts[kGiven] = given;
@@ -63,16 +64,18 @@ int TestProjectBuilder::Name(int perNo, const NameParts& parts, int tagType, boo
     return n.recNo;
 }
 
-NameRec& TestProjectBuilder::NameRecord(int recNo) { return names_.at(recNo - 1); }
+NameRec& TestProjectBuilder::NameRecord(int recNo) {
+    return names_.at(recNo - 1);
+}
 
 int TestProjectBuilder::PrimaryName(int perNo) const {
     for (const NameRec& n : names_)
-        if (n.perNo == perNo && n.primary && !n.deleted) return n.recNo;
+        if (n.perNo == perNo && n.primary && !n.deleted)
+            return n.recNo;
     return 0;
 }
 
-int TestProjectBuilder::Event(int tagType, int per1, int per2, const std::string& date,
-                              int place) {
+int TestProjectBuilder::Event(int tagType, int per1, int per2, const std::string& date, int place) {
     EventRec e;
     e.recNo = static_cast<int>(events_.size()) + 1;
     e.dsid = dsid_;
@@ -85,7 +88,8 @@ int TestProjectBuilder::Event(int tagType, int per1, int per2, const std::string
     e.per2Show = per2 != 0;
     events_.push_back(e);
     for (int per : {per1, per2}) {
-        if (per == 0) continue;
+        if (per == 0)
+            continue;
         ParticipantRec p;
         p.perNo = per;
         p.event = e.recNo;
@@ -98,7 +102,9 @@ int TestProjectBuilder::Event(int tagType, int per1, int per2, const std::string
     return e.recNo;
 }
 
-EventRec& TestProjectBuilder::EventRecord(int recNo) { return events_.at(recNo - 1); }
+EventRec& TestProjectBuilder::EventRecord(int recNo) {
+    return events_.at(recNo - 1);
+}
 
 ParticipantRec& TestProjectBuilder::Witness(int event, int perNo, const std::string& role) {
     ParticipantRec p;
@@ -112,8 +118,10 @@ ParticipantRec& TestProjectBuilder::Witness(int event, int perNo, const std::str
 }
 
 void TestProjectBuilder::Parents(int child, int father, int mother) {
-    if (father) ParentLink(child, father, kTagFatherBiological, true);
-    if (mother) ParentLink(child, mother, kTagMotherBiological, true);
+    if (father)
+        ParentLink(child, father, kTagFatherBiological, true);
+    if (mother)
+        ParentLink(child, mother, kTagMotherBiological, true);
 }
 
 int TestProjectBuilder::ParentLink(int child, int parent, int tagType, bool primary) {
@@ -152,9 +160,9 @@ int TestProjectBuilder::Source(const std::string& title) {
     SourceRec s;
     s.majNum = static_cast<int>(sources_.size()) + 1;
     s.dsid = dsid_;
-    s.refId = static_cast<int>(std::count_if(sources_.begin(), sources_.end(), [&](auto& x) {
-                  return x.dsid == dsid_;
-              })) + 1;
+    s.refId = static_cast<int>(std::count_if(sources_.begin(), sources_.end(),
+                                             [&](auto& x) { return x.dsid == dsid_; })) +
+              1;
     s.title = title;
     s.abbrev = title.substr(0, 50);
     s.type = 1;
@@ -171,12 +179,15 @@ int TestProjectBuilder::Citation(char type, int refRec, int source, const std::s
     c.refRec = refRec;
     c.source = source;
     c.detail = detail;
-    for (size_t i = 0; i < 5; ++i) c.sureties[i] = i < sureties.size() ? sureties[i] : ' ';
+    for (size_t i = 0; i < 5; ++i)
+        c.sureties[i] = i < sureties.size() ? sureties[i] : ' ';
     citations_.push_back(c);
     return c.recNo;
 }
 
-CitationRec& TestProjectBuilder::CitationRecord(int recNo) { return citations_.at(recNo - 1); }
+CitationRec& TestProjectBuilder::CitationRecord(int recNo) {
+    return citations_.at(recNo - 1);
+}
 
 std::string TestProjectBuilder::TablePath(const std::string& suffix) const {
     return folder_ + "/" + TmgTableFileName(name_ + "_", suffix);
@@ -185,7 +196,8 @@ std::string TestProjectBuilder::TablePath(const std::string& suffix) const {
 void TestProjectBuilder::DeriveFields() {
     auto groupOf = [&](int type) {
         for (const TagTypeRec& t : tagTypes_)
-            if (t.number == type) return t.group;
+            if (t.number == type)
+                return t.group;
         return GroupOfTagType(type);
     };
     auto sexOf = [&](int perNo) { return PersonRecord(perNo).sex; };
@@ -195,22 +207,29 @@ void TestProjectBuilder::DeriveFields() {
         p.death.clear();
     }
     for (const ParentLinkRec& f : links_) {
-        if (f.deleted || !f.primary) continue;
+        if (f.deleted || !f.primary)
+            continue;
         int g = groupOf(f.type);
         PersonRec& child = PersonRecord(f.child);
         bool father = g == kGroupFather || (g == kGroupParent && sexOf(f.parent) == 'M');
         bool mother = g == kGroupMother || (g == kGroupParent && sexOf(f.parent) == 'F');
-        if (father && !child.father) child.father = f.parent;
-        if (mother && !child.mother) child.mother = f.parent;
+        if (father && !child.father)
+            child.father = f.parent;
+        if (mother && !child.mother)
+            child.mother = f.parent;
     }
     for (const ParticipantRec& e : participants_) {
-        if (e.deleted || !e.primary) continue;
+        if (e.deleted || !e.primary)
+            continue;
         const EventRec& ev = EventRecord(e.event);
-        if (ev.deleted || (ev.per1 != e.perNo && ev.per2 != e.perNo)) continue;
+        if (ev.deleted || (ev.per1 != e.perNo && ev.per2 != e.perNo))
+            continue;
         PersonRec& p = PersonRecord(e.perNo);
         int g = groupOf(ev.type);
-        if (g == kGroupBirth && p.birth.empty()) p.birth = ev.sortDate;
-        if (g == kGroupDeath && p.death.empty()) p.death = ev.sortDate;
+        if (g == kGroupBirth && p.birth.empty())
+            p.birth = ev.sortDate;
+        if (g == kGroupDeath && p.death.empty())
+            p.death = ev.sortDate;
     }
     for (NameRec& n : names_) {
         const PersonRec& p = PersonRecord(n.perNo);
@@ -227,24 +246,40 @@ std::string TestProjectBuilder::Write() {
     RecordWriter w(project);
     ReferenceOptions ref;
     ref.datasets.clear();
-    for (int dsid : datasets_) ref.datasets.push_back({dsid, "Dataset " + std::to_string(dsid)});
+    for (int dsid : datasets_)
+        ref.datasets.push_back({dsid, "Dataset " + std::to_string(dsid)});
     ref.deletedRecords = false;
     WriteReferenceData(w, ref);
-    for (const auto& r : tagTypes_) w.Write(r);
-    for (const auto& r : styles_) w.Write(r);
-    for (const auto& r : places_) w.Write(r);
-    for (const auto& r : sources_) w.Write(r);
-    for (const auto& r : repositories_) w.Write(r);
-    for (const auto& r : repoLinks_) w.Write(r);
-    for (const auto& r : people_) w.Write(r);
-    for (const auto& r : names_) w.Write(r);
-    for (const auto& r : events_) w.Write(r);
-    for (const auto& r : participants_) w.Write(r);
-    for (const auto& r : links_) w.Write(r);
-    for (const auto& r : citations_) w.Write(r);
-    for (const auto& r : exhibits_) w.Write(r);
-    for (const auto& r : logs_) w.Write(r);
-    for (const auto& r : dna_) w.Write(r);
+    for (const auto& r : tagTypes_)
+        w.Write(r);
+    for (const auto& r : styles_)
+        w.Write(r);
+    for (const auto& r : places_)
+        w.Write(r);
+    for (const auto& r : sources_)
+        w.Write(r);
+    for (const auto& r : repositories_)
+        w.Write(r);
+    for (const auto& r : repoLinks_)
+        w.Write(r);
+    for (const auto& r : people_)
+        w.Write(r);
+    for (const auto& r : names_)
+        w.Write(r);
+    for (const auto& r : events_)
+        w.Write(r);
+    for (const auto& r : participants_)
+        w.Write(r);
+    for (const auto& r : links_)
+        w.Write(r);
+    for (const auto& r : citations_)
+        w.Write(r);
+    for (const auto& r : exhibits_)
+        w.Write(r);
+    for (const auto& r : logs_)
+        w.Write(r);
+    for (const auto& r : dna_)
+        w.Write(r);
     WriteProjectFiles(project);
     project.Finish();
     return pjcPath_;

@@ -16,7 +16,8 @@ namespace hk::mktmg {
 
 namespace {
 
-constexpr int kThisYear = 2024; // "now" for living people: fixed, so output never depends on the clock
+constexpr int kThisYear =
+    2024; // "now" for living people: fixed, so output never depends on the clock
 
 struct Dated {
     std::string date, sort;
@@ -54,7 +55,9 @@ struct DatasetContext {
     bool second = false; // the small imported dataset: its own style and tag type
 };
 
-std::string Str(std::string_view s) { return std::string(s); }
+std::string Str(std::string_view s) {
+    return std::string(s);
+}
 
 std::string Fmt(const char* format, int a, int b = 0, int c = 0) {
     char buf[96];
@@ -63,14 +66,16 @@ std::string Fmt(const char* format, int a, int b = 0, int c = 0) {
 }
 
 std::string Cut(std::string s, size_t n) {
-    if (s.size() > n) s.resize(n);
+    if (s.size() > n)
+        s.resize(n);
     return s;
 }
 
 std::string FullName(const NameParts& p) {
     std::string out = p[kGiven];
     std::string sur = p[kPreSurname].empty() ? p[kSurname] : p[kPreSurname] + " " + p[kSurname];
-    if (!sur.empty()) out += (out.empty() ? "" : " ") + sur;
+    if (!sur.empty())
+        out += (out.empty() ? "" : " ") + sur;
     return out.empty() ? "(unnamed)" : out;
 }
 
@@ -125,15 +130,16 @@ private:
     void WritePersonExhibits(Clan& c, const Member& m);
     void WriteEventExhibit(Clan& c, int event, int type, int per1, int per2);
     void WriteDna(Clan& c, const Member& m);
-    void WriteResearchLog(DatasetContext& ds, Rng& r, char ownerType, int owner, int per1,
-                          int per2, int eventType, const std::string& what);
+    void WriteResearchLog(DatasetContext& ds, Rng& r, char ownerType, int owner, int per1, int per2,
+                          int eventType, const std::string& what);
     Surname RandomSurname(Rng& r);
     int NextPersonRef(DatasetContext& ds, Rng& r);
     Sureties RandomSureties(Rng& r);
     // A rare feature: taken at its first opportunity in the project, so that even a small
     // project has it, and afterwards with probability p. Call sites are told apart by line.
     bool Rare(Rng& r, double p, std::source_location at = std::source_location::current()) {
-        if (rareSeen_.insert(at.line()).second) return true;
+        if (rareSeen_.insert(at.line()).second)
+            return true;
         return r.Chance(p);
     }
 
@@ -181,12 +187,14 @@ void Generator::Run() {
 Sureties Generator::RandomSureties(Rng& r) {
     static constexpr char kValues[] = {' ', ' ', ' ', '-', '0', '1', '2', '3', '3'};
     Sureties s;
-    for (char& c : s) c = kValues[r.Below(sizeof kValues)];
+    for (char& c : s)
+        c = kValues[r.Below(sizeof kValues)];
     return s;
 }
 
 int Generator::NextPersonRef(DatasetContext& ds, Rng& r) {
-    if (r.Chance(0.01)) ds.nextPersonRef += r.Range(1, 5); // gaps where people were deleted
+    if (r.Chance(0.01))
+        ds.nextPersonRef += r.Range(1, 5); // gaps where people were deleted
     return ds.nextPersonRef++;
 }
 
@@ -199,7 +207,8 @@ Surname Generator::RandomSurname(Rng& r) {
 }
 
 int Generator::RandomPlace(DatasetContext& ds, Rng& r) {
-    if (ds.placeCount == 0 || r.Chance(0.2)) return 0;
+    if (ds.placeCount == 0 || r.Chance(0.2))
+        return 0;
     return ds.placeFirst + r.Below(ds.placeCount);
 }
 
@@ -208,9 +217,9 @@ Dated Generator::MakeDate(Rng& r, int y) {
     // The first dates of a project go through every kind and modifier once, so that even a
     // small project has each; later ones are drawn.
     static constexpr int kFirst[][2] = {
-        {kExactDate, 0},       {kPartialDate, 0},    {kModified, kBefore}, {kModified, kSay},
-        {kModified, kCirca},   {kModified, kAfter},  {kRange, kBetween},   {kRange, kOr},
-        {kRange, kFromTo},     {kQuestion, 0},       {kIrregularDate, 0},  {kNoDate, 0}};
+        {kExactDate, 0},     {kPartialDate, 0},   {kModified, kBefore}, {kModified, kSay},
+        {kModified, kCirca}, {kModified, kAfter}, {kRange, kBetween},   {kRange, kOr},
+        {kRange, kFromTo},   {kQuestion, 0},      {kIrregularDate, 0},  {kNoDate, 0}};
     int kind, mod = -1;
     if (dateCycle_ < std::size(kFirst)) {
         kind = kFirst[dateCycle_][0];
@@ -246,12 +255,14 @@ Dated Generator::MakeDate(Rng& r, int y) {
         break;
     case kModified: {
         static constexpr int kMods[] = {kBefore, kSay, kCirca, kAfter};
-        if (mod < 0) mod = kMods[r.Below(4)];
+        if (mod < 0)
+            mod = kMods[r.Below(4)];
         out.date = RegularDate({y, r.Chance(0.3) ? m : 0, 0}, mod);
         break;
     }
     case kRange: {
-        if (mod < 0) mod = r.Range(kBetween, kFromTo);
+        if (mod < 0)
+            mod = r.Range(kBetween, kFromTo);
         int y2 = mod == kOr ? y + 1 : y + r.Range(1, 5);
         out.date = RegularDate({y, r.Chance(0.3) ? m : 0, 0}, mod, {y2, 0, 0});
         break;
@@ -261,7 +272,8 @@ Dated Generator::MakeDate(Rng& r, int y) {
         break;
     case kIrregularDate: {
         std::string text = Str(r.Pick(IrregularDateTexts()));
-        if (r.Chance(0.5)) text += " " + std::to_string(y);
+        if (r.Chance(0.5))
+            text += " " + std::to_string(y);
         out.date = IrregularDate(text);
         // Irregular dates sort by an estimate when the user gave one.
         out.sort = r.Chance(0.6) ? ExactDate(y) : "";
@@ -273,9 +285,12 @@ Dated Generator::MakeDate(Rng& r, int y) {
         out.year = 0;
         return out;
     }
-    if (Rare(r, 0.03)) out.sort = "";                    // never computed
-    else if (Rare(r, 0.02)) out.sort = ExactDate(y + 1); // stale
-    else out.sort = out.date;
+    if (Rare(r, 0.03))
+        out.sort = ""; // never computed
+    else if (Rare(r, 0.02))
+        out.sort = ExactDate(y + 1); // stale
+    else
+        out.sort = out.date;
     return out;
 }
 
@@ -289,7 +304,8 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
     p.styleId = Rare(r, 0.08)   ? kStylePlaceStandardCopy
                 : Rare(r, 0.07) ? kStylePlaceShort
                                 : kStylePlaceStandard;
-    if (Rare(r, 0.01)) return p; // a place with no parts at all
+    if (Rare(r, 0.01))
+        return p; // a place with no parts at all
     int pick = r.Below(100);
     const CountryDef* country = &Countries()[0];
     for (const CountryDef& c : Countries()) {
@@ -313,11 +329,16 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
     } else {
         p.parts[kCountry] = Str(country->country);
     }
-    if (r.Chance(0.1)) p.parts[kDetail] = Str(r.Pick(PlaceDetails()));
-    if (Rare(r, 0.02)) p.parts[kAddressee] = "The Old Rectory";
-    if (Rare(r, 0.03)) p.parts[kPostal] = Fmt("%05d", r.Range(10000, 99999));
-    if (Rare(r, 0.01)) p.parts[kPhone] = Fmt("555-%04d", r.Range(0, 9999));
-    if (Rare(r, 0.01)) p.parts[kTemple] = r.Chance(0.5) ? "SLAKE" : "LOGAN";
+    if (r.Chance(0.1))
+        p.parts[kDetail] = Str(r.Pick(PlaceDetails()));
+    if (Rare(r, 0.02))
+        p.parts[kAddressee] = "The Old Rectory";
+    if (Rare(r, 0.03))
+        p.parts[kPostal] = Fmt("%05d", r.Range(10000, 99999));
+    if (Rare(r, 0.01))
+        p.parts[kPhone] = Fmt("555-%04d", r.Range(0, 9999));
+    if (Rare(r, 0.01))
+        p.parts[kTemple] = r.Chance(0.5) ? "SLAKE" : "LOGAN";
     if (r.Chance(0.3)) {
         double lat = country->latMin + r.Unit() * (country->latMax - country->latMin);
         double lon = country->lonMin + r.Unit() * (country->lonMax - country->lonMin);
@@ -346,14 +367,19 @@ PlaceRec Generator::MakePlace(DatasetContext& ds, Rng& r, int recNo) {
         p.parts[kDetail] = buf;
     }
     if (!p.parts[kCity].empty()) {
-        if (Rare(r, 0.02)) p.parts[kCity] += "[:PLACE-MAP-LINK:]";
-        else if (Rare(r, 0.01)) p.parts[kCity] += "[:NO-PLACE-MAP-LINK:]";
-        else if (Rare(r, 0.01)) p.parts[kCity] += " {near}";
+        if (Rare(r, 0.02))
+            p.parts[kCity] += "[:PLACE-MAP-LINK:]";
+        else if (Rare(r, 0.01))
+            p.parts[kCity] += "[:NO-PLACE-MAP-LINK:]";
+        else if (Rare(r, 0.01))
+            p.parts[kCity] += " {near}";
     }
     std::string shortPlace = p.parts[kCity].empty() ? p.parts[kCounty] : p.parts[kCity];
-    if (!p.parts[kState].empty()) shortPlace += ", " + p.parts[kState];
+    if (!p.parts[kState].empty())
+        shortPlace += ", " + p.parts[kState];
     p.shortPlace = shortPlace;
-    if (Rare(r, 0.05)) p.comment = "Boundaries changed over time; see the county history.";
+    if (Rare(r, 0.05))
+        p.comment = "Boundaries changed over time; see the county history.";
     if (Rare(r, 0.03)) {
         p.startYear = "1790";
         p.endYear = "1850";
@@ -365,7 +391,8 @@ void Generator::WritePlaces(DatasetContext& ds, Rng& r) {
     for (int i = 0; i < ds.placeCount; ++i) {
         PlaceRec p = MakePlace(ds, r, ++place_);
         w_.Write(p);
-        if (Rare(r, 0.02)) Cite(ds, r, 'P', p.recNo, 1, false);
+        if (Rare(r, 0.02))
+            Cite(ds, r, 'P', p.recNo, 1, false);
         if (Rare(r, 0.01)) {
             ExhibitRec e;
             e.id = ++exhibit_;
@@ -388,11 +415,13 @@ void Generator::WriteRepositories(DatasetContext& ds, Rng& r) {
         rep.refId = ds.nextRepoRef++;
         rep.dsid = ds.info.dsid;
         std::string name = Str(RepositoryNames()[i % RepositoryNames().size()]);
-        if (i >= static_cast<int>(RepositoryNames().size())) name += " " + std::to_string(i);
+        if (i >= static_cast<int>(RepositoryNames().size()))
+            name += " " + std::to_string(i);
         rep.name = name;
         rep.abbrev = Cut(name, 50);
         rep.address = ds.placeFirst + r.Below(ds.placeCount);
-        if (r.Chance(0.2)) rep.note = "Open Tuesday to Friday; appointments required.";
+        if (r.Chance(0.2))
+            rep.note = "Open Tuesday to Friday; appointments required.";
         w_.Write(rep);
         if (Rare(r, 0.05)) {
             ExhibitRec e;
@@ -447,7 +476,8 @@ void Generator::WriteSources(DatasetContext& ds, Rng& r) {
             break;
         case 3:
             s.type = 4;
-            s.title = "Parish register of St. Mary, " + Str(city.city.empty() ? city.county : city.city);
+            s.title =
+                "Parish register of St. Mary, " + Str(city.city.empty() ? city.county : city.city);
             set(5, "parish register");
             break;
         case 4:
@@ -482,10 +512,14 @@ void Generator::WriteSources(DatasetContext& ds, Rng& r) {
         s.active = !Rare(r, 0.05);
         s.cited = true;
         s.ibidType = r.Below(3);
-        if (Rare(r, 0.05)) s.footTemplate = "[TITLE]<, [CD]>.";
-        if (r.Chance(0.1)) s.text = "Transcribed extracts kept with the research notes.";
-        if (Rare(r, 0.02)) s.reminders = "Check the microfilm again.";
-        if (r.Chance(0.3)) s.firstDetail = "p. " + std::to_string(r.Range(1, 300));
+        if (Rare(r, 0.05))
+            s.footTemplate = "[TITLE]<, [CD]>.";
+        if (r.Chance(0.1))
+            s.text = "Transcribed extracts kept with the research notes.";
+        if (Rare(r, 0.02))
+            s.reminders = "Check the microfilm again.";
+        if (r.Chance(0.3))
+            s.firstDetail = "p. " + std::to_string(r.Range(1, 300));
         w_.Write(s);
         int repo = ds.repoFirst + r.Below(ds.repoCount);
         w_.Write(RepositoryLinkRec{s.majNum, repo, ds.info.dsid,
@@ -526,31 +560,38 @@ void Generator::Cite(DatasetContext& ds, Rng& r, char type, int refRec, int sequ
     c.source = ds.sourceFirst + r.Below(ds.sourceCount);
     double u = r.Unit();
     int page = r.Range(1, 400);
-    if (u < 0.15) c.detail = "";
-    else if (u < 0.55) c.detail = "p. " + std::to_string(page);
-    else if (u < 0.8) c.detail = "p. " + std::to_string(page) + "||entry " + std::to_string(r.Range(1, 60));
+    if (u < 0.15)
+        c.detail = "";
+    else if (u < 0.55)
+        c.detail = "p. " + std::to_string(page);
+    else if (u < 0.8)
+        c.detail = "p. " + std::to_string(page) + "||entry " + std::to_string(r.Range(1, 60));
     else if (u < 0.92)
         c.detail = "vol. " + std::to_string(r.Range(1, 9)) + "||p. " + std::to_string(page) +
                    "||line " + std::to_string(r.Range(1, 40));
-    else c.detail = "Film " + std::to_string(r.Range(100000, 999999)) + "||item 3";
+    else
+        c.detail = "Film " + std::to_string(r.Range(100000, 999999)) + "||item 3";
     c.sureties = RandomSureties(r);
     c.sequence = sequence;
     c.exclude = Rare(r, 0.02);
     c.picked = false;
-    if (Rare(r, 0.05)) c.memo = "Transcription: \"the said child was baptised\".";
-    if (r.Chance(0.1)) c.reference = "C" + std::to_string(c.recNo);
+    if (Rare(r, 0.05))
+        c.memo = "Transcription: \"the said child was baptised\".";
+    if (r.Chance(0.1))
+        c.reference = "C" + std::to_string(c.recNo);
     c.deleted = deleted;
     w_.Write(c);
 }
 
 void Generator::MaybeCite(Clan& c, char type, int refRec, double chance) {
-    if (!c.rng.Chance(chance)) return;
+    if (!c.rng.Chance(chance))
+        return;
     int n = c.rng.Chance(0.2) ? 2 : 1;
-    for (int i = 1; i <= n; ++i) Cite(c.ds, c.rng, type, refRec, i, false);
+    for (int i = 1; i <= n; ++i)
+        Cite(c.ds, c.rng, type, refRec, i, false);
 }
 
-int Generator::WriteEvent(Clan& c, int type, int per1, int per2, const Dated& d,
-                          std::string memo) {
+int Generator::WriteEvent(Clan& c, int type, int per1, int per2, const Dated& d, std::string memo) {
     Rng& r = c.rng;
     EventRec e;
     e.recNo = ++eventRec_;
@@ -563,17 +604,22 @@ int Generator::WriteEvent(Clan& c, int type, int per1, int per2, const Dated& d,
     e.place = RandomPlace(c.ds, r);
     e.sureties = RandomSureties(r);
     e.per2Show = per2 != 0;
-    if (memo.empty() && r.Chance(0.08)) memo = "Recorded in the family papers.";
-    if (Rare(r, 0.01)) memo += " [HID:]Informant not reliable.[:HID]";
-    if (Rare(r, 0.01)) memo += " [ITAL:]sic[:ITAL]";
+    if (memo.empty() && r.Chance(0.08))
+        memo = "Recorded in the family papers.";
+    if (Rare(r, 0.01))
+        memo += " [HID:]Informant not reliable.[:HID]";
+    if (Rare(r, 0.01))
+        memo += " [ITAL:]sic[:ITAL]";
     e.memo = memo;
     if (Rare(r, 0.01))
         e.sentence = "[L=ENGLISH][P] <was|and [PO] were> recorded as present <[D]> <[L]>"
                      "[L=GERMAN][P] <war|und [PO] waren> <[D]> <[L]> anwesend";
-    if (c.ds.second) e.refId = c.ds.nextEventRef++; // kept from the import
+    if (c.ds.second)
+        e.refId = c.ds.nextEventRef++; // kept from the import
     w_.Write(e);
     MaybeCite(c, 'E', e.recNo, 0.5);
-    if (Rare(r, 0.01)) WriteEventExhibit(c, e.recNo, type, per1, per2);
+    if (Rare(r, 0.01))
+        WriteEventExhibit(c, e.recNo, type, per1, per2);
     if (Rare(r, 0.002))
         WriteResearchLog(c.ds, r, 'E', e.recNo, per1, per2, type, "Confirm the date");
     return e.recNo;
@@ -621,19 +667,28 @@ void Generator::WriteResearchLog(DatasetContext& ds, Rng& r, char ownerType, int
     int y = r.Range(2001, 2023), m = r.Range(1, 12), d = r.Range(1, 28);
     l.designed = ShortLogDate(y, m, d);
     l.edited = ShortLogDate(y, m, d);
-    if (r.Chance(0.7)) l.begun = ShortLogDate(y, m, std::min(28, d + 1));
-    if (r.Chance(0.5)) l.progress = ShortLogDate(y + 1, m, d);
-    if (r.Chance(0.4)) l.completed = ShortLogDate(y + 1, m, std::min(28, d + 2));
-    if (r.Chance(0.3)) l.planned = ShortLogDate(y + 2, 1, 1);
+    if (r.Chance(0.7))
+        l.begun = ShortLogDate(y, m, std::min(28, d + 1));
+    if (r.Chance(0.5))
+        l.progress = ShortLogDate(y + 1, m, d);
+    if (r.Chance(0.4))
+        l.completed = ShortLogDate(y + 1, m, std::min(28, d + 2));
+    if (r.Chance(0.3))
+        l.planned = ShortLogDate(y + 2, 1, 1);
     l.expenses = r.Below(5000) / 100.0;
     l.comments = "Check the index$!&Order a copy$!&Transcribe$!&";
-    if (r.Chance(0.3)) l.note = "Ask at the archive about restricted records.";
+    if (r.Chance(0.3))
+        l.note = "Ask at the archive about restricted records.";
     l.keywords = "research, " + std::string(1, ownerType == '_' ? 'p' : 'r');
     l.reference = "RL-" + std::to_string(owner);
-    if (ownerType == '_') l.person = owner;
-    if (ownerType == 'E') l.event = owner;
-    if (ownerType == 'M') l.source = owner;
-    if (ownerType == 'R') l.repository = owner;
+    if (ownerType == '_')
+        l.person = owner;
+    if (ownerType == 'E')
+        l.event = owner;
+    if (ownerType == 'M')
+        l.source = owner;
+    if (ownerType == 'R')
+        l.repository = owner;
     w_.Write(l);
 }
 
@@ -643,24 +698,29 @@ void Generator::WriteResearchLog(DatasetContext& ds, Rng& r, char ownerType, int
 void Generator::WriteFamilies(DatasetContext& ds) {
     int64_t clan = 0;
     while (ds.remaining > 0) {
-        Rng r = Rng::For(o_.seed, static_cast<uint64_t>(ds.info.dsid), 2, static_cast<uint64_t>(clan));
+        Rng r =
+            Rng::For(o_.seed, static_cast<uint64_t>(ds.info.dsid), 2, static_cast<uint64_t>(clan));
         size_t target = static_cast<size_t>(r.Range(6, 60));
         WriteClan(ds, clan++, target);
     }
 }
 
 void Generator::WriteClan(DatasetContext& ds, int64_t clanIndex, size_t target) {
-    Clan c{ds, Rng::For(o_.seed, static_cast<uint64_t>(ds.info.dsid), 3,
-                        static_cast<uint64_t>(clanIndex)),
-           {}, target, 3};
+    Clan c{
+        ds,
+        Rng::For(o_.seed, static_cast<uint64_t>(ds.info.dsid), 3, static_cast<uint64_t>(clanIndex)),
+        {},
+        target,
+        3};
     c.maxGeneration = c.rng.Range(2, 5);
     c.members.reserve(target + 4);
     int founderYear = c.rng.Range(1650, 1960);
     Surname sn = RandomSurname(c.rng);
     int husband = NewPerson(c, 'M', founderYear, sn, 0, 0, 0, false);
-    if (c.Full()) return;
-    int wife = NewPerson(c, 'F', founderYear + c.rng.Range(-3, 6), RandomSurname(c.rng), 0, 0, 0,
-                         true);
+    if (c.Full())
+        return;
+    int wife =
+        NewPerson(c, 'F', founderYear + c.rng.Range(-3, 6), RandomSurname(c.rng), 0, 0, 0, true);
     std::vector<std::pair<int, int>> couples;
     Marry(c, husband, wife, couples);
     for (size_t i = 0; i < couples.size() && !c.Full(); ++i) {
@@ -685,19 +745,27 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     Rng& r = c.rng;
     NameParts& p = m.name;
     auto given = [&]() {
-        if (m.sex == 'M') return Str(r.Pick(MaleGivenNames()));
-        if (m.sex == 'F') return Str(r.Pick(FemaleGivenNames()));
+        if (m.sex == 'M')
+            return Str(r.Pick(MaleGivenNames()));
+        if (m.sex == 'F')
+            return Str(r.Pick(FemaleGivenNames()));
         return Str(r.Chance(0.5) ? r.Pick(MaleGivenNames()) : r.Pick(FemaleGivenNames()));
     };
     p[kGiven] = given();
-    if (r.Chance(0.2)) p[kGiven] += " " + given();
+    if (r.Chance(0.2))
+        p[kGiven] += " " + given();
     p[kSurname] = sn.sur;
     p[kPreSurname] = sn.pre;
-    if (!sn.pre.empty() && r.Chance(0.5)) p[kSortSurname] = sn.sur;
-    if (Rare(r, 0.02)) p[kTitle] = Str(r.Pick(Titles()));
-    if (m.sex == 'M' && Rare(r, 0.04)) p[kSuffix] = Str(r.Pick(Suffixes()));
-    if (Rare(r, 0.02)) p[kOtherName] = Str(r.Pick(Nicknames()));
-    if (Rare(r, 0.005)) p[kPrefix] = "Lord";
+    if (!sn.pre.empty() && r.Chance(0.5))
+        p[kSortSurname] = sn.sur;
+    if (Rare(r, 0.02))
+        p[kTitle] = Str(r.Pick(Titles()));
+    if (m.sex == 'M' && Rare(r, 0.04))
+        p[kSuffix] = Str(r.Pick(Suffixes()));
+    if (Rare(r, 0.02))
+        p[kOtherName] = Str(r.Pick(Nicknames()));
+    if (Rare(r, 0.005))
+        p[kPrefix] = "Lord";
     // A few names miss parts or carry text TMG hides from output.
     if (Rare(r, 0.01)) {
         p[kGiven].clear();
@@ -718,9 +786,9 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     n.type = kTagNameVar;
     n.primary = true;
     n.styleId = c.ds.second && r.Chance(0.5) ? kStyleNameSecondDataset
-                : Rare(r, 0.06)                ? kStyleNameStandardCopy
-                : Rare(r, 0.04)                ? kStyleNameTitleLast
-                                               : kStyleNameStandard;
+                : Rare(r, 0.06)              ? kStyleNameStandardCopy
+                : Rare(r, 0.04)              ? kStyleNameTitleLast
+                                             : kStyleNameStandard;
     n.parts = p;
     n.date = r.Chance(0.5) ? "" : Str(kEmptyDate);
     n.sortDate = n.date;
@@ -733,7 +801,8 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     if (Rare(r, 0.005))
         n.sentence = "[L=ENGLISH][P] was known in the village as [N]"
                      "[L=GERMAN][P] war im Dorf bekannt als [N]";
-    if (Rare(r, 0.02)) n.note = "Spelling varies between records.";
+    if (Rare(r, 0.02))
+        n.note = "Spelling varies between records.";
     w_.Write(n);
     MaybeCite(c, 'N', n.recNo, 0.2);
 
@@ -752,7 +821,8 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
     };
     if (Rare(r, 0.03)) {
         NameParts v = p;
-        if (!v[kSurname].empty()) v[kSurname] += v[kSurname].back() == 'e' ? "" : "e";
+        if (!v[kSurname].empty())
+            v[kSurname] += v[kSurname].back() == 'e' ? "" : "e";
         extra(kTagNameVar, v, false, false);
     }
     if (Rare(r, 0.01)) {
@@ -766,7 +836,8 @@ void Generator::AddNames(Clan& c, Member& m, const Surname& sn) {
         v[kPreSurname].clear();
         extra(kTagNameStd, v, false, false);
     }
-    if (Rare(r, 0.01)) extra(kTagNameVar, p, true, r.Chance(0.5));
+    if (Rare(r, 0.01))
+        extra(kTagNameVar, p, true, r.Chance(0.5));
 }
 
 int Generator::NewPerson(Clan& c, char sex, int birthYear, const Surname& sn, int father,
@@ -805,23 +876,31 @@ int Generator::NewPerson(Clan& c, char sex, int birthYear, const Surname& sn, in
     p.mother = mother ? c.members[mother - 1].perNo : 0;
     p.sex = me.sex;
     // Living: "N" with a death, "Y" for the young, "?" where nobody decided.
-    if (me.deathYear) p.living = r.Chance(0.9) ? 'N' : '?';
-    else if (age < 90) p.living = r.Chance(0.8) ? 'Y' : '?';
-    else p.living = r.Chance(0.7) ? '?' : 'N';
+    if (me.deathYear)
+        p.living = r.Chance(0.9) ? 'N' : '?';
+    else if (age < 90)
+        p.living = r.Chance(0.8) ? 'Y' : '?';
+    else
+        p.living = r.Chance(0.7) ? '?' : 'N';
     p.birth = me.birthSort;
     p.death = me.deathSort;
-    if (r.Chance(0.1)) p.reference = "R" + std::to_string(me.refId);
-    if (father && r.Chance(0.2)) p.birthOrder = std::to_string(r.Range(1, 9));
+    if (r.Chance(0.1))
+        p.reference = "R" + std::to_string(me.refId);
+    if (father && r.Chance(0.2))
+        p.birthOrder = std::to_string(r.Range(1, 9));
     p.adopted = '?';
     p.anceInt = "00001230"[r.Below(8)];
     p.descInt = "00000123"[r.Below(8)];
     p.lastEdit = lastEdit_;
-    for (const CustomFlag& f : CustomFlags()) p.flags.push_back(f.values[0]);
-    if (r.Chance(0.2)) p.flags[0] = 'Y';
+    for (const CustomFlag& f : CustomFlags())
+        p.flags.push_back(f.values[0]);
+    if (r.Chance(0.2))
+        p.flags[0] = 'Y';
     w_.Write(p);
 
     WritePersonExhibits(c, me);
-    if (Rare(r, 0.004)) WriteDna(c, me);
+    if (Rare(r, 0.004))
+        WriteDna(c, me);
     if (Rare(r, 0.005))
         WriteResearchLog(ds, r, '_', me.perNo, 0, 0, 0, "Find more about " + FullName(me.name));
     return index;
@@ -867,7 +946,8 @@ void Generator::WritePersonEvents(Clan& c, int index) {
         int g = WriteEvent(c, type, perNo, 0, d);
         // One primary event per group: a baptism stands for the birth only when there is none.
         WriteParticipant(c, perNo, g, !hasBirth, kRolePrincipal, nameRec);
-        if (!hasBirth) per().birthSort = d.sort;
+        if (!hasBirth)
+            per().birthSort = d.sort;
         hasBirth = true;
         if (const Member* god = relative()) {
             ParticipantRec p;
@@ -880,12 +960,14 @@ void Generator::WritePersonEvents(Clan& c, int index) {
             if (Rare(r, 0.2))
                 p.sentence = "[L=ENGLISH][W] stood as godparent for [P] <[D]>"
                              "[L=GERMAN][W] war Pate von [P] <[D]>";
-            if (Rare(r, 0.1)) p.memo = "Named in the register as sponsor.";
+            if (Rare(r, 0.1))
+                p.memo = "Named in the register as sponsor.";
             p.deleted = Rare(r, 0.01);
             w_.Write(p);
         }
     }
-    if (!hasBirth && r.Chance(0.2)) per().birthSort = Str(kEmptyDate);
+    if (!hasBirth && r.Chance(0.2))
+        per().birthSort = Str(kEmptyDate);
     if (per().deathYear) {
         Dated d = MakeDate(r, per().deathYear);
         int g = WriteEvent(c, kTagDeath, perNo, 0, d);
@@ -1005,14 +1087,13 @@ void Generator::Marry(Clan& c, int a, int b, std::vector<std::pair<int, int>>& c
         bool roles = r.Chance(0.1);
         WriteParticipant(c, husband.perNo, g, true, roles ? kRoleHusband : kRolePrincipal,
                          husband.nameRec);
-        WriteParticipant(c, wife.perNo, g, true, roles ? kRoleWife : kRolePrincipal,
-                         wife.nameRec);
+        WriteParticipant(c, wife.perNo, g, true, roles ? kRoleWife : kRolePrincipal, wife.nameRec);
         if (r.Chance(0.5)) {
             for (int parent : {husband.father, wife.father}) {
-                if (!parent || !r.Chance(0.6)) continue;
+                if (!parent || !r.Chance(0.6))
+                    continue;
                 const Member& p = c.members[parent - 1];
-                WriteParticipant(c, p.perNo, g, false, kRoleWitness, p.nameRec,
-                                 Rare(r, 0.02));
+                WriteParticipant(c, p.perNo, g, false, kRoleWitness, p.nameRec, Rare(r, 0.02));
             }
         }
         if (Rare(r, 0.05) && husband.father) {
@@ -1022,8 +1103,8 @@ void Generator::Marry(Clan& c, int a, int b, std::vector<std::pair<int, int>>& c
         if (r.Chance(0.7) && !wife.name[kGiven].empty() && !husband.name[kSurname].empty())
             WriteMarriedName(c, wife, husband, d);
         if (Rare(r, 0.03)) {
-            int bann = WriteEvent(c, kTagMarriageBann, husband.perNo, wife.perNo,
-                                  MakeDate(r, year));
+            int bann =
+                WriteEvent(c, kTagMarriageBann, husband.perNo, wife.perNo, MakeDate(r, year));
             // The marriage is the couple's primary event of the group, not the bann.
             WriteParticipant(c, husband.perNo, bann, false, kRolePrincipal, husband.nameRec);
             WriteParticipant(c, wife.perNo, bann, false, kRolePrincipal, wife.nameRec);
@@ -1048,7 +1129,8 @@ void Generator::LinkParent(Clan& c, int child, int parent, int type, bool primar
     f.type = type;
     f.primary = primary;
     f.parentSure = "  -0123"[c.rng.Below(7)];
-    if (Rare(c.rng, 0.02)) f.note = "Relationship stated in the will.";
+    if (Rare(c.rng, 0.02))
+        f.note = "Relationship stated in the will.";
     w_.Write(f);
     MaybeCite(c, 'F', f.recNo, 0.05);
 }
@@ -1058,15 +1140,16 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
     Rng& r = c.rng;
     static constexpr int kWeights[] = {10, 15, 20, 20, 15, 10, 6, 4}; // 0 to 7 children
     int roll = r.Below(100), children = 0;
-    while (children < 7 && roll >= kWeights[children]) roll -= kWeights[children++];
+    while (children < 7 && roll >= kWeights[children])
+        roll -= kWeights[children++];
     int year = marriageYear + r.Range(0, 2);
     for (int i = 0; i < children && !c.Full(); ++i) {
-        if (year >= kThisYear || year - c.members[wife].birthYear > 46) break;
+        if (year >= kThisYear || year - c.members[wife].birthYear > 46)
+            break;
         bool unknownFather = Rare(r, 0.02);
         const Member& namer = c.members[unknownFather ? wife : husband];
         Surname sn{namer.name[kPreSurname], namer.name[kSurname]};
-        int generation =
-            std::max(c.members[husband].generation, c.members[wife].generation) + 1;
+        int generation = std::max(c.members[husband].generation, c.members[wife].generation) + 1;
         char sex = r.Chance(0.5) ? 'M' : 'F';
         int child = NewPerson(c, sex, year, sn, unknownFather ? 0 : husband + 1, wife + 1,
                               generation, false);
@@ -1086,7 +1169,8 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
                 }
             }
         }
-        if (Rare(r, 0.01)) LinkParent(c, child, wife, kTagParentBiological, false);
+        if (Rare(r, 0.01))
+            LinkParent(c, child, wife, kTagParentBiological, false);
         if (Rare(r, 0.01)) {
             ParentLinkRec f;
             f.recNo = ++parentRec_;
@@ -1112,8 +1196,8 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
             Marry(c, child, spouse, couples);
             // Some marry twice.
             if (Rare(r, 0.04) && !c.Full()) {
-                int second = NewPerson(c, other, kidBirth + r.Range(-5, 10), RandomSurname(r), 0,
-                                       0, kidGeneration, true);
+                int second = NewPerson(c, other, kidBirth + r.Range(-5, 10), RandomSurname(r), 0, 0,
+                                       kidGeneration, true);
                 Marry(c, child, second, couples);
             }
         }
@@ -1123,7 +1207,8 @@ void Generator::HaveChildren(Clan& c, int husband, int wife, int marriageYear,
 
 void Generator::WritePersonExhibits(Clan& c, const Member& m) {
     Rng& r = c.rng;
-    if (!Rare(r, 0.03)) return;
+    if (!Rare(r, 0.03))
+        return;
     std::string name = FullName(m.name);
     ExhibitRec e;
     e.id = ++exhibit_;
@@ -1198,8 +1283,10 @@ void Generator::WriteDna(Clan& c, const Member& m) {
         d.result = "DateHVR1=2010,R1 16519C,R1 16362C,R2 263G,R2 315.1C,m=H1a";
     }
     d.url = "https://dna.example.org/kit/" + d.kit;
-    if (Rare(r, 0.3)) d.comments = "Matches the documented line.";
-    if (Rare(r, 0.2)) d.description = "Tested through a commercial laboratory.";
+    if (Rare(r, 0.3))
+        d.comments = "Matches the documented line.";
+    if (Rare(r, 0.2))
+        d.description = "Tested through a commercial laboratory.";
     w_.Write(d);
 }
 
@@ -1212,7 +1299,8 @@ void Generator::WriteDeletedSamples(DatasetContext& ds, Rng& r) {
     p.refId = ds.nextPersonRef++;
     p.sex = 'M';
     p.lastEdit = lastEdit_;
-    for (const CustomFlag& f : CustomFlags()) p.flags.push_back(f.values[0]);
+    for (const CustomFlag& f : CustomFlags())
+        p.flags.push_back(f.values[0]);
     p.deleted = true;
     w_.Write(p);
     NameRec n;
@@ -1251,7 +1339,8 @@ void Generator::WriteDeletedSamples(DatasetContext& ds, Rng& r) {
     f.deleted = true;
     w_.Write(f);
     PlaceRec pl = MakePlace(ds, r, ++place_);
-    if (pl.parts[kCity].empty()) pl.parts[kCity] = "Lost Town"; // so its part rows go too
+    if (pl.parts[kCity].empty())
+        pl.parts[kCity] = "Lost Town"; // so its part rows go too
     pl.deleted = true;
     w_.Write(pl);
     SourceRec s;
@@ -1296,7 +1385,8 @@ void Generator::WriteDeletedSamples(DatasetContext& ds, Rng& r) {
 
 std::vector<int64_t> DatasetQuotas(int64_t people, int datasets) {
     std::vector<int64_t> q(static_cast<size_t>(std::max(datasets, 1)), 0);
-    if (people <= 0) return q;
+    if (people <= 0)
+        return q;
     int64_t small = q.size() == 1 ? 0 : std::max<int64_t>(1, people * 15 / 100 / (datasets - 1));
     int64_t rest = people;
     for (size_t i = 1; i < q.size() && rest > 1; ++i) {

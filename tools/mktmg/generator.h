@@ -13,7 +13,7 @@
 namespace hk::mktmg {
 
 struct GeneratorOptions {
-    std::string pjcPath;  // OUT_FOLDER/NAME__.pjc
+    std::string pjcPath;   // OUT_FOLDER/NAME__.pjc
     int64_t people = 1000; // live people; a few deleted ones are added
     uint64_t seed = 1;
     TmgLayout layout = TmgLayout::Current;

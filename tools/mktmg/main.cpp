@@ -1,8 +1,8 @@
 // mktmg: writes a synthetic TMG project of any size, the same files for the same arguments,
 // for tests, the demo and benchmarks.
 #include <charconv>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -43,22 +43,28 @@ GeneratorOptions Parse(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&]() -> const std::string& {
-            if (i + 1 >= args.size()) throw UsageError(a + " needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError(a + " needs a value");
             return args[++i];
         };
         if (a == "--people") {
             o.people = Number<int64_t>(a, value());
-            if (o.people < 0) throw UsageError("--people cannot be negative");
+            if (o.people < 0)
+                throw UsageError("--people cannot be negative");
         } else if (a == "--seed") {
             o.seed = Number<uint64_t>(a, value());
         } else if (a == "--datasets") {
             o.datasets = Number<int>(a, value());
-            if (o.datasets < 1 || o.datasets > 50) throw UsageError("--datasets must be 1 to 50");
+            if (o.datasets < 1 || o.datasets > 50)
+                throw UsageError("--datasets must be 1 to 50");
         } else if (a == "--layout") {
             const std::string& v = value();
-            if (v == "current") o.layout = TmgLayout::Current;
-            else if (v == "old") o.layout = TmgLayout::Old;
-            else throw UsageError("--layout is current or old, not " + v);
+            if (v == "current")
+                o.layout = TmgLayout::Current;
+            else if (v == "old")
+                o.layout = TmgLayout::Old;
+            else
+                throw UsageError("--layout is current or old, not " + v);
         } else if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             std::exit(0);
@@ -71,7 +77,8 @@ GeneratorOptions Parse(const std::vector<std::string>& args) {
             haveOutput = true;
         }
     }
-    if (!haveOutput) throw UsageError("no project file given");
+    if (!haveOutput)
+        throw UsageError("no project file given");
     return o;
 }
 
@@ -79,13 +86,16 @@ void Report(const GeneratorOptions& o, const GeneratorResult& r) {
     std::printf("wrote %s (%s layout, %lld people, seed %llu, datasets", o.pjcPath.c_str(),
                 o.layout == TmgLayout::Current ? "current" : "old",
                 static_cast<long long>(o.people), static_cast<unsigned long long>(o.seed));
-    for (const DatasetInfo& d : r.datasets) std::printf(" %d", d.dsid);
+    for (const DatasetInfo& d : r.datasets)
+        std::printf(" %d", d.dsid);
     std::printf(")\n");
     for (const auto& [suffix, counts] : r.counts) {
         std::printf("%-4s", suffix.c_str());
         for (const auto& [dsid, n] : counts.live) {
-            if (dsid == 0) std::printf(" all=%llu", static_cast<unsigned long long>(n));
-            else std::printf(" dsid%d=%llu", dsid, static_cast<unsigned long long>(n));
+            if (dsid == 0)
+                std::printf(" all=%llu", static_cast<unsigned long long>(n));
+            else
+                std::printf(" dsid%d=%llu", dsid, static_cast<unsigned long long>(n));
         }
         std::printf(" deleted=%llu\n", static_cast<unsigned long long>(counts.deleted));
     }

@@ -15,7 +15,8 @@ namespace hk::mktmg {
 
 uint64_t TableCounts::Total() const {
     uint64_t n = deleted;
-    for (const auto& [dsid, count] : live) n += count;
+    for (const auto& [dsid, count] : live)
+        n += count;
     return n;
 }
 
@@ -47,35 +48,43 @@ TableSink::~TableSink() = default;
 void TableSink::Begin(int dsid) {
     dsid_ = dsidField_ >= 0 ? dsid : 0;
     table_->AppendStart();
-    if (dsidField_ >= 0) table_->AssignLong(dsidField_, dsid);
+    if (dsidField_ >= 0)
+        table_->AssignLong(dsidField_, dsid);
 }
 
 void TableSink::Int(int field, long value) {
-    if (field >= 0) table_->AssignLong(field, value);
+    if (field >= 0)
+        table_->AssignLong(field, value);
 }
 
 void TableSink::Number(int field, double value) {
-    if (field >= 0) table_->AssignDouble(field, value);
+    if (field >= 0)
+        table_->AssignDouble(field, value);
 }
 
 void TableSink::Text(int field, std::string_view utf8) {
-    if (field >= 0 && !utf8.empty()) table_->AssignString(field, utf8);
+    if (field >= 0 && !utf8.empty())
+        table_->AssignString(field, utf8);
 }
 
 void TableSink::Char(int field, char c) {
-    if (field >= 0 && c != ' ' && c != 0) table_->AssignString(field, std::string_view(&c, 1));
+    if (field >= 0 && c != ' ' && c != 0)
+        table_->AssignString(field, std::string_view(&c, 1));
 }
 
 void TableSink::Memo(int field, std::string_view utf8) {
-    if (field >= 0 && !utf8.empty()) table_->AssignMemo(field, utf8);
+    if (field >= 0 && !utf8.empty())
+        table_->AssignMemo(field, utf8);
 }
 
 void TableSink::Bool(int field, bool value) {
-    if (field >= 0) table_->AssignBool(field, value);
+    if (field >= 0)
+        table_->AssignBool(field, value);
 }
 
 void TableSink::Date(int field, std::string_view yyyymmdd) {
-    if (field >= 0 && !yyyymmdd.empty()) table_->AssignDate(field, yyyymmdd);
+    if (field >= 0 && !yyyymmdd.empty())
+        table_->AssignDate(field, yyyymmdd);
 }
 
 uint32_t TableSink::End(bool deleted) {
@@ -101,7 +110,8 @@ uint32_t TableSink::End(bool deleted) {
 }
 
 void TableSink::Close() {
-    if (!table_) return;
+    if (!table_)
+        return;
     table_->Flush();
     table_.reset();
 }
@@ -117,15 +127,17 @@ ProjectWriter::ProjectWriter(const std::string& pjcPath, TmgLayout layout, int p
     for (const TmgTableLayout& t : TmgTables(layout)) {
         std::string base = folder_ + TmgTableFileName(prefix_, t.suffix);
         base.resize(base.size() - 4);
-        for (const char* ext : {".dbf", ".fpt", ".cdx"}) fs::remove(base + ext);
+        for (const char* ext : {".dbf", ".fpt", ".cdx"})
+            fs::remove(base + ext);
     }
-    for (const char* f : {"_.pjc", "_.tmg", "_.mem"}) fs::remove(folder_ + prefix_ + f);
+    for (const char* f : {"_.pjc", "_.tmg", "_.mem"})
+        fs::remove(folder_ + prefix_ + f);
 
     db::CreateOptions options = TmgCreateOptions(layout);
     for (const TmgTableLayout& t : TmgTables(layout)) {
         TmgTableLayout l = t.suffix == "$" ? WithPersonFlags(t, personFlags) : t;
-        sinks_.push_back(std::make_unique<TableSink>(
-            folder_ + TmgTableFileName(prefix_, t.suffix), std::move(l), options));
+        sinks_.push_back(std::make_unique<TableSink>(folder_ + TmgTableFileName(prefix_, t.suffix),
+                                                     std::move(l), options));
     }
 }
 
@@ -133,7 +145,8 @@ ProjectWriter::~ProjectWriter() = default;
 
 TableSink* ProjectWriter::Sink(std::string_view suffix) {
     for (auto& s : sinks_)
-        if (EqualsNoCase(s->Layout().suffix, suffix)) return s.get();
+        if (EqualsNoCase(s->Layout().suffix, suffix))
+            return s.get();
     return nullptr;
 }
 
@@ -141,7 +154,8 @@ void ProjectWriter::WriteProjectFile(std::string_view suffixAndExtension,
                                      std::string_view utf8Text) {
     std::string text;
     for (char c : utf8Text) {
-        if (c == '\n') text += '\r';
+        if (c == '\n')
+            text += '\r';
         text += c;
     }
     WriteRawFile(suffixAndExtension, Utf8ToCp1252(text));
@@ -175,15 +189,19 @@ void ProjectWriter::BuildIndex(const TableSink& sink) {
 }
 
 void ProjectWriter::Finish() {
-    if (finished_) return;
-    for (auto& s : sinks_) s->Close();
-    for (auto& s : sinks_) BuildIndex(*s);
+    if (finished_)
+        return;
+    for (auto& s : sinks_)
+        s->Close();
+    for (auto& s : sinks_)
+        BuildIndex(*s);
     finished_ = true;
 }
 
 ProjectCounts ProjectWriter::Counts() const {
     ProjectCounts out;
-    for (const auto& s : sinks_) out[s->Layout().suffix] = s->Counts();
+    for (const auto& s : sinks_)
+        out[s->Layout().suffix] = s->Counts();
     return out;
 }
 
@@ -193,8 +211,10 @@ std::vector<std::string> ProjectWriter::Files() const {
         std::string name = fs::path(s->Path()).filename().string();
         files.push_back(name);
         std::string base = name.substr(0, name.size() - 4);
-        if (s->Layout().HasMemo()) files.push_back(base + ".fpt");
-        if (finished_) files.push_back(base + ".cdx");
+        if (s->Layout().HasMemo())
+            files.push_back(base + ".fpt");
+        if (finished_)
+            files.push_back(base + ".cdx");
     }
     std::sort(files.begin(), files.end());
     return files;

@@ -16,72 +16,84 @@ namespace hk::mktmg {
         LIST(HK_FIELD_DECL)                                                                        \
         void Bind(TableSink* sink) {                                                               \
             s = sink;                                                                              \
-            if (!s) return;                                                                        \
+            if (!s)                                                                                \
+                return;                                                                            \
             LIST(HK_FIELD_BIND)                                                                    \
         }                                                                                          \
     };
 
 #define PERSON_FIELDS(X)                                                                           \
-    X(PER_NO) X(FATHER) X(MOTHER) X(LAST_EDIT) X(REF_ID) X(REFERENCE) X(SPOULAST) X(PBIRTH)        \
-    X(PDEATH) X(SEX) X(LIVING) X(BIRTHORDER) X(MULTIBIRTH) X(ADOPTED) X(ANCE_INT) X(DESC_INT)      \
-    X(RELATE) X(RELATEFO) X(FLAG1)
+    X(PER_NO)                                                                                      \
+    X(FATHER) X(MOTHER) X(LAST_EDIT) X(REF_ID) X(REFERENCE) X(SPOULAST) X(PBIRTH) X(PDEATH) X(SEX) \
+        X(LIVING) X(BIRTHORDER) X(MULTIBIRTH) X(ADOPTED) X(ANCE_INT) X(DESC_INT) X(RELATE)         \
+            X(RELATEFO) X(FLAG1)
 #define NAME_FIELDS(X)                                                                             \
-    X(NPER) X(ALTYPE) X(NAME) X(ISPICKED) X(INFS) X(INFG) X(PRIMARY) X(NSURE) X(FSURE) X(NNOTE)   \
-    X(RECNO) X(SENTENCE) X(NDATE) X(SRTDATE) X(DSURE) X(SRNAMESORT) X(GVNAMESORT) X(STYLEID)      \
-    X(SURID) X(GIVID) X(SRNAMEDISP) X(SNDXSURN) X(SNDXGVN) X(PBIRTH) X(PDEATH) X(REFER)           \
-    X(PREF_ID) X(LAST_EDIT)
+    X(NPER)                                                                                        \
+    X(ALTYPE) X(NAME) X(ISPICKED) X(INFS) X(INFG) X(PRIMARY) X(NSURE) X(FSURE) X(NNOTE) X(RECNO)   \
+        X(SENTENCE) X(NDATE) X(SRTDATE) X(DSURE) X(SRNAMESORT) X(GVNAMESORT) X(STYLEID) X(SURID)   \
+            X(GIVID) X(SRNAMEDISP) X(SNDXSURN) X(SNDXGVN) X(PBIRTH) X(PDEATH) X(REFER) X(PREF_ID)  \
+                X(LAST_EDIT)
 #define PARTVALUE_FIELDS(X) X(RECNO) X(UID) X(TYPE) X(ID)
 #define DICTIONARY_FIELDS(X) X(UID) X(VALUE) X(SDX)
 #define PLACE_FIELDS(X)                                                                            \
     X(RECNO) X(STYLEID) X(STARTYEAR) X(ENDYEAR) X(COMMENT) X(SHORTPLACE) X(PLACE)
 #define EVENT_FIELDS(X)                                                                            \
-    X(ETYPE) X(PER1SHOW) X(PER2SHOW) X(PER1) X(PER2) X(EDATE) X(PLACENUM) X(EFOOT) X(ENSURE)      \
-    X(ESSURE) X(EDSURE) X(EPSURE) X(EFSURE) X(RECNO) X(SENTENCE) X(SRTDATE) X(REF_ID)
+    X(ETYPE)                                                                                       \
+    X(PER1SHOW) X(PER2SHOW) X(PER1) X(PER2) X(EDATE) X(PLACENUM) X(EFOOT) X(ENSURE) X(ESSURE)      \
+        X(EDSURE) X(EPSURE) X(EFSURE) X(RECNO) X(SENTENCE) X(SRTDATE) X(REF_ID)
 #define PARTICIPANT_FIELDS(X)                                                                      \
     X(EPER) X(GNUM) X(PRIMARY) X(WSENTENCE) X(ROLE) X(NAMEREC) X(WITMEMO) X(SEQUENCE)
-#define PARENT_FIELDS(X)                                                                           \
-    X(PRIMARY) X(CHILD) X(PARENT) X(PTYPE) X(PNOTE) X(PSURE) X(FSURE) X(RECNO)
+#define PARENT_FIELDS(X) X(PRIMARY) X(CHILD) X(PARENT) X(PTYPE) X(PNOTE) X(PSURE) X(FSURE) X(RECNO)
 #define CITATION_FIELDS(X)                                                                         \
-    X(RECNO) X(STYPE) X(REFREC) X(MAJSOURCE) X(SUBSOURCE) X(SNSURE) X(SSSURE) X(SDSURE)           \
-    X(SPSURE) X(SFSURE) X(ISPICKED) X(SEQUENCE) X(CITMEMO) X(EXCLUDE) X(CITREF)
+    X(RECNO)                                                                                       \
+    X(STYPE) X(REFREC) X(MAJSOURCE) X(SUBSOURCE) X(SNSURE) X(SSSURE) X(SDSURE) X(SPSURE) X(SFSURE) \
+        X(ISPICKED) X(SEQUENCE) X(CITMEMO) X(EXCLUDE) X(CITREF)
 #define SOURCE_FIELDS(X)                                                                           \
-    X(MACTIVE) X(MAJNUM) X(REF_ID) X(ABBREV) X(DEFSURE) X(TITLE) X(TYPE) X(RECORDER) X(MEDIA)     \
-    X(FIDELITY) X(INDEXED) X(STATUS) X(TEXT) X(SPERNO) X(ISPICKED) X(INFO) X(FFORM) X(SFORM)      \
-    X(BFORM) X(CITED) X(IBIDTYPE) X(SUBJECTID) X(COMPILERID) X(EDITORID) X(SPERNO2)               \
-    X(UNCITEDFLD) X(CUSTTYPE) X(FIRSTCD) X(REMINDERS)
+    X(MACTIVE)                                                                                     \
+    X(MAJNUM) X(REF_ID) X(ABBREV) X(DEFSURE) X(TITLE) X(TYPE) X(RECORDER) X(MEDIA) X(FIDELITY)     \
+        X(INDEXED) X(STATUS) X(TEXT) X(SPERNO) X(ISPICKED) X(INFO) X(FFORM) X(SFORM) X(BFORM)      \
+            X(CITED) X(IBIDTYPE) X(SUBJECTID) X(COMPILERID) X(EDITORID) X(SPERNO2) X(UNCITEDFLD)   \
+                X(CUSTTYPE) X(FIRSTCD) X(REMINDERS)
 #define REPOSITORY_FIELDS(X)                                                                       \
     X(NAME) X(RECNO) X(REF_ID) X(ABBREV) X(ADDRESS) X(RNOTE) X(RPERNO) X(ISPICKED)
 #define REPOLINK_FIELDS(X) X(MNUMBER) X(RNUMBER) X(REFERENCE) X(PRIMARY)
 #define EXHIBIT_FIELDS(X)                                                                          \
-    X(IDEXHIBIT) X(IDREF) X(RLTYPE) X(RLNUM) X(XNAME) X(VFILENAME) X(IFILENAME) X(AFILENAME)      \
-    X(TFILENAME) X(REFERENCE) X(TEXT) X(DESCRIPT) X(RLPER1) X(RLPER2) X(RLGTYPE) X(PRIMARY)       \
-    X(ID_PERSON) X(ID_EVENT) X(ID_SOURCE) X(ID_REPOS) X(THUMB) X(ID_CIT) X(ID_PLACE) X(CAPTION)   \
-    X(SORTEXH)
+    X(IDEXHIBIT)                                                                                   \
+    X(IDREF) X(RLTYPE) X(RLNUM) X(XNAME) X(VFILENAME) X(IFILENAME) X(AFILENAME) X(TFILENAME)       \
+        X(REFERENCE) X(TEXT) X(DESCRIPT) X(RLPER1) X(RLPER2) X(RLGTYPE) X(PRIMARY) X(ID_PERSON)    \
+            X(ID_EVENT) X(ID_SOURCE) X(ID_REPOS) X(THUMB) X(ID_CIT) X(ID_PLACE) X(CAPTION)         \
+                X(SORTEXH)
 #define LOG_FIELDS(X)                                                                              \
-    X(RLTYPE) X(RLNUM) X(RLPER1) X(RLPER2) X(RLGTYPE) X(TASK) X(RLEDITED) X(DESIGNED) X(BEGUN)    \
-    X(PROGRESS) X(COMPLETED) X(PLANNED) X(EXPENSES) X(COMMENTS) X(RLNOTE) X(KEYWORDS)             \
-    X(ID_PERSON) X(ID_EVENT) X(ID_SOURCE) X(ID_REPOS) X(REFERENCE)
+    X(RLTYPE)                                                                                      \
+    X(RLNUM) X(RLPER1) X(RLPER2) X(RLGTYPE) X(TASK) X(RLEDITED) X(DESIGNED) X(BEGUN) X(PROGRESS)   \
+        X(COMPLETED) X(PLANNED) X(EXPENSES) X(COMMENTS) X(RLNOTE) X(KEYWORDS) X(ID_PERSON)         \
+            X(ID_EVENT) X(ID_SOURCE) X(ID_REPOS) X(REFERENCE)
 #define DNA_FIELDS(X)                                                                              \
-    X(ID_DNA) X(ID_PERSON) X(DNANAME) X(COMMENTS) X(DESCRIPT) X(RESULT) X(URL) X(LOGO)            \
-    X(KITNUMBER) X(TYPE) X(NAMEREC)
+    X(ID_DNA)                                                                                      \
+    X(ID_PERSON) X(DNANAME) X(COMMENTS) X(DESCRIPT) X(RESULT) X(URL) X(LOGO) X(KITNUMBER) X(TYPE)  \
+        X(NAMEREC)
 #define TAGTYPE_FIELDS(X)                                                                          \
-    X(ISPICKED) X(PICKED) X(ACTIVE) X(ETYPENUM) X(ORIGETYPE) X(ADMIN) X(LDSONLY) X(ETYPENAME)     \
-    X(GEDCOM_TAG) X(ISREPORT) X(TSENTENCE) X(SENTENCE) X(ABBREV) X(WITDISP) X(PASTTENSE)          \
-    X(PRINROLE) X(WITROLE) X(MAXYEAR) X(MINYEAR) X(PROPERTIES) X(YNDATE) X(YNPLACE) X(YNFOOT)     \
-    X(YNNAME)
+    X(ISPICKED)                                                                                    \
+    X(PICKED) X(ACTIVE) X(ETYPENUM) X(ORIGETYPE) X(ADMIN) X(LDSONLY) X(ETYPENAME) X(GEDCOM_TAG)    \
+        X(ISREPORT) X(TSENTENCE) X(SENTENCE) X(ABBREV) X(WITDISP) X(PASTTENSE) X(PRINROLE)         \
+            X(WITROLE) X(MAXYEAR) X(MINYEAR) X(PROPERTIES) X(YNDATE) X(YNPLACE) X(YNFOOT)          \
+                X(YNNAME)
 #define STYLE_FIELDS(X)                                                                            \
-    X(STYLEID) X(ST_DISPLAY) X(ST_OUTPUT) X(GROUP) X(SRNAMESORT) X(SRNAMEDISP) X(GVNAMESORT)      \
-    X(GVNAMEDISP) X(OTHERDISP) X(STYLENAME)
+    X(STYLEID)                                                                                     \
+    X(ST_DISPLAY) X(ST_OUTPUT) X(GROUP) X(SRNAMESORT) X(SRNAMEDISP) X(GVNAMESORT) X(GVNAMEDISP)    \
+        X(OTHERDISP) X(STYLENAME)
 #define FLAG_FIELDS(X)                                                                             \
     X(FLAGLABEL) X(FLAGFIELD) X(FLAGVALUE) X(SEQUENCE) X(DESCRIPT) X(ACTIVE) X(FLAGID) X(PROPERTY)
 #define DATASET_FIELDS(X)                                                                          \
-    X(DSID) X(DSNAME) X(DSLOCATION) X(DSTYPE) X(DSLOCKED) X(DSENABLED) X(PROPERTY) X(DCOMMENT)    \
-    X(NAMESTYLE) X(PLACESTYLE)
+    X(DSID)                                                                                        \
+    X(DSNAME) X(DSLOCATION) X(DSTYPE) X(DSLOCKED) X(DSENABLED) X(PROPERTY) X(DCOMMENT)             \
+        X(NAMESTYLE) X(PLACESTYLE)
 #define PARTTYPE_FIELDS(X) X(ID) X(VALUE) X(SYSTEM) X(TYPE) X(SHORTVALUE) X(TEMPLATE)
 #define ELEMENT_FIELDS(X) X(RECNO) X(ELEMENT) X(GROUPNUM)
 #define SOURCETYPE_FIELDS(X)                                                                       \
-    X(RULESET) X(SOURTYPE) X(TRANS_TO) X(NAME) X(FOOT) X(SHORT) X(BIB) X(CUSTFOOT) X(CUSTSHORT)   \
-    X(CUSTBIB) X(SAMEAS) X(SAMEASMSG) X(PRIMARY)
+    X(RULESET)                                                                                     \
+    X(SOURTYPE) X(TRANS_TO) X(NAME) X(FOOT) X(SHORT) X(BIB) X(CUSTFOOT) X(CUSTSHORT) X(CUSTBIB)    \
+        X(SAMEAS) X(SAMEASMSG) X(PRIMARY)
 #define FOCUS_FIELDS(X) X(GROUPNUM) X(GROUPNAME) X(RECENT)
 #define MEMBER_FIELDS(X) X(GROUPNUM) X(MEMBERNUM)
 #define LOCK_FIELDS(X) X(IDLOCK) X(TNAME)
@@ -146,17 +158,22 @@ struct TableFields {
 namespace {
 
 std::string Joined(std::string_view a, std::string_view sep, std::string_view b) {
-    if (a.empty()) return std::string(b);
-    if (b.empty()) return std::string(a);
+    if (a.empty())
+        return std::string(b);
+    if (b.empty())
+        return std::string(a);
     return std::string(a) + std::string(sep) + std::string(b);
 }
 
-std::string FullSurname(const NameParts& p) { return Joined(p[kPreSurname], " ", p[kSurname]); }
+std::string FullSurname(const NameParts& p) {
+    return Joined(p[kPreSurname], " ", p[kSurname]);
+}
 
 // The five surety characters of an event or citation, in field order.
 void PutSureties(TableSink& s, const Sureties& v, int a, int b, int c, int d, int e) {
     const int fields[5] = {a, b, c, d, e};
-    for (int i = 0; i < 5; ++i) s.Char(fields[i], v[i]);
+    for (int i = 0; i < 5; ++i)
+        s.Char(fields[i], v[i]);
 }
 
 } // namespace
@@ -220,10 +237,12 @@ std::string RecordWriter::SurnameDisplay(const NameParts& p) {
 }
 
 int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted) {
-    if (!d.sink) return 0;
+    if (!d.sink)
+        return 0;
     if (!deleted) {
         auto it = d.uids.find(text);
-        if (it != d.uids.end()) return it->second;
+        if (it != d.uids.end())
+            return it->second;
     }
     const DictionaryFields& f = d.sink == f_->nd.s ? f_->nd : f_->pd;
     int uid = d.next++;
@@ -235,18 +254,28 @@ int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted) {
     // Coordinates and other one-off texts would make this map grow with the project;
     // past this size a text is written again rather than remembered.
     constexpr size_t kRemember = 1 << 16;
-    if (!deleted && d.uids.size() < kRemember) d.uids.emplace(text, uid);
+    if (!deleted && d.uids.size() < kRemember)
+        d.uids.emplace(text, uid);
     return uid;
 }
 
-int RecordWriter::NameWord(const std::string& text) { return Word(names_, text, false); }
-int RecordWriter::PlaceWord(const std::string& text) { return Word(places_, text, false); }
-void RecordWriter::DeletedNameWord(const std::string& text) { Word(names_, text, true); }
-void RecordWriter::DeletedPlaceWord(const std::string& text) { Word(places_, text, true); }
+int RecordWriter::NameWord(const std::string& text) {
+    return Word(names_, text, false);
+}
+int RecordWriter::PlaceWord(const std::string& text) {
+    return Word(places_, text, false);
+}
+void RecordWriter::DeletedNameWord(const std::string& text) {
+    Word(names_, text, true);
+}
+void RecordWriter::DeletedPlaceWord(const std::string& text) {
+    Word(places_, text, true);
+}
 
 void RecordWriter::Write(const PersonRec& r) {
     const PersonFields& f = f_->person;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.PER_NO, r.perNo);
@@ -255,7 +284,8 @@ void RecordWriter::Write(const PersonRec& r) {
     s.Date(f.LAST_EDIT, r.lastEdit);
     s.Int(f.REF_ID, r.refId);
     s.Text(f.REFERENCE, r.reference);
-    if (layout_ == TmgLayout::Current) s.Int(f.SPOULAST, r.spouseLast);
+    if (layout_ == TmgLayout::Current)
+        s.Int(f.SPOULAST, r.spouseLast);
     s.Text(f.PBIRTH, r.birth);
     s.Text(f.PDEATH, r.death);
     s.Char(f.SEX, r.sex);
@@ -267,13 +297,15 @@ void RecordWriter::Write(const PersonRec& r) {
     s.Char(f.DESC_INT, r.descInt);
     // FLAG1, FLAG2, ... are the last fields, in order.
     int flags = std::min(static_cast<int>(r.flags.size()), project_.PersonFlags());
-    for (int i = 0; f.FLAG1 >= 0 && i < flags; ++i) s.Char(f.FLAG1 + i, r.flags[i]);
+    for (int i = 0; f.FLAG1 >= 0 && i < flags; ++i)
+        s.Char(f.FLAG1 + i, r.flags[i]);
     s.End(r.deleted);
 }
 
 void RecordWriter::Write(const NameRec& r) {
     const NameFields& f = f_->name;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     const NameParts& p = r.parts;
     int surId = 0, givId = 0;
@@ -281,10 +313,13 @@ void RecordWriter::Write(const NameRec& r) {
         // Part rows first: their dictionary entries give the name its SURID and GIVID.
         const PartValueFields& v = f_->npv;
         for (int id = 0; id < kNamePartCount; ++id) {
-            if (p[id].empty()) continue;
+            if (p[id].empty())
+                continue;
             int uid = NameWord(p[id]);
-            if (id == kSurname) surId = uid;
-            if (id == kGiven) givId = uid;
+            if (id == kSurname)
+                surId = uid;
+            if (id == kGiven)
+                givId = uid;
             v.s->Begin(r.dsid);
             v.s->Int(v.RECNO, r.recNo);
             v.s->Int(v.UID, uid);
@@ -315,8 +350,10 @@ void RecordWriter::Write(const NameRec& r) {
     s.Int(f.SURID, surId);
     s.Int(f.GIVID, givId);
     s.Text(f.SRNAMEDISP, SurnameDisplay(p));
-    if (!p[kSurname].empty()) s.Text(f.SNDXSURN, SoundCode(p[kSurname]));
-    if (!p[kGiven].empty()) s.Text(f.SNDXGVN, SoundCode(p[kGiven]));
+    if (!p[kSurname].empty())
+        s.Text(f.SNDXSURN, SoundCode(p[kSurname]));
+    if (!p[kGiven].empty())
+        s.Text(f.SNDXGVN, SoundCode(p[kGiven]));
     s.Text(f.PBIRTH, r.personBirth);
     s.Text(f.PDEATH, r.personDeath);
     s.Text(f.REFER, r.personReference);
@@ -327,12 +364,14 @@ void RecordWriter::Write(const NameRec& r) {
 
 void RecordWriter::Write(const PlaceRec& r) {
     const PlaceFields& f = f_->place;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     if (layout_ == TmgLayout::Current) {
         const PartValueFields& v = f_->ppv;
         for (int id = 0; id < kPlacePartCount; ++id) {
-            if (r.parts[id].empty()) continue;
+            if (r.parts[id].empty())
+                continue;
             v.s->Begin(r.dsid);
             v.s->Int(v.RECNO, r.recNo);
             v.s->Int(v.UID, PlaceWord(r.parts[id]));
@@ -351,7 +390,8 @@ void RecordWriter::Write(const PlaceRec& r) {
     if (f.PLACE >= 0) {
         // The old packed place keeps its parts in part order; trailing empty parts are left out.
         size_t n = kPlacePartCount;
-        while (n > 0 && r.parts[n - 1].empty()) --n;
+        while (n > 0 && r.parts[n - 1].empty())
+            --n;
         s.Memo(f.PLACE, PackParts(std::vector<std::string>(r.parts.begin(), r.parts.begin() + n)));
     }
     s.End(r.deleted);
@@ -359,7 +399,8 @@ void RecordWriter::Write(const PlaceRec& r) {
 
 void RecordWriter::Write(const EventRec& r) {
     const EventFields& f = f_->event;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.ETYPE, r.type);
@@ -380,7 +421,8 @@ void RecordWriter::Write(const EventRec& r) {
 
 void RecordWriter::Write(const ParticipantRec& r) {
     const ParticipantFields& f = f_->participant;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.EPER, r.perNo);
@@ -396,7 +438,8 @@ void RecordWriter::Write(const ParticipantRec& r) {
 
 void RecordWriter::Write(const ParentLinkRec& r) {
     const ParentFields& f = f_->parent;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Bool(f.PRIMARY, r.primary);
@@ -412,7 +455,8 @@ void RecordWriter::Write(const ParentLinkRec& r) {
 
 void RecordWriter::Write(const CitationRec& r) {
     const CitationFields& f = f_->citation;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.RECNO, r.recNo);
@@ -431,7 +475,8 @@ void RecordWriter::Write(const CitationRec& r) {
 
 void RecordWriter::Write(const SourceRec& r) {
     const SourceFields& f = f_->source;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Bool(f.MACTIVE, r.active);
@@ -468,7 +513,8 @@ void RecordWriter::Write(const SourceRec& r) {
 
 void RecordWriter::Write(const RepositoryRec& r) {
     const RepositoryFields& f = f_->repository;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Memo(f.NAME, r.name);
@@ -484,7 +530,8 @@ void RecordWriter::Write(const RepositoryRec& r) {
 
 void RecordWriter::Write(const RepositoryLinkRec& r) {
     const RepoLinkFields& f = f_->repoLink;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.MNUMBER, r.source);
@@ -496,7 +543,8 @@ void RecordWriter::Write(const RepositoryLinkRec& r) {
 
 void RecordWriter::Write(const ExhibitRec& r) {
     const ExhibitFields& f = f_->exhibit;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.IDEXHIBIT, r.id);
@@ -529,7 +577,8 @@ void RecordWriter::Write(const ExhibitRec& r) {
 
 void RecordWriter::Write(const ResearchLogRec& r) {
     const LogFields& f = f_->log;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Char(f.RLTYPE, r.ownerType);
@@ -558,7 +607,8 @@ void RecordWriter::Write(const ResearchLogRec& r) {
 
 void RecordWriter::Write(const DnaRec& r) {
     const DnaFields& f = f_->dna;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.ID_DNA, r.id);
@@ -577,7 +627,8 @@ void RecordWriter::Write(const DnaRec& r) {
 
 void RecordWriter::Write(const TagTypeRec& r) {
     const TagTypeFields& f = f_->tagType;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Bool(f.ISPICKED, r.picked);
@@ -600,13 +651,15 @@ void RecordWriter::Write(const TagTypeRec& r) {
     s.Int(f.MAXYEAR, r.maxYear);
     s.Int(f.MINYEAR, r.minYear);
     s.Memo(f.PROPERTIES, r.properties);
-    for (int yn : {f.YNDATE, f.YNPLACE, f.YNFOOT, f.YNNAME}) s.Bool(yn, true);
+    for (int yn : {f.YNDATE, f.YNPLACE, f.YNFOOT, f.YNNAME})
+        s.Bool(yn, true);
     s.End(r.deleted);
 }
 
 void RecordWriter::Write(const StyleRec& r) {
     const StyleFields& f = f_->style;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.STYLEID, r.id);
@@ -624,7 +677,8 @@ void RecordWriter::Write(const StyleRec& r) {
 
 void RecordWriter::Write(const FlagRec& r) {
     const FlagFields& f = f_->flag;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Text(f.FLAGLABEL, r.label);
@@ -640,7 +694,8 @@ void RecordWriter::Write(const FlagRec& r) {
 
 void RecordWriter::Write(const DatasetRec& r) {
     const DatasetFields& f = f_->dataset;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Text(f.DSNAME, r.name);
@@ -658,7 +713,8 @@ void RecordWriter::Write(const DatasetRec& r) {
 namespace {
 
 void WritePartType(const PartTypeFields& f, const PartTypeRec& r) {
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.ID, r.id);
@@ -672,12 +728,17 @@ void WritePartType(const PartTypeFields& f, const PartTypeRec& r) {
 
 } // namespace
 
-void RecordWriter::WriteNamePartType(const PartTypeRec& r) { WritePartType(f_->npt, r); }
-void RecordWriter::WritePlacePartType(const PartTypeRec& r) { WritePartType(f_->ppt, r); }
+void RecordWriter::WriteNamePartType(const PartTypeRec& r) {
+    WritePartType(f_->npt, r);
+}
+void RecordWriter::WritePlacePartType(const PartTypeRec& r) {
+    WritePartType(f_->ppt, r);
+}
 
 void RecordWriter::Write(const SourceElementRec& r) {
     const ElementFields& f = f_->element;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     f.s->Begin(r.dsid);
     f.s->Int(f.RECNO, r.recNo);
     f.s->Text(f.ELEMENT, r.element);
@@ -687,7 +748,8 @@ void RecordWriter::Write(const SourceElementRec& r) {
 
 void RecordWriter::Write(const SourceTypeRec& r) {
     const SourceTypeFields& f = f_->sourceType;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     TableSink& s = *f.s;
     s.Begin(r.dsid);
     s.Int(f.RULESET, r.ruleSet);
@@ -708,7 +770,8 @@ void RecordWriter::Write(const SourceTypeRec& r) {
 
 void RecordWriter::Write(const FocusGroupRec& r) {
     const FocusFields& f = f_->focus;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     f.s->Begin(0);
     f.s->Int(f.GROUPNUM, r.number);
     f.s->Text(f.GROUPNAME, r.name);
@@ -718,7 +781,8 @@ void RecordWriter::Write(const FocusGroupRec& r) {
 
 void RecordWriter::Write(const GroupMemberRec& r) {
     const MemberFields& f = f_->member;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     f.s->Begin(r.dsid);
     f.s->Int(f.GROUPNUM, r.group);
     f.s->Int(f.MEMBERNUM, r.perNo);
@@ -727,7 +791,8 @@ void RecordWriter::Write(const GroupMemberRec& r) {
 
 void RecordWriter::Write(const TimelineLockRec& r) {
     const LockFields& f = f_->lock;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     f.s->Begin(r.dsid);
     f.s->Int(f.IDLOCK, r.perNo);
     f.s->Text(f.TNAME, r.timeline);
@@ -736,7 +801,8 @@ void RecordWriter::Write(const TimelineLockRec& r) {
 
 void RecordWriter::Write(const ExcludedPairRec& r) {
     const PairFields& f = f_->pair;
-    if (!f.s) return;
+    if (!f.s)
+        return;
     f.s->Begin(r.dsid);
     f.s->Int(f.PER1, r.per1);
     f.s->Int(f.PER2, r.per2);

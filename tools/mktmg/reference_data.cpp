@@ -162,7 +162,8 @@ SentenceDef SentencesOf(const TagDef& t) {
         principal.sentence2 = "[P] wurde" + pd + " geboren";
         witness.sentence = "[W] witnessed the birth of [P]" + pd;
         witness.sentence2 = "[W] war bei der Geburt von [P] anwesend" + pd;
-        s.roles = {principal, witness,
+        s.roles = {principal,
+                   witness,
                    {kRoleMother, "Mother", "Mutter", "[C=F,12,60][W] gave birth to [P]" + pd, ""},
                    {"00004", "Midwife", "Hebamme", "[W] delivered [P]" + pd, ""}};
         return s;
@@ -171,7 +172,8 @@ SentenceDef SentencesOf(const TagDef& t) {
         principal.sentence = "[P] died" + pd;
         principal.sentence2 = "[P] starb" + pd;
         witness.sentence = "[W] witnessed the death of [P]" + pd;
-        s.roles = {principal, witness,
+        s.roles = {principal,
+                   witness,
                    {kRoleInformant, "Informant", "Anzeigender",
                     "[W] reported the death of [P]" + pd, "[W] zeigte den Tod von [P] an" + pd}};
         return s;
@@ -181,7 +183,8 @@ SentenceDef SentencesOf(const TagDef& t) {
         principal.sentence2 = "[P] heiratete [PO]" + pd;
         witness.sentence = "[W] witnessed the marriage of [P] and [PO]" + pd;
         witness.sentence2 = "[W] war Trauzeuge bei [P] und [PO]" + pd;
-        s.roles = {principal, witness,
+        s.roles = {principal,
+                   witness,
                    {kRoleHusband, "Husband", "Ehemann", "[RP:00003] married [RP:00004]" + pd, ""},
                    {kRoleWife, "Wife", "Ehefrau", "[RP:00004] married [RP:00003]" + pd, ""},
                    // TMG marks some role ids with a leading backslash in the labels block.
@@ -189,11 +192,12 @@ SentenceDef SentencesOf(const TagDef& t) {
                     "[W] officiated at the marriage of [P] and [PO]" + pd, ""}};
         return s;
     case kTagBurial:
-        s.label2 = "Begr\xc3\xa4" "bnis";
+        s.label2 = "Begräbnis";
         principal.sentence = "[P] was buried" + pd;
         principal.sentence2 = "[P] wurde" + pd + " begraben";
         witness.sentence = "[W] attended the burial of [P]" + pd;
-        s.roles = {principal, witness,
+        s.roles = {principal,
+                   witness,
                    {"00003", "Officiant", "Pfarrer", "[W] conducted the burial of [P]" + pd, ""}};
         return s;
     case kTagBaptism:
@@ -202,9 +206,10 @@ SentenceDef SentencesOf(const TagDef& t) {
         s.label2 = bap ? "Taufe" : "Kindstaufe";
         principal.sentence = std::string("[P] was ") + t.pastTense + pd;
         principal.sentence2 = "[P] wurde" + pd + " getauft";
-        witness.sentence = std::string("[W] witnessed the ") + (bap ? "baptism" : "christening") +
-                           " of [P]" + pd;
-        s.roles = {principal, witness,
+        witness.sentence =
+            std::string("[W] witnessed the ") + (bap ? "baptism" : "christening") + " of [P]" + pd;
+        s.roles = {principal,
+                   witness,
                    {kRoleGodparent, "Godparent", "Pate",
                     std::string("[W] was godparent at the ") + (bap ? "baptism" : "christening") +
                         " of [P]" + pd,
@@ -213,16 +218,16 @@ SentenceDef SentencesOf(const TagDef& t) {
         return s;
     }
     case kTagCensus:
-        s.label2 = "Volksz\xc3\xa4hlung";
+        s.label2 = "Volkszählung";
         principal.sentence = "[P] <was|and [PO] were> enumerated in the census" + pd;
         witness.sentence = "[W] was enumerated with [P]" + pd;
         // Two roles with the same label: the program keeps the second as "Member#2".
-        s.roles = {principal, witness,
-                   {kRoleHead, "Head", "Haushaltsvorstand", "[W] headed the household of [P]" + pd,
-                    ""},
-                   {kRoleMember, "Member", "Mitglied", "[W] lived in the household of [P]" + pd,
-                    ""},
-                   {"00005", "Member", "Mitglied", "[W] was listed with [P]" + pd, ""}};
+        s.roles = {
+            principal,
+            witness,
+            {kRoleHead, "Head", "Haushaltsvorstand", "[W] headed the household of [P]" + pd, ""},
+            {kRoleMember, "Member", "Mitglied", "[W] lived in the household of [P]" + pd, ""},
+            {"00005", "Member", "Mitglied", "[W] was listed with [P]" + pd, ""}};
         return s;
     case kTagDivorce:
         s.label2 = "Scheidung";
@@ -269,12 +274,12 @@ SentenceDef SentencesOf(const TagDef& t) {
         witness.sentence = "[W] knew [P] as the child of [PO]";
     } else if (*t.pastTense) {
         principal.sentence = std::string("[P] <was|and [PO] were> ") + t.pastTense + pd;
-        witness.sentence = std::string("[W] witnessed when [P] <was|and [PO] were> ") +
-                           t.pastTense + pd;
+        witness.sentence =
+            std::string("[W] witnessed when [P] <was|and [PO] were> ") + t.pastTense + pd;
     } else {
         principal.sentence = std::string("[P] <and [PO]> ") + AsciiLower(t.name) + pd + " <[M]>";
-        witness.sentence = std::string("[W] was present for the ") + AsciiLower(t.name) +
-                           " of [P]" + pd;
+        witness.sentence =
+            std::string("[W] was present for the ") + AsciiLower(t.name) + " of [P]" + pd;
     }
     s.roles = {principal, witness};
     return s;
@@ -286,16 +291,20 @@ std::string SentenceMemo(const SentenceDef& s) {
     std::string m = "[LABELS:]\r\n";
     for (const RoleDef& r : s.roles) {
         m += "[RL=" + r.id + "][L=ENGLISH]" + r.label;
-        if (!r.label2.empty()) m += std::string("[L=") + kSecondLanguage + "]" + r.label2;
+        if (!r.label2.empty())
+            m += std::string("[L=") + kSecondLanguage + "]" + r.label2;
         m += "\r\n";
     }
     m += "[:LABELS]\r\n[L=ENGLISH]";
     auto plainId = [](const std::string& id) { return id[0] == '\\' ? id.substr(1) : id; };
-    for (const RoleDef& r : s.roles) m += "[R=" + plainId(r.id) + "]" + r.sentence;
+    for (const RoleDef& r : s.roles)
+        m += "[R=" + plainId(r.id) + "]" + r.sentence;
     std::string second;
     for (const RoleDef& r : s.roles)
-        if (!r.sentence2.empty()) second += "[R=" + plainId(r.id) + "]" + r.sentence2;
-    if (!second.empty()) m += std::string("\r\n[L=") + kSecondLanguage + "]" + second;
+        if (!r.sentence2.empty())
+            second += "[R=" + plainId(r.id) + "]" + r.sentence2;
+    if (!second.empty())
+        m += std::string("\r\n[L=") + kSecondLanguage + "]" + second;
     return m;
 }
 
@@ -401,7 +410,8 @@ void WriteFlags(RecordWriter& w, const ReferenceOptions& o) {
         f.field = s.field;
         f.label = s.label;
         f.values = s.values;
-        if (*s.label2) f.property = std::string("l_") + kSecondLanguage + "=" + s.label2 + "\r\n";
+        if (*s.label2)
+            f.property = std::string("l_") + kSecondLanguage + "=" + s.label2 + "\r\n";
         w.Write(f);
     }
     const auto& custom = CustomFlags();
@@ -415,7 +425,8 @@ void WriteFlags(RecordWriter& w, const ReferenceOptions& o) {
         f.values = custom[i].values;
         f.description = std::string("Custom flag: ") + custom[i].label;
         // The last custom flag is defined for the second dataset only.
-        if (i + 1 == custom.size() && second) f.dsid = second->dsid;
+        if (i + 1 == custom.size() && second)
+            f.dsid = second->dsid;
         w.Write(f);
     }
     if (o.deletedRecords) {
@@ -430,9 +441,9 @@ void WriteFlags(RecordWriter& w, const ReferenceOptions& o) {
 }
 
 void WritePartTypes(RecordWriter& w, const ReferenceOptions& o) {
-    const char* names[][2] = {{"Title", "Title"},         {"Prefix", "Prefix"},
+    const char* names[][2] = {{"Title", "Title"},          {"Prefix", "Prefix"},
                               {"Given name", "GivenName"}, {"Pre-surname", "PreSurname"},
-                              {"Surname", "Surname"},     {"Suffix", "Suffix"},
+                              {"Surname", "Surname"},      {"Suffix", "Suffix"},
                               {"Other name", "OtherName"}, {"Sort surname", "SortSurname"},
                               {"Sort given", "SortGiven"}};
     int id = 0;
@@ -442,46 +453,72 @@ void WritePartTypes(RecordWriter& w, const ReferenceOptions& o) {
     }
     const DatasetInfo* second = SecondDataset(o.datasets);
     w.WriteNamePartType({10, 7, 0, "Nickname", "Nickname", "[NICKNAME]", false, false});
-    w.WriteNamePartType({11, 7, second ? second->dsid : 0, "Religious name", "RelName",
-                         "[RELNAME]", false, false});
+    w.WriteNamePartType(
+        {11, 7, second ? second->dsid : 0, "Religious name", "RelName", "[RELNAME]", false, false});
     if (o.deletedRecords)
         w.WriteNamePartType({12, 6, 0, "Retired part", "Retired", "", false, true});
 
-    const char* places[] = {"Addressee", "Detail", "City",   "County",  "State",
-                            "Country",   "Postal", "Phone",  "LatLong", "Temple"};
+    const char* places[] = {"Addressee", "Detail", "City",  "County",  "State",
+                            "Country",   "Postal", "Phone", "LatLong", "Temple"};
     id = 0;
     for (const char* p : places) {
         ++id;
         w.WritePlacePartType({id, id, 0, p, p, "", true, false});
     }
     w.WritePlacePartType({11, 2, o.datasets.front().dsid, "Parish", "Parish", "", false, false});
-    if (o.deletedRecords) w.WritePlacePartType({12, 2, 0, "Township", "Township", "", false, true});
+    if (o.deletedRecords)
+        w.WritePlacePartType({12, 2, 0, "Township", "Township", "", false, true});
 }
 
 void WriteSourceElements(RecordWriter& w, const ReferenceOptions& o) {
     // The first 32 rows have RECNO = GROUPNUM, so a source's INFO values line up with both
     // readings of its order.
-    const char* groups[] = {"TITLE",          "SHORT TITLE",          "SUBTITLE",
-                            "SHORT SUBTITLE", "RECORD TYPE",          "AUTHOR",
-                            "SUBJECT",        "COMPILER",             "EDITOR",
-                            "SECOND PERSON",  "DATE",                 "SECOND DATE",
-                            "LOCATION",       "SECOND LOCATION",      "PUBLISHER",
-                            "PUBLISHER LOCATION", "SERIES",           "EDITION",
-                            "VERSION",        "VOLUMES",              "PAGES",
-                            "REPOSITORY",     "REPOSITORY LOCATION",  "REPOSITORY REFERENCE",
-                            "FILE REFERENCE", "FILE NUMBER",          "FILM NUMBER",
-                            "COMMENTS",       "CD",                   "CITATION REFERENCE",
-                            "CITATION MEMO",  "REPOSITORY MEMO"};
+    const char* groups[] = {"TITLE",
+                            "SHORT TITLE",
+                            "SUBTITLE",
+                            "SHORT SUBTITLE",
+                            "RECORD TYPE",
+                            "AUTHOR",
+                            "SUBJECT",
+                            "COMPILER",
+                            "EDITOR",
+                            "SECOND PERSON",
+                            "DATE",
+                            "SECOND DATE",
+                            "LOCATION",
+                            "SECOND LOCATION",
+                            "PUBLISHER",
+                            "PUBLISHER LOCATION",
+                            "SERIES",
+                            "EDITION",
+                            "VERSION",
+                            "VOLUMES",
+                            "PAGES",
+                            "REPOSITORY",
+                            "REPOSITORY LOCATION",
+                            "REPOSITORY REFERENCE",
+                            "FILE REFERENCE",
+                            "FILE NUMBER",
+                            "FILM NUMBER",
+                            "COMMENTS",
+                            "CD",
+                            "CITATION REFERENCE",
+                            "CITATION MEMO",
+                            "REPOSITORY MEMO"};
     int recNo = 0;
     for (const char* g : groups) {
         ++recNo;
         w.Write(SourceElementRec{recNo, 0, std::string("[") + g + "]", recNo, false});
     }
-    const std::pair<const char*, int> alternates[] = {
-        {"[WRITER]", 6}, {"[TRANSCRIBER]", 10}, {"[PAGE]", 21}, {"[FILM]", 27},
-        {"[CITATION DETAIL]", 29}};
-    for (const auto& [name, group] : alternates) w.Write(SourceElementRec{++recNo, 0, name, group});
-    if (o.deletedRecords) w.Write(SourceElementRec{++recNo, 0, "[OLD ELEMENT]", 28, true});
+    const std::pair<const char*, int> alternates[] = {{"[WRITER]", 6},
+                                                      {"[TRANSCRIBER]", 10},
+                                                      {"[PAGE]", 21},
+                                                      {"[FILM]", 27},
+                                                      {"[CITATION DETAIL]", 29}};
+    for (const auto& [name, group] : alternates)
+        w.Write(SourceElementRec{++recNo, 0, name, group});
+    if (o.deletedRecords)
+        w.Write(SourceElementRec{++recNo, 0, "[OLD ELEMENT]", 28, true});
 }
 
 void WriteSourceTypes(RecordWriter& w, const ReferenceOptions& o) {
@@ -508,7 +545,8 @@ void WriteSourceTypes(RecordWriter& w, const ReferenceOptions& o) {
          "[TITLE], [LOCATION]<, [CD]>; [REPOSITORY], [REPOSITORY LOCATION]",
          "[SHORT TITLE]<, [CD]>", "[LOCATION]. [TITLE].", false},
         {1, 5, 5, 0, "Newspaper", "[ITAL:][TITLE][:ITAL] ([LOCATION]), [DATE]<, [CD]>",
-         "[ITAL:][SHORT TITLE][:ITAL], [DATE]<, [CD]>", "[ITAL:][TITLE][:ITAL]. [LOCATION].", false},
+         "[ITAL:][SHORT TITLE][:ITAL], [DATE]<, [CD]>", "[ITAL:][TITLE][:ITAL]. [LOCATION].",
+         false},
         {2, 1, 1, 1, "Book", "[AUTHOR], [TITLE] ([PUBLISHER], [DATE])<, [CD]>", "", "", false},
         {2, 2, 2, 2, "Census", "[LOCATION] census, [DATE]<, [CD]>", "", "", false},
         {3, 1001, 1, 0, "Family Bible",
@@ -534,7 +572,8 @@ void WriteSourceTypes(RecordWriter& w, const ReferenceOptions& o) {
             r.shortForm = d.shortForm;
             r.bib = d.bib;
         }
-        if (d.sameAs) r.sameAsMessage = "Same as the Mills type";
+        if (d.sameAs)
+            r.sameAsMessage = "Same as the Mills type";
         r.primary = d.primary;
         w.Write(r);
     }
@@ -602,22 +641,29 @@ std::vector<DatasetInfo> DefaultDatasets(int count) {
 
 int GroupOfTagType(int number) {
     for (const TagDef& t : kTags)
-        if (t.number == number) return t.group;
-    if (number == kTagNameStd) return kGroupName;
-    if (number == kTagShipArrival) return kGroupOther;
+        if (t.number == number)
+            return t.group;
+    if (number == kTagNameStd)
+        return kGroupName;
+    if (number == kTagShipArrival)
+        return kGroupOther;
     return kGroupOther;
 }
 
-std::vector<TagTypeRec> DefaultTagTypes(TmgLayout layout, const std::vector<DatasetInfo>& datasets) {
+std::vector<TagTypeRec> DefaultTagTypes(TmgLayout layout,
+                                        const std::vector<DatasetInfo>& datasets) {
     std::vector<TagTypeRec> out;
     for (const TagDef& t : kTags) {
-        if (layout == TmgLayout::Old && !*t.oldName) continue;
+        if (layout == TmgLayout::Old && !*t.oldName)
+            continue;
         out.push_back(TagRecord(t, layout));
     }
-    if (layout == TmgLayout::Old) return out;
+    if (layout == TmgLayout::Old)
+        return out;
     // A few LDS types are switched off, as users do.
     for (TagTypeRec& r : out)
-        if (r.ldsOnly && r.number > 50) r.active = false;
+        if (r.ldsOnly && r.number > 50)
+            r.active = false;
 
     TagDef nameStd{kTagNameStd, "Name-Std", kGroupName, "", "", "", false};
     TagTypeRec custom = TagRecord(nameStd, layout);
@@ -639,7 +685,8 @@ std::vector<TagTypeRec> DefaultTagTypes(TmgLayout layout, const std::vector<Data
 
 void WriteReferenceData(RecordWriter& w, const ReferenceOptions& o) {
     WriteDatasets(w, o);
-    for (const TagTypeRec& t : DefaultTagTypes(w.Layout(), o.datasets)) w.Write(t);
+    for (const TagTypeRec& t : DefaultTagTypes(w.Layout(), o.datasets))
+        w.Write(t);
     if (o.deletedRecords) {
         TagDef retired{kTagRetired, "Retired", kGroupOther, "", "", "Retired", false};
         TagTypeRec r = TagRecord(retired, w.Layout());

@@ -70,14 +70,14 @@ enum TagGroup : int {
 // Role ids of the default tag types.
 inline constexpr const char* kRolePrincipal = "00001";
 inline constexpr const char* kRoleWitness = "00002";
-inline constexpr const char* kRoleMother = "00003";     // Birth
-inline constexpr const char* kRoleInformant = "00003";  // Death
-inline constexpr const char* kRoleHusband = "00003";    // Marriage
-inline constexpr const char* kRoleWife = "00004";       // Marriage
-inline constexpr const char* kRoleOfficiant = "00005";  // Marriage
-inline constexpr const char* kRoleGodparent = "00003";  // Baptism, Christening
-inline constexpr const char* kRoleHead = "00003";       // Census
-inline constexpr const char* kRoleMember = "00004";     // Census
+inline constexpr const char* kRoleMother = "00003";    // Birth
+inline constexpr const char* kRoleInformant = "00003"; // Death
+inline constexpr const char* kRoleHusband = "00003";   // Marriage
+inline constexpr const char* kRoleWife = "00004";      // Marriage
+inline constexpr const char* kRoleOfficiant = "00005"; // Marriage
+inline constexpr const char* kRoleGodparent = "00003"; // Baptism, Christening
+inline constexpr const char* kRoleHead = "00003";      // Census
+inline constexpr const char* kRoleMember = "00004";    // Census
 
 // Style ids.
 enum StyleId : int {

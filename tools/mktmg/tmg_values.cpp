@@ -32,10 +32,13 @@ std::string RegularDate(const DateParts& first, int modifier, const DateParts& s
     return v;
 }
 
-std::string IrregularDate(std::string_view text) { return "0" + std::string(text); }
+std::string IrregularDate(std::string_view text) {
+    return "0" + std::string(text);
+}
 
 std::string DateDigits(std::string_view value) {
-    if (value.size() < 9 || value[0] != '1') return {};
+    if (value.size() < 9 || value[0] != '1')
+        return {};
     return std::string(value.substr(1, 8));
 }
 
@@ -46,18 +49,23 @@ std::string ShortLogDate(int year, int month, int day) {
 std::string SoundCode(std::string_view text) {
     static constexpr std::string_view kDigits = "01230120022455012623010202";
     std::string t = Cp1252UpperStr(Utf8ToCp1252(Trim(text)));
-    if (t.empty()) return "0000";
+    if (t.empty())
+        return "0000";
     auto codeOf = [&](unsigned char c) -> int {
-        if (c == ' ') return -1;
-        if (c >= 'A' && c <= 'Z') return kDigits[c - 'A'] - '0';
+        if (c == ' ')
+            return -1;
+        if (c >= 'A' && c <= 'Z')
+            return kDigits[c - 'A'] - '0';
         return -2; // no code: skipped
     };
     std::string out(1, t[0]);
     int prev = codeOf(static_cast<unsigned char>(t[0]));
     for (size_t i = 1; i < t.size() && out.size() < 4; ++i) {
         int code = codeOf(static_cast<unsigned char>(t[i]));
-        if (code == -2) continue;
-        if (code > 0 && code != prev) out += static_cast<char>('0' + code);
+        if (code == -2)
+            continue;
+        if (code > 0 && code != prev)
+            out += static_cast<char>('0' + code);
         prev = code;
     }
     out.resize(4, '0');
@@ -66,7 +74,8 @@ std::string SoundCode(std::string_view text) {
 
 std::string PackParts(const std::vector<std::string>& parts) {
     std::string out;
-    for (const auto& p : parts) out += p + "$!&";
+    for (const auto& p : parts)
+        out += p + "$!&";
     return out;
 }
 

@@ -28,8 +28,8 @@ struct DateParts {
 };
 
 // A regular (21-character) date value. The second date is used by modifiers 5 to 7 only.
-std::string RegularDate(const DateParts& first, int modifier = kExact,
-                        const DateParts& second = {}, bool questionable = false);
+std::string RegularDate(const DateParts& first, int modifier = kExact, const DateParts& second = {},
+                        bool questionable = false);
 inline std::string ExactDate(int year, int month = 0, int day = 0) {
     return RegularDate({year, month, day});
 }

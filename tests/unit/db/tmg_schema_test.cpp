@@ -14,21 +14,22 @@ namespace {
 
 std::set<std::string> Suffixes(TmgLayout layout) {
     std::set<std::string> out;
-    for (const auto& t : TmgTables(layout)) out.insert(t.suffix);
+    for (const auto& t : TmgTables(layout))
+        out.insert(t.suffix);
     return out;
 }
 
 } // namespace
 
 TEST(TmgSchema, CurrentLayoutHasTmgsTablesMemosAndWidths) {
-    std::set<std::string> expected = {"$", "A",  "B",   "C",   "D",  "DNA", "E",  "F", "G", "I",
-                                      "K", "L",  "M",   "N",   "ND", "NPT", "NPV", "O", "P", "PD",
-                                      "PPT", "PPV", "R", "S",  "ST", "T",  "U",   "W", "XD"};
+    std::set<std::string> expected = {"$",   "A",   "B", "C", "D",  "DNA", "E",   "F", "G", "I",
+                                      "K",   "L",   "M", "N", "ND", "NPT", "NPV", "O", "P", "PD",
+                                      "PPT", "PPV", "R", "S", "ST", "T",   "U",   "W", "XD"};
     EXPECT_EQ(Suffixes(TmgLayout::Current), expected);
 
     // TMG's tables with memo fields, and so with a memo file.
-    std::set<std::string> memo = {"A", "C", "D", "DNA", "E", "F", "G",  "I",  "L",
-                                  "M", "N", "ND", "P",  "PD", "R", "S", "ST", "T"};
+    std::set<std::string> memo = {"A", "C", "D",  "DNA", "E",  "F", "G", "I",  "L",
+                                  "M", "N", "ND", "P",   "PD", "R", "S", "ST", "T"};
     for (const auto& t : TmgTables(TmgLayout::Current))
         EXPECT_EQ(t.HasMemo(), memo.count(t.suffix) == 1) << t.suffix;
 
@@ -51,7 +52,8 @@ TEST(TmgSchema, CurrentLayoutHasTmgsTablesMemosAndWidths) {
     // A table holds a field name once, even where TMG's document lists it twice.
     for (const auto& t : TmgTables(TmgLayout::Current)) {
         std::set<std::string> names;
-        for (const auto& f : t.fields) EXPECT_TRUE(names.insert(f.name).second) << t.suffix << "." << f.name;
+        for (const auto& f : t.fields)
+            EXPECT_TRUE(names.insert(f.name).second) << t.suffix << "." << f.name;
     }
 
     EXPECT_EQ(FindTmgTable(TmgLayout::Current, "npv"), FindTmgTable(TmgLayout::Current, "NPV"));
@@ -92,8 +94,8 @@ TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
                 (dir / TmgTableFileName(layout == TmgLayout::Old ? "old_" : "cur_", t.suffix))
                     .string();
             std::unique_ptr<db::Table> table;
-            ASSERT_NO_THROW(table = db::Table::Create(path, l.fields, TmgCreateOptions(layout),
-                                                      l.tags))
+            ASSERT_NO_THROW(table =
+                                db::Table::Create(path, l.fields, TmgCreateOptions(layout), l.tags))
                 << path;
             ASSERT_EQ(table->Tags().size(), t.tags.size()) << path;
             for (const auto& spec : t.tags) {
@@ -104,11 +106,15 @@ TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
             }
             if (t.suffix == "$") {
                 EXPECT_EQ(table->FieldAt(table->FieldCount() - 1).name, "FLAG3");
-                EXPECT_EQ(table->FindTag(layout == TmgLayout::Old ? "PERBYNO" : "PER_NO") != nullptr, true);
+                EXPECT_EQ(table->FindTag(layout == TmgLayout::Old ? "PERBYNO" : "PER_NO") !=
+                              nullptr,
+                          true);
                 EXPECT_EQ(table->FindTag("BYBIRTH")->Info().keyLength, 30);
             }
-            if (t.suffix == "A") EXPECT_EQ(table->FindTag("BYTYPE")->Info().keyLength, 11);
-            if (t.suffix == "NPT") EXPECT_EQ(table->FindTag("SHORTVDSID")->Info().keyLength, 30);
+            if (t.suffix == "A")
+                EXPECT_EQ(table->FindTag("BYTYPE")->Info().keyLength, 11);
+            if (t.suffix == "NPT")
+                EXPECT_EQ(table->FindTag("SHORTVDSID")->Info().keyLength, 30);
         }
     }
 }

@@ -16,7 +16,9 @@ using hk::test::TempDir;
 
 namespace {
 // A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+std::string In(const TempDir& dir, const std::string& name) {
+    return (dir.Path() / name).string();
+}
 } // namespace
 
 namespace {
@@ -30,10 +32,12 @@ CommandRun Mktmg(const std::string& args) {
     CommandRun r;
     std::string cmd = std::string(HK_MKTMG_PATH) + " " + args + " 2>&1";
     FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
+    if (!p)
+        return r;
     char buf[4096];
     size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
+        r.out.append(buf, n);
     int st = pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
     return r;
@@ -81,9 +85,12 @@ TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
         TableData t(In(dir, "Cli_" + hk::AsciiLower(table) + ".dbf"));
         std::map<std::string, long> counted;
         for (size_t row = 0; row < t.Size(); ++row) {
-            if (t.Deleted(row)) ++counted["deleted"];
-            else if (t.Has("DSID")) ++counted["dsid" + std::to_string(t.Int(row, "DSID"))];
-            else ++counted["all"];
+            if (t.Deleted(row))
+                ++counted["deleted"];
+            else if (t.Has("DSID"))
+                ++counted["dsid" + std::to_string(t.Int(row, "DSID"))];
+            else
+                ++counted["all"];
         }
         EXPECT_EQ(counted, printed[table]) << table;
     }

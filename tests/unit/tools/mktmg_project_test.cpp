@@ -23,7 +23,9 @@ using hk::test::TempDir;
 
 namespace {
 // A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+std::string In(const TempDir& dir, const std::string& name) {
+    return (dir.Path() / name).string();
+}
 } // namespace
 
 namespace {
@@ -58,7 +60,8 @@ protected:
     static std::map<long, size_t> ByKey(const std::string& suffix, const char* field) {
         std::map<long, size_t> out;
         const TableData& t = T(suffix);
-        for (size_t r : t.Live()) out[t.Int(r, field)] = r;
+        for (size_t r : t.Live())
+            out[t.Int(r, field)] = r;
         return out;
     }
 
@@ -76,7 +79,8 @@ std::map<std::string, std::unique_ptr<TableData>>* MktmgProject::tables_ = nullp
 TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
     EXPECT_EQ(result_->datasets.size(), 3u);
     std::vector<int> dsids;
-    for (const auto& d : result_->datasets) dsids.push_back(d.dsid);
+    for (const auto& d : result_->datasets)
+        dsids.push_back(d.dsid);
     EXPECT_EQ(dsids, (std::vector<int>{1, 2, 8}));
 
     for (const auto& layout : TmgTables(TmgLayout::Current)) {
@@ -115,14 +119,17 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
         std::map<int, uint64_t> live;
         uint64_t deleted = 0;
         for (size_t r = 0; r < t.Size(); ++r) {
-            if (t.Deleted(r)) ++deleted;
-            else ++live[t.Has("DSID") ? static_cast<int>(t.Int(r, "DSID")) : 0];
+            if (t.Deleted(r))
+                ++deleted;
+            else
+                ++live[t.Has("DSID") ? static_cast<int>(t.Int(r, "DSID")) : 0];
         }
         EXPECT_EQ(live, reported.live);
         EXPECT_EQ(deleted, reported.deleted);
         EXPECT_GE(deleted, 1u) << "every table has deleted records";
         if (t.Has("DSID") && layout.suffix != "D") {
-            for (const auto& [dsid, n] : live) EXPECT_TRUE(dsid == 0 || dsid == 1 || dsid == 2 || dsid == 8) << dsid;
+            for (const auto& [dsid, n] : live)
+                EXPECT_TRUE(dsid == 0 || dsid == 1 || dsid == 2 || dsid == 8) << dsid;
         }
     }
     const TableCounts& people = result_->counts.at("$");
@@ -134,7 +141,8 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
     EXPECT_EQ(files.count("Gen_$.cdx"), 1u);
     EXPECT_EQ(files.count("Gen_$.fpt"), 0u);
     EXPECT_EQ(files.count("Gen_npv.dbf"), 1u);
-    for (const std::string& f : files) EXPECT_TRUE(fs::exists(In(*dir_, f))) << f;
+    for (const std::string& f : files)
+        EXPECT_TRUE(fs::exists(In(*dir_, f))) << f;
     std::string pjc = hk::test::ReadBytes(In(*dir_, "Gen__.pjc"));
     EXPECT_EQ(pjc.rfind("[Stamp]\r\nPjcVersion=11.0\r\n", 0), 0u);
     for (const char* key : {"SPTemplate=", "SourceRule=", "ImageDirectory="})
@@ -157,8 +165,10 @@ TEST_F(MktmgProject, ParticipantsAndEventsAgree) {
         ASSERT_NE(p, people.end()) << "participant " << eper << " is not a person";
         EXPECT_EQ(T("$").Int(p->second, "DSID"), e.Int(r, "DSID"));
         bool principal = eper == g.Int(ev->second, "PER1") || eper == g.Int(ev->second, "PER2");
-        if (e.Bool(r, "PRIMARY")) EXPECT_TRUE(principal) << "event " << gnum << " person " << eper;
-        if (!principal) EXPECT_NE(e.Str(r, "ROLE"), "00001");
+        if (e.Bool(r, "PRIMARY"))
+            EXPECT_TRUE(principal) << "event " << gnum << " person " << eper;
+        if (!principal)
+            EXPECT_NE(e.Str(r, "ROLE"), "00001");
     }
     for (size_t r : g.Live()) {
         for (const char* f : {"PER1", "PER2"}) {
@@ -179,7 +189,8 @@ TEST_F(MktmgProject, PeopleMatchTheirParentLinksNamesAndBirths) {
     auto events = ByKey("G", "RECNO");
     std::map<long, long> father, mother;
     for (size_t r : f.Live()) {
-        if (!f.Bool(r, "PRIMARY")) continue;
+        if (!f.Bool(r, "PRIMARY"))
+            continue;
         int group = GroupOfTagType(static_cast<int>(f.Int(r, "PTYPE")));
         auto& slot = group == kGroupFather ? father : mother;
         ASSERT_TRUE(group == kGroupFather || group == kGroupMother);
@@ -188,11 +199,13 @@ TEST_F(MktmgProject, PeopleMatchTheirParentLinksNamesAndBirths) {
     }
     std::map<long, int> primaryNames;
     for (size_t r : n.Live())
-        if (n.Bool(r, "PRIMARY")) ++primaryNames[n.Int(r, "NPER")];
+        if (n.Bool(r, "PRIMARY"))
+            ++primaryNames[n.Int(r, "NPER")];
     // The first primary participation of a person in a birth-group (death-group) event.
     std::map<long, std::string> birth, death;
     for (size_t r : e.Live()) {
-        if (!e.Bool(r, "PRIMARY")) continue;
+        if (!e.Bool(r, "PRIMARY"))
+            continue;
         size_t ev = events.at(e.Int(r, "GNUM"));
         int group = GroupOfTagType(static_cast<int>(g.Int(ev, "ETYPE")));
         auto& slot = group == kGroupBirth ? birth : death;
@@ -211,8 +224,10 @@ TEST_F(MktmgProject, PeopleMatchTheirParentLinksNamesAndBirths) {
         EXPECT_TRUE(refIds.insert({p.Int(r, "DSID"), p.Int(r, "REF_ID")}).second)
             << "REF_ID " << p.Int(r, "REF_ID") << " twice in dataset " << p.Int(r, "DSID");
         auto b = birth.find(per);
-        if (b != birth.end()) EXPECT_EQ(p.Str(r, "PBIRTH"), b->second);
-        else EXPECT_TRUE(p.Str(r, "PBIRTH").empty() || p.Str(r, "PBIRTH") == kEmptyDate);
+        if (b != birth.end())
+            EXPECT_EQ(p.Str(r, "PBIRTH"), b->second);
+        else
+            EXPECT_TRUE(p.Str(r, "PBIRTH").empty() || p.Str(r, "PBIRTH") == kEmptyDate);
         auto d = death.find(per);
         EXPECT_EQ(p.Str(r, "PDEATH"), d != death.end() ? d->second : "");
     }
@@ -298,7 +313,8 @@ TEST_F(MktmgProject, NamesPlacesCitationsAndSourcesResolve) {
         ASSERT_EQ(sources.count(w.Int(r, "MNUMBER")), 1u);
         primaryLinks[w.Int(r, "MNUMBER")] += w.Bool(r, "PRIMARY");
     }
-    for (const auto& [majnum, row] : sources) EXPECT_EQ(primaryLinks[majnum], 1) << majnum;
+    for (const auto& [majnum, row] : sources)
+        EXPECT_EQ(primaryLinks[majnum], 1) << majnum;
 }
 
 TEST_F(MktmgProject, ContentCoversWhatTheFunctionsWorkOn) {
@@ -309,8 +325,10 @@ TEST_F(MktmgProject, ContentCoversWhatTheFunctionsWorkOn) {
     const TableData& g = T("G");
     for (size_t r : g.Live()) {
         const std::string& d = g.Str(r, "EDATE");
-        if (d.empty() || d == kEmptyDate) empty = true;
-        else if (d[0] == '0') irregular = true;
+        if (d.empty() || d == kEmptyDate)
+            empty = true;
+        else if (d[0] == '0')
+            irregular = true;
         else if (d.size() == 21) {
             modifiers.insert(d[10]);
             oldStyle |= d[9] == '1';
@@ -332,7 +350,8 @@ TEST_F(MktmgProject, ContentCoversWhatTheFunctionsWorkOn) {
     EXPECT_EQ(sexes, (std::set<std::string>{"?", "F", "M"}));
     const TableData& n = T("N");
     int married = 0;
-    for (size_t r : n.Live()) married += n.Int(r, "ALTYPE") == kTagNameMarr;
+    for (size_t r : n.Live())
+        married += n.Int(r, "ALTYPE") == kTagNameMarr;
     EXPECT_GT(married, 10);
 
     // Tag types of every group, with role labels and two languages.
@@ -364,11 +383,14 @@ TEST_F(MktmgProject, ContentCoversWhatTheFunctionsWorkOn) {
 
     // Styles: used, duplicated and unused ones.
     std::set<long> nameStyles, placeStyles;
-    for (size_t r : n.Live()) nameStyles.insert(n.Int(r, "STYLEID"));
-    for (size_t r : T("P").Live()) placeStyles.insert(T("P").Int(r, "STYLEID"));
+    for (size_t r : n.Live())
+        nameStyles.insert(n.Int(r, "STYLEID"));
+    for (size_t r : T("P").Live())
+        placeStyles.insert(T("P").Int(r, "STYLEID"));
     EXPECT_TRUE(nameStyles.count(kStyleNameStandard) && nameStyles.count(kStyleNameStandardCopy));
     EXPECT_EQ(nameStyles.count(kStyleNameUnused), 0u);
-    EXPECT_TRUE(placeStyles.count(kStylePlaceStandard) && placeStyles.count(kStylePlaceStandardCopy));
+    EXPECT_TRUE(placeStyles.count(kStylePlaceStandard) &&
+                placeStyles.count(kStylePlaceStandardCopy));
     EXPECT_EQ(placeStyles.count(kStylePlaceUnused), 0u);
 
     // Places with coordinates and map-link markers; exhibits with an image map.
@@ -423,7 +445,8 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     std::string mem = hk::test::ReadBytes(In(dir, "Old__.mem"));
     size_t at = mem.find("M_FVALSPLA");
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(mem.compare(at + 32, std::string(kProjectPlaceTemplate).size(), kProjectPlaceTemplate), 0);
+    EXPECT_EQ(
+        mem.compare(at + 32, std::string(kProjectPlaceTemplate).size(), kProjectPlaceTemplate), 0);
 
     for (const auto& layout : TmgTables(TmgLayout::Old)) {
         SCOPED_TRACE(layout.suffix);
@@ -440,7 +463,8 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     TableData names(In(dir, "Old_n.dbf"));
     std::map<long, size_t> byPerson;
     for (size_t row : names.Live())
-        if (names.Bool(row, "PRIMARY")) byPerson[names.Int(row, "NPER")] = row;
+        if (names.Bool(row, "PRIMARY"))
+            byPerson[names.Int(row, "NPER")] = row;
     EXPECT_EQ(byPerson.size(), 80u);
     int packed = 0;
     for (const auto& [per, row] : byPerson) {
@@ -452,12 +476,14 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     EXPECT_EQ(packed, 80);
     TableData events(In(dir, "Old_e.dbf"));
     std::set<std::string> roles;
-    for (size_t row : events.Live()) roles.insert(events.Str(row, "ROLE"));
+    for (size_t row : events.Live())
+        roles.insert(events.Str(row, "ROLE"));
     EXPECT_EQ(roles.count("Principal"), 1u);
     EXPECT_EQ(roles.count("00001"), 0u);
     TableData places(In(dir, "Old_p.dbf"));
     int packedPlaces = 0;
-    for (size_t row : places.Live()) packedPlaces += places.Str(row, "PLACE").find("$!&") != std::string::npos;
+    for (size_t row : places.Live())
+        packedPlaces += places.Str(row, "PLACE").find("$!&") != std::string::npos;
     EXPECT_GT(packedPlaces, 0);
 }
 

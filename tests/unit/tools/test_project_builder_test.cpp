@@ -17,7 +17,9 @@ using hk::test::TempDir;
 
 namespace {
 // A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) { return (dir.Path() / name).string(); }
+std::string In(const TempDir& dir, const std::string& name) {
+    return (dir.Path() / name).string();
+}
 } // namespace
 using hk::test::TestProjectBuilder;
 
@@ -27,9 +29,11 @@ namespace {
 std::map<long, std::string> Parts(const TableData& values, const TableData& dictionary,
                                   long recNo) {
     std::map<long, std::string> byUid, out;
-    for (size_t r : dictionary.Live()) byUid[dictionary.Int(r, "UID")] = dictionary.Str(r, "VALUE");
+    for (size_t r : dictionary.Live())
+        byUid[dictionary.Int(r, "UID")] = dictionary.Str(r, "VALUE");
     for (size_t r : values.Live())
-        if (values.Int(r, "RECNO") == recNo) out[values.Int(r, "TYPE")] = byUid[values.Int(r, "UID")];
+        if (values.Int(r, "RECNO") == recNo)
+            out[values.Int(r, "TYPE")] = byUid[values.Int(r, "UID")];
     return out;
 }
 
@@ -65,12 +69,13 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     TableData people(b.TablePath("$"));
     ASSERT_EQ(people.Live().size(), 4u);
     std::map<long, size_t> byPer;
-    for (size_t r : people.Live()) byPer[people.Int(r, "PER_NO")] = r;
+    for (size_t r : people.Live())
+        byPer[people.Int(r, "PER_NO")] = r;
     EXPECT_EQ(people.Int(byPer[tom], "FATHER"), john);
     EXPECT_EQ(people.Int(byPer[tom], "MOTHER"), mary);
     EXPECT_EQ(people.Int(byPer[ann], "FATHER"), 0); // the step-father link is not primary
     EXPECT_EQ(people.Str(byPer[tom], "PBIRTH"), ExactDate(1846, 3, 5));
-    EXPECT_EQ(people.Str(byPer[ann], "PBIRTH"), ""); // an irregular date has no sort date
+    EXPECT_EQ(people.Str(byPer[ann], "PBIRTH"), "");  // an irregular date has no sort date
     EXPECT_EQ(people.Str(byPer[john], "PDEATH"), ""); // the death event is deleted
     EXPECT_EQ(people.Int(byPer[mary], "REF_ID"), 2);
 
@@ -90,7 +95,8 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     auto parts = Parts(npv, nd, marr);
     EXPECT_EQ(parts, (std::map<long, std::string>{{3, "Mary"}, {5, "Smith"}}));
     int smiths = 0;
-    for (size_t r : nd.Live()) smiths += nd.Str(r, "VALUE") == "Smith";
+    for (size_t r : nd.Live())
+        smiths += nd.Str(r, "VALUE") == "Smith";
     EXPECT_EQ(smiths, 1) << "dictionary entries are shared";
 
     TableData places(b.TablePath("P"));
@@ -101,10 +107,14 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
 
     TableData e(b.TablePath("E"));
     std::map<std::pair<long, long>, std::pair<bool, std::string>> rows;
-    for (size_t r : e.Live()) rows[{e.Int(r, "GNUM"), e.Int(r, "EPER")}] = {e.Bool(r, "PRIMARY"), e.Str(r, "ROLE")};
-    EXPECT_EQ(rows[std::make_pair(long(wedding), long(john))], std::make_pair(true, std::string("00001")));
-    EXPECT_EQ(rows[std::make_pair(long(wedding), long(mary))], std::make_pair(true, std::string("00001")));
-    EXPECT_EQ(rows[std::make_pair(long(wedding), long(tom))], std::make_pair(false, std::string("00005")));
+    for (size_t r : e.Live())
+        rows[{e.Int(r, "GNUM"), e.Int(r, "EPER")}] = {e.Bool(r, "PRIMARY"), e.Str(r, "ROLE")};
+    EXPECT_EQ(rows[std::make_pair(long(wedding), long(john))],
+              std::make_pair(true, std::string("00001")));
+    EXPECT_EQ(rows[std::make_pair(long(wedding), long(mary))],
+              std::make_pair(true, std::string("00001")));
+    EXPECT_EQ(rows[std::make_pair(long(wedding), long(tom))],
+              std::make_pair(false, std::string("00005")));
 
     TableData s(b.TablePath("S"));
     ASSERT_EQ(s.Live().size(), 2u);

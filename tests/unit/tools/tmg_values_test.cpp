@@ -26,7 +26,7 @@ TEST(MktmgValues, SoundCodesAndPackedParts) {
     EXPECT_EQ(SoundCode("  smith "), "S530");
     EXPECT_EQ(SoundCode(""), "0000");
     EXPECT_EQ(SoundCode("Lee"), "L000");
-    EXPECT_EQ(SoundCode("Müller"), "M460"); // the letter with an accent is skipped, not a code
+    EXPECT_EQ(SoundCode("Müller"), "M460");    // the letter with an accent is skipped, not a code
     EXPECT_EQ(SoundCode("van Buren"), "V516"); // the blank separates N and B
     EXPECT_EQ(PackParts({"Smith", "", "John", ""}), "Smith$!&$!&John$!&$!&");
     EXPECT_EQ(PackParts({}), "");
