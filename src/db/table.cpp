@@ -24,6 +24,10 @@ namespace {
 
 FileSystem& Fs(FileSystem* fs) { return fs ? *fs : FileSystem::Default(); }
 
+CdxFlavor FlavorOf(const DbfFile& dbf) {
+    return dbf.Flavor() == DbfFlavor::Fox2 ? CdxFlavor::Fox2 : CdxFlavor::Vfp;
+}
+
 } // namespace
 
 Table::Table(std::shared_ptr<TableFile> file) : file_(std::move(file)) {
@@ -47,11 +51,13 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
     std::string cdxPath = SiblingPath(*found, ".cdx", &exists);
     if (exists) {
         if (options.productionIndex) {
-            file->AttachIndex(CdxFile::Open(fs, cdxPath, options.writable), true, true);
+            file->AttachIndex(CdxFile::Open(fs, cdxPath, options.writable, FlavorOf(file->Dbf())),
+                              true, true);
         } else if (options.writable) {
             // Not used for ordering, but kept up to date so the project stays intact.
             try {
-                file->AttachIndex(CdxFile::Open(fs, cdxPath, true), true, false);
+                file->AttachIndex(CdxFile::Open(fs, cdxPath, true, FlavorOf(file->Dbf())), true,
+                                  false);
             } catch (const DbError& e) {
                 file->SetMissingIndex(e.Description());
             }
@@ -360,7 +366,7 @@ bool Table::GetBool(int field) const { return GetLogical(FieldAt(field), record_
 std::string Table::GetMemo(int field) const { return Cp1252ToUtf8(MemoText(field)); }
 bool Table::IsNull(int field) const {
     const FieldInfo* flags = file_->Dbf().NullFlagsField();
-    return flags && IsNull(FieldAt(field), *flags, record_.data());
+    return flags && db::IsNull(FieldAt(field), *flags, record_.data());
 }
 
 template <typename Fn> void Table::Modify(Fn&& apply) {
@@ -470,12 +476,13 @@ void Table::Flush() { file_->Flush(); }
 IndexSet* Table::OpenIndex(const std::string& path) {
     auto found = FindFileNoCase(path);
     if (!found) throw DbError(kErrOpen, path, "index file not found");
-    return file_->AttachIndex(CdxFile::Open(file_->Fs(), *found, Writable()), false, true);
+    return file_->AttachIndex(
+        CdxFile::Open(file_->Fs(), *found, Writable(), FlavorOf(file_->Dbf())), false, true);
 }
 
 IndexSet* Table::CreateIndex(const std::string& path, const std::vector<IndexTagSpec>& tags) {
-    CdxFlavor flavor = file_->Dbf().Flavor() == DbfFlavor::Fox2 ? CdxFlavor::Fox2 : CdxFlavor::Vfp;
-    IndexSet* set = file_->AttachIndex(CdxFile::Create(file_->Fs(), path, flavor), false, true);
+    IndexSet* set =
+        file_->AttachIndex(CdxFile::Create(file_->Fs(), path, FlavorOf(file_->Dbf())), false, true);
     for (const IndexTagSpec& spec : tags) file_->AddTag(*set, spec);
     return set;
 }

@@ -9,7 +9,10 @@
 #include <string_view>
 #include <vector>
 
+#include "db/cdx_cursor.h"
 #include "db/cdx_file.h"
+#include "db/cdx_tag.h"
+#include "db/db_error.h"
 #include "db/dbf_file.h"
 #include "db/record_view.h"
 
@@ -55,10 +58,10 @@ public:
     // Every entry in ascending stored order (descending tags are walked the other way).
     std::vector<KeyEntry> Entries() const;
 
+    explicit Tag(TagState* s) : state_(s) {} // made by the table's index state only
+
 private:
     friend class Table;
-    friend class TableFile;
-    explicit Tag(TagState* s) : state_(s) {}
     TagState* state_;
 };
 

@@ -180,8 +180,15 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
                                 [](const KeyEntry& a, const KeyEntry& b) { return a.key == b.key; });
         entries.erase(last, entries.end());
     }
-    NewTag nt{spec.name, spec.keyExpr, spec.forExpr, spec.descending, spec.unique,
-              state->keyLength, static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0)};
+    NewTag nt;
+    nt.name = spec.name;
+    nt.keyExpr = spec.keyExpr;
+    nt.forExpr = spec.forExpr;
+    nt.descending = spec.descending;
+    nt.unique = spec.unique;
+    nt.keyLength = state->keyLength;
+    nt.padByte = static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0);
+    nt.recordCount = dbf_->RecordCount();
     state->tag = &set.cdx_->AddTag(nt, entries);
     set.tags_.push_back(std::move(state));
 }
@@ -252,16 +259,8 @@ std::vector<TagState*> TableFile::AffectedTags(const uint8_t* before, const uint
 }
 
 void TableFile::InsertKey(TagState& tag, const std::string& key, uint32_t recno) {
-    if (tag.tag->Info().unique || tag.tag->Info().candidate) {
-        // A unique tag keeps one entry per key value: the first record that had it.
-        CdxCursor probe(*tag.tag);
-        if (probe.SeekFirst(key) && probe.Key() == key) {
-            if (tag.tag->Info().candidate)
-                throw DbError(kErrUnique, tag.owner->Cdx().Path(),
-                              "duplicate key in candidate tag " + tag.tag->Info().name);
-            return;
-        }
-    }
+    // A unique tag keeps one entry per key value (the first record that had it): Insert
+    // declines the others; a candidate tag refuses them with an error.
     tag.tag->Insert(key, recno);
 }
 

@@ -9,7 +9,7 @@
 #include "unit/db/cdx_test_util.h"
 
 using namespace hk::db;
-using namespace hk::db::test;
+using namespace hk::db::cdx_test;
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "db/cdx_tag.h"
 #include "db/index_key.h"
 
-namespace hk::db::test {
+namespace hk::db::cdx_test {
 
 class TempDir {
 public:
@@ -159,4 +159,4 @@ inline void ExpectDumpMatches(const std::string &file, const std::string &tag,
     }
 }
 
-} // namespace hk::db::test
+} // namespace hk::db::cdx_test
