@@ -302,20 +302,26 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
 
 uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
     RequireWritable();
-    std::vector<TagState*> tags;
     for (auto& set : indexes_)
-        for (auto& tag : set->tags_) {
-            CheckMaintainable(*tag);
-            tags.push_back(tag.get());
-        }
+        for (auto& tag : set->tags_) CheckMaintainable(*tag);
     WriteMemos(record, memos);
     uint32_t recno = dbf_->RecordCount() + 1;
-    std::vector<std::pair<bool, std::string>> keys(tags.size());
-    for (size_t i = 0; i < tags.size(); ++i)
-        keys[i].first = ComputeKey(*tags[i], record.data(), recno, &memos, keys[i].second);
+    // Keys are computed into reused buffers: appends are the bulk path.
+    size_t n = 0;
+    for (auto& set : indexes_)
+        for (auto& tag : set->tags_) {
+            if (appendKeys_.size() <= n) appendKeys_.emplace_back();
+            appendKeys_[n].first =
+                ComputeKey(*tag, record.data(), recno, &memos, appendKeys_[n].second);
+            ++n;
+        }
     uint32_t got = dbf_->AppendRecord(record.data());
-    for (size_t i = 0; i < tags.size(); ++i)
-        if (keys[i].first) InsertKey(*tags[i], keys[i].second, got);
+    n = 0;
+    for (auto& set : indexes_)
+        for (auto& tag : set->tags_) {
+            if (appendKeys_[n].first) InsertKey(*tag, appendKeys_[n].second, got);
+            ++n;
+        }
     return got;
 }
 

@@ -90,7 +90,7 @@ private:
     std::vector<std::unique_ptr<IndexSet>> indexes_;
     RecordView keyView_;
     std::string missingIndex_;
-    std::string keyScratch_, keyScratch2_;
+    std::vector<std::pair<bool, std::string>> appendKeys_;
 };
 
 } // namespace hk::db
