@@ -82,6 +82,7 @@ private:
     void CheckMaintainable(TagState& tag);
     std::vector<TagState*> AffectedTags(const uint8_t* before, const uint8_t* after,
                                         const std::map<int, std::string>& memos);
+    void CheckCandidate(TagState& tag, const std::string& key);
     void InsertKey(TagState& tag, const std::string& key, uint32_t recno);
     void WriteMemos(std::vector<uint8_t>& record, const std::map<int, std::string>& memos);
 
