@@ -212,20 +212,15 @@ bool CTMGStyleFormatter::HasStyle(long styleId, StyleGroup group) const {
 
 int CTMGStyleFormatter::GetFirstTokenForStyle(long styleId, StyleGroup group,
                                               StyleTemplate which) const {
-    if (!HasStyle(styleId, group))
+    auto it = styles_.find(styleId);
+    if (it == styles_.end() || it->second.group != group)
         throw Error(-1, "CTMGStyleFormatter.GetFirstTokenForStyle",
                     "Invalid StyleID " + std::to_string(styleId) + " formatting " +
                         (group == StyleGroup::Name ? "name" : "place"));
-    return styles_.at(styleId).first[static_cast<std::size_t>(which)];
+    return it->second.first[static_cast<std::size_t>(which)];
 }
 
-std::string CTMGStyleFormatter::Walk(int first, std::span<const std::string> values) const {
-    static const std::string kEmpty;
-    auto value = [&values](int part) -> const std::string & {
-        return part >= 0 && static_cast<std::size_t>(part) < values.size()
-                   ? values[static_cast<std::size_t>(part)]
-                   : kEmpty;
-    };
+std::string CTMGStyleFormatter::Walk(int first, PartValueFn value, const void *parts) const {
     std::string out;
     std::string pending;
     if (first < 0)
@@ -233,7 +228,7 @@ std::string CTMGStyleFormatter::Walk(int first, std::span<const std::string> val
     for (std::size_t i = static_cast<std::size_t>(first); i < tokens_.size();) {
         const StyleToken &t = tokens_[i];
         std::size_t next = i + 1;
-        const std::string &v = value(t.part);
+        const std::string &v = value(parts, t.part);
         switch (t.kind) {
         case kTokenEnd:
             return out;
@@ -267,19 +262,25 @@ std::string CTMGStyleFormatter::Walk(int first, std::span<const std::string> val
                 next = static_cast<std::size_t>(t.link);
             break;
         case kTokenVariableBlank:
-            if (!v.empty())
-                out += v + " ";
+            if (!v.empty()) {
+                out += v;
+                out += ' ';
+            }
             break;
         case kTokenVariableParens:
         case kTokenVariableParensBlank:
-            if (!v.empty())
-                out += "(" + v + (t.kind == kTokenVariableParens ? ")" : ") ");
+            if (!v.empty()) {
+                out += '(';
+                out += v;
+                out += t.kind == kTokenVariableParens ? ")" : ") ";
+            }
             break;
         case kTokenVariableComma:
             if (!v.empty()) {
                 if (!out.empty() && !EndsWithBlank(out))
                     out += ' ';
-                out += v + ", ";
+                out += v;
+                out += ", ";
             }
             break;
         }
@@ -290,7 +291,13 @@ std::string CTMGStyleFormatter::Walk(int first, std::span<const std::string> val
 
 std::string CTMGStyleFormatter::FormatPlace(const PlaceParts::Texts &parts, long styleId,
                                             StyleTemplate which) const {
-    std::string out = Walk(GetFirstTokenForStyle(styleId, StyleGroup::Place, which), parts);
+    auto value = [](const void *texts, int part) -> const std::string & {
+        static const std::string kEmpty;
+        const auto &t = *static_cast<const PlaceParts::Texts *>(texts);
+        return part >= 0 && part < PlaceParts::kPartCount ? t[static_cast<std::size_t>(part)]
+                                                          : kEmpty;
+    };
+    std::string out = Walk(GetFirstTokenForStyle(styleId, StyleGroup::Place, which), value, &parts);
     if (out.ends_with(", "))
         out.resize(out.size() - 2);
     else if (out.ends_with(","))
@@ -302,15 +309,37 @@ std::string CTMGStyleFormatter::FormatName(const NameParts &parts, const NamePar
                                            long styleId, StyleTemplate which,
                                            std::string *leadingPart) const {
     int first = GetFirstTokenForStyle(styleId, StyleGroup::Name, which);
+    auto fromParts = [](const void *p, int part) -> const std::string & {
+        return static_cast<const NameParts *>(p)->PartValue(part);
+    };
+    auto fromArray = [](const void *p, int part) -> const std::string & {
+        static const std::string kEmpty;
+        const auto &values =
+            *static_cast<const std::array<std::string, NameParts::kPartCount> *>(p);
+        return part >= 0 && part < NameParts::kPartCount ? values[static_cast<std::size_t>(part)]
+                                                         : kEmpty;
+    };
+    // Parts are copied only to turn "|" into surname marks, or to take out a mark character
+    // stored in a name, which must not act as one.
+    bool copy = markedParts != nullptr;
+    for (int id = 0; id < NameParts::kPartCount && !copy; ++id)
+        copy = std::ranges::any_of(parts.PartValue(id), IsMark);
     std::array<std::string, NameParts::kPartCount> values;
-    for (int id = 0; id < NameParts::kPartCount; ++id) {
-        std::string &v = values[static_cast<std::size_t>(id)];
-        v = (markedParts ? markedParts : &parts)->PartValue(id);
-        std::erase_if(v, IsMark); // a mark character stored in a name must not act as one
-        if (markedParts)
-            std::replace(v.begin(), v.end(), '|', kSurnameMark);
+    if (copy) {
+        for (int id = 0; id < NameParts::kPartCount; ++id) {
+            std::string &v = values[static_cast<std::size_t>(id)];
+            v = (markedParts ? markedParts : &parts)->PartValue(id);
+            std::erase_if(v, IsMark);
+            if (markedParts)
+                std::replace(v.begin(), v.end(), '|', kSurnameMark);
+        }
     }
-    std::string text = ResolveCommas(ReduceBlanksAroundMarks(Walk(first, values)));
+    std::string text = copy ? Walk(first, fromArray, &values) : Walk(first, fromParts, &parts);
+    bool hasMark = text.find(kSurnameMark) != std::string::npos;
+    if (hasMark)
+        text = ReduceBlanksAroundMarks(text);
+    if (text.find(kStyleCommaMark) != std::string::npos)
+        text = ResolveCommas(text);
     if (leadingPart) {
         leadingPart->clear();
         std::size_t mark = text.find(kSurnameMark);
@@ -318,7 +347,8 @@ std::string CTMGStyleFormatter::FormatName(const NameParts &parts, const NamePar
             (which == StyleTemplate::Display || which == StyleTemplate::SurnameSort))
             *leadingPart = std::string(TrimLeft(std::string_view(text).substr(0, mark)));
     }
-    std::erase(text, kSurnameMark);
+    if (hasMark)
+        std::erase(text, kSurnameMark);
     return std::string(Trim(text));
 }
 

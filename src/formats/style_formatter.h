@@ -2,7 +2,6 @@
 // CTMGStyleFormatter: the project's name and place styles, compiled once per project, and
 // the formatting of name and place parts through a style's templates.
 #include <array>
-#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -111,7 +110,9 @@ private:
     void AddStyle(long styleId, StyleGroup group, long dsid, std::string_view description,
                   const Templates &templates, const StyleVariables &variables);
     int AddTokens(const CompiledTemplate &compiled);
-    std::string Walk(int first, std::span<const std::string> values) const;
+    // A part's text by part id (empty for ids it does not know).
+    using PartValueFn = const std::string &(*)(const void *parts, int part);
+    std::string Walk(int first, PartValueFn value, const void *parts) const;
 
     std::vector<StyleToken> tokens_;
     std::unordered_map<long, Style> styles_;
