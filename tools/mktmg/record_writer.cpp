@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "formats/soundex.h"
 #include "record_fields.h"
 #include "support/text.h"
 #include "tmg_values.h"
@@ -102,7 +103,7 @@ int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted) {
     f.s->Begin(0);
     f.s->Int(f.UID, uid);
     f.s->Memo(f.VALUE, text);
-    f.s->Text(f.SDX, SoundCode(text));
+    f.s->Text(f.SDX, CSoundex::SoundCode(text));
     f.s->End(deleted);
     // Coordinates and other one-off texts would make this map grow with the project;
     // past this size a text is written again rather than remembered.
@@ -204,9 +205,9 @@ void RecordWriter::Write(const NameRec& r) {
     s.Int(f.GIVID, givId);
     s.Text(f.SRNAMEDISP, SurnameDisplay(p));
     if (!p[kSurname].empty())
-        s.Text(f.SNDXSURN, SoundCode(p[kSurname]));
+        s.Text(f.SNDXSURN, CSoundex::SoundCode(p[kSurname]));
     if (!p[kGiven].empty())
-        s.Text(f.SNDXGVN, SoundCode(p[kGiven]));
+        s.Text(f.SNDXGVN, CSoundex::SoundCode(p[kGiven]));
     s.Text(f.PBIRTH, r.personBirth);
     s.Text(f.PDEATH, r.personDeath);
     s.Text(f.REFER, r.personReference);

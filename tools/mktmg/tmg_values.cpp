@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "support/text.h"
 
 namespace hk::mktmg {
 
@@ -38,32 +37,6 @@ std::string IrregularDate(std::string_view text) {
 
 std::string ShortLogDate(int year, int month, int day) {
     return RegularDate({year, month, day}).substr(0, 11);
-}
-
-std::string SoundCode(std::string_view text) {
-    static constexpr std::string_view kDigits = "01230120022455012623010202";
-    std::string t = Cp1252UpperStr(Utf8ToCp1252(Trim(text)));
-    if (t.empty())
-        return "0000";
-    auto codeOf = [&](unsigned char c) -> int {
-        if (c == ' ')
-            return -1;
-        if (c >= 'A' && c <= 'Z')
-            return kDigits[c - 'A'] - '0';
-        return -2; // no code: skipped
-    };
-    std::string out(1, t[0]);
-    int prev = codeOf(static_cast<unsigned char>(t[0]));
-    for (size_t i = 1; i < t.size() && out.size() < 4; ++i) {
-        int code = codeOf(static_cast<unsigned char>(t[i]));
-        if (code == -2)
-            continue;
-        if (code > 0 && code != prev)
-            out += static_cast<char>('0' + code);
-        prev = code;
-    }
-    out.resize(4, '0');
-    return Cp1252ToUtf8(out);
 }
 
 std::string PackParts(const std::vector<std::string>& parts) {

@@ -1,6 +1,6 @@
 #pragma once
-// TMG's stored value forms as the generator and the test builder write them: date values,
-// the sound code of names and places, and the "$!&" packing of old names and places.
+// TMG's stored value forms as the generator and the test builder write them: date values and
+// the "$!&" packing of old names and places.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,10 +37,6 @@ inline std::string ExactDate(int year, int month = 0, int day = 0) {
 std::string IrregularDate(std::string_view text);
 // The first 11 characters of an exact date, as research-log dates are kept.
 std::string ShortLogDate(int year, int month, int day);
-
-// Four-character sound code: the first letter, then the digits of the following letters
-// (vowels, H, W and Y separate repeated digits; non-letters are skipped), padded with "0".
-std::string SoundCode(std::string_view text);
 
 // Parts joined by "$!&", each followed by the separator.
 std::string PackParts(const std::vector<std::string>& parts);

@@ -95,8 +95,11 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     auto parts = Parts(npv, nd, marr);
     EXPECT_EQ(parts, (std::map<long, std::string>{{3, "Mary"}, {5, "Smith"}}));
     int smiths = 0;
-    for (size_t r : nd.Live())
-        smiths += nd.Str(r, "VALUE") == "Smith";
+    for (size_t r : nd.Live()) {
+        if (nd.Str(r, "VALUE") != "Smith") continue;
+        ++smiths;
+        EXPECT_EQ(nd.Str(r, "SDX"), "S530");
+    }
     EXPECT_EQ(smiths, 1) << "dictionary entries are shared";
 
     TableData places(b.TablePath("P"));

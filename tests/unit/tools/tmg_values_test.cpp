@@ -4,7 +4,7 @@
 
 using namespace hk::mktmg;
 
-TEST(MktmgValues, DateValuesFollowTmgsExamples) {
+TEST(MktmgValues, DatesAndPackedPartsTakeTmgsForms) {
     EXPECT_EQ(RegularDate({1961, 9, 24}, kBefore), "119610924000000000000");
     EXPECT_EQ(RegularDate({1712, 1, 0, true}), "117120100130000000000"); // Jan 1712/13
     EXPECT_EQ(RegularDate({1942}, kBetween, {1943}), "119420000051943000000");
@@ -16,16 +16,6 @@ TEST(MktmgValues, DateValuesFollowTmgsExamples) {
     EXPECT_EQ(ft, "118200000071825060110");
     EXPECT_EQ(IrregularDate("Easter 1820"), "0Easter 1820");
     EXPECT_EQ(ShortLogDate(2021, 7, 4), "12021070403");
-}
-
-TEST(MktmgValues, SoundCodesAndPackedParts) {
-    EXPECT_EQ(SoundCode("Ashcraft"), "A226"); // H separates the two 2s
-    EXPECT_EQ(SoundCode("Tymczak"), "T522");
-    EXPECT_EQ(SoundCode("  smith "), "S530");
-    EXPECT_EQ(SoundCode(""), "0000");
-    EXPECT_EQ(SoundCode("Lee"), "L000");
-    EXPECT_EQ(SoundCode("Müller"), "M460");    // the letter with an accent is skipped, not a code
-    EXPECT_EQ(SoundCode("van Buren"), "V516"); // the blank separates N and B
     EXPECT_EQ(PackParts({"Smith", "", "John", ""}), "Smith$!&$!&John$!&$!&");
     EXPECT_EQ(PackParts({}), "");
 }
