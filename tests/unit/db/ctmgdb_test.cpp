@@ -158,6 +158,7 @@ TEST(CTMGDB, AnotherWriterGetsTheFileInUseAdvice) {
                       "dataset or project again.");
         EXPECT_EQ(db.PendingErrorCode(), kErrFileInUse);
         EXPECT_FALSE(db.IsOpen());
+        EXPECT_THROW(db.OpenProject(pjc), TableLibraryError); // the engine's code goes along
         EXPECT_EQ(db.TableCount(), 0);
 
         // Read-only opens take no lock.
@@ -438,4 +439,85 @@ TEST(CTMGDB, NamesOfTablesAndTypes) {
     EXPECT_TRUE(UsesPrivateIndex("p", 4));
     EXPECT_FALSE(UsesPrivateIndex("p", 5));
     EXPECT_FALSE(UsesPrivateIndex("I", 4));
+}
+
+TEST(CTMGDB, EveryPrivateIndexOfTheCurrentLayoutBuildsAndOrders) {
+    TempDir dir;
+    TestProjectBuilder b(dir.Folder() + "proj", "Family");
+    int john = b.Person('M', "John", "Smith");
+    b.Source("the parish register of St Mary");
+    b.Source("A census of 1851");
+    b.Source("zz last");
+    ExhibitRec x;
+    x.id = 1;
+    x.ownerType = '_';
+    x.ownerNum = john;
+    x.per1 = john;
+    x.name = "portrait";
+    b.Add(x);
+    ResearchLogRec l;
+    l.ownerNum = john;
+    l.task = "find the will";
+    b.Add(l);
+    RepositoryRec r;
+    r.recNo = 1;
+    r.abbrev = "Archive";
+    b.Add(r);
+    std::string pjc = b.Write();
+
+    CTMGDB db;
+    db.OpenProject(pjc);
+    const std::vector<std::pair<std::string, std::vector<std::string>>> expected = {
+        {"I", {"BYSUBJ", "XNAME", "RLPER1"}},
+        {"L", {"BYRLNUM"}},
+        {"M", {"MJBYNUM", "BYREFID", "MJBYABBR", "MJBYTITL"}},
+        {"R", {"BYRECNO"}}, // tag names are stored in upper case
+        {"ST", {"STYLEID"}},
+    };
+    for (const auto& [suffix, tags] : expected) {
+        int slot = db.OpenTable(suffix, suffix);
+        EXPECT_TRUE(db.SlotHasPrivateIndex(slot)) << suffix;
+        std::vector<std::string> names;
+        for (Tag* t : db.TableHandle(suffix)->Tags()) names.push_back(t->Name());
+        EXPECT_EQ(names, tags) << suffix;
+        EXPECT_TRUE(fs::exists(db.PrivateIndex(suffix)->FileName())) << suffix;
+        std::string fault;
+        EXPECT_TRUE(db.TableHandle(suffix)->CheckIndexes(&fault)) << suffix << ": " << fault;
+    }
+    // Sources by title, upper-cased, from the memo.
+    db.SelectTag("M.MJBYTITL");
+    Table* m = db.TableHandle("M");
+    std::vector<long> byTitle;
+    for (int pos = m->Top(); pos == kPosOk; pos = m->Skip(1))
+        byTitle.push_back(m->GetLong(m->FieldIndex("MAJNUM")));
+    EXPECT_EQ(byTitle, (std::vector<long>{2, 1, 3}));
+    db.SelectTag("M.MJBYABBR");
+    EXPECT_EQ(m->Seek("A CENSUS"), kPosOk);
+    EXPECT_EQ(m->GetLong(m->FieldIndex("MAJNUM")), 2);
+    // TMG's own index is still opened for tables without a private one.
+    db.OpenTable("s", "s");
+    EXPECT_FALSE(db.SlotHasPrivateIndex(db.FindAlias("s")));
+    EXPECT_NE(db.TagHandle("s.BYREC"), nullptr);
+
+    db.CloseAllTables();
+    for (const auto& [suffix, tags] : expected)
+        EXPECT_FALSE(fs::exists(db.ProjectFolder() + PrivateIndexFor(suffix, 11, false, false)
+                                                         ->fileName))
+            << suffix;
+}
+
+TEST(CTMGDB, AnIndexErrorGetsTheCollationAdvice) {
+    TempDir dir;
+    std::string pjc = WriteFamily(dir);
+    dir.Write("proj/Family_$.cdx", std::string(1024, '\x07'));
+    CTMGDB db;
+    hk::Error e = ErrorOf([&] { db.OpenProject(pjc); });
+    EXPECT_EQ(db.PendingErrorCode(), kErrIndex);
+    EXPECT_EQ(e.Description().rfind("Error (-310) ", 0), 0u) << e.Description();
+    const std::string advice =
+        "\r\n\r\nThis application can not access TMG projects unless the collate sequence is set "
+        "to 'General', 'Machine', or 'ASCII'. See the Help pages.";
+    ASSERT_GT(e.Description().size(), advice.size());
+    EXPECT_EQ(e.Description().substr(e.Description().size() - advice.size()), advice);
+    EXPECT_FALSE(db.IsOpen());
 }
