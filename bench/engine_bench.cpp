@@ -72,6 +72,8 @@ struct Fixture {
         table->Flush();
 
         sqlite3_open((gDir + "/people.db").c_str(), &db);
+        // Give SQLite as much cache as our engine may use (64 MiB per file, three files).
+        Exec("PRAGMA cache_size = -196608");
         Exec("CREATE TABLE people(per_no INTEGER, ref_id INTEGER, surname TEXT, father INTEGER,"
              " pbirth TEXT)");
         Exec("BEGIN");

@@ -94,7 +94,12 @@ const std::string& Table::Path() const { return file_->Dbf().Path(); }
 bool Table::Writable() const { return file_->Dbf().Writable(); }
 const DbfFile& Table::Dbf() const { return file_->Dbf(); }
 int Table::FieldCount() const { return static_cast<int>(file_->Dbf().Fields().size()); }
-const FieldInfo& Table::FieldAt(int i) const { return file_->Dbf().Fields()[i]; }
+const FieldInfo& Table::FieldAt(int i) const {
+    const auto& fields = file_->Dbf().Fields();
+    if (i < 0 || i >= static_cast<int>(fields.size()))
+        throw DbError(kErrFieldName, Path(), "no field number " + std::to_string(i));
+    return fields[i];
+}
 int Table::FieldIndex(std::string_view name) const { return file_->Dbf().FieldIndex(name); }
 uint32_t Table::RecCount() const { return file_->Dbf().RecordCount(); }
 bool Table::Deleted() const { return !eof_ && record_[0] == '*'; }

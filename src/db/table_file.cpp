@@ -258,6 +258,15 @@ std::vector<TagState*> TableFile::AffectedTags(const uint8_t* before, const uint
     return out;
 }
 
+void TableFile::CheckCandidate(TagState& tag, const std::string& key) {
+    if (!tag.tag->Info().candidate) return;
+    CdxCursor probe(*tag.tag);
+    if (probe.SeekFirst(key) && probe.Key() == key)
+        throw DbError(kErrUnique, tag.owner->Cdx().Path(),
+                      "the key would repeat in candidate tag " + tag.tag->Info().name +
+                          "; nothing was written");
+}
+
 void TableFile::InsertKey(TagState& tag, const std::string& key, uint32_t recno) {
     // A unique tag keeps one entry per key value (the first record that had it): Insert
     // declines the others; a candidate tag refuses them with an error.
@@ -287,11 +296,15 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
     for (size_t i = 0; i < tags.size(); ++i)
         oldKeys[i].first = ComputeKey(*tags[i], before, recno, nullptr, oldKeys[i].second);
 
-    WriteMemos(after, memos);
+    // New keys from the new texts, before anything is written: a candidate key that would
+    // repeat stops the change here.
     std::vector<std::pair<bool, std::string>> newKeys(tags.size());
-    for (size_t i = 0; i < tags.size(); ++i)
+    for (size_t i = 0; i < tags.size(); ++i) {
         newKeys[i].first = ComputeKey(*tags[i], after.data(), recno, &memos, newKeys[i].second);
+        if (newKeys[i].first && newKeys[i] != oldKeys[i]) CheckCandidate(*tags[i], newKeys[i].second);
+    }
 
+    WriteMemos(after, memos);
     dbf_->WriteRecord(recno, after.data());
     for (size_t i = 0; i < tags.size(); ++i) {
         if (oldKeys[i] == newKeys[i]) continue;
@@ -302,20 +315,28 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
 
 uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
     RequireWritable();
-    std::vector<TagState*> tags;
+    for (auto& set : indexes_)
+        for (auto& tag : set->tags_) CheckMaintainable(*tag);
+    uint32_t recno = dbf_->RecordCount() + 1;
+    // Keys are computed into reused buffers (appends are the bulk path), from the memo texts
+    // not yet written, so that a refused key leaves the files alone.
+    size_t n = 0;
     for (auto& set : indexes_)
         for (auto& tag : set->tags_) {
-            CheckMaintainable(*tag);
-            tags.push_back(tag.get());
+            if (appendKeys_.size() <= n) appendKeys_.emplace_back();
+            appendKeys_[n].first =
+                ComputeKey(*tag, record.data(), recno, &memos, appendKeys_[n].second);
+            if (appendKeys_[n].first) CheckCandidate(*tag, appendKeys_[n].second);
+            ++n;
         }
     WriteMemos(record, memos);
-    uint32_t recno = dbf_->RecordCount() + 1;
-    std::vector<std::pair<bool, std::string>> keys(tags.size());
-    for (size_t i = 0; i < tags.size(); ++i)
-        keys[i].first = ComputeKey(*tags[i], record.data(), recno, &memos, keys[i].second);
     uint32_t got = dbf_->AppendRecord(record.data());
-    for (size_t i = 0; i < tags.size(); ++i)
-        if (keys[i].first) InsertKey(*tags[i], keys[i].second, got);
+    n = 0;
+    for (auto& set : indexes_)
+        for (auto& tag : set->tags_) {
+            if (appendKeys_[n].first) InsertKey(*tag, appendKeys_[n].second, got);
+            ++n;
+        }
     return got;
 }
 

@@ -82,6 +82,7 @@ private:
     void CheckMaintainable(TagState& tag);
     std::vector<TagState*> AffectedTags(const uint8_t* before, const uint8_t* after,
                                         const std::map<int, std::string>& memos);
+    void CheckCandidate(TagState& tag, const std::string& key);
     void InsertKey(TagState& tag, const std::string& key, uint32_t recno);
     void WriteMemos(std::vector<uint8_t>& record, const std::map<int, std::string>& memos);
 
@@ -90,7 +91,7 @@ private:
     std::vector<std::unique_ptr<IndexSet>> indexes_;
     RecordView keyView_;
     std::string missingIndex_;
-    std::string keyScratch_, keyScratch2_;
+    std::vector<std::pair<bool, std::string>> appendKeys_;
 };
 
 } // namespace hk::db

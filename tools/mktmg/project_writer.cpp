@@ -13,13 +13,6 @@ namespace fs = std::filesystem;
 
 namespace hk::mktmg {
 
-uint64_t TableCounts::Total() const {
-    uint64_t n = deleted;
-    for (const auto& [dsid, count] : live)
-        n += count;
-    return n;
-}
-
 void SplitProjectPath(const std::string& pjcPath, std::string& folder, std::string& prefix) {
     fs::path p(pjcPath);
     std::string stem = p.stem().string();
@@ -95,7 +88,6 @@ uint32_t TableSink::End(bool deleted) {
     } else {
         ++counts_.live[dsid_];
     }
-    ++records_;
     // The engine keeps written pages cached per file; reopening now and then lets a project
     // of any size stream through a few megabytes per table.
     if (++sinceOpen_ >= reopenEvery_) {

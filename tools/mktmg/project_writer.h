@@ -19,7 +19,6 @@ namespace hk::mktmg {
 struct TableCounts {
     std::map<int, uint64_t> live;
     uint64_t deleted = 0;
-    uint64_t Total() const;
 };
 using ProjectCounts = std::map<std::string, TableCounts>; // by table suffix
 
@@ -38,7 +37,6 @@ public:
     const TmgTableLayout& Layout() const { return layout_; }
     const std::string& Path() const { return path_; }
     int Field(std::string_view name) const { return layout_.FieldIndex(name); }
-    bool Has(std::string_view name) const { return Field(name) >= 0; }
 
     // Starts a record of a dataset; the DSID field, when the table has one, is set to it.
     void Begin(int dsid);
@@ -53,7 +51,6 @@ public:
     uint32_t End(bool deleted = false);
 
     const TableCounts& Counts() const { return counts_; }
-    uint32_t RecordCount() const { return records_; }
     // Closes the table file; no more records after this.
     void Close();
 
@@ -63,7 +60,6 @@ private:
     std::unique_ptr<db::Table> table_;
     int dsidField_ = -1;
     int dsid_ = 0;
-    uint32_t records_ = 0;
     uint32_t sinceOpen_ = 0, reopenEvery_ = 0;
     TableCounts counts_;
 };
@@ -95,7 +91,6 @@ public:
 
     // Closes every table, builds each production index and stamps the table headers.
     void Finish();
-    bool Finished() const { return finished_; }
 
     ProjectCounts Counts() const;
     // Every file written, relative to the folder, in name order.

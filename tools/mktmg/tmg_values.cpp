@@ -36,12 +36,6 @@ std::string IrregularDate(std::string_view text) {
     return "0" + std::string(text);
 }
 
-std::string DateDigits(std::string_view value) {
-    if (value.size() < 9 || value[0] != '1')
-        return {};
-    return std::string(value.substr(1, 8));
-}
-
 std::string ShortLogDate(int year, int month, int day) {
     return RegularDate({year, month, day}).substr(0, 11);
 }

@@ -35,8 +35,6 @@ inline std::string ExactDate(int year, int month = 0, int day = 0) {
 }
 // An irregular date value: "0" and free text.
 std::string IrregularDate(std::string_view text);
-// "YYYYMMDD" of a regular date value's first date, for name and person date copies.
-std::string DateDigits(std::string_view value);
 // The first 11 characters of an exact date, as research-log dates are kept.
 std::string ShortLogDate(int year, int month, int day);
 

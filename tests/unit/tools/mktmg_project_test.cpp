@@ -165,17 +165,20 @@ TEST_F(MktmgProject, ParticipantsAndEventsAgree) {
         ASSERT_NE(p, people.end()) << "participant " << eper << " is not a person";
         EXPECT_EQ(T("$").Int(p->second, "DSID"), e.Int(r, "DSID"));
         bool principal = eper == g.Int(ev->second, "PER1") || eper == g.Int(ev->second, "PER2");
-        if (e.Bool(r, "PRIMARY"))
+        if (e.Bool(r, "PRIMARY")) {
             EXPECT_TRUE(principal) << "event " << gnum << " person " << eper;
-        if (!principal)
+        }
+        if (!principal) {
             EXPECT_NE(e.Str(r, "ROLE"), "00001");
+        }
     }
     for (size_t r : g.Live()) {
         for (const char* f : {"PER1", "PER2"}) {
             long per = g.Int(r, f);
-            if (per != 0)
+            if (per != 0) {
                 EXPECT_EQ(rows.count({g.Int(r, "RECNO"), per}), 1u)
                     << "event " << g.Int(r, "RECNO") << " has no row for its " << f;
+            }
         }
     }
 }

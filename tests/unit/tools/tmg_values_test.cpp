@@ -15,8 +15,6 @@ TEST(MktmgValues, DateValuesFollowTmgsExamples) {
     std::string ft = RegularDate({1820, 0, 0}, kFromTo, {1825, 6, 1, true});
     EXPECT_EQ(ft, "118200000071825060110");
     EXPECT_EQ(IrregularDate("Easter 1820"), "0Easter 1820");
-    EXPECT_EQ(DateDigits("118200305030000000000"), "18200305");
-    EXPECT_EQ(DateDigits("0Easter"), "");
     EXPECT_EQ(ShortLogDate(2021, 7, 4), "12021070403");
 }
 

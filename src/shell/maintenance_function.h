@@ -1,0 +1,46 @@
+#pragma once
+// One maintenance function of the catalog: what it is (index, key, caption), the options it
+// declares as data, when its command button may run it, and the run itself.
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/function_catalog.h"
+#include "shell/option_decl.h"
+#include "shell/run_context.h"
+
+namespace hk {
+
+class MaintenanceFunction {
+public:
+    virtual ~MaintenanceFunction() = default;
+
+    virtual int Index() const = 0;
+    virtual std::string Key() const = 0;
+    virtual std::string Caption() const = 0;
+    std::string HelpPage() const { return HelpPageFor(Key()); }
+
+    virtual std::vector<OptionDecl> Options() const { return {}; }
+    // The command button is enabled only when the options the function needs are filled in.
+    virtual bool CanRun(const ControlStates& options) const { return true; }
+    virtual bool UsesFlagFilter() const { return false; }
+
+    // Runs in an open project (ctx.db): confirms, writes its log through the run frame,
+    // walks and (unless ctx.logOnly) writes. Errors propagate to the caller's frame.
+    virtual void Run(RunContext& ctx, const ControlStates& options) = 0;
+};
+
+// The functions this build has, found by key or by panel index.
+class FunctionRegistry {
+public:
+    void Add(std::unique_ptr<MaintenanceFunction> function);
+    MaintenanceFunction* FindByKey(std::string_view key) const;
+    MaintenanceFunction* FindByIndex(int index) const;
+    const std::vector<std::unique_ptr<MaintenanceFunction>>& All() const { return functions_; }
+
+private:
+    std::vector<std::unique_ptr<MaintenanceFunction>> functions_;
+};
+
+} // namespace hk

@@ -1,0 +1,177 @@
+// What the table layer does around its indexes: tags whose keys it cannot compute, a
+// production index that is missing or kept only for maintenance, private indexes, and
+// relations walked with a query filter.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "db/cdx_file.h"
+#include "db/cdx_tag.h"
+#include "db/index_key.h"
+#include "db/relation.h"
+#include "db/table.h"
+#include "support/temp_dir.h"
+
+using namespace hk::db;
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::unique_ptr<Table> People(const std::string& path) {
+    auto t = Table::Create(path, {{"PER_NO", 'I'}, {"NAME", 'C', 10}, {"NOTE", 'C', 5}},
+                           CreateOptions{}, {{"PER_NO", "PER_NO"}});
+    const char* names[] = {"Ann", "Bob", "Cy"};
+    for (int i = 0; i < 3; ++i) {
+        t->AppendStart();
+        t->AssignLong(0, i + 1);
+        t->AssignString(1, names[i]);
+        t->Append();
+    }
+    t->Flush();
+    return t;
+}
+
+long ErrorOf(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const DbError& e) {
+        return e.Number();
+    }
+    return 0;
+}
+
+TEST(TableIndexRules, TagWithAFunctionWeDoNotKnowIsReadableButRefusesWritesThatNeedIt) {
+    hk::test::TempDir dir;
+    std::string dbf = (dir.Path() / "p.dbf").string(), cdx = (dir.Path() / "p.cdx").string();
+    People(dbf).reset();
+    {
+        // Add a tag as TMG would, with a function compiled into TMG, keyed on NAME.
+        auto file = CdxFile::Open(FileSystem::Default(), cdx, true, CdxFlavor::Vfp);
+        NewTag nt;
+        nt.name = "BYNAME";
+        nt.keyExpr = "TMGKEY(NAME)";
+        nt.keyLength = 10;
+        file->AddTag(nt, {{PadKey("Ann", 10), 1}, {PadKey("Bob", 10), 2}, {PadKey("Cy", 10), 3}});
+        file->Flush();
+    }
+    std::string before = Slurp(dbf) + Slurp(cdx);
+    auto t = Table::Open(dbf);
+    Tag* byName = t->FindTag("BYNAME");
+    ASSERT_NE(byName, nullptr);
+    EXPECT_NE(byName->Unusable().find("TMGKEY"), std::string::npos) << byName->Unusable();
+    t->SelectTag(byName);
+    ASSERT_EQ(t->Seek("Bob"), kPosOk);
+    EXPECT_EQ(t->RecNo(), 2u);
+
+    EXPECT_EQ(ErrorOf([&] { t->AssignString(1, "Bobby"); }), kErrIndex);
+    EXPECT_EQ(ErrorOf([&] {
+                  t->AppendStart();
+                  t->AssignLong(0, 9);
+                  t->Append();
+              }),
+              kErrIndex);
+    t->Flush();
+    EXPECT_EQ(Slurp(dbf) + Slurp(cdx), before) << "a refused write must leave every byte alone";
+
+    // A field the tag does not name can still be written.
+    ASSERT_EQ(t->Go(2), kPosOk);
+    t->AssignString(2, "ok");
+    t.reset();
+    auto again = Table::Open(dbf, {.writable = false});
+    again->Go(2);
+    EXPECT_EQ(again->GetTrimmed(2), "ok");
+}
+
+TEST(TableIndexRules, ProductionIndexKeptUpToDateWhenNotUsedForOrderAndRefusedWhenMissing) {
+    hk::test::TempDir dir;
+    std::string dbf = (dir.Path() / "p.dbf").string(), cdx = (dir.Path() / "p.cdx").string();
+    People(dbf).reset();
+    {
+        auto t = Table::Open(dbf, {.writable = true, .productionIndex = false});
+        EXPECT_EQ(t->FindTag("PER_NO"), nullptr) << "not offered for ordering";
+        t->Go(1);
+        t->AssignLong(0, 42);
+    }
+    {
+        auto t = Table::Open(dbf, {.writable = false});
+        t->SelectTag(t->FindTag("PER_NO"));
+        ASSERT_EQ(t->SeekDouble(42), kPosOk);
+        EXPECT_EQ(t->RecNo(), 1u);
+        std::string fault;
+        EXPECT_TRUE(t->CheckIndexes(&fault)) << fault;
+    }
+    std::filesystem::remove(cdx);
+    std::string before = Slurp(dbf);
+    auto t = Table::Open(dbf);
+    t->Go(1);
+    EXPECT_EQ(ErrorOf([&] { t->AssignLong(0, 7); }), kErrIndex);
+    t.reset();
+    EXPECT_EQ(Slurp(dbf), before);
+}
+
+TEST(TableIndexRules, PrivateIndexWithForFilterFollowsDeletesAndCloses) {
+    hk::test::TempDir dir;
+    auto t = People((dir.Path() / "p.dbf").string());
+    std::string idx = (dir.Path() / "name_idx.cdx").string();
+    IndexSet* set = t->CreateIndex(idx, {{"BYNAME", "UPPER(NAME)", ".NOT. DELETED()"}});
+    t->SelectTag(t->FindTag("BYNAME"));
+    ASSERT_EQ(t->Seek("BOB"), kPosOk);
+    t->Delete();
+    EXPECT_NE(t->Seek("BOB"), kPosOk);
+    t->Go(2);
+    t->Recall();
+    ASSERT_EQ(t->Seek("BOB"), kPosOk);
+    t->CloseIndex(set);
+    EXPECT_EQ(t->SelectedTag(), nullptr);
+    EXPECT_EQ(t->FindTag("BYNAME"), nullptr);
+    // The file stays a valid index: reopening it finds the same keys.
+    t->OpenIndex(idx);
+    t->SelectTag(t->FindTag("BYNAME"));
+    EXPECT_EQ(t->Seek("CY"), kPosOk);
+}
+
+TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
+    hk::test::TempDir dir;
+    auto people = People((dir.Path() / "p.dbf").string());
+    people->SetAlias("$");
+    auto types = Table::Create((dir.Path() / "t.dbf").string(), {{"ETYPENUM", 'I'}, {"ADMIN", 'N', 2}},
+                               CreateOptions{}, {{"EVTBYNUM", "ETYPENUM"}});
+    types->SetAlias("t");
+    for (auto [num, admin] : {std::pair{1, 4}, {2, 5}, {3, 6}}) {
+        types->AppendStart();
+        types->AssignLong(0, num);
+        types->AssignLong(1, admin);
+        types->Append();
+    }
+    auto events = Table::Create((dir.Path() / "g.dbf").string(), {{"ETYPE", 'I'}, {"PER1", 'I'}},
+                                CreateOptions{}, {{"BYPER1", "PER1"}});
+    events->SetAlias("g");
+    // (type, principal): a missing principal 9 and a missing type 7 read as blank records.
+    for (auto [etype, per] : {std::pair{1, 2}, {2, 9}, {1, 0}, {7, 3}, {1, 3}}) {
+        events->AppendStart();
+        events->AssignLong(0, etype);
+        events->AssignLong(1, per);
+        events->Append();
+    }
+    Relation rel(*events);
+    rel.AddSlave(*events, 0, *types, types->FindTag("EVTBYNUM"));
+    rel.AddSlave(*events, 1, *people, people->FindTag("PER_NO"));
+    rel.SetQuery("t->ADMIN = 4 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()");
+    std::vector<std::string> seen;
+    for (int r = rel.Top(); r == kPosOk; r = rel.Skip())
+        seen.push_back(std::to_string(events->RecNo()) + ":" + people->GetTrimmed(1));
+    EXPECT_EQ(seen, (std::vector<std::string>{"1:Bob", "5:Cy"}));
+
+    rel.SetQuery("t->ADMIN = 0");
+    ASSERT_EQ(rel.Top(), kPosOk);
+    EXPECT_EQ(events->RecNo(), 4u) << "a missing slave record reads as blank";
+    EXPECT_EQ(types->GetLong(0), 0);
+    EXPECT_THROW(rel.SetQuery("x->ADMIN = 1"), DbError);
+}
+
+} // namespace
