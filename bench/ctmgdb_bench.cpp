@@ -153,10 +153,10 @@ void RelationOurs(benchmark::State& st) {
 void RelationSqlite(benchmark::State& st) {
     Timed(st, "b relation/sqlite", [&] {
         sqlite3_stmt* q;
-        std::string sql =
-            "SELECT e.eper FROM e LEFT JOIN g ON g.recno = e.gnum AND g.deleted = 0 "
-            "LEFT JOIN t ON t.etypenum = g.etype AND t.deleted = 0 WHERE t.admin = " +
-            std::to_string(gBirthGroup) + " AND g.per1 <> 0 AND g.dsid = 1 AND e.deleted = 0";
+        std::string sql = "SELECT e.eper FROM e LEFT JOIN g ON g.recno = e.gnum AND g.deleted = 0 "
+                          "LEFT JOIN t ON t.etypenum = g.etype AND t.deleted = 0 WHERE t.admin = " +
+                          std::to_string(gBirthGroup) +
+                          " AND g.per1 <> 0 AND g.dsid = 1 AND e.deleted = 0";
         sqlite3_prepare_v2(gFix->lite, sql.c_str(), -1, &q, nullptr);
         long n = 0, sum = 0;
         while (sqlite3_step(q) == SQLITE_ROW) {
@@ -174,11 +174,15 @@ void RelationSqlite(benchmark::State& st) {
 int main(int argc, char** argv) {
     std::vector<char*> rest;
     for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--people=", 9) == 0) gPeople = std::atol(argv[i] + 9);
-        else if (std::strncmp(argv[i], "--dir=", 6) == 0) gDir = argv[i] + 6;
-        else rest.push_back(argv[i]);
+        if (std::strncmp(argv[i], "--people=", 9) == 0)
+            gPeople = std::atol(argv[i] + 9);
+        else if (std::strncmp(argv[i], "--dir=", 6) == 0)
+            gDir = argv[i] + 6;
+        else
+            rest.push_back(argv[i]);
     }
-    if (gDir.empty()) gDir = (fs::temp_directory_path() / "hk_bench_ctmgdb").string();
+    if (gDir.empty())
+        gDir = (fs::temp_directory_path() / "hk_bench_ctmgdb").string();
     int n = static_cast<int>(rest.size());
     benchmark::Initialize(&n, rest.data());
 

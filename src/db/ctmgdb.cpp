@@ -16,13 +16,13 @@ namespace hk::db {
 
 namespace {
 
-constexpr const char *kClass = "CTMGDB";
+constexpr const char* kClass = "CTMGDB";
 constexpr std::string_view kIndexedTables = "$aefgiklmprstuw";
 
 } // namespace
 
-CTMGDB::CTMGDB(FileSystem *fs) : fs_(fs), placeTemplate_(kDefaultPlaceTemplate) {
-    for (const std::string &kind : PrivateIndexKinds())
+CTMGDB::CTMGDB(FileSystem* fs) : fs_(fs), placeTemplate_(kDefaultPlaceTemplate) {
+    for (const std::string& kind : PrivateIndexKinds())
         indexes_[kind] = std::make_unique<CTMGTableIndex>(fs);
 }
 
@@ -37,8 +37,8 @@ void CTMGDB::Raise(std::string_view proc, std::string description) const {
     throw hk::Error(-1, ErrorSource(kClass, std::string(proc)), std::move(description));
 }
 
-void CTMGDB::SplitProjectPath(const std::string &pjcPath, std::string &folder,
-                              std::string &prefix) {
+void CTMGDB::SplitProjectPath(const std::string& pjcPath, std::string& folder,
+                              std::string& prefix) {
     std::filesystem::path p(std::string(Trim(pjcPath)));
     folder = AddTrailingSlash(p.parent_path().string());
     if (folder.empty())
@@ -52,7 +52,7 @@ std::string CTMGDB::DisplayNameOf(std::string_view prefix) {
     return end == std::string_view::npos ? std::string() : std::string(prefix.substr(0, end + 1));
 }
 
-void CTMGDB::SetProjectPath(const std::string &pjcPath) {
+void CTMGDB::SetProjectPath(const std::string& pjcPath) {
     SplitProjectPath(pjcPath, folder_, prefix_);
 }
 
@@ -106,7 +106,7 @@ void CTMGDB::ReadVersion() {
     }
 }
 
-void CTMGDB::OpenProject(const std::string &pjcPath) {
+void CTMGDB::OpenProject(const std::string& pjcPath) {
     if (isOpen_ || !slots_.empty())
         CloseProject();
     isOpen_ = false;
@@ -118,7 +118,7 @@ void CTMGDB::OpenProject(const std::string &pjcPath) {
         OpenTable("$", "$");
         CloseTable("$");
         isOpen_ = true;
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         long code = pendingError_;
         try {
             CloseAllTables();
@@ -134,7 +134,7 @@ void CTMGDB::OpenProject(const std::string &pjcPath) {
             description += "\r\n\r\nThis application can not access TMG projects unless the "
                            "collate sequence is set to 'General', 'Machine', or 'ASCII'. See "
                            "the Help pages.";
-        if (auto *t = dynamic_cast<const TableLibraryError *>(&e))
+        if (auto* t = dynamic_cast<const TableLibraryError*>(&e))
             throw TableLibraryError(t->Source(), description, t->Code(), t->Detail());
         throw hk::Error(e.Number(), e.Source(), description);
     }
@@ -145,7 +145,7 @@ void CTMGDB::CloseProject() {
     CloseAllTables();
 }
 
-int CTMGDB::CheckCompatibility(const std::string &compatibilityIni, int programMajor,
+int CTMGDB::CheckCompatibility(const std::string& compatibilityIni, int programMajor,
                                int programMinor, int programRevision) const {
     return CheckVersionCompatibility(VersionString(), compatibilityIni, programMajor, programMinor,
                                      programRevision);
@@ -158,7 +158,7 @@ std::vector<DatasetRecord> CTMGDB::Datasets() {
     std::string alias = NewAlias();
     OpenTable("d", alias);
     try {
-        Table *t = TableHandle(alias);
+        Table* t = TableHandle(alias);
         SelectTag(t, {});
         int fDsid = t->FieldIndex("DSID"), fName = t->FieldIndex("DSNAME");
         int fLocation = t->FieldIndex("DSLOCATION"), fLocked = t->FieldIndex("DSLOCKED");
@@ -188,7 +188,7 @@ std::vector<DatasetRecord> CTMGDB::Datasets() {
 }
 
 std::optional<DatasetRecord> CTMGDB::FindDataset(long dsid) {
-    for (DatasetRecord &d : Datasets())
+    for (DatasetRecord& d : Datasets())
         if (d.dsid == dsid)
             return std::move(d);
     return std::nullopt;
@@ -233,13 +233,13 @@ std::string CTMGDB::DataTypeToString(std::string_view type) {
     return std::string();
 }
 
-std::string CTMGDB::GetLanguages(std::string_view extraList, Settings &settings) const {
+std::string CTMGDB::GetLanguages(std::string_view extraList, Settings& settings) const {
     std::vector<std::string> languages = SplitChoices(extraList);
     std::string strings;
-    for (const char *version : {"v8", "v7"}) {
+    for (const char* version : {"v8", "v7"}) {
         std::string key =
             std::string("Software\\Wholly Genes Software\\The Master Genealogist ") + version;
-        for (const char *value : {"SharedProgramData", "InstallPath"}) {
+        for (const char* value : {"SharedProgramData", "InstallPath"}) {
             std::string folder = settings.GetSettingStringAnyRoot(key, "", value, "");
             if (Trim(folder).empty())
                 continue;
@@ -261,21 +261,21 @@ std::string CTMGDB::GetLanguages(std::string_view extraList, Settings &settings)
         auto table = WithTableContext(kClass, "GetLanguages", "opening " + strings,
                                       [&] { return Table::Open(strings, options); });
         for (int i = 0; i < table->FieldCount(); ++i) {
-            const std::string &name = table->FieldAt(i).name;
+            const std::string& name = table->FieldAt(i).name;
             if (name.size() < 2 || (name[0] != 'C' && name[0] != 'c'))
                 continue;
             std::string language = AsciiUpper(name.substr(1));
             if (language == "ORIGINAL" || language == "ONTEXT" || language == "WHERE")
                 continue;
             bool known = false;
-            for (const std::string &l : languages)
+            for (const std::string& l : languages)
                 known = known || EqualsNoCase(l, language);
             if (!known)
                 languages.push_back(language);
         }
     }
     std::string out;
-    for (const std::string &l : languages)
+    for (const std::string& l : languages)
         out += (out.empty() ? "" : "||") + l;
     return out;
 }
@@ -285,7 +285,7 @@ long CTMGDB::FirstPersonNumber() {
     OpenTable("$", alias);
     long found = 0;
     try {
-        Table *t = TableHandle(alias);
+        Table* t = TableHandle(alias);
         SelectTag(t, personOrder_);
         int fNumber = t->FieldIndex("PER_NO");
         int fDsid = t->FieldIndex("DSID");

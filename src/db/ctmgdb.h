@@ -23,11 +23,11 @@ namespace hk::db {
 
 // A field of an open table: the table and the field's index in it. Empty when not found.
 struct FieldRef {
-    Table *table = nullptr;
+    Table* table = nullptr;
     int index = -1;
 
     explicit operator bool() const { return table != nullptr; }
-    const FieldInfo &Info() const { return table->FieldAt(index); }
+    const FieldInfo& Info() const { return table->FieldAt(index); }
 };
 
 // One record of the project's dataset table.
@@ -54,56 +54,56 @@ class CTMGDB {
 public:
     static constexpr int kMaxTables = 48;
 
-    explicit CTMGDB(FileSystem *fs = nullptr);
+    explicit CTMGDB(FileSystem* fs = nullptr);
     ~CTMGDB();
-    CTMGDB(const CTMGDB &) = delete;
-    CTMGDB &operator=(const CTMGDB &) = delete;
+    CTMGDB(const CTMGDB&) = delete;
+    CTMGDB& operator=(const CTMGDB&) = delete;
 
     // --- The project -------------------------------------------------------------------------
     // Checks the index files, reads the version and settings and test-opens the person table.
     // On failure nothing stays open, IsOpen is false and the error (hk::Error, with advice
     // added for tables held by another program and for index errors) is thrown.
-    void OpenProject(const std::string &pjcPath);
+    void OpenProject(const std::string& pjcPath);
     // Closes every table.
     void CloseProject();
     bool IsOpen() const { return isOpen_; }
 
     // Folder (ending in "/") and prefix of a project file: "/x/Family__.PJC" -> "/x/", "Family_".
-    static void SplitProjectPath(const std::string &pjcPath, std::string &folder,
-                                 std::string &prefix);
+    static void SplitProjectPath(const std::string& pjcPath, std::string& folder,
+                                 std::string& prefix);
     // The prefix without its trailing underscores: "Family_" -> "Family".
     static std::string DisplayNameOf(std::string_view prefix);
     // Sets folder and prefix from a project file path without opening anything.
-    void SetProjectPath(const std::string &pjcPath);
+    void SetProjectPath(const std::string& pjcPath);
 
-    const std::string &ProjectFolder() const { return folder_; }
-    const std::string &ProjectPrefix() const { return prefix_; }
+    const std::string& ProjectFolder() const { return folder_; }
+    const std::string& ProjectPrefix() const { return prefix_; }
     std::string DisplayName() const { return DisplayNameOf(prefix_); }
     // Prefix + "_.pjc" in the project folder (the file's own case when it exists).
     std::string ProjectConfigPath() const;
     // The data file of a table suffix (the file's own case when it exists).
     std::string TablePath(std::string_view suffix) const;
 
-    const std::string &VersionText() const { return versionText_; }
+    const std::string& VersionText() const { return versionText_; }
     int VersionMajor() const { return versionMajor_; }
     int VersionMinor() const { return versionMinor_; }
     int VersionPatch() const { return versionPatch_; }
     std::string VersionString() const;
     // The person-number tag: "Per_No" from version 5 on, else "PerByNo".
-    const std::string &PersonOrder() const { return personOrder_; }
+    const std::string& PersonOrder() const { return personOrder_; }
     // "00001" and "00002" from version 10 on, else "Principal" and "Witness".
-    const std::string &PrincipalRoleId() const { return principalRoleId_; }
-    const std::string &WitnessRoleId() const { return witnessRoleId_; }
+    const std::string& PrincipalRoleId() const { return principalRoleId_; }
+    const std::string& WitnessRoleId() const { return witnessRoleId_; }
     long SourceRule() const { return sourceRule_; }
-    const std::string &PlaceTemplate() const { return placeTemplate_; }
+    const std::string& PlaceTemplate() const { return placeTemplate_; }
 
     long DSID() const { return dsid_; }
     void SetDSID(long dsid) { dsid_ = dsid; }
-    const std::string &DatasetName() const { return datasetName_; }
+    const std::string& DatasetName() const { return datasetName_; }
     void SetDatasetName(std::string name) { datasetName_ = std::move(name); }
 
     // 0 project too old, 1 supported, 2 newer than supported, for a program release.
-    int CheckCompatibility(const std::string &compatibilityIni, int programMajor, int programMinor,
+    int CheckCompatibility(const std::string& compatibilityIni, int programMajor, int programMinor,
                            int programRevision) const;
 
     // The records of the dataset table that are not deleted, in record order (none when the
@@ -127,11 +127,11 @@ public:
     // Slot of an open suffix, or -2; of an alias, or -1. `raise`: throw when missing instead.
     int FindSuffix(std::string_view suffix, bool raise = false) const;
     int FindAlias(std::string_view alias, bool raise = false) const;
-    const std::string &SlotAlias(int slot) const { return slots_.at(slot).alias; }
-    const std::string &SlotSuffix(int slot) const { return slots_.at(slot).suffix; }
+    const std::string& SlotAlias(int slot) const { return slots_.at(slot).alias; }
+    const std::string& SlotSuffix(int slot) const { return slots_.at(slot).suffix; }
     bool SlotHasPrivateIndex(int slot) const { return slots_.at(slot).privateIndex; }
 
-    Table *TableHandle(std::string_view alias) const;
+    Table* TableHandle(std::string_view alias) const;
     // "g.EDate" or "g->EDate". Field throws when the field is missing; FieldIfExists gives an
     // empty reference. Both throw for an alias that is not open.
     FieldRef Field(std::string_view reference) const;
@@ -140,9 +140,9 @@ public:
 
     // "n.BYNPER" or a table and a tag name; a missing tag selects record order.
     void SelectTag(std::string_view reference);
-    void SelectTag(Table *table, std::string_view tagName);
+    void SelectTag(Table* table, std::string_view tagName);
     // The tag of "alias.tag", or null.
-    Tag *TagHandle(std::string_view reference) const;
+    Tag* TagHandle(std::string_view reference) const;
     long RecordCount(std::string_view alias) const;
 
     // "ta0", "ta1", ...: a fresh alias for a table a loader opens for itself.
@@ -161,7 +161,7 @@ public:
 
     // The languages of TMG's strings.dbf (found through TMG's settings) not already in
     // `extraList`, appended to it, all joined with "||".
-    std::string GetLanguages(std::string_view extraList, Settings &settings) const;
+    std::string GetLanguages(std::string_view extraList, Settings& settings) const;
     // The lowest person number of at least 1 among the live people of the current dataset.
     long FirstPersonNumber();
 
@@ -172,7 +172,7 @@ public:
 
     void BuildPrivateIndex(int slot);
     void ReleasePrivateIndex(std::string_view suffix);
-    const CTMGTableIndex *PrivateIndex(std::string_view suffix) const;
+    const CTMGTableIndex* PrivateIndex(std::string_view suffix) const;
 
     // --- Relations ---------------------------------------------------------------------------
     // Opens a table as a slave: `relationText` is a tag name, "=" and a master field reference,
@@ -182,7 +182,7 @@ public:
                        int errorAction = kRelateBlank);
     // A relation of the master with every slave hanging under it (slaves of slaves too). It
     // lives until the master (or one of its slaves) is closed.
-    Relation *CreateRelation(std::string_view masterAlias);
+    Relation* CreateRelation(std::string_view masterAlias);
 
     // --- Errors ------------------------------------------------------------------------------
     // The engine code of the last failure raised here (0 when none); cleared by closes.
@@ -193,7 +193,7 @@ private:
     struct Slot {
         std::unique_ptr<Table> table;
         std::unique_ptr<Relation> relation;
-        std::vector<const Table *> relationMembers; // the relation's slaves
+        std::vector<const Table*> relationMembers; // the relation's slaves
         bool privateIndex = false;
         std::string suffix; // 3 characters, upper case, blank padded
         std::string alias;
@@ -204,16 +204,16 @@ private:
 
     [[noreturn]] void Raise(std::string_view proc, std::string description) const;
     template <typename Fn>
-    decltype(auto) Guard(std::string_view proc, const std::string &context, Fn &&action);
+    decltype(auto) Guard(std::string_view proc, const std::string& context, Fn&& action);
     void VerifyIndexFiles() const;
     void ReadVersion();
     int OpenTableSlot(std::string_view suffix, std::string_view alias);
-    void FreeRelationsOf(const Table *table);
-    void SplitReference(std::string_view reference, std::string &alias, std::string &name) const;
-    CTMGTableIndex *IndexObject(std::string_view suffix);
+    void FreeRelationsOf(const Table* table);
+    void SplitReference(std::string_view reference, std::string& alias, std::string& name) const;
+    CTMGTableIndex* IndexObject(std::string_view suffix);
     void DropSlot(int slot);
 
-    FileSystem *fs_;
+    FileSystem* fs_;
     bool isOpen_ = false;
     bool readOnly_ = false;
     std::string folder_, prefix_;

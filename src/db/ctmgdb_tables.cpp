@@ -10,7 +10,7 @@ namespace hk::db {
 
 namespace {
 
-constexpr const char *kClass = "CTMGDB";
+constexpr const char* kClass = "CTMGDB";
 
 std::string NormalizeAlias(std::string_view alias) {
     std::string out;
@@ -28,10 +28,10 @@ std::string SlotSuffixOf(std::string_view suffix) {
     return s;
 }
 
-bool TagInIndex(const Tag *tag, IndexSet *index) {
+bool TagInIndex(const Tag* tag, IndexSet* index) {
     if (!tag || !index)
         return false;
-    for (auto &state : index->Tags())
+    for (auto& state : index->Tags())
         if (&state->handle == tag)
             return true;
     return false;
@@ -40,10 +40,10 @@ bool TagInIndex(const Tag *tag, IndexSet *index) {
 } // namespace
 
 template <typename Fn>
-decltype(auto) CTMGDB::Guard(std::string_view proc, const std::string &context, Fn &&action) {
+decltype(auto) CTMGDB::Guard(std::string_view proc, const std::string& context, Fn&& action) {
     try {
         return action();
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         pendingError_ = e.Number();
         RaiseTableError(e, kClass, proc, context);
     }
@@ -88,7 +88,7 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
     std::string file = folder_ + prefix_ + suffix;
     int existing = FindSuffix(suffix);
     if (existing >= 0) {
-        Table &original = *slots_[existing].table;
+        Table& original = *slots_[existing].table;
         slot.table = Guard("OpenTable", "opening clone of " + file + ".dbf as " + alias,
                            [&] { return original.Clone(); });
     } else {
@@ -115,10 +115,10 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
 }
 
 void CTMGDB::DropSlot(int index) {
-    Slot &slot = slots_[index];
+    Slot& slot = slots_[index];
     FreeRelationsOf(slot.table.get());
     if (slot.privateIndex) {
-        CTMGTableIndex *pi = IndexObject(slot.suffix);
+        CTMGTableIndex* pi = IndexObject(slot.suffix);
         if (pi && pi->IsOpenOn(*slot.table)) {
             // A clone of the same kind keeps the shared index; otherwise it is closed.
             int other = -1;
@@ -136,11 +136,11 @@ void CTMGDB::DropSlot(int index) {
 
 void CTMGDB::CloseTable(std::string_view alias) {
     int index = FindAlias(alias, true);
-    Table &table = *slots_[index].table;
+    Table& table = *slots_[index].table;
     std::optional<DbError> failure;
     try {
         table.Flush();
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         failure = e;
     }
     std::string context = "closing " + table.Path() + " as " + slots_[index].alias;
@@ -153,16 +153,16 @@ void CTMGDB::CloseTable(std::string_view alias) {
 }
 
 void CTMGDB::CloseAllTables() {
-    for (auto &[kind, index] : indexes_)
+    for (auto& [kind, index] : indexes_)
         index->Discard();
     std::optional<DbError> failure;
     std::string context;
     while (!slots_.empty()) {
-        Slot &slot = slots_.back();
+        Slot& slot = slots_.back();
         slot.relation.reset();
         try {
             slot.table->Flush();
-        } catch (const DbError &e) {
+        } catch (const DbError& e) {
             if (!failure) {
                 failure = e;
                 context = "closing " + slot.table->Path() + " as " + slot.alias;
@@ -177,12 +177,12 @@ void CTMGDB::CloseAllTables() {
     }
 }
 
-Table *CTMGDB::TableHandle(std::string_view alias) const {
+Table* CTMGDB::TableHandle(std::string_view alias) const {
     return slots_[FindAlias(alias, true)].table.get();
 }
 
-void CTMGDB::SplitReference(std::string_view reference, std::string &alias,
-                            std::string &name) const {
+void CTMGDB::SplitReference(std::string_view reference, std::string& alias,
+                            std::string& name) const {
     std::string_view ref = Trim(reference);
     size_t arrow = ref.find("->");
     size_t dot = ref.find('.');
@@ -200,7 +200,7 @@ void CTMGDB::SplitReference(std::string_view reference, std::string &alias,
 FieldRef CTMGDB::FieldIfExists(std::string_view reference) const {
     std::string alias, name;
     SplitReference(reference, alias, name);
-    Table *table = TableHandle(alias);
+    Table* table = TableHandle(alias);
     int index = table->FieldIndex(name);
     if (index < 0)
         return {};
@@ -220,14 +220,14 @@ FieldRef CTMGDB::Field(std::string_view reference) const {
 bool CTMGDB::HasField(std::string_view reference) const {
     std::string alias, name;
     SplitReference(reference, alias, name);
-    Table *table = TableHandle(alias);
+    Table* table = TableHandle(alias);
     for (int i = 0; i < table->FieldCount(); ++i)
         if (EqualsNoCase(table->FieldAt(i).name, name))
             return true;
     return false;
 }
 
-Tag *CTMGDB::TagHandle(std::string_view reference) const {
+Tag* CTMGDB::TagHandle(std::string_view reference) const {
     std::string alias, name;
     SplitReference(reference, alias, name);
     return TableHandle(alias)->FindTag(name);
@@ -236,11 +236,11 @@ Tag *CTMGDB::TagHandle(std::string_view reference) const {
 void CTMGDB::SelectTag(std::string_view reference) {
     std::string alias, name;
     SplitReference(reference, alias, name);
-    Table *table = TableHandle(alias);
+    Table* table = TableHandle(alias);
     table->SelectTag(table->FindTag(name));
 }
 
-void CTMGDB::SelectTag(Table *table, std::string_view tagName) {
+void CTMGDB::SelectTag(Table* table, std::string_view tagName) {
     table->SelectTag(tagName.empty() ? nullptr : table->FindTag(tagName));
 }
 
@@ -254,20 +254,20 @@ std::string CTMGDB::NewAlias() {
 
 // --- Private indexes ---------------------------------------------------------------------------
 
-CTMGTableIndex *CTMGDB::IndexObject(std::string_view suffix) {
+CTMGTableIndex* CTMGDB::IndexObject(std::string_view suffix) {
     auto it = indexes_.find(AsciiUpper(Trim(suffix)));
     return it == indexes_.end() ? nullptr : it->second.get();
 }
 
-const CTMGTableIndex *CTMGDB::PrivateIndex(std::string_view suffix) const {
+const CTMGTableIndex* CTMGDB::PrivateIndex(std::string_view suffix) const {
     auto it = indexes_.find(AsciiUpper(Trim(suffix)));
     return it == indexes_.end() ? nullptr : it->second.get();
 }
 
 void CTMGDB::BuildPrivateIndex(int slotIndex) {
-    Slot &slot = slots_.at(slotIndex);
+    Slot& slot = slots_.at(slotIndex);
     auto layout = PrivateIndexFor(slot.suffix, versionMajor_, WantNameStyleOrder, WantSurnameOrder);
-    CTMGTableIndex *index = IndexObject(slot.suffix);
+    CTMGTableIndex* index = IndexObject(slot.suffix);
     if (!layout || !index)
         return;
     try {
@@ -275,19 +275,19 @@ void CTMGDB::BuildPrivateIndex(int slotIndex) {
             index->Reopen(*slot.table);
         else
             index->CreateIndex(folder_ + layout->fileName, *slot.table, layout->tags);
-    } catch (const TableLibraryError &e) {
+    } catch (const TableLibraryError& e) {
         pendingError_ = e.Code();
         throw;
     }
 }
 
 void CTMGDB::ReleasePrivateIndex(std::string_view suffix) {
-    CTMGTableIndex *index = IndexObject(suffix);
+    CTMGTableIndex* index = IndexObject(suffix);
     if (!index || !index->IndexHandle())
         return;
     // No cursor of that kind may keep a tag of the index selected.
     std::string s = SlotSuffixOf(suffix);
-    for (Slot &slot : slots_)
+    for (Slot& slot : slots_)
         if (slot.suffix == s && TagInIndex(slot.table->SelectedTag(), index->IndexHandle()))
             slot.table->SelectTag(nullptr);
     index->Close();
@@ -298,15 +298,15 @@ void CTMGDB::ReleasePrivateIndex(std::string_view suffix) {
 int CTMGDB::OpenSlaveTable(std::string_view suffix, std::string_view alias,
                            std::string_view relationText, int relationType, int errorAction) {
     int index = OpenTable(suffix, alias);
-    Slot &slot = slots_[index];
+    Slot& slot = slots_[index];
     slot.relationText = std::string(Trim(relationText));
     slot.relationType = relationType;
     slot.errorAction = errorAction;
     return index;
 }
 
-void CTMGDB::FreeRelationsOf(const Table *table) {
-    for (Slot &slot : slots_) {
+void CTMGDB::FreeRelationsOf(const Table* table) {
+    for (Slot& slot : slots_) {
         if (!slot.relation)
             continue;
         bool member = slot.table.get() == table ||
@@ -319,21 +319,21 @@ void CTMGDB::FreeRelationsOf(const Table *table) {
     }
 }
 
-Relation *CTMGDB::CreateRelation(std::string_view masterAlias) {
+Relation* CTMGDB::CreateRelation(std::string_view masterAlias) {
     int masterIndex = FindAlias(masterAlias, true);
-    Slot &master = slots_[masterIndex];
+    Slot& master = slots_[masterIndex];
     master.relation.reset();
     master.relationMembers.clear();
     auto relation = std::make_unique<Relation>(*master.table);
-    std::vector<const Table *> members;
+    std::vector<const Table*> members;
 
     // Breadth first from the master: each table in the tree takes the slaves whose
     // relation names its alias, in slot order.
     std::vector<int> parents{masterIndex};
     for (size_t p = 0; p < parents.size(); ++p) {
-        Slot &parent = slots_[parents[p]];
+        Slot& parent = slots_[parents[p]];
         for (size_t i = 0; i < slots_.size(); ++i) {
-            Slot &slave = slots_[i];
+            Slot& slave = slots_[i];
             if (slave.relationText.empty() || static_cast<int>(i) == masterIndex)
                 continue;
             size_t eq = slave.relationText.find('=');
@@ -351,7 +351,7 @@ Relation *CTMGDB::CreateRelation(std::string_view masterAlias) {
                 if (field < 0)
                     throw DbError(kErrFieldName, parent.table->Path(),
                                   "no field " + fieldName + " for the relation of " + slave.alias);
-                Tag *tag = slave.table->FindTag(tagName);
+                Tag* tag = slave.table->FindTag(tagName);
                 if (!tag)
                     throw DbError(kErrTagName, slave.table->Path(), "no tag " + tagName);
                 relation->AddSlave(*parent.table, field, *slave.table, tag);

@@ -21,7 +21,7 @@ enum class Walk { Found, Missing, Broken };
 
 // Walks the headers: name (11 bytes, zero padded), type at 11 (high bit set for some types),
 // data length at 16-17 for character variables; the data follows the header.
-Walk WalkHeaders(std::string_view bytes, std::string_view name, std::string &out) {
+Walk WalkHeaders(std::string_view bytes, std::string_view name, std::string& out) {
     size_t pos = 0;
     while (pos < bytes.size() && bytes[pos] != '\x1A') {
         if (pos + kHeaderSize > bytes.size())
@@ -82,7 +82,7 @@ std::optional<std::string> FindMemoryVariable(std::string_view bytes, std::strin
     return TextUpToNul(bytes.substr(start));
 }
 
-std::optional<std::string> ReadMemoryVariable(const std::string &path, std::string_view name) {
+std::optional<std::string> ReadMemoryVariable(const std::string& path, std::string_view name) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;

@@ -22,7 +22,7 @@ std::string ProjectVersion::String() const {
 
 namespace {
 
-void ReplaceAll(std::string &s, std::string_view from, std::string_view to, bool noCase) {
+void ReplaceAll(std::string& s, std::string_view from, std::string_view to, bool noCase) {
     std::string hay = noCase ? AsciiUpper(s) : s;
     std::string needle = noCase ? AsciiUpper(from) : std::string(from);
     std::string out;
@@ -84,7 +84,7 @@ ProjectVersion ParseVersionText(std::string_view text) {
     return v;
 }
 
-ProjectVersion ReadProjectVersion(const std::string &folder, const std::string &prefix) {
+ProjectVersion ReadProjectVersion(const std::string& folder, const std::string& prefix) {
     if (auto stamp = FindFileNoCase(folder + prefix + "_.tmg")) {
         std::ifstream in(*stamp, std::ios::binary);
         std::string line;
@@ -101,7 +101,7 @@ ProjectVersion ReadProjectVersion(const std::string &folder, const std::string &
         return ParseVersionText("");
     IniFile ini = IniFile::Load(*config);
     // TMG itself writes [Stamp] PjcVersion; the other form is accepted as well.
-    const std::string *stamp = ini.Find("Stamp", "PjcVersion");
+    const std::string* stamp = ini.Find("Stamp", "PjcVersion");
     if (!stamp)
         stamp = ini.Find("PjcVersion", "Stamp");
     ProjectVersion v = ParseVersionText(stamp ? *stamp : std::string());
@@ -115,7 +115,7 @@ ProjectVersion ReadProjectVersion(const std::string &folder, const std::string &
     return v;
 }
 
-int CheckVersionCompatibility(const std::string &versionString, const std::string &compatibilityIni,
+int CheckVersionCompatibility(const std::string& versionString, const std::string& compatibilityIni,
                               int programMajor, int programMinor, int programRevision) {
     IniFile ini = IniFile::Load(compatibilityIni);
     std::string low = "999.999.999", high = "000.000.000";

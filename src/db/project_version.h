@@ -24,13 +24,13 @@ ProjectVersion ParseVersionText(std::string_view text);
 // of prefix + "_.tmg" without the words TMG and VERSION; otherwise the configuration file's
 // [Stamp] PjcVersion (or [PjcVersion] Stamp), where a major number below 5 is moved up one
 // place (1.2 -> 5.1.2). Files are found without regard to case.
-ProjectVersion ReadProjectVersion(const std::string &folder, const std::string &prefix);
+ProjectVersion ReadProjectVersion(const std::string& folder, const std::string& prefix);
 
 // Compatibility of a project version with a program release: 0 project too old, 1 supported,
 // 2 project newer than supported. The release's section of `compatibilityIni` is named by its
 // version as "000.000.000"; a section lacking TMG-Low or TMG-High falls back to lower
 // revisions, down to 0. Without any, nothing is supported.
-int CheckVersionCompatibility(const std::string &versionString, const std::string &compatibilityIni,
+int CheckVersionCompatibility(const std::string& versionString, const std::string& compatibilityIni,
                               int programMajor, int programMinor, int programRevision);
 
 std::string FormatVersionString(int major, int minor, int patch);

@@ -36,7 +36,7 @@ int CSetLong::AddUnique(long value) {
     return i >= 0 ? i : Add(value);
 }
 
-void CSetLong::CheckIndex(int index, const char *proc) const {
+void CSetLong::CheckIndex(int index, const char* proc) const {
     if (index < 0 || index >= count_)
         throw Error(9, ErrorSource("CSetLong", proc),
                     "Subscript out of range: " + std::to_string(index) + " of " +
@@ -72,7 +72,7 @@ int Middle(int lo, int hi) {
     return half;
 }
 
-void QuickSort(std::vector<long> &a, int lo, int hi) {
+void QuickSort(std::vector<long>& a, int lo, int hi) {
     while (lo < hi) {
         long pivot = a[Middle(lo, hi)];
         int i = lo, j = hi;
@@ -102,7 +102,7 @@ void CSetLong::Sort() {
         QuickSort(items_, 0, count_ - 1);
 }
 
-template <typename Key> void CSetLong::SortByKeysImpl(std::vector<Key> &keys) {
+template <typename Key> void CSetLong::SortByKeysImpl(std::vector<Key>& keys) {
     if (count_ < 2)
         return;
     if (static_cast<int>(keys.size()) < count_)
@@ -122,10 +122,10 @@ template <typename Key> void CSetLong::SortByKeysImpl(std::vector<Key> &keys) {
     std::move(sortedKeys.begin(), sortedKeys.end(), keys.begin());
 }
 
-void CSetLong::SortByKeys(std::vector<std::string> &keys) {
+void CSetLong::SortByKeys(std::vector<std::string>& keys) {
     SortByKeysImpl(keys);
 }
-void CSetLong::SortByKeys(std::vector<double> &keys) {
+void CSetLong::SortByKeys(std::vector<double>& keys) {
     SortByKeysImpl(keys);
 }
 

@@ -31,12 +31,12 @@ public:
     void Sort();
     // Orders the values by the caller's parallel keys (ascending, ties keep their order); the
     // keys move with their values. There must be a key for every value.
-    void SortByKeys(std::vector<std::string> &keys);
-    void SortByKeys(std::vector<double> &keys);
+    void SortByKeys(std::vector<std::string>& keys);
+    void SortByKeys(std::vector<double>& keys);
 
 private:
-    void CheckIndex(int index, const char *proc) const;
-    template <typename Key> void SortByKeysImpl(std::vector<Key> &keys);
+    void CheckIndex(int index, const char* proc) const;
+    template <typename Key> void SortByKeysImpl(std::vector<Key>& keys);
 
     std::vector<long> items_; // the capacity; the first count_ are used
     int count_ = 0;

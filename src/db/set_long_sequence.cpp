@@ -38,7 +38,7 @@ int CSetLongSequence::AddUnique(long value, long sequence) {
     return i >= 0 ? i : Add(value, sequence);
 }
 
-void CSetLongSequence::CheckIndex(int index, const char *proc) const {
+void CSetLongSequence::CheckIndex(int index, const char* proc) const {
     if (index < 0 || index >= count_)
         throw Error(9, ErrorSource("CSetLongSequence", proc),
                     "Subscript out of range: " + std::to_string(index) + " of " +

@@ -27,7 +27,7 @@ public:
     void SortBySequence();
 
 private:
-    void CheckIndex(int index, const char *proc) const;
+    void CheckIndex(int index, const char* proc) const;
 
     std::vector<long> values_, sequences_; // the capacity; the first count_ are used
     int count_ = 0;

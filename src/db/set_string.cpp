@@ -32,7 +32,7 @@ int CSetString::AddUnique(std::string text) {
     return i >= 0 ? i : Add(std::move(text));
 }
 
-const std::string &CSetString::Item(int index) const {
+const std::string& CSetString::Item(int index) const {
     if (index < 0 || index >= count_)
         throw Error(9, ErrorSource("CSetString", "Item"),
                     "Subscript out of range: " + std::to_string(index) + " of " +

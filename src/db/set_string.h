@@ -22,7 +22,7 @@ public:
     int Add(std::string text);
     int AddUnique(std::string text); // the existing index, or Add
 
-    const std::string &Item(int index) const;
+    const std::string& Item(int index) const;
 
 private:
     std::vector<std::string> items_; // the capacity; the first count_ are used

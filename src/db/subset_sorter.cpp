@@ -8,11 +8,11 @@ namespace hk::db {
 
 namespace {
 
-constexpr const char *kClass = "CDBFSubsetSorter";
+constexpr const char* kClass = "CDBFSubsetSorter";
 
 } // namespace
 
-CDBFSubsetSorter::CDBFSubsetSorter(FileSystem *fs) : fs_(fs), columnNames_(kMaxColumns) {}
+CDBFSubsetSorter::CDBFSubsetSorter(FileSystem* fs) : fs_(fs), columnNames_(kMaxColumns) {}
 
 CDBFSubsetSorter::~CDBFSubsetSorter() {
     try {
@@ -71,7 +71,7 @@ void CDBFSubsetSorter::CreateIndex() {
     indexCreated_ = true;
 }
 
-void CDBFSubsetSorter::AddRecord(std::string_view key, const std::vector<std::string> &columns) {
+void CDBFSubsetSorter::AddRecord(std::string_view key, const std::vector<std::string>& columns) {
     RequireTable("AddRecord");
     if (static_cast<int>(columns.size()) > columnCount_)
         throw Error(-1, ErrorSource(kClass, "AddRecord"),
@@ -121,8 +121,8 @@ void CDBFSubsetSorter::Close() {
         return;
     std::string dbf = createdTable_, cdx = createdIndex_;
     table_.reset();
-    FileSystem &fs = fs_ ? *fs_ : FileSystem::Default();
-    for (const std::string &path : {dbf, cdx}) {
+    FileSystem& fs = fs_ ? *fs_ : FileSystem::Default();
+    for (const std::string& path : {dbf, cdx}) {
         try {
             if (fs.Exists(path))
                 fs.Remove(path);
@@ -132,12 +132,12 @@ void CDBFSubsetSorter::Close() {
     indexCreated_ = false;
 }
 
-void CDBFSubsetSorter::RequireTable(const char *proc) const {
+void CDBFSubsetSorter::RequireTable(const char* proc) const {
     if (!table_)
         throw Error(-1, ErrorSource(kClass, proc), "The data table has not been created");
 }
 
-int CDBFSubsetSorter::ColumnField(int n, const char *proc) const {
+int CDBFSubsetSorter::ColumnField(int n, const char* proc) const {
     if (n < 1 || n > columnCount_)
         throw Error(-1, ErrorSource(kClass, proc), "No column " + std::to_string(n));
     return keyField_ + n;

@@ -17,15 +17,15 @@ public:
     static constexpr int kMaxColumns = 6;
     static constexpr int kColumnWidth = 254;
 
-    explicit CDBFSubsetSorter(FileSystem *fs = nullptr);
+    explicit CDBFSubsetSorter(FileSystem* fs = nullptr);
     ~CDBFSubsetSorter();
-    CDBFSubsetSorter(const CDBFSubsetSorter &) = delete;
-    CDBFSubsetSorter &operator=(const CDBFSubsetSorter &) = delete;
+    CDBFSubsetSorter(const CDBFSubsetSorter&) = delete;
+    CDBFSubsetSorter& operator=(const CDBFSubsetSorter&) = delete;
 
     // Where the table and index files go (a folder path; "/" is added when missing).
-    const std::string &Folder() const { return folder_; }
+    const std::string& Folder() const { return folder_; }
     void SetFolder(std::string_view folder);
-    const std::string &TableName() const { return tableName_; } // "datatable" by default
+    const std::string& TableName() const { return tableName_; } // "datatable" by default
     void SetTableName(std::string_view name) { tableName_ = std::string(name); }
     // Columns 1 to ColumnCount() follow the key; set before CreateTable.
     int ColumnCount() const { return columnCount_; }
@@ -40,7 +40,7 @@ public:
     void CreateTable();
     void CreateIndex();
     // Appends a record; missing columns stay blank, longer texts are cut to the column width.
-    void AddRecord(std::string_view key, const std::vector<std::string> &columns = {});
+    void AddRecord(std::string_view key, const std::vector<std::string>& columns = {});
 
     // Walks the records in key order.
     void MoveFirst();
@@ -54,10 +54,10 @@ public:
     void Close();
 
 private:
-    void RequireTable(const char *proc) const;
-    int ColumnField(int n, const char *proc) const;
+    void RequireTable(const char* proc) const;
+    int ColumnField(int n, const char* proc) const;
 
-    FileSystem *fs_;
+    FileSystem* fs_;
     std::string folder_;
     std::string tableName_ = "datatable";
     int columnCount_ = 0;

@@ -17,7 +17,7 @@ public:
           detail_(std::move(detail)) {}
 
     long Code() const { return code_; }                   // the engine's error number
-    const std::string &Detail() const { return detail_; } // the engine's own message
+    const std::string& Detail() const { return detail_; } // the engine's own message
 
 private:
     long code_;
@@ -28,16 +28,16 @@ private:
 std::string TableErrorDescription(long code, std::string_view context);
 
 // Raises an engine error with the program's wording.
-[[noreturn]] void RaiseTableError(const DbError &e, std::string_view cls, std::string_view proc,
+[[noreturn]] void RaiseTableError(const DbError& e, std::string_view cls, std::string_view proc,
                                   std::string_view context);
 
 // Runs `action`; an engine error escaping it is raised with the program's wording.
 template <typename Fn>
 decltype(auto) WithTableContext(std::string_view cls, std::string_view proc,
-                                std::string_view context, Fn &&action) {
+                                std::string_view context, Fn&& action) {
     try {
         return action();
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         RaiseTableError(e, cls, proc, context);
     }
 }

@@ -7,8 +7,8 @@ namespace hk::db {
 
 namespace {
 
-constexpr const char *kClass = "CTMGTableIndex";
-constexpr const char *kNotDeleted = ".NOT. DELETED()";
+constexpr const char* kClass = "CTMGTableIndex";
+constexpr const char* kNotDeleted = ".NOT. DELETED()";
 
 IndexTagSpec TagOf(std::string name, std::string key) {
     IndexTagSpec t;
@@ -20,8 +20,8 @@ IndexTagSpec TagOf(std::string name, std::string key) {
 
 } // namespace
 
-void CTMGTableIndex::CreateIndex(const std::string &fileName, Table &table,
-                                 const std::vector<IndexTagSpec> &tags) {
+void CTMGTableIndex::CreateIndex(const std::string& fileName, Table& table,
+                                 const std::vector<IndexTagSpec>& tags) {
     Close();
     // An existing file of that name (left over from an earlier run) is replaced.
     handle_ = WithTableContext(kClass, "CreateIndex", "creating index " + fileName,
@@ -31,7 +31,7 @@ void CTMGTableIndex::CreateIndex(const std::string &fileName, Table &table,
     fileName_ = fileName;
 }
 
-void CTMGTableIndex::Reopen(Table &table) {
+void CTMGTableIndex::Reopen(Table& table) {
     if (handle_)
         return;
     handle_ = WithTableContext(kClass, "Reopen", "opening index " + fileName_,
@@ -39,7 +39,7 @@ void CTMGTableIndex::Reopen(Table &table) {
     table_ = &table;
 }
 
-void CTMGTableIndex::Rebind(Table &table) {
+void CTMGTableIndex::Rebind(Table& table) {
     if (handle_)
         table_ = &table;
 }
@@ -47,8 +47,8 @@ void CTMGTableIndex::Rebind(Table &table) {
 void CTMGTableIndex::Close() {
     if (!handle_)
         return;
-    IndexSet *index = handle_;
-    Table *table = table_;
+    IndexSet* index = handle_;
+    Table* table = table_;
     handle_ = nullptr;
     table_ = nullptr;
     table->CloseIndex(index);
@@ -61,7 +61,7 @@ void CTMGTableIndex::Discard() {
     }
     if (created_) {
         try {
-            FileSystem &fs = fs_ ? *fs_ : FileSystem::Default();
+            FileSystem& fs = fs_ ? *fs_ : FileSystem::Default();
             if (fs.Exists(fileName_))
                 fs.Remove(fileName_);
         } catch (...) {
@@ -116,7 +116,7 @@ std::optional<PrivateIndexLayout> PrivateIndexFor(std::string_view suffix, int v
     return layout;
 }
 
-const std::vector<std::string> &PrivateIndexKinds() {
+const std::vector<std::string>& PrivateIndexKinds() {
     static const std::vector<std::string> kinds = {"I", "L", "M", "N", "P", "R", "ST"};
     return kinds;
 }

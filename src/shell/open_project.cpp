@@ -5,7 +5,7 @@
 
 namespace hk {
 
-std::string UnsupportedVersionMessage(const std::string &versionText, int result) {
+std::string UnsupportedVersionMessage(const std::string& versionText, int result) {
     std::string text = "This program does not support TMG project structure version " +
                        versionText + " databases. ";
     if (result == 0)
@@ -20,25 +20,25 @@ std::string UnsupportedVersionMessage(const std::string &versionText, int result
     return text + " See: " + SupportWebAddress();
 }
 
-std::string ProjectCaption(const db::CTMGDB &db, bool withDataset) {
+std::string ProjectCaption(const db::CTMGDB& db, bool withDataset) {
     std::string caption = ProgramTitle() + " - " + db.DisplayName();
     if (withDataset)
         caption += ":" + std::to_string(db.DSID()) + " (" + db.DatasetName() + ")";
     return caption;
 }
 
-long ChooseDataset(db::CTMGDB &db, UserInterface &ui) {
+long ChooseDataset(db::CTMGDB& db, UserInterface& ui) {
     std::vector<db::DatasetRecord> datasets = db.Datasets();
     if (datasets.size() < 2)
         return datasets.empty() ? 0 : datasets.back().dsid;
     std::vector<DatasetChoice> choices;
-    for (const db::DatasetRecord &d : datasets)
+    for (const db::DatasetRecord& d : datasets)
         choices.push_back({d.dsid, d.name});
     return ui.ChooseDataset(choices);
 }
 
-bool OpenProjectFile(db::CTMGDB &db, const std::string &path, UserInterface &ui,
-                     const OpenProjectSteps &steps) {
+bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
+                     const OpenProjectSteps& steps) {
     auto caption = [&](bool withDataset) {
         if (steps.setCaption)
             steps.setCaption(ProjectCaption(db, withDataset));
@@ -52,7 +52,7 @@ bool OpenProjectFile(db::CTMGDB &db, const std::string &path, UserInterface &ui,
     caption(false);
     try {
         db.OpenProject(path);
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         ShowError(ui, e, 0);
         return false;
     }
@@ -87,7 +87,7 @@ bool OpenProjectFile(db::CTMGDB &db, const std::string &path, UserInterface &ui,
             }
         }
         db.SetDatasetName(dataset ? dataset->name : std::string());
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         db.CloseProject();
         ShowError(ui, e, 0);
         return false;

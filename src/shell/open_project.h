@@ -18,25 +18,25 @@ struct OpenProjectSteps {
     // Called before an open project is closed (the window saves its option values).
     std::function<void()> beforeClose;
     // The window caption as the open goes on.
-    std::function<void(const std::string &)> setCaption;
+    std::function<void(const std::string&)> setCaption;
     // Receives the path when the user cancels the dataset choice.
-    CRecentFiles *recentFiles = nullptr;
+    CRecentFiles* recentFiles = nullptr;
 };
 
 // The message for a project version the program does not support (`result` 0: too old,
 // 2: newer than supported).
-std::string UnsupportedVersionMessage(const std::string &versionText, int result);
+std::string UnsupportedVersionMessage(const std::string& versionText, int result);
 
 // "Hearthkit - Family", and with the dataset "Hearthkit - Family:1 (Dataset 1)".
-std::string ProjectCaption(const db::CTMGDB &db, bool withDataset);
+std::string ProjectCaption(const db::CTMGDB& db, bool withDataset);
 
 // The dataset to work on: the only one (0 when there is none) or the user's choice among
 // several; -1 when the user cancels.
-long ChooseDataset(db::CTMGDB &db, UserInterface &ui);
+long ChooseDataset(db::CTMGDB& db, UserInterface& ui);
 
 // Opens the project file. Errors and refusals are shown through `ui`; true when a project
 // and dataset are open.
-bool OpenProjectFile(db::CTMGDB &db, const std::string &path, UserInterface &ui,
-                     const OpenProjectSteps &steps);
+bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
+                     const OpenProjectSteps& steps);
 
 } // namespace hk

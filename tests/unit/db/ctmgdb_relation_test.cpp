@@ -45,7 +45,7 @@ struct Family {
 // (person, event type, tag type name) for every step of the relation.
 using Row = std::tuple<long, long, std::string>;
 
-std::vector<Row> Walk(CTMGDB &db, Relation &r) {
+std::vector<Row> Walk(CTMGDB& db, Relation& r) {
     FieldRef per = db.Field("e.EPer"), type = db.Field("g.EType"), name = db.Field("t.ETypeName");
     std::vector<Row> rows;
     for (int pos = r.Top(); pos == kPosOk; pos = r.Skip())
@@ -65,7 +65,7 @@ TEST(CTMGDBRelation, MasterWithSlavesAndASlaveOfASlave) {
     db.OpenSlaveTable("g", "g", "ByRecNo=e.GNum");
     db.OpenSlaveTable("t", "t", "EvtByNum=g.EType");
     db.OpenSlaveTable("$", "$", "Per_No=e.EPer");
-    Relation *r = db.CreateRelation("e");
+    Relation* r = db.CreateRelation("e");
     ASSERT_NE(r, nullptr);
 
     // Participants in record order. A row whose event is missing or deleted gets a blank event
@@ -109,7 +109,7 @@ TEST(CTMGDBRelation, BadRelationsAreReportedWithTheirStep) {
     try {
         db.CreateRelation("e");
         FAIL() << "no error";
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         EXPECT_EQ(e.Source(), "[CTMGDB.CreateRelation]");
         EXPECT_EQ(e.Description(), "Error (-330) Tag Name not Found making relationship g");
     }
@@ -118,13 +118,13 @@ TEST(CTMGDBRelation, BadRelationsAreReportedWithTheirStep) {
     try {
         db.CreateRelation("e");
         FAIL() << "no error";
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         EXPECT_EQ(e.Description(), "Error (-930) Unexpected Parameter setting relation type on g");
     }
     db.CloseTable("g");
     // Slaves naming another master are not part of this relation.
     db.OpenSlaveTable("g", "g", "ByRecNo=x.GNum");
-    Relation *r = db.CreateRelation("e");
+    Relation* r = db.CreateRelation("e");
     int steps = 0;
     for (int pos = r->Top(); pos == kPosOk; pos = r->Skip())
         ++steps;

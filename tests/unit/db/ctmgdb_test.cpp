@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 
 // A small family in dataset 1: returns the project file path.
-std::string WriteFamily(const TempDir &dir, TmgLayout layout = TmgLayout::Current) {
+std::string WriteFamily(const TempDir& dir, TmgLayout layout = TmgLayout::Current) {
     TestProjectBuilder b(dir.Folder() + "proj", "Family", layout);
     int john = b.Person('M', "John", "Smith");
     int mary = b.Person('F', "Mary", "Jones");
@@ -33,10 +33,10 @@ std::string WriteFamily(const TempDir &dir, TmgLayout layout = TmgLayout::Curren
 }
 
 // The error an action throws; fails the test when it throws none.
-template <typename Fn> hk::Error ErrorOf(Fn &&action) {
+template <typename Fn> hk::Error ErrorOf(Fn&& action) {
     try {
         action();
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         return e;
     }
     ADD_FAILURE() << "no error";
@@ -115,7 +115,7 @@ TEST(CTMGDB, OldProjectsReadTheStampAndTheMemoryFile) {
     ASSERT_NE(db.TagHandle("n.BYSURNAME"), nullptr);
     ASSERT_NE(db.TagHandle("n.BYSTYLEID"), nullptr);
     db.SelectTag("n.BYSURNAME");
-    Table *n = db.TableHandle("n");
+    Table* n = db.TableHandle("n");
     int name = n->FieldIndex("NAME");
     std::vector<std::string> order;
     for (int r = n->Top(); r == kPosOk; r = n->Skip(1))
@@ -201,8 +201,8 @@ TEST(CTMGDB, SlotsAliasesClonesAndTheTableLimit) {
 
     // A second alias of an open suffix is a clone: one set of files, cursors of their own.
     EXPECT_EQ(db.OpenTable("G", "g2"), 2);
-    Table *g = db.TableHandle("g");
-    Table *g2 = db.TableHandle("G2");
+    Table* g = db.TableHandle("g");
+    Table* g2 = db.TableHandle("G2");
     EXPECT_NE(g, g2);
     EXPECT_EQ(db.SlotSuffix(2), "G  ");
     EXPECT_EQ(db.RecordCount("g2"), 2);
@@ -269,7 +269,7 @@ TEST(CTMGDB, FieldReferencesTagsAndAliases) {
     EXPECT_THROW(db.Field("EDate"), hk::Error);
 
     // Tags: by reference or by table; a missing one falls back to record order.
-    Table *g = db.TableHandle("g");
+    Table* g = db.TableHandle("g");
     ASSERT_NE(db.TagHandle("g.byper1"), nullptr);
     EXPECT_EQ(db.TagHandle("g.nosuch"), nullptr);
     db.SelectTag("g.BYPER1");
@@ -307,11 +307,11 @@ TEST(CTMGDB, PrivateNameIndexIsSharedByClonesAndDiscardedAtClose) {
     db.OpenProject(pjc);
     EXPECT_FALSE(db.PrivateIndex("N")->Created());
     db.OpenTable("n", "n");
-    const CTMGTableIndex *index = db.PrivateIndex("n");
+    const CTMGTableIndex* index = db.PrivateIndex("n");
     ASSERT_TRUE(index->Created());
     EXPECT_EQ(index->FileName(), indexFile);
     EXPECT_TRUE(db.SlotHasPrivateIndex(0));
-    IndexSet *handle = index->IndexHandle();
+    IndexSet* handle = index->IndexHandle();
     ASSERT_NE(handle, nullptr);
     // Only the private tags are there to select: TMG's index is not opened for ordering.
     EXPECT_NE(db.TagHandle("n.BYNPER"), nullptr);
@@ -319,8 +319,8 @@ TEST(CTMGDB, PrivateNameIndexIsSharedByClonesAndDiscardedAtClose) {
     EXPECT_EQ(db.TableHandle("n")->Tags().size(), 2u);
 
     // The deleted name is left out of BYNPER although its NPER matches.
-    auto namesOf = [&](const std::string &a, long person) {
-        Table *t = db.TableHandle(a);
+    auto namesOf = [&](const std::string& a, long person) {
+        Table* t = db.TableHandle(a);
         db.SelectTag(t, "BYNPER");
         int recno = t->FieldIndex("RECNO");
         std::vector<long> out;
@@ -361,7 +361,7 @@ TEST(CTMGDB, PrivateNameIndexIsSharedByClonesAndDiscardedAtClose) {
     db.WantSurnameOrder = true;
     db.OpenTable("n", "n");
     db.SelectTag("n.BYSURNAME");
-    Table *n = db.TableHandle("n");
+    Table* n = db.TableHandle("n");
     int surname = n->FieldIndex("SRNAMESORT");
     std::vector<std::string> order;
     for (int r = n->Top(); r == kPosOk; r = n->Skip(1))
@@ -426,15 +426,9 @@ TEST(CTMGDB, LanguagesFromTmgsStringsTable) {
     EXPECT_EQ(db.GetLanguages("", settings), "ENGLISH||DUTCH||FRENCH");
 }
 
-TEST(CTMGDB, NamesOfTablesAndTypes) {
-    EXPECT_EQ(CTMGDB::TableDescription("g"), "Event File");
-    EXPECT_EQ(CTMGDB::TableDescription("ST"), "Styles");
-    EXPECT_EQ(CTMGDB::TableDescription("dna"), "");
-    EXPECT_EQ(CTMGDB::DataTypeToString("n"), "Numeric");
-    EXPECT_EQ(CTMGDB::DataTypeToString("M"), "Memo");
-    EXPECT_EQ(CTMGDB::DataTypeToString("I"), "");
+TEST(CTMGDB, PrivateIndexKindsByVersion) {
     EXPECT_TRUE(UsesPrivateIndex("st", 9));
-    EXPECT_FALSE(UsesPrivateIndex("s", 9));
+    EXPECT_FALSE(UsesPrivateIndex("s", 9)); // not a part of "ST"
     EXPECT_FALSE(UsesPrivateIndex("T", 9));
     EXPECT_TRUE(UsesPrivateIndex("p", 4));
     EXPECT_FALSE(UsesPrivateIndex("p", 5));
@@ -478,7 +472,8 @@ TEST(CTMGDB, EveryPrivateIndexOfTheCurrentLayoutBuildsAndOrders) {
         int slot = db.OpenTable(suffix, suffix);
         EXPECT_TRUE(db.SlotHasPrivateIndex(slot)) << suffix;
         std::vector<std::string> names;
-        for (Tag* t : db.TableHandle(suffix)->Tags()) names.push_back(t->Name());
+        for (Tag* t : db.TableHandle(suffix)->Tags())
+            names.push_back(t->Name());
         EXPECT_EQ(names, tags) << suffix;
         EXPECT_TRUE(fs::exists(db.PrivateIndex(suffix)->FileName())) << suffix;
         std::string fault;
@@ -501,8 +496,8 @@ TEST(CTMGDB, EveryPrivateIndexOfTheCurrentLayoutBuildsAndOrders) {
 
     db.CloseAllTables();
     for (const auto& [suffix, tags] : expected)
-        EXPECT_FALSE(fs::exists(db.ProjectFolder() + PrivateIndexFor(suffix, 11, false, false)
-                                                         ->fileName))
+        EXPECT_FALSE(
+            fs::exists(db.ProjectFolder() + PrivateIndexFor(suffix, 11, false, false)->fileName))
             << suffix;
 }
 

@@ -15,7 +15,7 @@ using hk::db::CSetString;
 
 namespace {
 
-std::vector<long> Items(const CSetLong &s) {
+std::vector<long> Items(const CSetLong& s) {
     std::vector<long> out;
     for (int i = 0; i < s.Count(); ++i)
         out.push_back(s.Item(i));

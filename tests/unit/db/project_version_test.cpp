@@ -11,15 +11,15 @@ using hk::test::TempDir;
 
 TEST(ProjectVersion, TextsBecomeThreeNumbers) {
     struct Case {
-        const char *text;
-        const char *expected;
+        const char* text;
+        const char* expected;
     } cases[] = {
         {"7.04", "007.004.000"},        {"4.0d", "004.000.004"},    {"4.0D", "004.000.004"},
         {" 8.01.0002 ", "008.001.002"}, {"6,5", "006.005.000"},     {"3.6b", "003.006.002"},
         {"11.0", "011.000.000"},        {"", "000.000.000"},        {"9", "009.000.000"},
         {"5..7", "005.000.007"},        {"1.2.3.4", "001.002.003"}, {"x", "000.000.000"},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         EXPECT_EQ(ParseVersionText(c.text).String(), c.expected) << c.text;
     ProjectVersion v = ParseVersionText(" 4.0c ");
     EXPECT_EQ(v.text, "4.0c");

