@@ -27,6 +27,10 @@ std::string ProjectCaption(const db::CTMGDB& db, bool withDataset) {
     return caption;
 }
 
+ProjectInfo ProjectInfoOf(const db::CTMGDB& db) {
+    return {db.ProjectPrefix(), db.ProjectFolder(), db.DatasetName()};
+}
+
 long ChooseDataset(db::CTMGDB& db, UserInterface& ui) {
     std::vector<db::DatasetRecord> datasets = db.Datasets();
     if (datasets.size() < 2)

@@ -8,6 +8,7 @@
 #include "db/ctmgdb.h"
 #include "shell/program_info.h"
 #include "shell/recent_files.h"
+#include "shell/run_context.h"
 #include "shell/user_interface.h"
 
 namespace hk {
@@ -29,6 +30,9 @@ std::string UnsupportedVersionMessage(const std::string& versionText, int result
 
 // "Hearthkit - Family", and with the dataset "Hearthkit - Family:1 (Dataset 1)".
 std::string ProjectCaption(const db::CTMGDB& db, bool withDataset);
+
+// The open project as a run's log header names it.
+ProjectInfo ProjectInfoOf(const db::CTMGDB& db);
 
 // The dataset to work on: the only one (0 when there is none) or the user's choice among
 // several; -1 when the user cancels.
