@@ -35,7 +35,7 @@ long PeakMemoryKiB() {
     return usage.ru_maxrss;
 }
 
-void FamilyQuestions(benchmark::State& state) {
+void FamilyQuestions(benchmark::State &state) {
     for (auto _ : state) {
         auto start = std::chrono::steady_clock::now();
         hk::db::CTMGDB db;
@@ -69,8 +69,8 @@ void FamilyQuestions(benchmark::State& state) {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    std::vector<char*> rest;
+int main(int argc, char **argv) {
+    std::vector<char *> rest;
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--people=", 9) == 0)
             gPeople = std::atol(argv[i] + 9);

@@ -8,19 +8,39 @@
 
 namespace hk {
 namespace {
-constexpr const char* kClass = "CTMGCitationLoader";
-constexpr std::array<const char*, 5> kSuretyFields = {"SNSure", "SSSure", "SDSure", "SPSure",
-                                                      "SFSure"};
+constexpr const char *kClass = "CTMGCitationLoader";
+constexpr std::array<const char *, 5> kSuretyFields = {"SNSure", "SSSure", "SDSure", "SPSure",
+                                                       "SFSure"};
 constexpr std::array<std::string_view, CTMGCitationLoader::kPartCount> kPartNames = {
-    "CD",           "Memo",           "Reference",     "P1 Surety",      "P2 Surety",
-    "Date Surety",  "Place Surety",   "Memo Surety",   "Source #",       "Source Abbreviation",
-    "Source Title", "Combined Surety", "P1 Output Name", "P1 Sort Name", "P2 Output Name",
-    "P2 Sort Name", "Detail Segment Count", "Detail1", "Detail2",        "Detail3",
-    "Detail4",      "Detail5",        "Detail6",       "Detail7",        "Detail8",
+    "CD",
+    "Memo",
+    "Reference",
+    "P1 Surety",
+    "P2 Surety",
+    "Date Surety",
+    "Place Surety",
+    "Memo Surety",
+    "Source #",
+    "Source Abbreviation",
+    "Source Title",
+    "Combined Surety",
+    "P1 Output Name",
+    "P1 Sort Name",
+    "P2 Output Name",
+    "P2 Sort Name",
+    "Detail Segment Count",
+    "Detail1",
+    "Detail2",
+    "Detail3",
+    "Detail4",
+    "Detail5",
+    "Detail6",
+    "Detail7",
+    "Detail8",
     "Detail9"};
 } // namespace
 
-void CTMGCitationLoader::OpenTables(db::CTMGDB& db) {
+void CTMGCitationLoader::OpenTables(db::CTMGDB &db) {
     CloseTables();
     db_ = &db;
     s_.Open(db, "S");
@@ -79,7 +99,7 @@ void CTMGCitationLoader::CloseTables() noexcept {
 }
 
 void CTMGCitationLoader::LoadCitation() {
-    CitationValues& c = citation_;
+    CitationValues &c = citation_;
     c.physRec = s_.RecNo();
     c.recNo = sRecNo_ >= 0 ? s_.Long(sRecNo_) : static_cast<long>(c.physRec);
     c.sType = s_.Char(sType_);
@@ -104,7 +124,7 @@ void CTMGCitationLoader::LoadCitation() {
 }
 
 void CTMGCitationLoader::LoadSource() {
-    SourceValues& s = source_;
+    SourceValues &s = source_;
     s.physRec = m_.RecNo();
     s.active = m_.Bool(mActive_);
     s.majNum = m_.Long(mMajNum_);
@@ -167,7 +187,7 @@ bool CTMGCitationLoader::SeekCitation(long recNo) {
     return true;
 }
 
-template <typename Fn> void CTMGCitationLoader::ForEachCitation(char sType, long refRec, Fn&& fn) {
+template <typename Fn> void CTMGCitationLoader::ForEachCitation(char sType, long refRec, Fn &&fn) {
     s_.SelectTag("ByRec");
     for (bool ok = s_.Seek(refRec); ok; ok = s_.SeekNext(refRec))
         if (s_.Char(sType_) == sType)
@@ -241,7 +261,7 @@ bool CTMGCitationLoader::SeekSourceByRef(long refId) {
 
 std::vector<std::string> CTMGCitationLoader::SubParts() const {
     std::vector<std::string> parts;
-    const std::string& d = citation_.detail;
+    const std::string &d = citation_.detail;
     if (d.empty())
         return parts;
     std::size_t start = 0;
@@ -261,26 +281,41 @@ std::string_view CTMGCitationLoader::PartName(int index) {
 }
 
 std::string CTMGCitationLoader::PartValue(int index) const {
-    const CitationValues& c = citation_;
+    const CitationValues &c = citation_;
     switch (index) {
-    case 0: return c.detail;
-    case 1: return c.memo;
-    case 2: return c.reference;
-    case 3: case 4: case 5: case 6: case 7: {
+    case 0:
+        return c.detail;
+    case 1:
+        return c.memo;
+    case 2:
+        return c.reference;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7: {
         char s = c.sureties[index - 3];
         return s == ' ' ? std::string() : std::string(1, s);
     }
-    case 8: return std::to_string(sourceRefNumber_);
-    case 9: return source_.abbrev;
-    case 10: return source_.title;
+    case 8:
+        return std::to_string(sourceRefNumber_);
+    case 9:
+        return source_.abbrev;
+    case 10:
+        return source_.title;
     case 11: {
         std::string summary;
         for (char s : c.sureties)
             summary += s == ' ' ? '.' : s;
         return summary;
     }
-    case 12: case 13: case 14: case 15: return personParts_[index - 12];
-    case 16: return std::to_string(SubParts().size());
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+        return personParts_[index - 12];
+    case 16:
+        return std::to_string(SubParts().size());
     default:
         if (index >= 17 && index < kPartCount) {
             std::vector<std::string> parts = SubParts();
@@ -292,12 +327,24 @@ std::string CTMGCitationLoader::PartValue(int index) const {
 }
 
 void CTMGCitationLoader::SetPartValue(int index, std::string_view value) {
-    CitationValues& c = citation_;
+    CitationValues &c = citation_;
     switch (index) {
-    case 0: c.detail = value; return;
-    case 1: c.memo = value; return;
-    case 2: c.reference = value; return;
-    case 3: case 4: case 5: case 6: case 7: c.sureties[index - 3] = SuretyChar(value); return;
+    case 0:
+        c.detail = value;
+        return;
+    case 1:
+        c.memo = value;
+        return;
+    case 2:
+        c.reference = value;
+        return;
+    case 3:
+    case 4:
+    case 5:
+    case 6:
+    case 7:
+        c.sureties[index - 3] = SuretyChar(value);
+        return;
     case 8: {
         std::string_view t = Trim(value);
         long n = 0;
@@ -305,7 +352,12 @@ void CTMGCitationLoader::SetPartValue(int index, std::string_view value) {
         sourceRefNumber_ = n;
         return;
     }
-    case 12: case 13: case 14: case 15: personParts_[index - 12] = value; return;
+    case 12:
+    case 13:
+    case 14:
+    case 15:
+        personParts_[index - 12] = value;
+        return;
     default:
         if (index >= 17 && index < kPartCount) {
             std::vector<std::string> parts = SubParts();
@@ -325,15 +377,15 @@ void CTMGCitationLoader::SetPartValue(int index, std::string_view value) {
 }
 
 void CTMGCitationLoader::SaveCitation() {
-    CitationValues& c = citation_;
+    CitationValues &c = citation_;
     long majSource = c.majSource;
     if (sourceRefNumber_ != source_.refId || source_.majNum != c.majSource) {
         if (SeekSourceByRef(sourceRefNumber_))
             majSource = source_.majNum;
     }
     s_.Go(c.physRec);
-    db::Table& t = s_.Tbl();
-    auto put = [&](int field, const std::string& text) {
+    db::Table &t = s_.Tbl();
+    auto put = [&](int field, const std::string &text) {
         if (field >= 0 && t.GetString(field) != text && t.GetTrimmed(field) != text)
             t.AssignString(field, text);
     };
@@ -360,8 +412,8 @@ SourceTypeValues CTMGCitationLoader::GetSourceType(long category, long sType, lo
     if (!found)
         throw Error(-1, ErrorSource(kClass, "GetSourceType"),
                     "Source Type Not Found (Source Category=" + std::to_string(category) +
-                        ", SType=" + std::to_string(sType) + ", CustType=" +
-                        std::to_string(custType) + ")");
+                        ", SType=" + std::to_string(sType) +
+                        ", CustType=" + std::to_string(custType) + ")");
     SourceTypeValues v;
     v.name = a.Text(a.Field("Name"));
     v.ruleSet = a.Long(a.Field("RuleSet"));

@@ -21,7 +21,7 @@ struct CitationValues {
     long recNo = 0; // RecNo, or the physical record number without that field
     char sType = ' ';
     long refRec = 0, majSource = 0;
-    std::string detail; // SubSource: the citation detail
+    std::string detail;                                    // SubSource: the citation detail
     std::array<char, 5> sureties{' ', ' ', ' ', ' ', ' '}; // SNSure SSSure SDSure SPSure SFSure
     bool isPicked = false, exclude = false;
     std::string reference, memo; // CitRef, CitMemo
@@ -64,7 +64,7 @@ public:
     static constexpr std::string_view kNoPublisher = "n.pub.";
     static constexpr std::string_view kNoPlace = "n.p.";
 
-    void OpenTables(db::CTMGDB& db);
+    void OpenTables(db::CTMGDB &db);
     void CloseTables() noexcept;
     void SetSkipExcluded(bool on) { skipExcluded_ = on; }
 
@@ -74,8 +74,8 @@ public:
     bool SeekCitation(long recNo);
     void LoadCitation();
     void LoadSource();
-    const CitationValues& Citation() const { return citation_; }
-    const SourceValues& Source() const { return source_; }
+    const CitationValues &Citation() const { return citation_; }
+    const SourceValues &Source() const { return source_; }
 
     // The citations of one cited record (type letter and record number).
     long CountCitations(char sType, long refRec);
@@ -103,18 +103,18 @@ public:
     // " getting source type for #<number>, Source Category=<category>": what a report adds.
     static std::string SourceTypeContext(long sourceNumber, long category);
 
-    const CTMGSourceElements& Elements() const { return elements_; }
+    const CTMGSourceElements &Elements() const { return elements_; }
     // The value an element (by name, without brackets) has in the loaded source's INFO.
     std::string ElementValue(std::string_view elementName) const;
 
-    db::Table& CitationTable() const { return s_.Tbl(); }
-    db::Table& SourceTable() const { return m_.Tbl(); }
+    db::Table &CitationTable() const { return s_.Tbl(); }
+    db::Table &SourceTable() const { return m_.Tbl(); }
 
 private:
-    template <typename Fn> void ForEachCitation(char sType, long refRec, Fn&& fn);
+    template <typename Fn> void ForEachCitation(char sType, long refRec, Fn &&fn);
     std::vector<std::string> SubParts() const;
 
-    db::CTMGDB* db_ = nullptr;
+    db::CTMGDB *db_ = nullptr;
     LoaderTable s_, m_;
     CTMGSourceElements elements_;
     bool skipExcluded_ = false;
@@ -124,14 +124,14 @@ private:
         sExclude_ = -1, sSequence_ = -1, sRecNo_ = -1, sCitRef_ = -1, sCitMemo_ = -1;
     std::array<int, 5> sSure_{-1, -1, -1, -1, -1};
     int mActive_ = -1, mMajNum_ = -1, mRefId_ = -1, mAbbrev_ = -1, mDefSure_ = -1, mTitle_ = -1,
-        mType_ = -1, mRecorder_ = -1, mMedia_ = -1, mFidelity_ = -1, mIndexed_ = -1,
-        mStatus_ = -1, mText_ = -1, mIsPicked_ = -1, mSPerNo_ = -1, mSubjectId_ = -1,
-        mCompilerId_ = -1, mEditorId_ = -1, mSPerNo2_ = -1, mFForm_ = -1, mSForm_ = -1,
-        mBForm_ = -1, mCited_ = -1, mFirstCd_ = -1, mInfo_ = -1, mIbidType_ = -1,
-        mUncitedFld_ = -1, mCustType_ = -1, mReminders_ = -1;
+        mType_ = -1, mRecorder_ = -1, mMedia_ = -1, mFidelity_ = -1, mIndexed_ = -1, mStatus_ = -1,
+        mText_ = -1, mIsPicked_ = -1, mSPerNo_ = -1, mSubjectId_ = -1, mCompilerId_ = -1,
+        mEditorId_ = -1, mSPerNo2_ = -1, mFForm_ = -1, mSForm_ = -1, mBForm_ = -1, mCited_ = -1,
+        mFirstCd_ = -1, mInfo_ = -1, mIbidType_ = -1, mUncitedFld_ = -1, mCustType_ = -1,
+        mReminders_ = -1;
     CitationValues citation_;
     SourceValues source_;
-    long sourceRefNumber_ = 0;                // part 8 as set
+    long sourceRefNumber_ = 0;               // part 8 as set
     std::array<std::string, 4> personParts_; // parts 12-15
 };
 

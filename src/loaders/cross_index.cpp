@@ -4,8 +4,8 @@
 
 namespace hk {
 
-void CTMGCrossIndex::Build(db::CTMGDB& db, const char* suffix, const char* tag,
-                           const char* keyField, const char* valueField, bool character) {
+void CTMGCrossIndex::Build(db::CTMGDB &db, const char *suffix, const char *tag,
+                           const char *keyField, const char *valueField, bool character) {
     values_.clear();
     LoaderTable t;
     t.Open(db, suffix);
@@ -21,20 +21,22 @@ void CTMGCrossIndex::Build(db::CTMGDB& db, const char* suffix, const char* tag,
             continue;
         if (static_cast<std::size_t>(k) >= values_.size())
             values_.resize(static_cast<std::size_t>(k) + 1, 0);
-        long v = value < 0 ? k : character ? static_cast<unsigned char>(t.Char(value)) : t.Long(value);
+        long v = value < 0   ? k
+                 : character ? static_cast<unsigned char>(t.Char(value))
+                             : t.Long(value);
         values_[static_cast<std::size_t>(k)] = static_cast<int32_t>(v);
     }
 }
 
-void CTMGCrossIndex::BuildPersonIDs(db::CTMGDB& db) {
+void CTMGCrossIndex::BuildPersonIDs(db::CTMGDB &db) {
     Build(db, "$", db.PersonOrder().c_str(), "Per_No", "Ref_ID", false);
 }
 
-void CTMGCrossIndex::BuildLiving(db::CTMGDB& db) {
+void CTMGCrossIndex::BuildLiving(db::CTMGDB &db) {
     Build(db, "$", db.PersonOrder().c_str(), "Per_No", "Living", true);
 }
 
-void CTMGCrossIndex::BuildSourceIDs(db::CTMGDB& db) {
+void CTMGCrossIndex::BuildSourceIDs(db::CTMGDB &db) {
     Build(db, "M", "MJBYNUM", "MajNum", "Ref_ID", false);
 }
 

@@ -11,11 +11,20 @@ std::string XmlEscape(std::string_view s) {
     std::string out;
     for (char c : s) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -23,7 +32,7 @@ std::string XmlEscape(std::string_view s) {
 
 } // namespace
 
-void CTMGDNALoader::OpenTables(db::CTMGDB& db) {
+void CTMGDNALoader::OpenTables(db::CTMGDB &db) {
     CloseTables();
     t_.Open(db, "DNA");
     t_.SelectTag("ID_DNA");
@@ -41,7 +50,7 @@ void CTMGDNALoader::OpenTables(db::CTMGDB& db) {
 }
 
 void CTMGDNALoader::Load() {
-    DnaValues& d = dna_;
+    DnaValues &d = dna_;
     d.idDna = t_.Long(idDna_);
     d.idPerson = t_.Long(idPerson_);
     d.nameRec = t_.Long(nameRec_);
@@ -83,7 +92,7 @@ std::vector<DnaMarker> CTMGDNALoader::ParseResult(std::string_view result) {
         std::string item(result.substr(start, end - start));
         std::string itemLower = lower.substr(start, end - start);
         // Markers switch hiding from where they stand; an item takes the state at its start.
-        auto strip = [&](const auto& markers, bool state) {
+        auto strip = [&](const auto &markers, bool state) {
             for (std::string_view m : markers) {
                 std::size_t at;
                 while ((at = itemLower.find(m)) != std::string::npos) {
@@ -102,7 +111,8 @@ std::vector<DnaMarker> CTMGDNALoader::ParseResult(std::string_view result) {
         if (!t.empty()) {
             DnaMarker m;
             m.name = std::string(Trim(t.substr(0, eq)));
-            m.value = eq == std::string_view::npos ? std::string() : std::string(Trim(t.substr(eq + 1)));
+            m.value =
+                eq == std::string_view::npos ? std::string() : std::string(Trim(t.substr(eq + 1)));
             m.hidden = before || opened;
             out.push_back(std::move(m));
         }
@@ -112,16 +122,16 @@ std::vector<DnaMarker> CTMGDNALoader::ParseResult(std::string_view result) {
 }
 
 std::string CTMGDNALoader::TestResultXml(bool showName) const {
-    const DnaValues& d = dna_;
-    std::string xml = "<test-result id=\"" + std::to_string(d.idDna) + "\" ref=\"" +
-                      XmlEscape(d.dnaName) + "\"";
+    const DnaValues &d = dna_;
+    std::string xml =
+        "<test-result id=\"" + std::to_string(d.idDna) + "\" ref=\"" + XmlEscape(d.dnaName) + "\"";
     if (d.idPerson != 0)
         xml += " person=\"" + std::to_string(d.idPerson) + "\"";
     xml += ">";
     xml += "<showname>" + std::string(showName ? "1" : "0") + "</showname>";
     if (!d.kitNumber.empty())
         xml += "<kit>" + XmlEscape(d.kitNumber) + "</kit>";
-    for (const DnaMarker& m : ParseResult(d.result)) {
+    for (const DnaMarker &m : ParseResult(d.result)) {
         if (m.hidden)
             continue;
         xml += "<marker name=\"" + XmlEscape(m.name) + "\" mv=\"" + XmlEscape(m.value) + "\"/>";

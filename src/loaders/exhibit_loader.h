@@ -27,13 +27,13 @@ std::string JoinExhibitPath(std::string_view folder, std::string_view file);
 class CTMGExhibitLoader {
 public:
     virtual ~CTMGExhibitLoader() = default;
-    void OpenTables(db::CTMGDB& db);
+    void OpenTables(db::CTMGDB &db);
     void CloseTables() noexcept { i_.Close(); }
 
     // The owner's exhibits one by one.
     bool FirstOfSubject(char ownerKind, long number);
     bool NextOfSubject();
-    const ExhibitValues& Exhibit() const { return exhibit_; }
+    const ExhibitValues &Exhibit() const { return exhibit_; }
 
 protected:
     // Reads the current record; the extended loader reads the further fields too.
@@ -41,9 +41,9 @@ protected:
 
     LoaderTable i_;
     ExhibitValues exhibit_;
-    int xName_ = -1, iFile_ = -1, aFile_ = -1, tFile_ = -1, vFile_ = -1, text_ = -1,
-        descript_ = -1, caption_ = -1, primary_ = -1, exhType_ = -1, sortExh_ = -1, rlType_ = -1,
-        rlNum_ = -1, rlPer1_ = -1, rlPer2_ = -1, rlGType_ = -1, idExhibit_ = -1;
+    int xName_ = -1, iFile_ = -1, aFile_ = -1, tFile_ = -1, vFile_ = -1, text_ = -1, descript_ = -1,
+        caption_ = -1, primary_ = -1, exhType_ = -1, sortExh_ = -1, rlType_ = -1, rlNum_ = -1,
+        rlPer1_ = -1, rlPer2_ = -1, rlGType_ = -1, idExhibit_ = -1;
     std::string walkKey_;
 };
 

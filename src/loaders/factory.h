@@ -22,12 +22,14 @@ class CFactory {
 public:
 #define HK_FACTORY_SLOT(Type, Name, ...)                                                           \
 public:                                                                                            \
-    Type& Name() {                                                                                 \
+    Type &Name() {                                                                                 \
         if (!Name##_)                                                                              \
             Name##_ = std::make_shared<Type>(__VA_ARGS__);                                         \
         return *Name##_;                                                                           \
     }                                                                                              \
-    void Set##Name(std::shared_ptr<Type> object) { Name##_ = std::move(object); }                  \
+    void Set##Name(std::shared_ptr<Type> object) {                                                 \
+        Name##_ = std::move(object);                                                               \
+    }                                                                                              \
                                                                                                    \
 private:                                                                                           \
     std::shared_ptr<Type> Name##_;

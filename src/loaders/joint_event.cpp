@@ -4,14 +4,14 @@
 
 namespace hk {
 namespace {
-constexpr std::array<const char*, 5> kEventSureties = {"ENSure", "ESSure", "EDSure", "EPSure",
-                                                       "EFSure"};
-constexpr std::array<const char*, 5> kCitationSureties = {"SNSure", "SSSure", "SDSure", "SPSure",
-                                                          "SFSure"};
+constexpr std::array<const char *, 5> kEventSureties = {"ENSure", "ESSure", "EDSure", "EPSure",
+                                                        "EFSure"};
+constexpr std::array<const char *, 5> kCitationSureties = {"SNSure", "SSSure", "SDSure", "SPSure",
+                                                           "SFSure"};
 
 // One more than the number of the last record in the order of a tag (1 for none).
-long NextNumber(LoaderTable& t, int field) {
-    db::Table& table = t.Tbl();
+long NextNumber(LoaderTable &t, int field) {
+    db::Table &table = t.Tbl();
     if (field < 0 || !table.SelectedTag())
         return static_cast<long>(table.RecCount()) + 1;
     if (table.Bottom() != db::kPosOk)
@@ -20,7 +20,7 @@ long NextNumber(LoaderTable& t, int field) {
 }
 } // namespace
 
-void CJointEvent::OpenTables(db::CTMGDB& db, const CTMGTagTypes& tagTypes) {
+void CJointEvent::OpenTables(db::CTMGDB &db, const CTMGTagTypes &tagTypes) {
     CloseTables();
     db_ = &db;
     tagTypes_ = &tagTypes;
@@ -86,13 +86,17 @@ bool CJointEvent::HasSharedEvent(long person1, long person2, long group) {
     return false;
 }
 
-long CJointEvent::NextEventNumber() { return NextNumber(g_, gRecNo_); }
-long CJointEvent::NextCitationNumber() { return NextNumber(s_, sRecNo_); }
+long CJointEvent::NextEventNumber() {
+    return NextNumber(g_, gRecNo_);
+}
+long CJointEvent::NextCitationNumber() {
+    return NextNumber(s_, sRecNo_);
+}
 
 long CJointEvent::Write() {
     const long dsid = db_->DSID();
     const long eventNo = NextEventNumber();
-    db::Table& g = g_.Tbl();
+    db::Table &g = g_.Tbl();
     g.AppendStart();
     g.AssignLong(g_.DsidField(), dsid);
     g.AssignLong(gRecNo_, eventNo);
@@ -110,8 +114,8 @@ long CJointEvent::Write() {
         g.AssignString(gSure_[i], std::string(1, spec_.sureties[i]));
     g.Append();
 
-    db::Table& e = e_.Tbl();
-    auto participant = [&](long person, bool primary, const std::string& role) {
+    db::Table &e = e_.Tbl();
+    auto participant = [&](long person, bool primary, const std::string &role) {
         if (person <= 0)
             return;
         e.AppendStart();
@@ -125,12 +129,12 @@ long CJointEvent::Write() {
     };
     participant(spec_.per1, spec_.primary1, spec_.role1);
     participant(spec_.per2, spec_.primary2, spec_.role2);
-    for (const JointWitness& w : spec_.witnesses)
+    for (const JointWitness &w : spec_.witnesses)
         participant(w.perNo, false, w.role.empty() ? db_->WitnessRoleId() : w.role);
 
     if (spec_.sourceNo > 0) {
         const long citationNo = NextCitationNumber();
-        db::Table& s = s_.Tbl();
+        db::Table &s = s_.Tbl();
         s.AppendStart();
         s.AssignLong(s_.DsidField(), dsid);
         if (sRecNo_ >= 0)

@@ -9,9 +9,11 @@ std::string LoadedDate(std::string_view stored) {
     return t.empty() ? std::string(kEmptySortDate) : std::string(t);
 }
 
-LoaderTable::~LoaderTable() { Close(); }
+LoaderTable::~LoaderTable() {
+    Close();
+}
 
-void LoaderTable::Open(db::CTMGDB& db, std::string_view suffix) {
+void LoaderTable::Open(db::CTMGDB &db, std::string_view suffix) {
     Close();
     db_ = &db;
     alias_ = db.NewAlias();
@@ -34,7 +36,7 @@ void LoaderTable::Close() noexcept {
     }
 }
 
-db::Table& LoaderTable::Tbl() const {
+db::Table &LoaderTable::Tbl() const {
     if (!table_)
         throw Error(-1, ErrorSource("LoaderTable", "Tbl"), "Table not open");
     return *table_;
@@ -44,20 +46,24 @@ int LoaderTable::Field(std::string_view name) const {
     return db_->Field(alias_ + "." + std::string(name)).index;
 }
 
-int LoaderTable::OptionalField(std::string_view name) const { return Tbl().FieldIndex(name); }
+int LoaderTable::OptionalField(std::string_view name) const {
+    return Tbl().FieldIndex(name);
+}
 
-bool LoaderTable::HasTag(std::string_view tag) const { return Tbl().FindTag(tag) != nullptr; }
+bool LoaderTable::HasTag(std::string_view tag) const {
+    return Tbl().FindTag(tag) != nullptr;
+}
 
 void LoaderTable::SelectTag(std::string_view tag) {
     // Selecting makes a new cursor; loaders switch tags often, so keep the one there.
-    db::Tag* selected = Tbl().SelectedTag();
+    db::Tag *selected = Tbl().SelectedTag();
     if (selected && EqualsNoCase(selected->Name(), tag))
         return;
     db_->SelectTag(&Tbl(), tag);
 }
 
 bool LoaderTable::Acceptable() const {
-    const db::Table& t = *table_;
+    const db::Table &t = *table_;
     if (t.Eof() || t.Deleted())
         return false;
     if (dsid_ < 0)
@@ -75,7 +81,7 @@ char LoaderTable::Char(int field) const {
 
 // From a seek result on, the first acceptable record that still has the key.
 bool LoaderTable::SettleKey(int pos, bool numeric, long key, std::string_view text) {
-    db::Table& t = Tbl();
+    db::Table &t = Tbl();
     while (pos == db::kPosOk) {
         if (Acceptable())
             return true;
@@ -92,7 +98,9 @@ bool LoaderTable::SeekNext(long key) {
     return SettleKey(Tbl().SeekNextDouble(static_cast<double>(key)), true, key, {});
 }
 
-bool LoaderTable::Seek(std::string_view key) { return SettleKey(Tbl().Seek(key), false, 0, key); }
+bool LoaderTable::Seek(std::string_view key) {
+    return SettleKey(Tbl().Seek(key), false, 0, key);
+}
 
 bool LoaderTable::SeekNext(std::string_view key) {
     return SettleKey(Tbl().SeekNext(key), false, 0, key);
@@ -112,6 +120,8 @@ bool LoaderTable::Next() {
     return pos == db::kPosOk;
 }
 
-bool LoaderTable::Go(uint32_t recNo) { return Tbl().Go(recNo) == db::kPosOk; }
+bool LoaderTable::Go(uint32_t recNo) {
+    return Tbl().Go(recNo) == db::kPosOk;
+}
 
 } // namespace hk

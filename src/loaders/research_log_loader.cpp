@@ -2,7 +2,7 @@
 
 namespace hk {
 
-void CTMGResearchLogLoader::OpenTable(db::CTMGDB& db) {
+void CTMGResearchLogLoader::OpenTable(db::CTMGDB &db) {
     CloseTable();
     l_.Open(db, "L");
     l_.SelectTag("ByRlNum");
@@ -31,14 +31,16 @@ bool CTMGResearchLogLoader::HasResearchLogEntries() {
     return any;
 }
 
-void CTMGResearchLogLoader::GoToTop() { started_ = false; }
+void CTMGResearchLogLoader::GoToTop() {
+    started_ = false;
+}
 
 bool CTMGResearchLogLoader::GetNextResearchLogEntry() {
     bool found = started_ ? l_.Next() : l_.First();
     started_ = true;
     if (!found)
         return false;
-    ResearchLogValues& e = entry_;
+    ResearchLogValues &e = entry_;
     e.rlType = l_.Char(rlType_);
     e.rlNum = l_.Long(rlNum_);
     e.rlPer1 = l_.Long(rlPer1_);

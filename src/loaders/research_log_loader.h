@@ -18,20 +18,20 @@ struct ResearchLogValues {
 
 class CTMGResearchLogLoader {
 public:
-    void OpenTable(db::CTMGDB& db);
+    void OpenTable(db::CTMGDB &db);
     void CloseTable() noexcept { l_.Close(); }
     bool HasResearchLogEntries();
     void GoToTop();
     // The next task of the dataset, loaded; false at the end.
     bool GetNextResearchLogEntry();
-    const ResearchLogValues& Entry() const { return entry_; }
+    const ResearchLogValues &Entry() const { return entry_; }
 
 private:
     LoaderTable l_;
     bool started_ = false;
     int rlType_ = -1, rlNum_ = -1, rlPer1_ = -1, rlPer2_ = -1, rlGType_ = -1, task_ = -1,
-        edited_ = -1, designed_ = -1, begun_ = -1, progress_ = -1, completed_ = -1,
-        planned_ = -1, expenses_ = -1, comments_ = -1, note_ = -1, keywords_ = -1;
+        edited_ = -1, designed_ = -1, begun_ = -1, progress_ = -1, completed_ = -1, planned_ = -1,
+        expenses_ = -1, comments_ = -1, note_ = -1, keywords_ = -1;
     ResearchLogValues entry_;
 };
 

@@ -13,7 +13,7 @@ bool ElementChar(char c) {
 }
 
 // Every "[name]" of the text whose name is made of letters, digits, blanks and hyphens.
-void BracketedNames(std::string_view text, std::vector<std::string>& out) {
+void BracketedNames(std::string_view text, std::vector<std::string> &out) {
     for (std::size_t open = text.find('['); open != std::string_view::npos;
          open = text.find('[', open + 1)) {
         std::size_t end = open + 1;
@@ -26,7 +26,7 @@ void BracketedNames(std::string_view text, std::vector<std::string>& out) {
 
 } // namespace
 
-void CTMGSourceElements::Load(db::CTMGDB& db) {
+void CTMGSourceElements::Load(db::CTMGDB &db) {
     groups_.clear();
     if (!ProjectHasTable(db, "U"))
         return;
@@ -62,8 +62,8 @@ long CTMGSourceElements::ElementGroup(std::string_view name) const {
     return it == groups_.end() ? 0 : it->second;
 }
 
-std::vector<TemplateElement> CTMGSourceElements::TemplateElements(
-    std::string_view sourceTemplate) const {
+std::vector<TemplateElement>
+CTMGSourceElements::TemplateElements(std::string_view sourceTemplate) const {
     std::vector<std::string> names;
     std::string_view s = sourceTemplate;
     for (std::size_t i = 0; i < s.size();) {
@@ -87,16 +87,17 @@ std::vector<TemplateElement> CTMGSourceElements::TemplateElements(
         ++i;
     }
     std::vector<TemplateElement> out;
-    for (std::string& n : names) {
+    for (std::string &n : names) {
         long group = ElementGroup(n);
         out.push_back({std::move(n), group});
     }
     return out;
 }
 
-std::vector<std::string> CTMGSourceElements::UnknownElements(std::string_view sourceTemplate) const {
+std::vector<std::string>
+CTMGSourceElements::UnknownElements(std::string_view sourceTemplate) const {
     std::vector<std::string> out;
-    for (const TemplateElement& e : TemplateElements(sourceTemplate))
+    for (const TemplateElement &e : TemplateElements(sourceTemplate))
         if (e.group == 0)
             out.push_back("unknown " + e.name);
     return out;

@@ -9,9 +9,11 @@ int SuretyRank(char c) {
     return at == std::string_view::npos ? -1 : static_cast<int>(at);
 }
 
-char BetterSurety(char a, char b) { return SuretyRank(b) > SuretyRank(a) ? b : a; }
+char BetterSurety(char a, char b) {
+    return SuretyRank(b) > SuretyRank(a) ? b : a;
+}
 
-std::string SuretyString(const std::array<char, 5>& sureties) {
+std::string SuretyString(const std::array<char, 5> &sureties) {
     std::string out;
     for (char c : sureties)
         out += (c == ' ' || c == '\0') ? '.' : c;

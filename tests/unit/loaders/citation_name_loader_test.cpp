@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "loader_project.h"
 #include "loaders/citation_loader.h"
 #include "loaders/groups.h"
 #include "loaders/name_loader.h"
 #include "loaders/place_loader.h"
-#include "loader_project.h"
 #include "support/table_data.h"
 #include "unit/formats/expect_error.h"
 
@@ -226,7 +226,8 @@ TEST(PlaceLoader, PartsReadThroughStylesAndWrittenBack) {
     ASSERT_TRUE(again.SeekPlace(place));
     EXPECT_EQ(again.PartValue(kPlaceState), "Ohio");
     EXPECT_EQ(again.PartValue(kPlacePhone), "");
-    EXPECT_TRUE(again.Parts().Part(kPlaceCity).placeMapLink) << "an unchanged part keeps its markers";
+    EXPECT_TRUE(again.Parts().Part(kPlaceCity).placeMapLink)
+        << "an unchanged part keeps its markers";
 }
 
 TEST(Groups, LabelsConnectedGroupsAndOrphansSmallOnes) {
@@ -242,13 +243,13 @@ TEST(Groups, LabelsConnectedGroupsAndOrphansSmallOnes) {
     int w = p.build.Person('F', "W", "B");
     p.build.Event(kTagMarriage, h, w);
     int loners[3];
-    for (int& l : loners)
+    for (int &l : loners)
         l = p.build.Person('M', "L", "C");
     p.Open();
 
     std::vector<std::string> log;
     CTMGGroups groups;
-    groups.OpenTables(p.db, "FLAG1", [&](const std::string& line) { log.push_back(line); });
+    groups.OpenTables(p.db, "FLAG1", [&](const std::string &line) { log.push_back(line); });
     groups.FindAllGroups(1); // groups of 2 or more keep their label
     for (int person : {f, m, c1, c2})
         EXPECT_EQ(groups.LabelOf(person), '1');
@@ -256,10 +257,9 @@ TEST(Groups, LabelsConnectedGroupsAndOrphansSmallOnes) {
     EXPECT_EQ(groups.LabelOf(w), '2');
     for (int l : loners)
         EXPECT_EQ(groups.LabelOf(l), 'O');
-    EXPECT_EQ(log, (std::vector<std::string>{"Reset FLAG1 Flag (9 records)",
-                                             "Group '1' contains 4 people",
-                                             "Group '2' contains 2 people",
-                                             "Orphans (Group 'O') contains 3 people"}));
+    EXPECT_EQ(log, (std::vector<std::string>{
+                       "Reset FLAG1 Flag (9 records)", "Group '1' contains 4 people",
+                       "Group '2' contains 2 people", "Orphans (Group 'O') contains 3 people"}));
     groups.CloseTables();
     p.db.CloseProject();
     TableData people(p.build.TablePath("$"));
@@ -276,7 +276,7 @@ TEST(Groups, LabelsRunOutWithoutEverUsingO) {
     p.Open();
     std::vector<std::string> log;
     CTMGGroups groups;
-    groups.OpenTables(p.db, "FLAG1", [&](const std::string& line) { log.push_back(line); });
+    groups.OpenTables(p.db, "FLAG1", [&](const std::string &line) { log.push_back(line); });
     groups.FindAllGroups(0); // every single person is a group
     std::string labels;
     for (int i = 1; i <= 40; ++i)

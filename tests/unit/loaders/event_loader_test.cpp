@@ -3,10 +3,10 @@
 
 #include <vector>
 
+#include "loader_project.h"
 #include "loaders/event_loader.h"
 #include "loaders/joint_event.h"
 #include "loaders/parent_child_loader.h"
-#include "loader_project.h"
 #include "support/table_data.h"
 #include "unit/formats/expect_error.h"
 
@@ -16,7 +16,7 @@ using hk::test::LoaderProject;
 using hk::test::TableData;
 
 namespace {
-std::vector<long> Items(const db::CSetLong& set) {
+std::vector<long> Items(const db::CSetLong &set) {
     std::vector<long> out;
     for (int i = 0; i < set.Count(); ++i)
         out.push_back(set.Item(i));
@@ -169,7 +169,7 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
     int src = p.build.Source("Register");
     int late = p.build.Event(kTagMarriage, ann, bob, ExactDate(1830));
     int early = p.build.Event(kTagMarriage, bob, ann, ExactDate(1825));
-    for (ParticipantRec& r : p.build.Participants())
+    for (ParticipantRec &r : p.build.Participants())
         r.primary = false;
     p.Open();
 
@@ -191,7 +191,7 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
 
     EXPECT_EQ(joint.NextEventNumber(), late + 2);
     joint.Reset();
-    JointEventSpec& spec = joint.Spec();
+    JointEventSpec &spec = joint.Spec();
     EXPECT_EQ(spec.srtDate, "100000000030000000000");
     spec.eType = kTagCensus;
     spec.per1 = ann;

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "loader_project.h"
 #include "loaders/cross_index.h"
 #include "loaders/dna_loader.h"
 #include "loaders/dna_tests.h"
 #include "loaders/ext_exhibit_loader.h"
 #include "loaders/format_tables.h"
 #include "loaders/surety.h"
-#include "loader_project.h"
 #include "unit/formats/expect_error.h"
 
 using namespace hk;
@@ -155,7 +155,7 @@ TEST(DnaLoader, RecordsResultsAndTestDefinitions) {
     try {
         tests.LoadXml("<tests>\n<open>\n</tests>");
         ADD_FAILURE() << "no parse error";
-    } catch (const Error& e) {
+    } catch (const Error &e) {
         EXPECT_NE(e.Description().find(" at line 3 near </tests>"), std::string::npos)
             << e.Description();
     }

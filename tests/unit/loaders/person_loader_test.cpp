@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "unit/formats/expect_error.h"
+#include "loader_project.h"
 #include "loaders/event_loader.h"
 #include "loaders/person_loader.h"
-#include "loader_project.h"
+#include "unit/formats/expect_error.h"
 
 using namespace hk;
 using namespace hk::mktmg;
@@ -16,7 +16,7 @@ using hk::test::LoaderProject;
 
 namespace {
 
-std::vector<long> Items(const db::CSetLong& set) {
+std::vector<long> Items(const db::CSetLong &set) {
     std::vector<long> out;
     for (int i = 0; i < set.Count(); ++i)
         out.push_back(set.Item(i));
@@ -56,7 +56,7 @@ TEST(PersonLoader, WalksAndSeeksSeeOnlyLivePeopleOfTheDataset) {
     EXPECT_FALSE(people.SeekPerson(gone));
     EXPECT_FALSE(people.SeekPerson(other));
     ASSERT_TRUE(people.SeekPerson(bob));
-    const PersonValues& v = people.Person();
+    const PersonValues &v = people.Person();
     EXPECT_EQ(v.reference, "R-7");
     EXPECT_EQ(v.pBirth, ExactDate(1900, 2, 3));
     EXPECT_EQ(v.pDeath, "100000000030000000000") << "a blank date loads as the empty date";
@@ -126,10 +126,10 @@ TEST(PersonLoader, ChildrenByTheOtherParent) {
 TEST(PersonLoader, PartnersComeInTheOrderOfTheirFirstConnection) {
     LoaderProject p;
     int man = p.build.Person('M', "Man", "X");
-    int wifeLate = p.build.Person('F', "Late", "X");  // bann 1850, married 1900, child 1890
+    int wifeLate = p.build.Person('F', "Late", "X");   // bann 1850, married 1900, child 1890
     int wifeEarly = p.build.Person('F', "Early", "X"); // married 1880
-    int friendB = p.build.Person('F', "Bann", "X");   // only a marriage bann, 1870
-    int childOnly = p.build.Person('F', "Kid", "X");  // only a child, born 1875
+    int friendB = p.build.Person('F', "Bann", "X");    // only a marriage bann, 1870
+    int childOnly = p.build.Person('F', "Kid", "X");   // only a child, born 1875
     int undated = p.build.Person('F', "Undated", "X"); // a child without a birth date
     p.build.Event(kTagMarriage, man, wifeLate, ExactDate(1900));
     p.build.Event(kTagMarriage, man, wifeEarly, ExactDate(1880));
@@ -188,7 +188,7 @@ TEST(PersonLoader, OnePartnerStaysAsFound) {
 TEST(PersonLoader, AChildTheIndexGivesWrongRaisesTheReindexError) {
     // Two projects alike but for the child's father; the first one's person index is put
     // beside the second one's people, so the father tag names the wrong man.
-    auto make = [](LoaderProject& p, bool firstFather) {
+    auto make = [](LoaderProject &p, bool firstFather) {
         int a = p.build.Person('M', "A", "X");
         int b = p.build.Person('M', "B", "X");
         int m = p.build.Person('F', "M", "X");
