@@ -228,7 +228,76 @@ CdxTag *CdxFile::FindTag(std::string_view name) {
     return nullptr;
 }
 
+namespace {
+
+class VectorSource final : public KeySource {
+public:
+    explicit VectorSource(const std::vector<KeyEntry> &v) : v_(v) {}
+    bool Next(KeyEntry &out) override {
+        if (i_ == v_.size())
+            return false;
+        out = v_[i_++];
+        return true;
+    }
+
+private:
+    const std::vector<KeyEntry> &v_;
+    size_t i_ = 0;
+};
+
+// Checks order, sizes and uniqueness while entries stream past, and drops the repeats a
+// UNIQUE tag does not keep.
+class CheckedSource final : public KeySource {
+public:
+    CheckedSource(KeySource &in, const NewTag &spec, const std::string &name,
+                  const std::string &path)
+        : in_(in), spec_(spec), name_(name), path_(path) {}
+    bool Next(KeyEntry &out) override {
+        while (in_.Next(out)) {
+            if (out.key.size() != spec_.keyLength || out.recno == 0)
+                throw DbError(kErrParam, path_, "tag " + name_ + ": entry of wrong size or record 0");
+            if (spec_.recordCount && out.recno > spec_.recordCount)
+                throw DbError(kErrParam, path_, "tag " + name_ + ": record number beyond the table");
+            if (have_) {
+                int c = out.key.compare(prevKey_);
+                if (c < 0 || (c == 0 && out.recno <= prevRecno_))
+                    throw DbError(kErrParam, path_, "tag " + name_ + ": entries are not sorted");
+                if (c == 0 && spec_.candidate)
+                    throw DbError(kErrUnique, path_,
+                                  "tag " + name_ + ": repeated key in a candidate tag");
+                if (c == 0 && spec_.unique)
+                    continue; // the first record carries the key
+            }
+            have_ = true;
+            prevKey_ = out.key;
+            prevRecno_ = out.recno;
+            return true;
+        }
+        return false;
+    }
+
+private:
+    KeySource &in_;
+    const NewTag &spec_;
+    const std::string &name_;
+    const std::string &path_;
+    bool have_ = false;
+    std::string prevKey_;
+    uint32_t prevRecno_ = 0;
+};
+
+} // namespace
+
 CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted) {
+    NewTag sized = spec;
+    if (sized.recordCount == 0)
+        for (const KeyEntry &e : sorted)
+            sized.recordCount = std::max(sized.recordCount, e.recno);
+    VectorSource source(sorted);
+    return AddTag(sized, source);
+}
+
+CdxTag &CdxFile::AddTag(const NewTag &spec, KeySource &sorted) {
     if (!Writable())
         throw DbError(kErrReadOnly, path_, "the index is open read-only");
     std::string name = AsciiUpper(Trim(spec.name));
@@ -243,29 +312,7 @@ CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted)
         throw DbError(kErrParam, path_,
                       "tag " + name + ": key and FOR expressions must fit 510 characters");
 
-    LeafNode entries;
-    entries.keyLength = kl;
-    entries.keys.reserve(sorted.size() * kl);
-    entries.recnos.reserve(sorted.size());
-    const KeyEntry *prev = nullptr;
-    for (const KeyEntry &e : sorted) {
-        if (e.key.size() != kl || e.recno == 0)
-            throw DbError(kErrParam, path_, "tag " + name + ": entry of wrong size or record 0");
-        if (prev) {
-            int c = e.key.compare(prev->key); // std::string compares bytes as unsigned char
-            if (c < 0 || (c == 0 && e.recno <= prev->recno))
-                throw DbError(kErrParam, path_, "tag " + name + ": entries are not sorted");
-            if (c == 0 && spec.candidate)
-                throw DbError(kErrUnique, path_,
-                              "tag " + name + ": repeated key in a candidate tag");
-            if (c == 0 && spec.unique)
-                continue; // the first record carries the key
-        }
-        prev = &e;
-        entries.keys.insert(entries.keys.end(), e.key.begin(), e.key.end());
-        entries.recnos.push_back(e.recno);
-    }
-    entries.count = static_cast<uint32_t>(entries.recnos.size());
+    CheckedSource checked(sorted, spec, name, path_);
 
     // Tag headers take two whole pages at the end of the file, never from the free list.
     uint64_t size = pages_->Size();
@@ -280,7 +327,7 @@ CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted)
                   spec.unique, spec.candidate, kl,           ""};
     tag->pad_ = spec.padByte;
     tag->hasFor_ = !spec.forExpr.empty();
-    tag->BulkBuild(spec, entries);
+    tag->BulkBuild(spec, checked);
     CdxTag::WriteNewHeader(header, spec, tag->root_, false);
     if (flavor_ == CdxFlavor::Vfp) {
         // Key count and distinct keys; VFP's REINDEX leaves keys - 1 at 24 in most samples

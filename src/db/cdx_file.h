@@ -50,6 +50,15 @@ struct NewTag {
 
 class CdxTag;
 
+// Sorted entries handed to a bulk build one at a time, so a tag of any size can be built
+// without holding all its keys in memory.
+class KeySource {
+public:
+    virtual ~KeySource() = default;
+    // The next entry in (key, recno) order; false at the end.
+    virtual bool Next(KeyEntry& out) = 0;
+};
+
 class CdxFile {
 public:
     // Opens and validates the whole file (headers, every tag's tree, the free list); a damaged
@@ -73,6 +82,8 @@ public:
     // Builds a tag from entries sorted by (key bytes, recno). Unique tags keep the first entry
     // of each key; a candidate tag with a repeated key fails with kErrUnique before writing.
     CdxTag &AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted);
+    // The same from a stream. spec.recordCount must be at least the highest record number.
+    CdxTag &AddTag(const NewTag &spec, KeySource &sorted);
 
     // Writes every change: pages first, then tag statistics, free list and update counter.
     void Flush();
@@ -80,6 +91,7 @@ public:
     bool Check(std::string *fault);
 
     bool Writable() const { return pages_->Writable(); }
+    void SetCacheLimit(size_t bytes) { pages_->SetMaxCachedBytes(bytes); }
     const std::string &Path() const { return path_; }
     CdxFlavor Flavor() const { return flavor_; }
     // The tag of tags: tag names (blank padded to 10) with their header offsets as "recnos".

@@ -61,7 +61,7 @@ private:
     static void WriteNewHeader(uint8_t *header, const NewTag &spec, uint32_t root, bool directory);
     // Writes the tree of a new tag from sorted entries (the root page first, right after the
     // header); sets root_ and the statistics.
-    void BulkBuild(const NewTag &spec, const cdx::LeafNode &entries);
+    void BulkBuild(const NewTag &spec, KeySource &entries);
     void WriteStats();
     [[noreturn]] void Fail(uint32_t page, const std::string &what) const;
 

@@ -32,6 +32,11 @@ std::string DbfFile::MemoPathFor(const std::string& path, bool* exists) {
     return SiblingPath(path, EqualsNoCase(ext, ".dbc") ? ".dct" : ".fpt", exists);
 }
 
+void DbfFile::SetCacheLimit(size_t bytes) {
+    file_->SetMaxCachedBytes(bytes);
+    if (memo_) memo_->SetCacheLimit(bytes);
+}
+
 std::unique_ptr<DbfFile> DbfFile::Open(FileSystem& fs, const std::string& path, bool writable) {
     auto file = std::make_unique<PagedFile>(
         fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable), kDbfPageSize,

@@ -78,6 +78,8 @@ public:
     void SetUpdateDate(int year, int month, int day);
     // Memo file first, then header (count, date, flags) and the table's pages.
     void Flush();
+    // Bounds the memory the table and its memo file keep cached.
+    void SetCacheLimit(size_t bytes);
 
     // VFP autoincrement: the value for a new record of field `index`; advances the counter
     // kept in the field descriptor (written at Flush).

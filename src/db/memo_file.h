@@ -57,6 +57,10 @@ private:
     void WriteEntry(uint32_t block, std::string_view data, uint32_t type);
     void WriteHeader();
 
+public:
+    void SetCacheLimit(size_t bytes) { file_->SetMaxCachedBytes(bytes); }
+
+private:
     std::unique_ptr<PagedFile> file_;
     uint32_t blockSize_;
     uint32_t nextFree_;

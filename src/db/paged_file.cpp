@@ -138,6 +138,20 @@ void PagedFile::Truncate(uint64_t size) {
     size_ = diskSize_ = size;
 }
 
+void PagedFile::SetMaxCachedBytes(size_t bytes) {
+    size_t slots = std::max<size_t>(8, bytes / pageSize_);
+    if (slots < slots_.size()) {
+        Flush();
+        slots_.clear();
+        index_.clear();
+        data_.clear();
+        data_.shrink_to_fit();
+        hand_ = 0;
+        lastPage_ = UINT64_MAX;
+    }
+    maxSlots_ = slots;
+}
+
 void PagedFile::Flush() {
     if (!writable_) return;
     std::vector<size_t> dirty;

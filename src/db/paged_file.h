@@ -29,6 +29,8 @@ public:
     void Truncate(uint64_t size);
     // Writes every dirty page (in offset order) and drops nothing.
     void Flush();
+    // Bounds the cache (at least 8 pages); a smaller bound writes and drops what is cached.
+    void SetMaxCachedBytes(size_t bytes);
     bool Writable() const { return writable_; }
     const std::string& Path() const { return file_->Path(); }
     uint32_t PageSize() const { return pageSize_; }

@@ -256,18 +256,21 @@ void MainWindow::BuildCatalog() {
     auto* root = new QTreeWidgetItem(tv_, {tr(kCatalogRootCaption)});
     root->setData(0, kKeyRole, QString::fromLatin1(kCatalogRootKey));
     nodes[kCatalogRootKey] = root;
+    // Each category with its functions, in display order: a sub-category follows the
+    // functions of its parent.
+    const std::vector<CatalogEntry> entries = CatalogEntries(setup_.withShowDatabase);
     for (const CatalogCategory& c : CatalogCategories()) {
         auto* node = new QTreeWidgetItem(nodes.at(c.parentKey), {Q(c.caption)});
         node->setData(0, kKeyRole, Q(c.key));
         nodes[c.key] = node;
-    }
-    for (const CatalogEntry& e : CatalogEntries(setup_.withShowDatabase)) {
-        // An index past the panels is refused, as AddFunction did.
-        if (e.index < 0 || e.index >= kCatalogSize)
-            continue;
-        auto* node = new QTreeWidgetItem(nodes.at(e.categoryKey), {Q(e.caption)});
-        node->setData(0, kKeyRole, Q(e.key));
-        node->setData(0, kTagRole, QString::number(e.index));
+        for (const CatalogEntry& e : entries) {
+            // An index past the panels is refused, as AddFunction did.
+            if (e.categoryKey != c.key || e.index < 0 || e.index >= kCatalogSize)
+                continue;
+            auto* item = new QTreeWidgetItem(node, {Q(e.caption)});
+            item->setData(0, kKeyRole, Q(e.key));
+            item->setData(0, kTagRole, QString::number(e.index));
+        }
     }
     tv_->expandAll();
     SelectFunction(-1);

@@ -64,7 +64,7 @@ OptionPanel::OptionPanel(int index, const std::string& caption,
         contentLayout->addWidget(note);
     }
     for (MaintenanceFunction* f : functions_)
-        contentLayout->addWidget(BuildSection(f, functions_.size() > 1));
+        contentLayout->addWidget(BuildSection(f, functions_.size() > 1 || f->Index() != index));
     contentLayout->addStretch(1);
 
     // Long panels scroll instead of pushing the window past a small screen.

@@ -11,12 +11,6 @@
 
 namespace hk {
 
-std::vector<PanelPart*> MakeHandMadeParts(const std::string& functionKey, QWidget* parent) {
-    if (functionKey == "sortdates")
-        return {new TagOrderList(parent)};
-    return {};
-}
-
 TagOrderList::TagOrderList(QWidget* parent) : PanelPart(parent) {
     lstTags_ = new QListWidget(this);
     lstTags_->setObjectName(QString::fromUtf8(kTagOrderControl.data(), kTagOrderControl.size()));

@@ -26,5 +26,7 @@ std::string_view Trim(std::string_view s);
 std::string AsciiUpper(std::string_view s);
 std::string AsciiLower(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// Text of several lines (CR LF or LF) as one line: each line break becomes one blank.
+std::string OneLine(std::string_view text);
 
 } // namespace hk

@@ -1,0 +1,213 @@
+// The project database object on a generated project, against SQLite doing the same work on the
+// same rows: building the private name index when the name table opens (two tags with the
+// not-deleted filter; SQLite: two partial indexes), and a relation walk of participants with
+// their events and tag types under a query (SQLite: the same joins and conditions). Prints the
+// time ratio ours/SQLite of each. Not a test.
+//
+//   bench_ctmgdb [--people=N] [--dir=PATH] [Google Benchmark flags]
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "db/ctmgdb.h"
+#include "mktmg/generator.h"
+
+using namespace hk::db;
+namespace fs = std::filesystem;
+
+namespace {
+
+long gPeople = 100000;
+std::string gDir;
+std::map<std::string, double> gSeconds;
+long gBirthGroup = 4;
+
+struct Fixture {
+    std::string pjc;
+    CTMGDB db;
+    sqlite3* lite = nullptr;
+
+    void Exec(const std::string& sql) {
+        char* err = nullptr;
+        if (sqlite3_exec(lite, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+            std::fprintf(stderr, "sqlite: %s: %s\n", sql.c_str(), err);
+            std::exit(2);
+        }
+    }
+
+    // Copies the named integer fields of a table (and its deletion mark) into SQLite.
+    void Copy(const std::string& suffix, const std::string& name,
+              const std::vector<std::string>& fields) {
+        std::string alias = db.NewAlias();
+        db.OpenTable(suffix, alias);
+        Table* t = db.TableHandle(alias);
+        std::string cols = "deleted INTEGER", marks = "?";
+        std::vector<int> idx;
+        for (const std::string& f : fields) {
+            cols += ", " + f + (f == "etypename" ? " TEXT" : " INTEGER");
+            marks += ",?";
+            idx.push_back(t->FieldIndex(f));
+        }
+        Exec("CREATE TABLE " + name + "(" + cols + ")");
+        sqlite3_stmt* ins;
+        sqlite3_prepare_v2(lite, ("INSERT INTO " + name + " VALUES(" + marks + ")").c_str(), -1,
+                           &ins, nullptr);
+        for (int r = t->Top(); r == kPosOk; r = t->Skip(1)) {
+            sqlite3_bind_int64(ins, 1, t->Deleted() ? 1 : 0);
+            for (size_t i = 0; i < idx.size(); ++i) {
+                if (fields[i] == "etypename") {
+                    std::string s = t->GetTrimmed(idx[i]);
+                    sqlite3_bind_text(ins, static_cast<int>(i) + 2, s.c_str(), -1,
+                                      SQLITE_TRANSIENT);
+                } else {
+                    sqlite3_bind_int64(ins, static_cast<int>(i) + 2, t->GetLong(idx[i]));
+                }
+            }
+            sqlite3_step(ins);
+            sqlite3_reset(ins);
+        }
+        sqlite3_finalize(ins);
+        db.CloseTable(alias);
+    }
+
+    void Build() {
+        fs::remove_all(gDir);
+        fs::create_directories(gDir);
+        hk::mktmg::GeneratorOptions o;
+        o.pjcPath = gDir + "/Bench__.pjc";
+        o.people = gPeople;
+        o.datasets = 1;
+        hk::mktmg::GenerateProject(o);
+        pjc = o.pjcPath;
+        db.OpenProject(pjc);
+        db.SetDSID(1);
+        sqlite3_open((gDir + "/bench.db").c_str(), &lite);
+        Exec("PRAGMA cache_size = -196608");
+        Exec("BEGIN");
+        Copy("n", "n", {"nper", "recno", "dsid"});
+        Copy("e", "e", {"eper", "gnum"});
+        Copy("g", "g", {"recno", "etype", "per1", "dsid"});
+        Copy("t", "t", {"etypenum", "admin", "etypename"});
+        Exec("CREATE INDEX g_recno ON g(recno) WHERE deleted = 0");
+        Exec("CREATE INDEX t_num ON t(etypenum) WHERE deleted = 0");
+        Exec("COMMIT");
+    }
+};
+
+Fixture* gFix = nullptr;
+
+template <typename Fn> void Timed(benchmark::State& state, const std::string& name, Fn&& fn) {
+    for (auto _ : state) {
+        auto t0 = std::chrono::steady_clock::now();
+        fn();
+        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        state.SetIterationTime(s);
+        gSeconds[name] = s;
+    }
+}
+
+void IndexOurs(benchmark::State& st) {
+    Timed(st, "a name index/ours", [] {
+        gFix->db.OpenTable("n", "n");
+        benchmark::DoNotOptimize(gFix->db.TagHandle("n.BYNPER"));
+        gFix->db.CloseAllTables(); // closes and deletes the index file
+    });
+}
+
+void IndexSqlite(benchmark::State& st) {
+    Timed(st, "a name index/sqlite", [] {
+        gFix->Exec("CREATE INDEX n_nper ON n(nper) WHERE deleted = 0");
+        gFix->Exec("CREATE INDEX n_recno ON n(recno) WHERE deleted = 0");
+        gFix->Exec("DROP INDEX n_nper");
+        gFix->Exec("DROP INDEX n_recno");
+    });
+}
+
+void RelationOurs(benchmark::State& st) {
+    CTMGDB& db = gFix->db;
+    db.OpenTable("e", "e");
+    db.OpenSlaveTable("g", "g", "ByRecNo=e.GNum");
+    db.OpenSlaveTable("t", "t", "EvtByNum=g.EType");
+    Relation* r = db.CreateRelation("e");
+    r->SetQuery("t->ADMIN = " + std::to_string(gBirthGroup) + " .AND. g->Per1 <> 0 .AND. " +
+                "g->DSID = 1 .AND. .NOT. Deleted()");
+    FieldRef per = db.Field("e.EPer");
+    Timed(st, "b relation/ours", [&] {
+        long n = 0, sum = 0;
+        for (int pos = r->Top(); pos == kPosOk; pos = r->Skip()) {
+            sum += per.table->GetLong(per.index);
+            ++n;
+        }
+        benchmark::DoNotOptimize(sum);
+        st.counters["rows"] = static_cast<double>(n);
+    });
+    db.CloseAllTables();
+}
+
+void RelationSqlite(benchmark::State& st) {
+    Timed(st, "b relation/sqlite", [&] {
+        sqlite3_stmt* q;
+        std::string sql = "SELECT e.eper FROM e LEFT JOIN g ON g.recno = e.gnum AND g.deleted = 0 "
+                          "LEFT JOIN t ON t.etypenum = g.etype AND t.deleted = 0 WHERE t.admin = " +
+                          std::to_string(gBirthGroup) +
+                          " AND g.per1 <> 0 AND g.dsid = 1 AND e.deleted = 0";
+        sqlite3_prepare_v2(gFix->lite, sql.c_str(), -1, &q, nullptr);
+        long n = 0, sum = 0;
+        while (sqlite3_step(q) == SQLITE_ROW) {
+            sum += sqlite3_column_int64(q, 0);
+            ++n;
+        }
+        sqlite3_finalize(q);
+        benchmark::DoNotOptimize(sum);
+        st.counters["rows"] = static_cast<double>(n);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::vector<char*> rest;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strncmp(argv[i], "--people=", 9) == 0)
+            gPeople = std::atol(argv[i] + 9);
+        else if (std::strncmp(argv[i], "--dir=", 6) == 0)
+            gDir = argv[i] + 6;
+        else
+            rest.push_back(argv[i]);
+    }
+    if (gDir.empty())
+        gDir = (fs::temp_directory_path() / "hk_bench_ctmgdb").string();
+    int n = static_cast<int>(rest.size());
+    benchmark::Initialize(&n, rest.data());
+
+    Fixture fix;
+    std::fprintf(stderr, "generating %ld people in %s ...\n", gPeople, gDir.c_str());
+    fix.Build();
+    gFix = &fix;
+
+    auto reg = [](const char* name, void (*fn)(benchmark::State&)) {
+        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseManualTime()->Unit(
+            benchmark::kMillisecond);
+    };
+    reg("a_private_name_index/ours", IndexOurs);
+    reg("a_private_name_index/sqlite", IndexSqlite);
+    reg("b_relation_walk/ours", RelationOurs);
+    reg("b_relation_walk/sqlite", RelationSqlite);
+    benchmark::RunSpecifiedBenchmarks();
+
+    std::printf("\n%-12s %12s %12s %8s\n", "case", "ours (s)", "sqlite (s)", "ratio");
+    for (const char* c : {"a name index", "b relation"}) {
+        double o = gSeconds[std::string(c) + "/ours"], s = gSeconds[std::string(c) + "/sqlite"];
+        std::printf("%-12s %12.3f %12.3f %8.2f\n", c, o, s, s > 0 ? o / s : 0.0);
+    }
+    sqlite3_close(fix.lite);
+    fix.db.CloseProject();
+    fs::remove_all(gDir);
+    return 0;
+}

@@ -1,0 +1,340 @@
+#include "cli/cli_app.h"
+
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <regex>
+
+#include "cli/terminal_user_interface.h"
+#include "db/ctmgdb.h"
+#include "db/table.h"
+#include "shell/folders.h"
+#include "shell/open_project.h"
+#include "shell/option_persistence.h"
+#include "shell/program_info.h"
+#include "shell/run_frame.h"
+#include "support/text.h"
+
+namespace hk::cli {
+namespace {
+
+const char* kUsage =
+    "usage:\n"
+    "  hearthkit-cli list [--all]\n"
+    "  hearthkit-cli info PROJECT.pjc\n"
+    "  hearthkit-cli run KEY PROJECT.pjc [--dataset N] [--log-only] [--yes]\n"
+    "                    [--opt NAME=VALUE]... [--log-dir DIR]\n"
+    "  hearthkit-cli --help | --version\n"
+    "\n"
+    "run opens the project, asks for the function's confirmation on the terminal (--yes\n"
+    "answers every question with OK/Yes; without a terminal a question is refused), writes\n"
+    "the run log and prints its path and totals. --opt sets an option by its setting name\n"
+    "(or control name); the values are kept for the project, as the window keeps them.\n"
+    "--log-only makes the same decisions and writes the same log, but changes nothing.\n"
+    "Exit status: 0 done, 1 the run logged an error, 2 bad arguments or the project could\n"
+    "not be opened.\n";
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+
+
+// The setting name a data field "r:<file>\Function\Setting" keeps an option under.
+std::string SettingName(const OptionDecl& d) {
+    size_t slash = d.dataField.rfind('\\');
+    return slash == std::string::npos ? std::string() : d.dataField.substr(slash + 1);
+}
+
+bool ParseCheck(std::string_view v, int& out) {
+    std::string s = AsciiLower(Trim(v));
+    if (s == "1" || s == "true" || s == "yes" || s == "on") out = 1;
+    else if (s == "0" || s == "false" || s == "no" || s == "off" || s.empty()) out = 0;
+    else if (s == "2") out = 2;
+    else return false;
+    return true;
+}
+
+int List(CliEnvironment& env, bool all) {
+    for (const CatalogEntry& e : CatalogEntries(true)) {
+        bool exists = env.functions.FindByKey(e.key) != nullptr;
+        if (!exists && !all) continue;
+        std::string category;
+        for (const auto& c : CatalogCategories())
+            if (c.key == e.categoryKey) category = c.caption;
+        env.out << e.index << '\t' << e.key << '\t' << e.caption << '\t' << category
+                << (exists ? "" : "\t(not available yet)") << '\n';
+    }
+    // Functions without a node of their own (their buttons sit on related panels).
+    for (const auto& f : env.functions.All())
+        if (!FindCatalogEntry(f->Key()))
+            env.out << f->Index() << '\t' << f->Key() << '\t' << f->Caption() << "\t\n";
+    return 0;
+}
+
+int Info(CliEnvironment& env, const std::string& project) {
+    db::CTMGDB db;
+    db.SetReadOnly(true);
+    db.OpenProject(project);
+    env.out << "Project: " << db.DisplayName() << " (" << db.ProjectFolder() << db.ProjectPrefix()
+            << ")\n";
+    env.out << "Version: " << db.VersionText() << " (" << db.VersionString() << ")\n";
+    env.out << "Datasets:\n";
+    for (const auto& d : db.Datasets())
+        env.out << "  " << d.dsid << ": " << d.name << (d.locked ? " (locked)" : "") << "\n";
+    env.out << "Tables:\n";
+    long tagTypes = -1;
+    for (const char* suffix : {"$", "n", "npv", "nd", "npt", "e", "g", "f", "s", "ppv", "pd",
+                               "ppt", "m", "r", "w", "p", "k", "t", "i", "l", "u", "a", "o",
+                               "b", "c", "d", "xd", "st", "dna"}) {
+        if (!db::FindFileNoCase(db.TablePath(suffix))) continue;
+        std::string alias = db.NewAlias();
+        db.OpenTable(suffix, alias);
+        db::Table* t = db.TableHandle(alias);
+        long active = 0;
+        for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
+            if (!t->Deleted()) ++active;
+        if (std::string_view(suffix) == "t") tagTypes = active;
+        env.out << "  " << suffix << '\t' << t->RecCount() << " records (" << active
+                << " not deleted)\t" << db::CTMGDB::TableDescription(suffix) << "\n";
+        db.CloseTable(alias);
+    }
+    if (tagTypes >= 0) env.out << "Tag types: " << tagTypes << "\n";
+    db.CloseProject();
+    return 0;
+}
+
+// The totals of a finished log: "label=count" lines (commas allowed in the count).
+std::vector<std::string> Totals(const std::string& logPath) {
+    std::vector<std::string> out;
+    std::ifstream in(logPath, std::ios::binary);
+    std::string line;
+    static const std::regex total(R"(^\S[^=]*=\s*-?[0-9][0-9,]*$)");
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
+    }
+    return out;
+}
+
+struct RunArgs {
+    std::string key, project, logDir;
+    long dataset = -2;
+    bool logOnly = false, yes = false;
+    std::vector<std::string> opts;
+};
+
+RunArgs ParseRun(const std::vector<std::string>& a) {
+    RunArgs r;
+    std::vector<std::string> positional;
+    for (size_t i = 1; i < a.size(); ++i) {
+        auto value = [&](const char* what) {
+            if (i + 1 >= a.size()) throw UsageError(std::string(what) + " needs a value");
+            return a[++i];
+        };
+        if (a[i] == "--log-only") r.logOnly = true;
+        else if (a[i] == "--yes" || a[i] == "-y") r.yes = true;
+        else if (a[i] == "--opt") r.opts.push_back(value("--opt"));
+        else if (a[i] == "--log-dir") r.logDir = value("--log-dir");
+        else if (a[i] == "--dataset") {
+            std::string v = value("--dataset");
+            auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), r.dataset);
+            if (ec != std::errc() || p != v.data() + v.size() || r.dataset < 0)
+                throw UsageError("--dataset needs a dataset number, not " + v);
+        } else if (a[i].rfind("--", 0) == 0) throw UsageError("unknown option " + a[i]);
+        else positional.push_back(a[i]);
+    }
+    if (positional.size() != 2) throw UsageError("run needs a function key and a project file");
+    r.key = positional[0];
+    r.project = positional[1];
+    return r;
+}
+
+int Run(CliEnvironment& env, const RunArgs& args) {
+    MaintenanceFunction* fn = env.functions.FindByKey(args.key);
+    if (!fn) {
+        const CatalogEntry* e = FindCatalogEntry(args.key);
+        throw UsageError(e ? "the function " + args.key + " (" + e->caption +
+                                 ") is not available in this version"
+                           : "no function with the key " + args.key + " (see: hearthkit-cli list)");
+    }
+    TerminalOptions topts;
+    topts.assumeYes = args.yes;
+    topts.dataset = args.dataset;
+    topts.interactive = env.stdinIsTerminal;
+    topts.progressBar = env.stderrIsTerminal;
+    TerminalUserInterface ui(topts, env.in, env.err);
+
+    SystemClock systemClock;
+    const Clock& clock = env.clock ? *env.clock : systemClock;
+    Settings settings(env.settings);
+    std::string logFolder = args.logDir;
+    if (logFolder.empty()) {
+        UserFolders folders = SetUpUserFolders(env.documentsFolder, env.programFolder, ui);
+        logFolder = folders.logFolder;
+    } else {
+        std::filesystem::create_directories(logFolder);
+        if (logFolder.back() != '/') logFolder += '/';
+    }
+
+    db::CTMGDB db;
+    OpenProjectSteps steps;
+    steps.programFolder = env.programFolder;
+    if (!OpenProjectFile(db, args.project, ui, steps)) {
+        env.err << "hearthkit-cli: the project " << args.project << " could not be opened"
+                << (ui.Refused() ? " (" + ui.RefusedWhat() + " was needed)" : std::string())
+                << "\n";
+        return 2;
+    }
+
+    // Options: as kept for this project, then the command line's, kept again.
+    std::vector<OptionDecl> decls = fn->Options();
+    ControlStates states;
+    std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+    RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
+    for (const std::string& o : args.opts) {
+        std::string problem = ApplyOption(decls, o, states);
+        if (!problem.empty()) {
+            db.CloseProject();
+            throw UsageError(problem);
+        }
+    }
+    SaveControls(settings, kSettingsRoot, fileKey, decls, states);
+    env.settings.Flush();
+    if (!fn->CanRun(states)) {
+        db.CloseProject();
+        throw UsageError("the options of " + args.key +
+                         " are not complete; set them with --opt NAME=VALUE");
+    }
+
+    RunContext ctx(ui, clock, settings, logFolder);
+    ctx.programFolder = env.programFolder;
+    ctx.logOnly = args.logOnly;
+    ctx.project = ProjectInfoOf(db);
+    ctx.db = &db;
+    bool ok = DispatchCommand(ctx, [&](RunContext& c) { fn->Run(c, states); });
+    bool logged = ctx.log != nullptr;
+    long errors = logged ? ctx.log->ErrorCount() : 0;
+    std::string logPath = logged ? ctx.log->FileName() : ui.LogPath();
+    db.CloseProject();
+
+    if (!logPath.empty()) {
+        env.out << "Log: " << logPath << "\n";
+        for (const std::string& t : Totals(logPath)) env.out << t << "\n";
+    }
+    if (ui.Refused() && !logged) {
+        env.err << "hearthkit-cli: not run: " << ui.RefusedWhat()
+                << " was needed and there is no terminal (use --yes)\n";
+        return 2;
+    }
+    return ok && errors == 0 ? 0 : 1;
+}
+
+} // namespace
+
+std::string ApplyOption(const std::vector<OptionDecl>& decls, const std::string& assignment,
+                        ControlStates& states) {
+    size_t eq = assignment.find('=');
+    if (eq == std::string::npos || eq == 0) return "expected --opt NAME=VALUE, got " + assignment;
+    std::string name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
+    const OptionDecl* d = nullptr;
+    for (const OptionDecl& c : decls)
+        if (EqualsNoCase(SettingName(c), name) || EqualsNoCase(c.control, name)) d = &c;
+    if (!d) {
+        std::string known;
+        for (const OptionDecl& c : decls) {
+            std::string n = SettingName(c).empty() ? c.control : SettingName(c);
+            known += (known.empty() ? "" : ", ") + n;
+        }
+        return "unknown option " + name + (known.empty() ? "" : " (options: " + known + ")");
+    }
+    ControlState& st = states[d->control];
+    switch (d->kind) {
+    case OptionKind::CheckBox:
+        if (!ParseCheck(value, st.value)) return "option " + name + " takes 0 or 1, not " + value;
+        break;
+    case OptionKind::TextBox: st.text = value; break;
+    case OptionKind::ComboBox: {
+        // A list position, or the text of an item.
+        int index = -1;
+        auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), index);
+        if (ec == std::errc() && p == value.data() + value.size()) {
+            st.listIndex = index;
+        } else {
+            st.listIndex = -1;
+            for (size_t i = 0; i < st.items.size(); ++i)
+                if (EqualsNoCase(st.items[i].text, value)) st.listIndex = static_cast<int>(i);
+        }
+        st.text = value;
+        break;
+    }
+    case OptionKind::ListBox: {
+        // Items separated by ";": "text", or "text|selected|data" as the list format keeps them.
+        st.items.clear();
+        size_t start = 0;
+        while (start <= value.size()) {
+            size_t semi = value.find(';', start);
+            std::string item = value.substr(start, semi == std::string::npos ? semi : semi - start);
+            if (!item.empty()) {
+                ListItem li;
+                size_t bar = item.find('|');
+                li.text = item.substr(0, bar);
+                li.selected = true;
+                if (bar != std::string::npos) {
+                    size_t bar2 = item.find('|', bar + 1);
+                    li.selected = item.substr(bar + 1, bar2 - bar - 1) != "0";
+                    if (bar2 != std::string::npos) li.data = std::atol(item.c_str() + bar2 + 1);
+                }
+                st.items.push_back(li);
+            }
+            if (semi == std::string::npos) break;
+            start = semi + 1;
+        }
+        break;
+    }
+    }
+    return {};
+}
+
+int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
+    try {
+        if (args.empty()) {
+            env.err << kUsage;
+            return 2;
+        }
+        const std::string& cmd = args[0];
+        if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+            env.out << kUsage;
+            return 0;
+        }
+        if (cmd == "--version") {
+            env.out << ProgramTitleAndVersion() << "\n";
+            return 0;
+        }
+        if (cmd == "list") {
+            if (args.size() > 2 || (args.size() == 2 && args[1] != "--all"))
+                throw UsageError("list takes only --all");
+            return List(env, args.size() == 2);
+        }
+        if (cmd == "info") {
+            if (args.size() != 2) throw UsageError("info needs one project file");
+            try {
+                return Info(env, args[1]);
+            } catch (const Error& e) {
+                env.err << "hearthkit-cli: " << OneLine(e.Description()) << "\n";
+                return 2;
+            }
+        }
+        if (cmd == "run") return Run(env, ParseRun(args));
+        throw UsageError("unknown command " + cmd);
+    } catch (const UsageError& e) {
+        env.err << "hearthkit-cli: " << e.what() << "\n(see hearthkit-cli --help)\n";
+        return 2;
+    } catch (const std::exception& e) {
+        env.err << "hearthkit-cli: " << e.what() << "\n";
+        return 2;
+    }
+}
+
+} // namespace hk::cli
