@@ -39,8 +39,7 @@ FlagValueDialog::FlagValueDialog(QWidget* parent) : QDialog(parent) {
     cmdCancel_ = new QPushButton(tr("Cancel"), this);
     cmdCancel_->setObjectName(QStringLiteral("cmdCancel"));
 
-    connect(cmbFlagLabels_, &QComboBox::currentIndexChanged, this,
-            &FlagValueDialog::LabelChanged);
+    connect(cmbFlagLabels_, &QComboBox::currentIndexChanged, this, &FlagValueDialog::LabelChanged);
     connect(cmbInclude_, &QComboBox::currentIndexChanged, this,
             [this](int i) { model_.SetIncludeValues(i == 1); });
     connect(txtValues_, &QLineEdit::textEdited, this, &FlagValueDialog::ValuesEdited);

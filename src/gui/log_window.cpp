@@ -62,8 +62,7 @@ LogWindow::LogWindow(QWidget* parent) : QMainWindow(parent) {
     edit->addAction(tr("&Copy"), QKeySequence::Copy, text1_, &QPlainTextEdit::copy);
     edit->addAction(tr("&Paste"), QKeySequence::Paste, text1_, &QPlainTextEdit::paste);
     edit->addSeparator();
-    edit->addAction(tr("Select &All"), QKeySequence::SelectAll, text1_,
-                    &QPlainTextEdit::selectAll);
+    edit->addAction(tr("Select &All"), QKeySequence::SelectAll, text1_, &QPlainTextEdit::selectAll);
 
     connect(text1_->document(), &QTextDocument::modificationChanged, this,
             [this](bool) { UpdateCaption(); });
@@ -158,10 +157,9 @@ void LogWindow::Print() {
 
 void LogWindow::closeEvent(QCloseEvent* event) {
     if (IsModified()) {
-        QString target = fileName_.isEmpty()
-                             ? tr("file")
-                             : QLatin1Char('\'') + QFileInfo(fileName_).fileName() +
-                                   QLatin1Char('\'');
+        QString target = fileName_.isEmpty() ? tr("file")
+                                             : QLatin1Char('\'') + QFileInfo(fileName_).fileName() +
+                                                   QLatin1Char('\'');
         auto answer = QMessageBox::question(
             this, QString::fromStdString(ProgramTitle()), tr("Save log to %1?").arg(target),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);

@@ -51,8 +51,8 @@ int main(int argc, char** argv) {
     setup.program = started.program;
     setup.folders = started.folders;
     setup.languageChoices = started.languageChoices;
-    setup.withShowDatabase =
-        hk::CommandLineShowsDatabase(QApplication::arguments().join(QLatin1Char(' ')).toStdString());
+    setup.withShowDatabase = hk::CommandLineShowsDatabase(
+        QApplication::arguments().join(QLatin1Char(' ')).toStdString());
 
     hk::MainWindow window(setup);
     window.show();

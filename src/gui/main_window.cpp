@@ -12,6 +12,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -31,11 +32,10 @@
 namespace hk {
 namespace {
 
-constexpr int kTagRole = Qt::UserRole;      // a function node's index as text
-constexpr int kKeyRole = Qt::UserRole + 1;  // the node's key
-constexpr int kSplitterMarginTwips = 500;   // the splitter keeps this far from either edge
-constexpr int kMinimumWidthTwips = 3000;    // the window is never narrower
-constexpr int kTreeWidthTwips = 3400;       // the tree's width before the user moves it
+constexpr int kTagRole = Qt::UserRole;     // a function node's index as text
+constexpr int kKeyRole = Qt::UserRole + 1; // the node's key
+constexpr int kSplitterMarginTwips = 500;  // the splitter keeps this far from either edge
+constexpr int kMinimumWidthTwips = 3000;   // the window is never narrower
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -45,12 +45,16 @@ QString Q(const std::string& s) {
 
 int HostPanelOf(int functionIndex) {
     switch (functionIndex) {
-    case 7: return 6;   // Capitalize Places beside Capitalize Names
-    case 13: return 34; // Set Group Number with the other people functions
-    case 18:            // sentence export, import and language renaming beside Copy
-    case 21:            // Custom Sentences
-    case 25: return 22;
-    default: return -1;
+    case 7:
+        return 6; // Capitalize Places beside Capitalize Names
+    case 13:
+        return 34; // Set Group Number with the other people functions
+    case 18:       // sentence export, import and language renaming beside Copy
+    case 21:       // Custom Sentences
+    case 25:
+        return 22;
+    default:
+        return -1;
     }
 }
 
@@ -93,6 +97,7 @@ void MainWindow::BuildWidgets() {
     tv_->setColumnCount(1);
     tv_->setRootIsDecorated(true);
     tv_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tv_->header()->setStretchLastSection(false);
     tv_->setMinimumWidth(TwipsToPixels(kSplitterMarginTwips));
     connect(tv_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item, QTreeWidgetItem*) { TreeSelectionChanged(item); });
@@ -142,7 +147,6 @@ void MainWindow::BuildWidgets() {
     splitter_->addWidget(right);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({TwipsToPixels(kTreeWidthTwips), 4 * TwipsToPixels(kTreeWidthTwips)});
     setCentralWidget(splitter_);
 
     pb_ = new QProgressBar;
@@ -150,8 +154,9 @@ void MainWindow::BuildWidgets() {
     pb_->setMaximumWidth(TwipsToPixels(3000));
     pb_->setTextVisible(false);
     pb_->setRange(0, 100);
-    pb_->setValue(0);
+    pb_->reset();
     statusBar()->addPermanentWidget(pb_);
+    pb_->setVisible(false);
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
 
     setMinimumWidth(TwipsToPixels(kMinimumWidthTwips));
@@ -164,9 +169,9 @@ void MainWindow::BuildWidgets() {
 
 void MainWindow::BuildMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    QAction* open = fileMenu_->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton),
-                                         tr("&Open..."), QKeySequence::Open, this,
-                                         &MainWindow::OpenDatabaseCommand);
+    QAction* open =
+        fileMenu_->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open..."),
+                             QKeySequence::Open, this, &MainWindow::OpenDatabaseCommand);
     closeAction_ = fileMenu_->addAction(tr("&Close"), this, &MainWindow::CloseDatabaseCommand);
     fileMenu_->addAction(tr("Open &Log Folder"), this,
                          [this] { ui_.OpenDocument(setup_.folders.logFolder); });
@@ -184,9 +189,9 @@ void MainWindow::BuildMenus() {
 
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Contents"), this, &MainWindow::HelpContents);
-    QAction* current = help->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton),
-                                       tr("Current &Window"), QKeySequence::HelpContents, this,
-                                       &MainWindow::HelpCurrentWindow);
+    QAction* current =
+        help->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton), tr("Current &Window"),
+                        QKeySequence::HelpContents, this, &MainWindow::HelpCurrentWindow);
     help->addSeparator();
     help->addAction(tr("&About..."), this, &MainWindow::ShowAbout);
 
@@ -273,6 +278,16 @@ void MainWindow::BuildCatalog() {
         }
     }
     tv_->expandAll();
+    // Wide enough for the longest caption, so that none is cut short.
+    int wanted = static_cast<QAbstractItemView*>(tv_)->sizeHintForColumn(0) +
+                 2 * tv_->frameWidth() + tv_->verticalScrollBar()->sizeHint().width() + 4;
+    QList<int> sizes = splitter_->sizes();
+    int total = sizes.value(0) + sizes.value(1);
+    if (total > 0)
+        splitter_->setSizes(
+            {wanted, std::max(total - wanted, TwipsToPixels(kSplitterMarginTwips))});
+    else
+        splitter_->setSizes({wanted, 3 * wanted});
     SelectFunction(-1);
 }
 
@@ -335,10 +350,12 @@ void MainWindow::RebuildRecentMenu() {
     recentActions_.clear();
     if (setup_.recent == nullptr)
         return;
-    QAction* before = fileMenu_->actions().value(fileMenu_->actions().indexOf(recentSeparator_) + 1);
+    QAction* before =
+        fileMenu_->actions().value(fileMenu_->actions().indexOf(recentSeparator_) + 1);
     for (int i = 1; i <= setup_.recent->Count(); ++i) {
-        QString text = QStringLiteral("&%1 ").arg(i) +
-                       Q(setup_.recent->ShortHand(i)).replace(QLatin1Char('&'), QLatin1String("&&"));
+        QString text =
+            QStringLiteral("&%1 ").arg(i) +
+            Q(setup_.recent->ShortHand(i)).replace(QLatin1Char('&'), QLatin1String("&&"));
         auto* action = new QAction(text, fileMenu_);
         action->setObjectName(QStringLiteral("mnuRecent%1").arg(i));
         connect(action, &QAction::triggered, this, [this, i] { OpenRecentFile(i); });
@@ -359,8 +376,8 @@ void MainWindow::RestorePlacement() {
     WindowPlacement stored;
     if (!placement.RestorePosition(stored))
         return;
-    QRect wanted(TwipsToPixels(stored.left), TwipsToPixels(stored.top),
-                 TwipsToPixels(stored.width), TwipsToPixels(stored.height));
+    QRect wanted(TwipsToPixels(stored.left), TwipsToPixels(stored.top), TwipsToPixels(stored.width),
+                 TwipsToPixels(stored.height));
     // A placement from a screen that is gone would leave the window out of sight.
     bool visible = false;
     for (QScreen* s : QGuiApplication::screens())

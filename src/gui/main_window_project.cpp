@@ -80,7 +80,9 @@ OpenResult MainWindow::OpenProjectFile(const std::string& path) {
             ProjectClosed();
         }
         OpenHooks hooks;
-        hooks.setCaption = [this](const std::string& caption) { setWindowTitle(QString::fromStdString(caption)); };
+        hooks.setCaption = [this](const std::string& caption) {
+            setWindowTitle(QString::fromStdString(caption));
+        };
         result = setup_.session->Open(path, ui_, hooks);
     }
     if (result == OpenResult::Opened)

@@ -13,6 +13,8 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "shell/option_items.h"
 
 namespace hk {
@@ -56,16 +58,26 @@ OptionPanel::OptionPanel(int index, const std::string& caption,
 
     auto* content = new QWidget;
     auto* contentLayout = new QVBoxLayout(content);
-    if (functions_.empty()) {
-        auto* note = new QLabel(tr("This function is not part of this version of Hearthkit."),
-                                content);
+    bool own = std::any_of(functions_.begin(), functions_.end(),
+                           [index](const MaintenanceFunction* f) { return f->Index() == index; });
+    if (!own) {
+        auto* note =
+            new QLabel(tr("This function is not part of this version of Hearthkit."), content);
         note->setObjectName(QStringLiteral("lblUnavailable"));
         note->setWordWrap(true);
         contentLayout->addWidget(note);
     }
-    for (MaintenanceFunction* f : functions_)
-        contentLayout->addWidget(BuildSection(f, functions_.size() > 1 || f->Index() != index));
-    contentLayout->addStretch(1);
+    bool grows = false;
+    for (MaintenanceFunction* f : functions_) {
+        std::size_t partsBefore = parts_.size();
+        QWidget* section = BuildSection(f, functions_.size() > 1 || f->Index() != index);
+        // A hand-made list takes the room the panel has; other sections keep to the top.
+        bool hasPart = parts_.size() > partsBefore;
+        contentLayout->addWidget(section, hasPart ? 1 : 0);
+        grows = grows || hasPart;
+    }
+    if (!grows)
+        contentLayout->addStretch(1);
 
     // Long panels scroll instead of pushing the window past a small screen.
     auto* scroll = new QScrollArea(this);
@@ -113,7 +125,7 @@ QWidget* OptionPanel::BuildSection(MaintenanceFunction* function, bool titled) {
 
     for (PanelPart* part : MakeHandMadeParts(function->Key(), section)) {
         parts_.push_back(part);
-        layout->addWidget(part);
+        layout->addWidget(part, 1);
         connect(part, &PanelPart::Changed, this, &OptionPanel::OptionChanged);
     }
 
@@ -121,9 +133,8 @@ QWidget* OptionPanel::BuildSection(MaintenanceFunction* function, bool titled) {
     button->setObjectName(QStringLiteral("cmds(%1)").arg(function->Index()));
     button->setEnabled(false);
     int functionIndex = function->Index();
-    connect(button, &QPushButton::clicked, this, [this, functionIndex] {
-        emit RunRequested(functionIndex);
-    });
+    connect(button, &QPushButton::clicked, this,
+            [this, functionIndex] { emit RunRequested(functionIndex); });
     buttons_[functionIndex] = button;
     auto* row = new QHBoxLayout;
     row->addStretch(1);
@@ -188,15 +199,14 @@ ControlStates OptionPanel::States() const {
         ControlState& state = states[decl.control];
         QWidget* control = controls_.at(decl.control);
         if (auto* box = qobject_cast<QCheckBox*>(control)) {
-            state.value = box->checkState() == Qt::Checked          ? 1
+            state.value = box->checkState() == Qt::Checked            ? 1
                           : box->checkState() == Qt::PartiallyChecked ? 2
                                                                       : 0;
         } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             state.text = edit->text().toStdString();
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
             for (int i = 0; i < combo->count(); ++i)
-                state.items.push_back({combo->itemText(i).toStdString(),
-                                       i == combo->currentIndex(),
+                state.items.push_back({combo->itemText(i).toStdString(), i == combo->currentIndex(),
                                        static_cast<long>(combo->itemData(i).toLongLong())});
             state.listIndex = combo->currentIndex();
             state.text = combo->currentText().toStdString();

@@ -65,13 +65,13 @@ SettingValue FromVariant(const QVariant& v) {
 QtSettingsStore::QtSettingsStore() {
 #ifdef Q_OS_WIN
     // The registry itself: key paths are full paths under HKEY_CURRENT_USER.
-    settings_ = std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER"),
-                                            QSettings::NativeFormat);
+    settings_ =
+        std::make_unique<QSettings>(QStringLiteral("HKEY_CURRENT_USER"), QSettings::NativeFormat);
     stripRoot_ = false;
 #else
-    settings_ = std::make_unique<QSettings>(TypedSettingsFormat(), QSettings::UserScope,
-                                            QStringLiteral("Ravelstone"),
-                                            QStringLiteral("Hearthkit"));
+    settings_ =
+        std::make_unique<QSettings>(TypedSettingsFormat(), QSettings::UserScope,
+                                    QStringLiteral("Ravelstone"), QStringLiteral("Hearthkit"));
 #endif
 }
 
@@ -92,13 +92,13 @@ QStringList QtSettingsStore::Segments(std::string_view key) const {
     QStringList segments;
     if (stripRoot_) {
         std::vector<std::string> root = SplitKeyPath(kSettingsRoot);
-        bool underRoot = parts.size() >= root.size() &&
-                         std::equal(root.begin(), root.end(), parts.begin(),
-                                    [](const std::string& a, const std::string& b) {
-                                        return QString::fromStdString(a).compare(
-                                                   QString::fromStdString(b),
-                                                   Qt::CaseInsensitive) == 0;
-                                    });
+        bool underRoot =
+            parts.size() >= root.size() &&
+            std::equal(root.begin(), root.end(), parts.begin(),
+                       [](const std::string& a, const std::string& b) {
+                           return QString::fromStdString(a).compare(QString::fromStdString(b),
+                                                                    Qt::CaseInsensitive) == 0;
+                       });
         if (underRoot)
             first = root.size();
         else

@@ -47,8 +47,7 @@ private:
     std::optional<QString> FindGroup(const QStringList& segments) const;
     // The group as stored as far as it exists, then as given.
     QString GroupForWrite(const QStringList& segments) const;
-    std::optional<QString> FindChild(const QString& group, const QString& name,
-                                     bool groups) const;
+    std::optional<QString> FindChild(const QString& group, const QString& name, bool groups) const;
     QStringList Children(const QString& group, bool groups) const;
     // Removes `path` (a value or a group) and restores what QSettings takes with it: the
     // group of the same name, or the value of the same name.

@@ -68,25 +68,44 @@ MsgAnswer QtUserInterface::ShowMessageBox(std::string_view text, std::string_vie
     box.setWindowTitle(Title(title));
     box.setText(Q(text));
     switch (icon) {
-    case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case MsgIcon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case MsgIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MsgIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
     }
     switch (buttons) {
-    case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-    case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-    case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
     case MsgButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     }
     ArrowCursor arrow;
     switch (box.exec()) {
-    case QMessageBox::Ok: return MsgAnswer::Ok;
-    case QMessageBox::Yes: return MsgAnswer::Yes;
-    case QMessageBox::No: return MsgAnswer::No;
+    case QMessageBox::Ok:
+        return MsgAnswer::Ok;
+    case QMessageBox::Yes:
+        return MsgAnswer::Yes;
+    case QMessageBox::No:
+        return MsgAnswer::No;
     default:
         // Closing the box counts as its way out: Cancel, or No where there is no Cancel.
         return buttons == MsgButtons::YesNo ? MsgAnswer::No
@@ -139,8 +158,7 @@ std::optional<std::string> QtUserInterface::ChooseSaveFile(std::string_view titl
     if (!defaultName.empty())
         start = start.isEmpty() ? Q(defaultName) : start + QLatin1Char('/') + Q(defaultName);
     ArrowCursor arrow;
-    QString path =
-        QFileDialog::getSaveFileName(parent_, Title(title), start, QtFileFilter(filter));
+    QString path = QFileDialog::getSaveFileName(parent_, Title(title), start, QtFileFilter(filter));
     if (path.isEmpty())
         return std::nullopt;
     return path.toStdString();
@@ -174,7 +192,8 @@ void QtUserInterface::ResetProgress() {
     if (!progress_)
         return;
     progress_->reset();
-    progress_->repaint();
+    // Shown only while a run goes on.
+    progress_->setVisible(false);
 }
 
 void QtUserInterface::SetStatusText(std::string_view text) {

@@ -11,7 +11,6 @@
 
 #include "shell/user_interface.h"
 
-
 #include "gui/log_window.h"
 
 namespace hk {

@@ -11,14 +11,25 @@ QString Escape(const QString& text) {
     out.reserve(text.size() + 2);
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QLatin1String("\\\\"); break;
-        case '"': out += QLatin1String("\\\""); break;
-        case '\n': out += QLatin1String("\\n"); break;
-        case '\r': out += QLatin1String("\\r"); break;
-        case '\t': out += QLatin1String("\\t"); break;
+        case '\\':
+            out += QLatin1String("\\\\");
+            break;
+        case '"':
+            out += QLatin1String("\\\"");
+            break;
+        case '\n':
+            out += QLatin1String("\\n");
+            break;
+        case '\r':
+            out += QLatin1String("\\r");
+            break;
+        case '\t':
+            out += QLatin1String("\\t");
+            break;
         default:
             if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                out += QStringLiteral("\\x%1").arg(static_cast<uint>(c.unicode()), 2, 16, QLatin1Char('0'));
+                out += QStringLiteral("\\x%1").arg(static_cast<uint>(c.unicode()), 2, 16,
+                                                   QLatin1Char('0'));
             else
                 out += c;
         }
@@ -40,9 +51,15 @@ bool Unescape(const QString& line, int& pos, QChar close, QString& out) {
         }
         QChar e = line[pos++];
         switch (e.unicode()) {
-        case 'n': out += QLatin1Char('\n'); break;
-        case 'r': out += QLatin1Char('\r'); break;
-        case 't': out += QLatin1Char('\t'); break;
+        case 'n':
+            out += QLatin1Char('\n');
+            break;
+        case 'r':
+            out += QLatin1Char('\r');
+            break;
+        case 't':
+            out += QLatin1Char('\t');
+            break;
         case 'x': {
             bool ok = false;
             uint code = line.mid(pos, 2).toUInt(&ok, 16);
@@ -54,7 +71,8 @@ bool Unescape(const QString& line, int& pos, QChar close, QString& out) {
             }
             break;
         }
-        default: out += e;
+        default:
+            out += e;
         }
     }
     return close.isNull();

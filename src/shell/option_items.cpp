@@ -45,9 +45,8 @@ std::vector<ListItem> OptionItems(const OptionDecl& decl, const ProjectLists* li
             items.push_back({t->name, false, t->number});
         break;
     case ListSource::Styles:
-        for (const StyleChoice* s : ByName(lists->styles, [&](const StyleChoice& s) {
-                 return s.group == decl.styleGroup;
-             }))
+        for (const StyleChoice* s : ByName(
+                 lists->styles, [&](const StyleChoice& s) { return s.group == decl.styleGroup; }))
             items.push_back({s->name, false, s->id});
         break;
     case ListSource::Flags:

@@ -81,8 +81,7 @@ ProjectLists ReadProjectLists(db::CTMGDB& db, Settings& settings,
         if (it != styles.end() && it->second.second != 0)
             return;
         std::string name = fName >= 0 ? std::string(Trim(t.GetTrimmed(fName))) : std::string();
-        styles[id] = {{id, name.empty() ? "Style " + std::to_string(id) : name, group[0]},
-                      rowDsid};
+        styles[id] = {{id, name.empty() ? "Style " + std::to_string(id) : name, group[0]}, rowDsid};
     });
     for (auto& [id, style] : styles)
         lists.styles.push_back(style.first);

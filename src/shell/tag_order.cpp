@@ -32,9 +32,9 @@ std::optional<long> StoredCount(const SettingsStore& store, const std::string& k
 
 const std::vector<std::string>& DefaultTagOrderNames() {
     static const std::vector<std::string> names = {
-        "Name-Var",  "Birth",      "Baptism",  "Adoption",  "Education", "Graduation",
-        "Milit-Beg", "Milit-End",  "Occupation", "Marriage", "Name-Marr", "Divorce",
-        "Census",    "Residence",  "Will",     "Death",     "Burial",    "Note"};
+        "Name-Var",  "Birth",     "Baptism",    "Adoption", "Education", "Graduation",
+        "Milit-Beg", "Milit-End", "Occupation", "Marriage", "Name-Marr", "Divorce",
+        "Census",    "Residence", "Will",       "Death",    "Burial",    "Note"};
     return names;
 }
 

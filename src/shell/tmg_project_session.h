@@ -15,8 +15,7 @@ public:
     // `programFolder` holds compatibility.ini.
     TmgProjectSession(Settings& settings, std::string programFolder);
 
-    OpenResult Open(const std::string& pjcPath, UserInterface& ui,
-                    const OpenHooks& hooks) override;
+    OpenResult Open(const std::string& pjcPath, UserInterface& ui, const OpenHooks& hooks) override;
     void Close() override;
     bool IsOpen() const override { return db_.IsOpen(); }
     ProjectInfo Info() const override;

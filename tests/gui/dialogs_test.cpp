@@ -37,7 +37,8 @@ private slots:
             dialog->findChild<QPushButton*>("cmdCopyText")->click();
             dialog->findChild<QPushButton*>("cmdOK")->click();
         });
-        ui.ShowErrorDialog("Hearthkit Error", "Error -1 from [CTMGDB.OpenTable]\r\nDuplicate Alias: g");
+        ui.ShowErrorDialog("Hearthkit Error",
+                           "Error -1 from [CTMGDB.OpenTable]\r\nDuplicate Alias: g");
         QCOMPARE(script.Answered(), 1);
         QCOMPARE(script.Titles().front(), QString("Hearthkit Error"));
         QCOMPARE(shown, QString("Error -1 from [CTMGDB.OpenTable]\nDuplicate Alias: g"));
@@ -135,7 +136,8 @@ private slots:
                                      std::string("Function=Fix Names\r\nCaf\xE9 R\xE9sum\xE9\r\n"));
         LogWindow log;
         QVERIFY(log.LoadFile(QString::fromStdString(path)));
-        QCOMPARE(log.Text(), QString::fromUtf8("Function=Fix Names\nCaf\xC3\xA9 R\xC3\xA9sum\xC3\xA9\n"));
+        QCOMPARE(log.Text(),
+                 QString::fromUtf8("Function=Fix Names\nCaf\xC3\xA9 R\xC3\xA9sum\xC3\xA9\n"));
         QVERIFY(log.windowTitle().startsWith("Hearthkit Log - 20240301-100000.log"));
         QVERIFY(!log.IsModified());
         QVERIFY(log.findChild<QPlainTextEdit*>("Text1")->font().fixedPitch() ||

@@ -52,8 +52,7 @@ private slots:
                  SettingValue::Dword(0xfffffff8u));
         QCOMPARE(back.QueryValue(kRoot + "\\File List", "File 1")->data, text);
         QCOMPARE(*back.QueryValue(kRoot + "\\Blob", "Data"), SettingValue::Binary(binary));
-        QCOMPARE(back.SubkeyNames(kRoot + "\\File Preferences"),
-                 std::vector<std::string>{"a/b_"});
+        QCOMPARE(back.SubkeyNames(kRoot + "\\File Preferences"), std::vector<std::string>{"a/b_"});
         QCOMPARE(back.QueryValue(kRoot + "\\File Preferences\\a/b_\\Tags", "Count")->data,
                  std::string("7"));
         // An empty string is a value, not a missing one.
@@ -97,17 +96,19 @@ private slots:
         QVERIFY(!store.DeleteValue("K", "A"));
 
         // Deleting a key takes its sub-keys; keys outside the program's root are kept apart.
-        store.SaveValue("Software\\Wholly Genes Software\\The Master Genealogist v8",
-                        "InstallPath", SettingValue::String("/opt/tmg"));
+        store.SaveValue("Software\\Wholly Genes Software\\The Master Genealogist v8", "InstallPath",
+                        SettingValue::String("/opt/tmg"));
         QVERIFY(store.DeleteKey("K"));
         QVERIFY(!store.QueryValue("K\\A\\sub", "deep").has_value());
         QVERIFY(!store.DeleteKey("K"));
-        QCOMPARE(store.QueryValue("Software\\Wholly Genes Software\\The Master Genealogist v8",
-                                  "InstallPath")
+        QCOMPARE(store
+                     .QueryValue("Software\\Wholly Genes Software\\The Master Genealogist v8",
+                                 "InstallPath")
                      ->data,
                  std::string("/opt/tmg"));
-        QVERIFY(!store.QueryValue(kRoot + "\\Wholly Genes Software\\The Master Genealogist v8",
-                                  "InstallPath")
+        QVERIFY(!store
+                     .QueryValue(kRoot + "\\Wholly Genes Software\\The Master Genealogist v8",
+                                 "InstallPath")
                      .has_value());
     }
 
@@ -125,8 +126,8 @@ private slots:
         buffer.open(QIODevice::ReadOnly);
         QSettings::SettingsMap map;
         QVERIFY(ReadTypedSettings(buffer, map));
-        QCOMPARE(map.keys(), (QStringList{"File List/File 1", "File List/File 4",
-                                          "Windows/Main/Window/Top"}));
+        QCOMPARE(map.keys(),
+                 (QStringList{"File List/File 1", "File List/File 4", "Windows/Main/Window/Top"}));
         QCOMPARE(map.value("File List/File 4"), QVariant(QByteArray()));
         QCOMPARE(map.value("Windows/Main/Window/Top"), QVariant(10u));
 

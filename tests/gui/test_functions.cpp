@@ -93,14 +93,12 @@ void RegisterTestFunctions(FunctionRegistry& registry) {
                  "SetLiving", "MaxYear"),
             Check("chkUseParents", "Use &Ancestor's Events", "SetLiving", "UseParents"),
             Check("chkUseChildren", "Use &Descendant's Events", "SetLiving", "UseChildren"),
-            Check("chkFiveGenerations", "Use &5 Generations Rule", "SetLiving",
-                  "FiveGenerations")},
+            Check("chkFiveGenerations", "Use &5 Generations Rule", "SetLiving", "FiveGenerations")},
         true);
     setLiving->canRun = [](const ControlStates& s) {
         const std::string& y = s.at("txtSLFYear").text;
-        return y.size() == 4 && std::all_of(y.begin(), y.end(), [](unsigned char c) {
-                   return std::isdigit(c) != 0;
-               });
+        return y.size() == 4 && std::all_of(y.begin(), y.end(),
+                                            [](unsigned char c) { return std::isdigit(c) != 0; });
     };
     setLiving->run = SetLivingRun;
     registry.Add(std::move(setLiving));
@@ -136,18 +134,16 @@ void RegisterTestFunctions(FunctionRegistry& registry) {
     registry.Add(std::make_unique<ScriptedFunction>(
         0, "addmarriednames", "Add Married Names",
         std::vector<OptionDecl>{
-            Combo("cmbAMNNameTags", "Name tag to add:", ListSource::TagTypes,
-                  {"<Choose name tag>"}, 1),
-            style,
-            Text("txtMarriedTitle", "&Prefix:", "AddMarriedNames", "MarriedTitle"), suffixList,
-            Combo("cmbFlags", "Flag:", ListSource::Flags, {"<Choose a flag field>"}),
+            Combo("cmbAMNNameTags", "Name tag to add:", ListSource::TagTypes, {"<Choose name tag>"},
+                  1),
+            style, Text("txtMarriedTitle", "&Prefix:", "AddMarriedNames", "MarriedTitle"),
+            suffixList, Combo("cmbFlags", "Flag:", ListSource::Flags, {"<Choose a flag field>"}),
             Combo("cmbLanguage", "Language:", ListSource::Languages,
                   {"<Choose a language>", "<All Languages>"})}));
 
     registry.Add(std::make_unique<ScriptedFunction>(
         7, "capitalizeplaces", "Capitalize Places",
-        std::vector<OptionDecl>{
-            Check("chkPlaceCity", "Capitalize &City", "Capitalize", "City")}));
+        std::vector<OptionDecl>{Check("chkPlaceCity", "Capitalize &City", "Capitalize", "City")}));
 }
 
 ScriptedFunction& TestFunction(const FunctionRegistry& registry, const std::string& key) {

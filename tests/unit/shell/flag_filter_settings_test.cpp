@@ -14,9 +14,10 @@ TEST(FlagFilterSettings, KeptPerProject) {
     CTMGFlagFilter filter;
     filter.SetFilter("FLAG2", false, "NY");
     SaveFlagFilter(settings, ProjectFileKey("Family_"), filter);
-    EXPECT_EQ(store.QueryValue(std::string(kSettingsRoot) + "\\File Preferences\\Family_\\FlagFilter",
-                               "Include"),
-              SettingValue::Dword(0));
+    EXPECT_EQ(
+        store.QueryValue(std::string(kSettingsRoot) + "\\File Preferences\\Family_\\FlagFilter",
+                         "Include"),
+        SettingValue::Dword(0));
 
     CTMGFlagFilter back = RestoreFlagFilter(settings, ProjectFileKey("Family_"));
     EXPECT_EQ(back.FlagField(), "FLAG2");

@@ -10,10 +10,10 @@ namespace {
 
 ProjectLists SampleLists() {
     ProjectLists l;
-    l.tagTypes = {{2, "Birth", 4}, {4, "marriage", 6}, {3, "Death", 5}, {37, "Name-Var", 1},
+    l.tagTypes = {{2, "Birth", 4}, {4, "marriage", 6},   {3, "Death", 5}, {37, "Name-Var", 1},
                   {90, "", 99},    {36, "Name-Marr", 1}, {5, "Burial", 9}};
-    l.styles = {{2, "Standard", 'N'}, {1, "Standard", 'P'}, {3, "Title Last", 'N'},
-                {6, "Short", 'P'}};
+    l.styles = {
+        {2, "Standard", 'N'}, {1, "Standard", 'P'}, {3, "Title Last", 'N'}, {6, "Short", 'P'}};
     l.flags = {{"FLAG1", "Print", "NY"}, {"FLAG2", "Group", "?123"}};
     l.languages = {"ENGLISH", "GERMAN"};
     return l;
@@ -59,16 +59,15 @@ TEST(OptionItems, LeadingEntriesThenProjectItemsInNameOrderWithTheirData) {
     flags.source = ListSource::Flags;
     flags.items = {"<Choose a flag field>"};
     items = OptionItems(flags, &lists);
-    EXPECT_EQ(Texts(items),
-              (std::vector<std::string>{"<Choose a flag field>", "Print", "Group"}));
+    EXPECT_EQ(Texts(items), (std::vector<std::string>{"<Choose a flag field>", "Print", "Group"}));
     EXPECT_EQ(items[2].data, 2);
 
     OptionDecl languages;
     languages.source = ListSource::Languages;
     languages.items = {"<Choose a language>", "<All Languages>"};
-    EXPECT_EQ(Texts(OptionItems(languages, &lists)),
-              (std::vector<std::string>{"<Choose a language>", "<All Languages>", "ENGLISH",
-                                        "GERMAN"}));
+    EXPECT_EQ(
+        Texts(OptionItems(languages, &lists)),
+        (std::vector<std::string>{"<Choose a language>", "<All Languages>", "ENGLISH", "GERMAN"}));
 }
 
 TEST(OptionItems, WithoutAProjectOnlyTheDeclaredEntries) {

@@ -38,9 +38,8 @@ struct SessionFixture {
 };
 
 bool HasTag(const ProjectLists& l, const std::string& name, long group) {
-    return std::any_of(l.tagTypes.begin(), l.tagTypes.end(), [&](const TagTypeChoice& t) {
-        return t.name == name && t.group == group;
-    });
+    return std::any_of(l.tagTypes.begin(), l.tagTypes.end(),
+                       [&](const TagTypeChoice& t) { return t.name == name && t.group == group; });
 }
 
 } // namespace

@@ -12,10 +12,10 @@ namespace {
 const std::string kKey = std::string(kSettingsRoot) + "\\File Preferences\\Family_";
 
 std::vector<TagTypeChoice> Types() {
-    return {{2, "Birth", 4},  {3, "Death", 5},    {4, "Marriage", 6},  {37, "Name-Var", 1},
-            {79, "Father-Bio", 2}, {85, "Mother-Bio", 3}, {95, "Parent-Bio", 12},
-            {66, "Occupation", 99}, {100, "Zebra", 99}, {101, "Apprentice", 99},
-            {102, "  ", 99}, {6, "Burial", 9}};
+    return {{2, "Birth", 4},         {3, "Death", 5},        {4, "Marriage", 6},
+            {37, "Name-Var", 1},     {79, "Father-Bio", 2},  {85, "Mother-Bio", 3},
+            {95, "Parent-Bio", 12},  {66, "Occupation", 99}, {100, "Zebra", 99},
+            {101, "Apprentice", 99}, {102, "  ", 99},        {6, "Burial", 9}};
 }
 
 std::string Order(const std::vector<ListItem>& items) {
