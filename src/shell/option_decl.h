@@ -31,6 +31,7 @@ struct OptionDecl {
     ListSource source = ListSource::None;
     std::vector<std::string> items; // the fixed items, or the leading "<Choose ...>" entry
     int tagGroup = 0;
+    char styleGroup = 'N'; // ListSource::Styles: 'N' name styles, 'P' place styles
 };
 
 // "r:<file>\" function "\" setting: the data field of an option kept per project.

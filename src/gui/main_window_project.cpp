@@ -1,0 +1,241 @@
+// The main window's work with a project: open and close, the option values kept per project,
+// the flag filter, running a function, and help.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+
+#include "gui/flag_value_dialog.h"
+#include "gui/log_window.h"
+#include "gui/main_window.h"
+#include "gui/option_panel.h"
+#include "shell/flag_filter_settings.h"
+#include "shell/function_catalog.h"
+#include "shell/help_location.h"
+#include "shell/option_persistence.h"
+#include "shell/program_info.h"
+#include "shell/run_frame.h"
+
+namespace hk {
+namespace {
+
+// The hourglass while the window works without asking anything.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+std::string MainWindow::FileKey() const {
+    return ProjectFileKey(setup_.session->Info().prefix);
+}
+
+bool MainWindow::LogOnly() const {
+    return chkLogOnly_->isChecked();
+}
+
+void MainWindow::OpenDatabaseCommand() {
+    std::string start = setup_.recent != nullptr ? setup_.recent->LastFolder() : std::string();
+    auto path = ui_.ChooseOpenFile("Choose TMG Project:", "TMG Project|*.PJC", start);
+    if (path)
+        OpenChosenProject(*path);
+}
+
+bool MainWindow::OpenChosenProject(const std::string& path) {
+    OpenResult result = OpenProjectFile(path);
+    if (result != OpenResult::Failed && setup_.recent != nullptr) {
+        setup_.recent->SelectFile(path);
+        RebuildRecentMenu();
+    }
+    return result == OpenResult::Opened;
+}
+
+bool MainWindow::OpenRecentFile(int position) {
+    if (setup_.recent == nullptr || position < 1 || position > setup_.recent->Count())
+        return false;
+    std::string path = setup_.recent->Item(position).fullPath;
+    OpenResult result = OpenProjectFile(path);
+    if (result == OpenResult::Failed) {
+        setup_.recent->RemoveEntry(position);
+        setup_.recent->LoadFromKey();
+    } else {
+        setup_.recent->SelectFile(path);
+    }
+    RebuildRecentMenu();
+    return result == OpenResult::Opened;
+}
+
+OpenResult MainWindow::OpenProjectFile(const std::string& path) {
+    if (setup_.session == nullptr)
+        return OpenResult::Failed;
+    OpenResult result;
+    {
+        WaitCursor wait;
+        if (setup_.session->IsOpen()) {
+            SaveOptions();
+            setup_.session->Close();
+            ProjectClosed();
+        }
+        OpenHooks hooks;
+        hooks.setCaption = [this](const std::string& caption) {
+            setWindowTitle(QString::fromStdString(caption));
+        };
+        result = setup_.session->Open(path, ui_, hooks);
+    }
+    if (result == OpenResult::Opened)
+        ProjectOpened();
+    else
+        setWindowTitle(QString::fromStdString(ProgramTitle()));
+    UpdatePanel();
+    return result;
+}
+
+void MainWindow::ProjectOpened() {
+    WaitCursor wait;
+    setWindowTitle(QString::fromStdString(setup_.session->Caption()));
+    // A project whose lists cannot be read still opens: its panels keep their leading entries.
+    try {
+        lists_ = setup_.session->Lists(setup_.languageChoices);
+    } catch (const std::exception&) {
+        lists_ = {};
+    }
+    std::string keyPath = JoinKeyPath(kSettingsRoot, FileKey());
+    for (auto& [index, panel] : panels_) {
+        panel->FillLists(&lists_);
+        for (PanelPart* part : panel->Parts())
+            part->ProjectOpened(lists_, setup_.settings->Store(), keyPath);
+    }
+    RestoreOptions(FileKey());
+}
+
+void MainWindow::ProjectClosed() {
+    lists_ = {};
+    for (auto& [index, panel] : panels_) {
+        panel->FillLists(nullptr);
+        for (PanelPart* part : panel->Parts())
+            part->ProjectClosed();
+    }
+    flagFilter_.SetFilter({}, true, {});
+    RefreshFlagFilterText();
+    setWindowTitle(QString::fromStdString(ProgramTitle()));
+}
+
+void MainWindow::CloseDatabaseCommand() {
+    if (setup_.session == nullptr || !setup_.session->IsOpen())
+        return;
+    SaveOptions();
+    setup_.session->Close();
+    ProjectClosed();
+    UpdatePanel();
+}
+
+void MainWindow::RestoreOptions(const std::string& fileKey) {
+    Settings& settings = *setup_.settings;
+    const std::string root(kSettingsRoot);
+    for (auto& [index, panel] : panels_) {
+        ControlStates states = panel->States();
+        RestoreControls(settings, root, fileKey, panel->Declarations(), states);
+        panel->ApplyStates(states);
+    }
+    ControlStates logOnly;
+    logOnly["chkLogOnly"].value = chkLogOnly_->isChecked() ? 1 : 0;
+    RestoreControls(settings, root, fileKey, {LogOnlyOption()}, logOnly);
+    chkLogOnly_->setChecked(logOnly["chkLogOnly"].value == 1);
+
+    if (!fileKey.empty()) {
+        flagFilter_ = RestoreFlagFilter(settings, fileKey);
+        RefreshFlagFilterText();
+    }
+}
+
+void MainWindow::SaveOptions() {
+    Settings& settings = *setup_.settings;
+    const std::string root(kSettingsRoot);
+    std::string fileKey = FileKey();
+    std::string keyPath = JoinKeyPath(root, fileKey);
+    for (auto& [index, panel] : panels_) {
+        SaveControls(settings, root, fileKey, panel->Declarations(), panel->States());
+        for (PanelPart* part : panel->Parts())
+            part->SaveForProject(settings.Store(), keyPath);
+    }
+    ControlStates logOnly;
+    logOnly["chkLogOnly"].value = chkLogOnly_->isChecked() ? 1 : 0;
+    SaveControls(settings, root, fileKey, {LogOnlyOption()}, logOnly);
+    SaveFlagFilter(settings, fileKey, flagFilter_);
+    // The command line reads these as soon as the user runs it.
+    settings.Store().Flush();
+}
+
+std::string MainWindow::FlagFilterDescription() const {
+    std::vector<std::string> fields, labels;
+    for (const FlagDefinition& f : lists_.flags) {
+        fields.push_back(f.field);
+        labels.push_back(f.label);
+    }
+    return flagFilter_.Description(fields, labels);
+}
+
+void MainWindow::RefreshFlagFilterText() {
+    txtFlagFilter_->setText(QString::fromStdString(FlagFilterDescription()));
+}
+
+void MainWindow::SetFlagFilterCommand() {
+    if (setup_.session == nullptr || !setup_.session->IsOpen())
+        return;
+    FlagValueDialog dialog(this);
+    if (auto message = dialog.Start(lists_.flags, flagFilter_))
+        ui_.Message(*message);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    QApplication::restoreOverrideCursor();
+    if (dialog.ReturnCode() == FlagValueDialogModel::kReturnOk) {
+        dialog.ApplyTo(flagFilter_);
+        RefreshFlagFilterText();
+    }
+}
+
+void MainWindow::RunFunction(int index) {
+    if (setup_.session == nullptr || !setup_.session->IsOpen() || setup_.functions == nullptr)
+        return;
+    MaintenanceFunction* function = setup_.functions->FindByIndex(index);
+    OptionPanel* panel = Panel(panelOf_.count(index) != 0 ? panelOf_.at(index) : -1);
+    if (function == nullptr || panel == nullptr)
+        return;
+    ControlStates states = panel->States();
+    if (!function->CanRun(states))
+        return;
+
+    RunContext ctx(ui_, *setup_.clock, *setup_.settings, setup_.folders.logFolder);
+    ctx.programFolder = setup_.programFolder;
+    ctx.logOnly = LogOnly();
+    ctx.project = setup_.session->Info();
+    ctx.db = setup_.session->Database();
+    if (function->UsesFlagFilter()) {
+        ctx.flagFilter = &flagFilter_;
+        ctx.flagFilterDescription = FlagFilterDescription();
+    }
+    ProjectSession* session = setup_.session;
+    DispatchCommand(
+        ctx, [&](RunContext& c) { function->Run(c, states); }, [session] { session->AfterRun(); });
+    ui_.ResetProgress();
+    UpdatePanel();
+}
+
+void MainWindow::OpenHelpPage(const std::string& page) {
+    ui_.OpenDocument(HelpPageLocation(setup_.program.betaFlag, setup_.programFolder, page));
+}
+
+void MainWindow::HelpContents() {
+    OpenHelpPage(kHelpContentsPage);
+}
+
+void MainWindow::HelpCurrentWindow() {
+    bool open = setup_.session != nullptr && setup_.session->IsOpen();
+    auto it = keyOf_.find(currentFunction_);
+    OpenHelpPage(CurrentWindowHelpPage(open, it == keyOf_.end() ? std::string() : it->second));
+}
+
+} // namespace hk

@@ -1,0 +1,584 @@
+// The main window driven as a user drives it: the catalog, panels, opening generated projects,
+// a run with its confirmation and log, options kept per project, the splitter and the recent
+// list.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSplitter>
+#include <QSplitterHandle>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTreeWidget>
+
+#include <filesystem>
+
+#include "gui/flag_value_dialog.h"
+#include "gui/log_window.h"
+#include "gui/option_panel.h"
+#include "gui/qt_settings_store.h"
+#include "gui/settings_file_format.h"
+#include "gui/tag_order_list.h"
+#include "gui_test_support.h"
+#include "shell/program_info.h"
+#include "test_functions.h"
+
+using namespace hk;
+using namespace hk::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+QTreeWidgetItem* FindNode(QTreeWidget* tv, const QString& caption) {
+    auto found = tv->findItems(caption, Qt::MatchExactly | Qt::MatchRecursive);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+// Clicks a node as the user does.
+void ClickNode(QTreeWidget* tv, const QString& caption) {
+    QTreeWidgetItem* item = FindNode(tv, caption);
+    QVERIFY2(item != nullptr, qPrintable(caption));
+    tv->scrollToItem(item);
+    QTest::mouseClick(tv->viewport(), Qt::LeftButton, {}, tv->visualItemRect(item).center());
+}
+
+// "Category/Function" for every node under the root, in display order.
+QStringList Paths(QTreeWidgetItem* node, const QString& prefix = {}) {
+    QStringList out;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        QString path = prefix.isEmpty() ? child->text(0) : prefix + "/" + child->text(0);
+        out << path << Paths(child, path);
+    }
+    return out;
+}
+
+template <typename T> T* Child(QWidget* w, const QString& name) {
+    T* found = w->findChild<T*>(name);
+    if (found == nullptr)
+        qWarning("no child %s", qPrintable(name));
+    return found;
+}
+
+QWidget* CurrentPage(MainWindow& w) {
+    return Child<QStackedWidget>(&w, "frmFunctions")->currentWidget();
+}
+
+// Opens a project whose single dataset needs no answer.
+void OpenProject(WindowHarness& h, const std::string& pjc) {
+    QVERIFY(h.window->OpenChosenProject(pjc));
+}
+
+QString ReadLogAsShown(const QString& path) {
+    QFile f(path);
+    f.open(QIODevice::ReadOnly);
+    QByteArray bytes = f.readAll();
+    // The log is Windows-1252; the tests write only ASCII into it.
+    return QString::fromLatin1(bytes).replace("\r\n", "\n");
+}
+
+QStringList LogFiles(const WindowHarness& h) {
+    QStringList out;
+    for (const auto& e : fs::directory_iterator(h.LogFolder()))
+        if (e.path().extension() == ".log")
+            out << QString::fromStdString(e.path().string());
+    out.sort();
+    return out;
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void catalogHasCategoriesAndFunctionsInOrder() {
+        WindowHarness h;
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+        QCOMPARE(tv->topLevelItemCount(), 1);
+        QTreeWidgetItem* root = tv->topLevelItem(0);
+        QCOMPARE(root->text(0), QString("Functions"));
+        const QStringList expected = {"People",
+                                      "People/Set Birth Order",
+                                      "People/Set Living=N",
+                                      "People/Set Person Field",
+                                      "People/Set Reference by Name",
+                                      "People/Adjust Birth and Death",
+                                      "People/Select DNA Descendants",
+                                      "Names",
+                                      "Names/Add Married Names",
+                                      "Names/Add Standard Names",
+                                      "Names/Change Name Type",
+                                      "Names/Change Name Style",
+                                      "Names/Change Name Parts",
+                                      "Names/Capitalize Names",
+                                      "Names/Fix Names",
+                                      "Events",
+                                      "Events/Add Events",
+                                      "Events/Add Marriages",
+                                      "Events/Change Event Type",
+                                      "Events/Fix Sort Dates",
+                                      "Events/Make P1 Male",
+                                      "Events/Set Year Only Dates",
+                                      "Tags",
+                                      "Tags/Set Sort Dates",
+                                      "Tags/Delete Tags by Type",
+                                      "Places",
+                                      "Places/Change Place Style",
+                                      "Places/Change Place Parts",
+                                      "Styles",
+                                      "Styles/Optimize Styles",
+                                      "Sources",
+                                      "Sources/Make Source Page",
+                                      "Citations",
+                                      "Citations/Change Citation Parts",
+                                      "Citations/Set One-Citation Surety",
+                                      "Citations/Exclude Citations",
+                                      "Citations/Exclude Citations/... by Tag Type",
+                                      "Citations/Exclude Citations/... by Source",
+                                      "Exhibits",
+                                      "Exhibits/Export Images",
+                                      "Exhibits/Verify Exhibit Paths",
+                                      "Exhibits/Edit Image Map",
+                                      "Sentences",
+                                      "Sentences/Copy Custom Sentences",
+                                      "Roles",
+                                      "Roles/Assign Principal Role",
+                                      "Roles/Change Role",
+                                      "Roles/Show Role Usage",
+                                      "Reports",
+                                      "Reports/Person and Source",
+                                      "Other",
+                                      "Other/Find And Replace",
+                                      "Other/Export Data"};
+        QCOMPARE(Paths(root), expected);
+        // Function nodes carry their panel index; categories none.
+        QCOMPARE(FindNode(tv, "Set Living=N")->data(0, Qt::UserRole).toString(), QString("11"));
+        QVERIFY(FindNode(tv, "Tags")->data(0, Qt::UserRole).toString().isEmpty());
+        QCOMPARE(h.window->CurrentFunction(), -1);
+
+        // The command-line switch adds Show Database as the last entry under Other.
+        WindowHarness withSwitch([](MainWindowSetup& s) { s.withShowDatabase = true; });
+        QStringList paths =
+            Paths(Child<QTreeWidget>(withSwitch.window.get(), "tv")->topLevelItem(0));
+        QCOMPARE(paths.size(), expected.size() + 1);
+        QCOMPARE(paths.last(), QString("Other/Show Database"));
+    }
+
+    void selectingACategoryKeepsThePanel() {
+        WindowHarness h;
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+
+        // Without a project every choice shows the no-database panel.
+        ClickNode(tv, "Set Living=N");
+        QCOMPARE(h.window->CurrentFunction(), 11);
+        QCOMPARE(CurrentPage(*h.window)->objectName(), QString("picNoDatabase"));
+        QCOMPARE(qobject_cast<QLabel*>(CurrentPage(*h.window))->text(),
+                 QString("No database is open."));
+
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        QCOMPARE(CurrentPage(*h.window)->objectName(), QString("frmFunctions(11)"));
+        ClickNode(tv, "People");
+        ClickNode(tv, "Exclude Citations");
+        QCOMPARE(h.window->CurrentFunction(), 11);
+        QCOMPARE(CurrentPage(*h.window)->objectName(), QString("frmFunctions(11)"));
+
+        // Keyboard: moving down from a function to the next selects it.
+        tv->setFocus();
+        tv->setCurrentItem(FindNode(tv, "Set Living=N"));
+        QTest::keyClick(tv, Qt::Key_Down);
+        QCOMPARE(h.window->CurrentFunction(), 17);
+        QCOMPARE(qobject_cast<QLabel*>(Child<QLabel>(CurrentPage(*h.window), "lblUnavailable"))
+                     ->isVisible(),
+                 true);
+
+        // A function without a node of its own has its button on a related panel.
+        ClickNode(tv, "Capitalize Names");
+        QVERIFY(Child<QPushButton>(CurrentPage(*h.window), "cmds(7)") != nullptr);
+        QVERIFY(Child<QPushButton>(CurrentPage(*h.window), "cmds(7)")->isEnabled());
+
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(CurrentPage(*h.window)->objectName(), QString("picNoDatabase"));
+        QCOMPARE(h.window->windowTitle(), QString("Hearthkit"));
+    }
+
+    void openingAProjectShowsThePanelAndFillsItsLists() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 2);
+        h.window->SelectFunction(2);
+        OptionPanel* panel = h.window->Panel(2);
+        auto* from = Child<QComboBox>(panel, "cmbCEEventTags1");
+        auto* to = Child<QComboBox>(panel, "cmbCEEventTags2");
+        QCOMPARE(from->count(), 1); // the leading entry only, before a project opens
+
+        DialogScript script;
+        script.Then([](QWidget* dialog) {
+            auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
+            datasets->setCurrentIndex(1);
+            FindButton(dialog, "OK")->click();
+        });
+        QVERIFY(h.window->OpenChosenProject(pjc));
+        QCOMPARE(script.Answered(), 1);
+        QCOMPARE(script.Titles().front(), QString("Choose TMG Dataset from Project"));
+        QVERIFY2(h.window->windowTitle().startsWith("Hearthkit - Gen:2 ("),
+                 qPrintable(h.window->windowTitle()));
+        QCOMPARE(CurrentPage(*h.window), static_cast<QWidget*>(panel));
+
+        // Tag types of the project in name order, each with its number.
+        QCOMPARE(from->itemText(0), QString("<Choose 'from' Event>"));
+        QVERIFY(from->count() > 20);
+        for (int i = 2; i < from->count(); ++i)
+            QVERIFY2(from->itemText(i - 1).compare(from->itemText(i), Qt::CaseInsensitive) <= 0,
+                     qPrintable(from->itemText(i)));
+        int birth = from->findText("Birth");
+        QVERIFY(birth > 0);
+        QCOMPARE(from->itemData(birth).toLongLong(), 2LL);
+
+        // Lists of the second dataset: its flag and its style are offered.
+        OptionPanel* names = h.window->Panel(0);
+        auto* nameTags = Child<QComboBox>(names, "cmbAMNNameTags");
+        QVERIFY(nameTags->findText("Name-Var") > 0);
+        QCOMPARE(nameTags->findText("Birth"), -1);
+        QVERIFY(Child<QComboBox>(names, "cmbFlags")->findText("Checked") > 0);
+        QVERIFY(Child<QComboBox>(names, "cmbAMNStyle")->findData(9LL) >= 0);
+        QCOMPARE(Child<QComboBox>(names, "cmbAMNStyle")->findData(1LL), -1); // a place style
+        auto* language = Child<QComboBox>(names, "cmbLanguage");
+        QStringList languages;
+        for (int i = 0; i < language->count(); ++i)
+            languages << language->itemText(i);
+        QCOMPARE(languages.mid(0, 4),
+                 (QStringList{"<Choose a language>", "<All Languages>", "ENGLISH", "DUTCH"}));
+
+        // The command button waits for both event types, and for two different ones.
+        auto* cmd = Child<QPushButton>(panel, "cmds(2)");
+        QVERIFY(!cmd->isEnabled());
+        from->setCurrentIndex(birth);
+        QVERIFY(!cmd->isEnabled());
+        to->setCurrentIndex(to->findText("Birth"));
+        QVERIFY(!cmd->isEnabled());
+        to->setCurrentIndex(to->findText("Death"));
+        QVERIFY(cmd->isEnabled());
+
+        // The flag filter button follows the function.
+        auto* filter = Child<QPushButton>(h.window.get(), "cmdSetFlagFilter");
+        QVERIFY(filter->isEnabled());
+        QCOMPARE(filter->text().remove('&'), QString("Set Flag Filter..."));
+        h.window->SelectFunction(12);
+        QVERIFY(!filter->isEnabled());
+        QCOMPARE(filter->text(), QString("<Filter Unavailable>"));
+
+        // Cancelling the dataset choice leaves the project closed but recent.
+        DialogScript cancel;
+        cancel.Then(Press("Cancel"));
+        QVERIFY(!h.window->OpenChosenProject(pjc));
+        QCOMPARE(CurrentPage(*h.window)->objectName(), QString("picNoDatabase"));
+        QCOMPARE(h.recent->Item(1).fullPath, pjc);
+        QCOMPARE(from->count(), 1);
+    }
+
+    void runWithConfirmationWritesAndShowsTheLog() {
+        WindowHarness h;
+        h.window->show();
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        h.window->SelectFunction(11);
+        OptionPanel* panel = h.window->Panel(11);
+        auto* cmd = Child<QPushButton>(panel, "cmds(11)");
+        auto* year = Child<QLineEdit>(panel, "txtSLFYear");
+        QVERIFY(!cmd->isEnabled());
+        QTest::keyClicks(year, "19");
+        QVERIFY(!cmd->isEnabled());
+        QTest::keyClicks(year, "00");
+        QVERIFY(cmd->isEnabled());
+
+        // Cancel: nothing is written.
+        DialogScript cancel;
+        cancel.Then(Press("Cancel"));
+        cmd->click();
+        QCOMPARE(cancel.Answered(), 1);
+        QCOMPARE(cancel.Titles().front(), QString("Confirm"));
+        QCOMPARE(cancel.Texts().front(),
+                 QString("Set Living=N for people with a BMDB event before 1900?"));
+        QVERIFY(LogFiles(h).isEmpty());
+        QVERIFY(!h.window->Log()->isVisible());
+
+        DialogScript ok;
+        ok.Then(Press("OK"));
+        cmd->click();
+        QCOMPARE(ok.Answered(), 1);
+        QStringList logs = LogFiles(h);
+        QCOMPARE(logs.size(), 1);
+        QString text = ReadLogAsShown(logs.first());
+        QVERIFY(text.startsWith(QString::fromStdString(ProgramTitleAndVersion()) + "\n"));
+        QVERIFY(text.contains("\nFunction=Set Living=N\n"));
+        QVERIFY(
+            text.contains("\nProject=Gen_ (" + QString::fromStdString(h.dir.Folder()) + "Gen_)\n"));
+        QVERIFY(text.contains("\nLog Only=False\n"));
+        QVERIFY(text.contains("\n  Before Year: 1900\n"));
+        QVERIFY(text.contains("\n  Flag Filter: <No Filter>\n"));
+        QVERIFY(text.contains("\nPeople="));
+
+        LogWindow* log = h.window->Log();
+        QVERIFY(log->isVisible());
+        QCOMPARE(log->Text(), text);
+        QCOMPARE(log->FileName(), logs.first());
+        QVERIFY(log->windowTitle().contains(QFileInfo(logs.first()).fileName()));
+        // The progress bar ran to the people's records and is put away after the run.
+        auto* pb = Child<QProgressBar>(h.window.get(), "pb");
+        QVERIFY(pb->maximum() >= 25);
+        QCOMPARE(pb->value(), -1);
+        QVERIFY(!pb->isVisible());
+
+        // Log Only reaches the run: the header says so and the note ends the log.
+        Child<QCheckBox>(h.window.get(), "chkLogOnly")->setChecked(true);
+        DialogScript again;
+        again.Then(Press("OK"));
+        cmd->click();
+        logs = LogFiles(h);
+        QCOMPARE(logs.size(), 2);
+        text = ReadLogAsShown(logs.last());
+        QVERIFY(text.contains("\nLog Only=True\n"));
+        QVERIFY(TestFunction(h.functions, "setliving").lastLogOnly);
+        QCOMPARE(log->FileName(), logs.last());
+    }
+
+    void optionsAndLogOnlyAreKeptPerProject() {
+        TempDir settingsDir;
+        const QString file = QString::fromStdString(settingsDir.Folder() + "Hearthkit.conf");
+        WindowHarness h({}, std::make_unique<QtSettingsStore>(file));
+        std::string a = GenerateTestProject(h.dir.Folder() + "a/", "Alpha", 1);
+        std::string b = GenerateTestProject(h.dir.Folder() + "b/", "Beta", 1);
+        auto* logOnly = Child<QCheckBox>(h.window.get(), "chkLogOnly");
+        OptionPanel* living = h.window->Panel(11);
+        OptionPanel* names = h.window->Panel(0);
+
+        OpenProject(h, a);
+        logOnly->setChecked(true);
+        Child<QLineEdit>(living, "txtSLFYear")->setText("1850");
+        Child<QCheckBox>(living, "chkUseParents")->setChecked(true);
+        Child<QListWidget>(names, "lstAMNParts")->item(1)->setCheckState(Qt::Checked);
+        OpenProject(h, b); // saves Alpha's values first
+        logOnly->setChecked(false);
+        Child<QLineEdit>(living, "txtSLFYear")->setText("1920");
+        h.window->CloseDatabaseCommand();
+
+        OpenProject(h, a);
+        QVERIFY(logOnly->isChecked());
+        QCOMPARE(Child<QLineEdit>(living, "txtSLFYear")->text(), QString("1850"));
+        QVERIFY(Child<QCheckBox>(living, "chkUseParents")->isChecked());
+        QCOMPARE(Child<QListWidget>(names, "lstAMNParts")->item(1)->checkState(), Qt::Checked);
+        OpenProject(h, b);
+        QVERIFY(!logOnly->isChecked());
+        QCOMPARE(Child<QLineEdit>(living, "txtSLFYear")->text(), QString("1920"));
+        h.window->CloseDatabaseCommand();
+
+        // The file as another program (the command line) reads it: typed values per project.
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        QSettings::SettingsMap map;
+        QVERIFY(ReadTypedSettings(raw, map));
+        QCOMPARE(map.value("File Preferences/Alpha_/Logging/Log Only"), QVariant(1u));
+        QCOMPARE(map.value("File Preferences/Beta_/Logging/Log Only"), QVariant(0u));
+        QCOMPARE(map.value("File Preferences/Alpha_/SetLiving/MaxYear"), QVariant("1850"));
+        QCOMPARE(map.value("File Preferences/Alpha_/AddMarriedNames/Parts/001"),
+                 QVariant("OtherName|1|0"));
+        QtSettingsStore other(file);
+        Settings settings(other);
+        QCOMPARE(settings.GetSettingLong(kSettingsRoot, "File Preferences\\Alpha_\\Logging",
+                                         "Log Only", -1),
+                 1L);
+    }
+
+    void tagOrderIsKeptPerProject() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 1);
+        OpenProject(h, pjc);
+        h.window->SelectFunction(12);
+        auto* order = h.window->Panel(12)->findChild<TagOrderList*>();
+        QVERIFY(order != nullptr);
+        auto* list = Child<QListWidget>(h.window->Panel(12), "lstTags");
+        QVERIFY(list->count() > 10);
+        QCOMPARE(list->item(0)->text(), QString("Name-Var"));
+        QCOMPARE(list->item(1)->text(), QString("Birth"));
+        list->setCurrentRow(1);
+        Child<QPushButton>(order, "cmdUpDown(0)")->click();
+        Child<QPushButton>(order, "cmdCheckAll(1)")->click();
+        list->item(0)->setCheckState(Qt::Checked);
+        auto states = h.window->Panel(12)->States();
+        QCOMPARE(states.at("lstTags").items[0].text, std::string("Birth"));
+        QCOMPARE(states.at("lstTags").items[0].data, 2L);
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(list->count(), 0);
+
+        OpenProject(h, pjc);
+        QCOMPARE(list->item(0)->text(), QString("Birth"));
+        QCOMPARE(list->item(0)->checkState(), Qt::Checked);
+        QCOMPARE(list->item(1)->text(), QString("Name-Var"));
+        QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+        // The run gets the order as the list shows it.
+        h.window->RunFunction(12);
+        QCOMPARE(TestFunction(h.functions, "sortdates").lastStates.at("lstTags").items[1].text,
+                 std::string("Name-Var"));
+    }
+
+    void flagFilterIsChosenInItsDialogAndKept() {
+        WindowHarness h;
+        h.window->show();
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 1);
+        OpenProject(h, pjc);
+        h.window->SelectFunction(2);
+        auto* text = Child<QLineEdit>(h.window.get(), "txtFlagFilter");
+        QCOMPARE(text->text(), QString("<No Filter>"));
+
+        DialogScript script;
+        script.Then([](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QString("frmTMGFlagValue"));
+            auto* labels = dialog->findChild<QComboBox*>("cmbFlagLabels");
+            auto* ok = dialog->findChild<QPushButton*>("cmdOK");
+            labels->setCurrentIndex(labels->findText("Living"));
+            QVERIFY(!ok->isEnabled());
+            QTest::keyClicks(dialog->findChild<QLineEdit*>("txtValues"), "y");
+            QCOMPARE(dialog->findChild<QLineEdit*>("txtValues")->text(), QString("Y"));
+            ok->click();
+        });
+        Child<QPushButton>(h.window.get(), "cmdSetFlagFilter")->click();
+        QCOMPARE(script.Answered(), 1);
+        QCOMPARE(text->text(), QString("Living = 'Y'"));
+
+        OptionPanel* panel = h.window->Panel(2);
+        auto* from = Child<QComboBox>(panel, "cmbCEEventTags1");
+        auto* to = Child<QComboBox>(panel, "cmbCEEventTags2");
+        from->setCurrentIndex(from->findText("Birth"));
+        to->setCurrentIndex(to->findText("Death"));
+        h.window->RunFunction(2);
+        ScriptedFunction& f = TestFunction(h.functions, "changeevents");
+        QCOMPARE(f.runs, 1);
+        QCOMPARE(f.lastFilter, std::string("Living = 'Y'"));
+        QCOMPARE(f.lastStates.at("cmbCEEventTags2").text, std::string("Death"));
+
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(text->text(), QString("<No Filter>"));
+        OpenProject(h, pjc);
+        QCOMPARE(text->text(), QString("Living = 'Y'"));
+        QCOMPARE(h.window->FlagFilter().FlagField(), std::string("LIVING"));
+    }
+
+    void splitterStopsAtItsMargins() {
+        WindowHarness h;
+        h.window->resize(1024, 768);
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* splitter = Child<QSplitter>(h.window.get(), "picSplitter");
+        QSplitterHandle* handle = splitter->handle(1);
+        const int margin = h.window->TwipsToPixels(500);
+
+        auto drag = [&](int toX) {
+            QPoint start = handle->rect().center();
+            QTest::mousePress(handle, Qt::LeftButton, {}, start);
+            QPoint target = splitter->mapToGlobal(QPoint(toX, start.y()));
+            QMouseEvent move(QEvent::MouseMove, handle->mapFromGlobal(target), target, Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(handle, &move);
+            QTest::mouseRelease(handle, Qt::LeftButton, {}, handle->mapFromGlobal(target));
+        };
+        drag(-400);
+        QCOMPARE(splitter->sizes().at(0), margin);
+        drag(splitter->width() + 400);
+        QCOMPARE(splitter->sizes().at(1), margin);
+        drag(300);
+        QVERIFY(std::abs(splitter->sizes().at(0) - 300) <= handle->width());
+
+        QCOMPARE(h.window->minimumWidth(), h.window->TwipsToPixels(3000));
+        h.window->resize(50, 600);
+        QCOMPARE(h.window->width(), h.window->TwipsToPixels(3000));
+    }
+
+    void recentListDropsTheTenthEntry() {
+        WindowHarness h;
+        std::string first = GenerateTestProject(h.dir.Folder() + "p0/", "Gen", 1);
+        std::vector<std::string> paths{first};
+        for (int i = 1; i < 10; ++i) {
+            std::string folder = h.dir.Folder() + "p" + std::to_string(i);
+            fs::copy(h.dir.Path() / "p0", folder, fs::copy_options::recursive);
+            paths.push_back(folder + "/Gen__.pjc");
+        }
+        for (const std::string& p : paths)
+            OpenProject(h, p);
+
+        QList<QAction*> items;
+        for (QAction* a : h.window->menuBar()->actions().first()->menu()->actions())
+            if (a->objectName().startsWith("mnuRecent"))
+                items << a;
+        QCOMPARE(items.size(), 9);
+        QVERIFY(items.first()->text().startsWith("&1 "));
+        QVERIFY(items.first()->text().endsWith("p9/Gen__.pjc"));
+        QVERIFY(items.last()->text().startsWith("&9 "));
+        QVERIFY(items.last()->text().endsWith("p1/Gen__.pjc"));
+        for (QAction* a : items)
+            QVERIFY(!a->text().contains("/p0/"));
+        QCOMPARE(h.store->ValueNames(std::string(kSettingsRoot) + "\\File List").size(), 9u);
+
+        // A recent project that no longer opens leaves the list.
+        fs::remove_all(h.dir.Path() / "p5");
+        DialogScript script;
+        script.Then(Press("OK"));
+        QVERIFY(!h.window->OpenRecentFile(5));
+        QCOMPARE(script.Titles().front(), QString("Hearthkit Error"));
+        QCOMPARE(h.recent->Count(), 8);
+        for (int i = 1; i <= h.recent->Count(); ++i)
+            QVERIFY(h.recent->Item(i).fullPath.find("/p5/") == std::string::npos);
+        // One that opens moves to the top.
+        QVERIFY(h.window->OpenRecentFile(4));
+        QVERIFY(h.recent->Item(1).fullPath.find("/p6/") != std::string::npos);
+    }
+
+    void helpOpensTheContentsOrTheCurrentPage() {
+        WindowHarness web;
+        web.window->HelpCurrentWindow();
+        QCOMPARE(web.opened.back(), QUrl(QString::fromStdString(HelpWebAddress() + "toc.htm")));
+
+        WindowHarness local([](MainWindowSetup& s) { s.program.betaFlag = true; });
+        local.window->SelectFunction(11);
+        local.window->HelpCurrentWindow(); // no project: the contents
+        QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
+                                          local.ProgramFolder() + "help/toc.htm")));
+        OpenProject(local, GenerateTestProject(local.dir.Folder(), "Gen", 1));
+        local.window->HelpCurrentWindow();
+        QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
+                                          local.ProgramFolder() + "help/setliving.htm")));
+        QVERIFY(QFile::exists(local.opened.back().toLocalFile()));
+        local.window->HelpContents();
+        QVERIFY(local.opened.back().toLocalFile().endsWith("/help/toc.htm"));
+    }
+
+    void placementIsKeptBetweenRuns() {
+        auto store = std::make_unique<MemorySettingsStore>();
+        MemorySettingsStore* kept = store.get();
+        QRect geometry;
+        {
+            WindowHarness h({}, std::move(store));
+            h.window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+            h.window->setGeometry(60, 50, 900, 640);
+            geometry = h.window->geometry();
+            h.window->close();
+            Settings s(*kept);
+            QCOMPARE(s.GetSettingLong(kSettingsRoot, "Windows\\Main", "Window\\Width", 0),
+                     static_cast<long>(
+                         std::lround(geometry.width() * 1440.0 / h.window->logicalDpiX())));
+            // The harness gives its store back for the next start.
+            store.reset(static_cast<MemorySettingsStore*>(h.store.release()));
+        }
+        WindowHarness again({}, std::move(store));
+        QCOMPARE(again.window->geometry(), geometry);
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

@@ -1,0 +1,45 @@
+// Help pages: where they open from, and that the program folder has one for every function of
+// the catalog, linked from the table of contents.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "shell/function_catalog.h"
+#include "shell/help_location.h"
+#include "shell/program_info.h"
+
+using namespace hk;
+
+TEST(HelpPages, LocalWithBetaFlagElseTheWebSite) {
+    EXPECT_EQ(HelpPageLocation(true, "/opt/hk/data", "setliving.htm"),
+              "/opt/hk/data/help/setliving.htm");
+    EXPECT_EQ(HelpPageLocation(false, "/opt/hk/data/", "toc.htm"), HelpWebAddress() + "toc.htm");
+
+    // Current Window: the function's page only while a project is open.
+    EXPECT_EQ(CurrentWindowHelpPage(true, "setliving"), "setliving.htm");
+    EXPECT_EQ(CurrentWindowHelpPage(false, "setliving"), "toc.htm");
+    EXPECT_EQ(CurrentWindowHelpPage(true, ""), "toc.htm");
+}
+
+TEST(HelpPages, EveryCatalogFunctionHasAPageTheContentsLinkTo) {
+    const std::filesystem::path help = std::filesystem::path(HK_SOURCE_DIR) / "data" / "help";
+    auto read = [](const std::filesystem::path& p) {
+        std::ifstream in(p);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    };
+    std::string toc = read(help / kHelpContentsPage);
+    ASSERT_FALSE(toc.empty());
+    for (const CatalogEntry& e : CatalogEntries(true)) {
+        std::string page = HelpPageFor(e.key);
+        std::string text = read(help / page);
+        EXPECT_NE(text.find("<title>"), std::string::npos) << page;
+        // The page names its function, and the contents link to it.
+        std::string caption = e.caption.substr(0, 3) == "..." ? e.caption.substr(4) : e.caption;
+        EXPECT_NE(text.find(caption), std::string::npos) << page;
+        EXPECT_NE(toc.find("href=\"" + page + "\""), std::string::npos) << page;
+    }
+}
