@@ -22,11 +22,11 @@ void PutLE32(uint8_t *p, uint32_t v) {
 
 } // namespace
 
-void CdxTag::BulkBuild(const NewTag &spec, KeySource &source) {
+void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
     const uint16_t kl = info_.keyLength;
     // The root comes first, right after the header, where FoxPro puts it.
     root_ = file_.AllocatePage();
-    const LeafLayout layout = Layout(std::max<uint32_t>(spec.recordCount, 1));
+    const LeafLayout layout = Layout(std::max<uint32_t>(tagDef.recordCount, 1));
 
     LeafNode chunk;
     chunk.keyLength = kl;

@@ -249,23 +249,23 @@ private:
 // UNIQUE tag does not keep.
 class CheckedSource final : public KeySource {
 public:
-    CheckedSource(KeySource &in, const NewTag &spec, const std::string &name,
+    CheckedSource(KeySource &in, const NewTag &tagDef, const std::string &name,
                   const std::string &path)
-        : in_(in), spec_(spec), name_(name), path_(path) {}
+        : in_(in), tagDef_(tagDef), name_(name), path_(path) {}
     bool Next(KeyEntry &out) override {
         while (in_.Next(out)) {
-            if (out.key.size() != spec_.keyLength || out.recno == 0)
+            if (out.key.size() != tagDef_.keyLength || out.recno == 0)
                 throw DbError(kErrParam, path_, "tag " + name_ + ": entry of wrong size or record 0");
-            if (spec_.recordCount && out.recno > spec_.recordCount)
+            if (tagDef_.recordCount && out.recno > tagDef_.recordCount)
                 throw DbError(kErrParam, path_, "tag " + name_ + ": record number beyond the table");
             if (have_) {
                 int c = out.key.compare(prevKey_);
                 if (c < 0 || (c == 0 && out.recno <= prevRecno_))
                     throw DbError(kErrParam, path_, "tag " + name_ + ": entries are not sorted");
-                if (c == 0 && spec_.candidate)
+                if (c == 0 && tagDef_.candidate)
                     throw DbError(kErrUnique, path_,
                                   "tag " + name_ + ": repeated key in a candidate tag");
-                if (c == 0 && spec_.unique)
+                if (c == 0 && tagDef_.unique)
                     continue; // the first record carries the key
             }
             have_ = true;
@@ -278,7 +278,7 @@ public:
 
 private:
     KeySource &in_;
-    const NewTag &spec_;
+    const NewTag &tagDef_;
     const std::string &name_;
     const std::string &path_;
     bool have_ = false;
@@ -288,8 +288,8 @@ private:
 
 } // namespace
 
-CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted) {
-    NewTag sized = spec;
+CdxTag &CdxFile::AddTag(const NewTag &tagDef, const std::vector<KeyEntry> &sorted) {
+    NewTag sized = tagDef;
     if (sized.recordCount == 0)
         for (const KeyEntry &e : sorted)
             sized.recordCount = std::max(sized.recordCount, e.recno);
@@ -297,22 +297,22 @@ CdxTag &CdxFile::AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted)
     return AddTag(sized, source);
 }
 
-CdxTag &CdxFile::AddTag(const NewTag &spec, KeySource &sorted) {
+CdxTag &CdxFile::AddTag(const NewTag &tagDef, KeySource &sorted) {
     if (!Writable())
         throw DbError(kErrReadOnly, path_, "the index is open read-only");
-    std::string name = AsciiUpper(Trim(spec.name));
+    std::string name = AsciiUpper(Trim(tagDef.name));
     if (!ValidTagName(name))
-        throw DbError(kErrParam, path_, "tag name \"" + spec.name + "\" is not valid");
+        throw DbError(kErrParam, path_, "tag name \"" + tagDef.name + "\" is not valid");
     if (FindTag(name))
         throw DbError(kErrParam, path_, "tag " + name + " already exists");
-    const uint16_t kl = spec.keyLength;
+    const uint16_t kl = tagDef.keyLength;
     if (kl == 0 || kl > kMaxKeyLength)
         throw DbError(kErrParam, path_, "tag " + name + ": key length must be 1..240");
-    if (spec.keyExpr.empty() || spec.keyExpr.size() + spec.forExpr.size() + 2 > kPageSize)
+    if (tagDef.keyExpr.empty() || tagDef.keyExpr.size() + tagDef.forExpr.size() + 2 > kPageSize)
         throw DbError(kErrParam, path_,
                       "tag " + name + ": key and FOR expressions must fit 510 characters");
 
-    CheckedSource checked(sorted, spec, name, path_);
+    CheckedSource checked(sorted, tagDef, name, path_);
 
     // Tag headers take two whole pages at the end of the file, never from the free list.
     uint64_t size = pages_->Size();
@@ -323,12 +323,12 @@ CdxTag &CdxFile::AddTag(const NewTag &spec, KeySource &sorted) {
     pages_->Write(headerOffset, header, sizeof header);
 
     std::unique_ptr<CdxTag> tag(new CdxTag(*this, headerOffset, false));
-    tag->info_ = {name,        spec.keyExpr,   spec.forExpr, spec.descending,
-                  spec.unique, spec.candidate, kl,           ""};
-    tag->pad_ = spec.padByte;
-    tag->hasFor_ = !spec.forExpr.empty();
-    tag->BulkBuild(spec, checked);
-    CdxTag::WriteNewHeader(header, spec, tag->root_, false);
+    tag->info_ = {name,        tagDef.keyExpr,   tagDef.forExpr, tagDef.descending,
+                  tagDef.unique, tagDef.candidate, kl,           ""};
+    tag->pad_ = tagDef.padByte;
+    tag->hasFor_ = !tagDef.forExpr.empty();
+    tag->BulkBuild(tagDef, checked);
+    CdxTag::WriteNewHeader(header, tagDef, tag->root_, false);
     if (flavor_ == CdxFlavor::Vfp) {
         // Key count and distinct keys; VFP's REINDEX leaves keys - 1 at 24 in most samples
         // (meaning unknown), so a fresh build writes that too. Maintenance keeps 16 and 20 only.

@@ -81,9 +81,9 @@ public:
     CdxTag *FindTag(std::string_view name);
     // Builds a tag from entries sorted by (key bytes, recno). Unique tags keep the first entry
     // of each key; a candidate tag with a repeated key fails with kErrUnique before writing.
-    CdxTag &AddTag(const NewTag &spec, const std::vector<KeyEntry> &sorted);
-    // The same from a stream. spec.recordCount must be at least the highest record number.
-    CdxTag &AddTag(const NewTag &spec, KeySource &sorted);
+    CdxTag &AddTag(const NewTag &tagDef, const std::vector<KeyEntry> &sorted);
+    // The same from a stream. tagDef.recordCount must be at least the highest record number.
+    CdxTag &AddTag(const NewTag &tagDef, KeySource &sorted);
 
     // Writes every change: pages first, then tag statistics, free list and update counter.
     void Flush();

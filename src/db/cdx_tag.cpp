@@ -78,30 +78,30 @@ void CdxTag::LoadHeader(const uint8_t *h) {
              "root pointer " + Hex(root_) + " is outside the file, misaligned or inside a header");
 }
 
-void CdxTag::WriteNewHeader(uint8_t *h, const NewTag &spec, uint32_t root, bool directory) {
+void CdxTag::WriteNewHeader(uint8_t *h, const NewTag &tagDef, uint32_t root, bool directory) {
     std::memset(h, 0, 2 * kPageSize);
     Put32(h, root);
-    Put16(h + 12, spec.keyLength);
+    Put16(h + 12, tagDef.keyLength);
     uint8_t options = 0x60;
-    if (spec.unique)
+    if (tagDef.unique)
         options |= 0x01;
-    if (spec.candidate)
+    if (tagDef.candidate)
         options |= 0x04;
-    if (!spec.forExpr.empty())
+    if (!tagDef.forExpr.empty())
         options |= 0x08;
     if (directory)
         options |= 0x80;
     h[14] = options;
     h[15] = 1;
-    Put16(h + 502, spec.descending ? 1 : 0);
-    uint16_t keyLen = static_cast<uint16_t>(spec.keyExpr.size() + 1);
-    uint16_t forLen = static_cast<uint16_t>(spec.forExpr.size() + 1);
+    Put16(h + 502, tagDef.descending ? 1 : 0);
+    uint16_t keyLen = static_cast<uint16_t>(tagDef.keyExpr.size() + 1);
+    uint16_t forLen = static_cast<uint16_t>(tagDef.forExpr.size() + 1);
     Put16(h + 504, keyLen);
     Put16(h + 506, forLen);
     Put16(h + 508, 0);
     Put16(h + 510, keyLen);
-    std::memcpy(h + kPageSize, spec.keyExpr.data(), spec.keyExpr.size());
-    std::memcpy(h + kPageSize + keyLen, spec.forExpr.data(), spec.forExpr.size());
+    std::memcpy(h + kPageSize, tagDef.keyExpr.data(), tagDef.keyExpr.size());
+    std::memcpy(h + kPageSize + keyLen, tagDef.forExpr.data(), tagDef.forExpr.size());
 }
 
 void CdxTag::WriteStats() {

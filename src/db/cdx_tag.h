@@ -58,10 +58,10 @@ private:
 
     CdxTag(CdxFile &file, uint32_t headerOffset, bool directory);
     void LoadHeader(const uint8_t *header); // 1024 bytes
-    static void WriteNewHeader(uint8_t *header, const NewTag &spec, uint32_t root, bool directory);
+    static void WriteNewHeader(uint8_t *header, const NewTag &tagDef, uint32_t root, bool directory);
     // Writes the tree of a new tag from sorted entries (the root page first, right after the
     // header); sets root_ and the statistics.
-    void BulkBuild(const NewTag &spec, KeySource &entries);
+    void BulkBuild(const NewTag &tagDef, KeySource &entries);
     void WriteStats();
     [[noreturn]] void Fail(uint32_t page, const std::string &what) const;
 

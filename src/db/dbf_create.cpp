@@ -23,11 +23,11 @@ bool ValidName(const std::string& name) {
 }
 
 // Checks one field and gives its stored width, decimals and VFP flags.
-FieldInfo LayOut(const FieldSpec& spec, DbfFlavor flavor, const std::string& path) {
+FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string& path) {
     FieldInfo f;
-    f.name = AsciiUpper(spec.name);
-    f.type = static_cast<char>(AsciiUpper(std::string(1, spec.type))[0]);
-    const std::string label = "field " + (spec.name.empty() ? std::string("\"\"") : spec.name);
+    f.name = AsciiUpper(fieldDef.name);
+    f.type = static_cast<char>(AsciiUpper(std::string(1, fieldDef.type))[0]);
+    const std::string label = "field " + (fieldDef.name.empty() ? std::string("\"\"") : fieldDef.name);
     if (!ValidName(f.name) || f.name == "_NULLFLAGS")
         throw DbError(kErrFieldName, path,
                       label + ": a name is 1 to 10 letters, digits or '_', starting with a "
@@ -36,12 +36,12 @@ FieldInfo LayOut(const FieldSpec& spec, DbfFlavor flavor, const std::string& pat
     const std::string_view types = vfp ? "CNFLDTIBYMGP" : "CNFLDMGP";
     if (types.find(f.type) == std::string_view::npos)
         throw DbError(kErrFieldType, path,
-                      label + ": type '" + std::string(1, spec.type) + "' is not supported in a " +
+                      label + ": type '" + std::string(1, fieldDef.type) + "' is not supported in a " +
                           (vfp ? "Visual FoxPro" : "FoxPro 2.x") + " table");
     auto bad = [&](const std::string& what) {
         return DbError(kErrParam, path, label + ": " + what);
     };
-    if (spec.nullable && !vfp) throw bad("FoxPro 2.x tables have no NULL values");
+    if (fieldDef.nullable && !vfp) throw bad("FoxPro 2.x tables have no NULL values");
     int natural = 0;
     switch (f.type) {
     case 'D':
@@ -55,7 +55,7 @@ FieldInfo LayOut(const FieldSpec& spec, DbfFlavor flavor, const std::string& pat
     case 'P': natural = vfp ? 4 : 10; break;
     default: break;
     }
-    int length = spec.length, dec = spec.decimals;
+    int length = fieldDef.length, dec = fieldDef.decimals;
     if (natural) {
         if (length != 0 && length != natural)
             throw bad("type " + std::string(1, f.type) + " is " + std::to_string(natural) +
@@ -80,7 +80,7 @@ FieldInfo LayOut(const FieldSpec& spec, DbfFlavor flavor, const std::string& pat
     f.decimals = static_cast<uint8_t>(dec);
     if (vfp) {
         if (f.type == 'I' || f.type == 'T' || f.type == 'Y') f.flags |= kFieldBinary;
-        if (spec.nullable) f.flags |= kFieldNullable;
+        if (fieldDef.nullable) f.flags |= kFieldNullable;
     }
     return f;
 }
@@ -98,10 +98,10 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
     uint32_t offset = 1;
     int nullable = 0;
     bool hasMemo = false;
-    for (const FieldSpec& spec : specs) {
-        FieldInfo f = LayOut(spec, options.flavor, path);
+    for (const FieldSpec& fieldDef : specs) {
+        FieldInfo f = LayOut(fieldDef, options.flavor, path);
         if (!names.insert(f.name).second)
-            throw DbError(kErrFieldName, path, "field " + spec.name + " appears twice");
+            throw DbError(kErrFieldName, path, "field " + fieldDef.name + " appears twice");
         f.offset = offset;
         offset += f.length;
         if (f.flags & kFieldNullable) ++nullable;

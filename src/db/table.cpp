@@ -502,7 +502,7 @@ IndexSet* Table::OpenIndex(const std::string& path) {
 IndexSet* Table::CreateIndex(const std::string& path, const std::vector<IndexTagSpec>& tags) {
     IndexSet* set =
         file_->AttachIndex(CdxFile::Create(file_->Fs(), path, FlavorOf(file_->Dbf())), false, true);
-    for (const IndexTagSpec& spec : tags) file_->AddTag(*set, spec);
+    for (const IndexTagSpec& tagDef : tags) file_->AddTag(*set, tagDef);
     return set;
 }
 

@@ -143,19 +143,19 @@ void TableFile::CompileTag(TagState& state) {
     if (state.key) state.tag->SetPadByte(state.kind == KeyKind::Char ? ' ' : 0);
 }
 
-void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
-    if (spec.name.empty() || spec.name.size() > 10)
-        throw DbError(kErrTagName, set.Cdx().Path(), "tag name \"" + spec.name + "\" must have 1 to 10 characters");
+void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
+    if (tagDef.name.empty() || tagDef.name.size() > 10)
+        throw DbError(kErrTagName, set.Cdx().Path(), "tag name \"" + tagDef.name + "\" must have 1 to 10 characters");
     auto state = std::make_unique<TagState>();
     state->owner = &set;
     state->fieldDeps.assign(dbf_->Fields().size(), false);
     TagResolver resolver(*dbf_, keyView_, *state);
-    state->key = Expression::Compile(Utf8ToCp1252(spec.keyExpr), resolver);
-    if (!spec.forExpr.empty()) {
-        state->forExpr = Expression::Compile(Utf8ToCp1252(spec.forExpr), resolver);
+    state->key = Expression::Compile(Utf8ToCp1252(tagDef.keyExpr), resolver);
+    if (!tagDef.forExpr.empty()) {
+        state->forExpr = Expression::Compile(Utf8ToCp1252(tagDef.forExpr), resolver);
         if (state->forExpr->Type() != ExprType::Logical)
             throw DbError(kErrExprType, set.Cdx().Path(),
-                          "FOR expression of tag " + spec.name + " is not logical");
+                          "FOR expression of tag " + tagDef.name + " is not logical");
     }
     state->kind = state->key->KeyKindForIndex();
     switch (state->kind) {
@@ -166,7 +166,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
     }
     if (state->keyLength < 1 || state->keyLength > 240)
         throw DbError(kErrIndex, set.Cdx().Path(),
-                      "key of tag " + spec.name + " must be 1 to 240 bytes long, not " +
+                      "key of tag " + tagDef.name + " must be 1 to 240 bytes long, not " +
                           std::to_string(state->keyLength));
     // Keys are sorted in bounded memory (runs spill beside the index), then streamed into the
     // tag; a UNIQUE tag keeps the first record of each key.
@@ -181,11 +181,11 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
         }
     }
     NewTag nt;
-    nt.name = spec.name;
-    nt.keyExpr = spec.keyExpr;
-    nt.forExpr = spec.forExpr;
-    nt.descending = spec.descending;
-    nt.unique = spec.unique;
+    nt.name = tagDef.name;
+    nt.keyExpr = tagDef.keyExpr;
+    nt.forExpr = tagDef.forExpr;
+    nt.descending = tagDef.descending;
+    nt.unique = tagDef.unique;
     nt.keyLength = state->keyLength;
     nt.padByte = static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0);
     nt.recordCount = dbf_->RecordCount();

@@ -72,7 +72,7 @@ public:
     uint32_t Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos);
 
     // Builds a new tag over every record and adds it to an index of this table.
-    void AddTag(IndexSet& set, const IndexTagSpec& spec);
+    void AddTag(IndexSet& set, const IndexTagSpec& tagDef);
 
     bool Check(std::string* fault);
     void Flush();

@@ -229,11 +229,11 @@ TmgTableLayout ParseTable(const TableText& t) {
         layout.fields.push_back(ParseField(f));
     for (std::string_view tag : Split(t.tags, ';')) {
         size_t eq = tag.find('=');
-        db::IndexTagSpec spec;
-        spec.name = std::string(tag.substr(0, eq));
-        spec.keyExpr = std::string(tag.substr(eq + 1));
-        spec.forExpr = std::string(kTmgTagFilter);
-        layout.tags.push_back(std::move(spec));
+        db::IndexTagSpec tagDef;
+        tagDef.name = std::string(tag.substr(0, eq));
+        tagDef.keyExpr = std::string(tag.substr(eq + 1));
+        tagDef.forExpr = std::string(kTmgTagFilter);
+        layout.tags.push_back(std::move(tagDef));
     }
     return layout;
 }

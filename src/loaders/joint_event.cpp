@@ -69,10 +69,10 @@ void CJointEvent::CloseTables() noexcept {
 }
 
 void CJointEvent::Reset() {
-    spec_ = JointEventSpec();
+    record_ = JointEventRecord();
     const std::string principal = db_ ? db_->PrincipalRoleId() : std::string("Principal");
-    spec_.role1 = spec_.role2 = principal;
-    spec_.eDate = spec_.srtDate = std::string(kEmptySortDate);
+    record_.role1 = record_.role2 = principal;
+    record_.eDate = record_.srtDate = std::string(kEmptySortDate);
 }
 
 bool CJointEvent::HasSharedEvent(long person1, long person2, long group) {
@@ -101,17 +101,17 @@ long CJointEvent::Write() {
     g.AssignLong(g_.DsidField(), dsid);
     g.AssignLong(gRecNo_, eventNo);
     g.AssignLong(gRefId_, 0);
-    g.AssignLong(gEType_, spec_.eType);
-    g.AssignBool(gPer1Show_, spec_.per1Show);
-    g.AssignBool(gPer2Show_, spec_.per2Show);
-    g.AssignLong(gPer1_, spec_.per1);
-    g.AssignLong(gPer2_, spec_.per2);
-    g.AssignString(gEDate_, spec_.eDate);
-    g.AssignString(gSrtDate_, spec_.srtDate);
-    g.AssignLong(gPlaceNum_, spec_.placeNum);
-    g.AssignMemo(gEFoot_, spec_.eFoot);
+    g.AssignLong(gEType_, record_.eType);
+    g.AssignBool(gPer1Show_, record_.per1Show);
+    g.AssignBool(gPer2Show_, record_.per2Show);
+    g.AssignLong(gPer1_, record_.per1);
+    g.AssignLong(gPer2_, record_.per2);
+    g.AssignString(gEDate_, record_.eDate);
+    g.AssignString(gSrtDate_, record_.srtDate);
+    g.AssignLong(gPlaceNum_, record_.placeNum);
+    g.AssignMemo(gEFoot_, record_.eFoot);
     for (std::size_t i = 0; i < gSure_.size(); ++i)
-        g.AssignString(gSure_[i], std::string(1, spec_.sureties[i]));
+        g.AssignString(gSure_[i], std::string(1, record_.sureties[i]));
     g.Append();
 
     db::Table &e = e_.Tbl();
@@ -127,12 +127,12 @@ long CJointEvent::Write() {
         e.Append();
         ++participantRows_;
     };
-    participant(spec_.per1, spec_.primary1, spec_.role1);
-    participant(spec_.per2, spec_.primary2, spec_.role2);
-    for (const JointWitness &w : spec_.witnesses)
+    participant(record_.per1, record_.primary1, record_.role1);
+    participant(record_.per2, record_.primary2, record_.role2);
+    for (const JointWitness &w : record_.witnesses)
         participant(w.perNo, false, w.role.empty() ? db_->WitnessRoleId() : w.role);
 
-    if (spec_.sourceNo > 0) {
+    if (record_.sourceNo > 0) {
         const long citationNo = NextCitationNumber();
         db::Table &s = s_.Tbl();
         s.AppendStart();
@@ -141,10 +141,10 @@ long CJointEvent::Write() {
             s.AssignLong(sRecNo_, citationNo);
         s.AssignString(sType_, "E");
         s.AssignLong(sRefRec_, eventNo);
-        s.AssignLong(sMajSource_, spec_.sourceNo);
-        s.AssignMemo(sSubSource_, spec_.citationDetail);
+        s.AssignLong(sMajSource_, record_.sourceNo);
+        s.AssignMemo(sSubSource_, record_.citationDetail);
         for (std::size_t i = 0; i < sSure_.size(); ++i)
-            s.AssignString(sSure_[i], std::string(1, spec_.citationSureties[i]));
+            s.AssignString(sSure_[i], std::string(1, record_.citationSureties[i]));
         s.Append();
         ++citationRows_;
     }

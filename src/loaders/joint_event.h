@@ -18,7 +18,7 @@ struct JointWitness {
 };
 
 // The event Write appends.
-struct JointEventSpec {
+struct JointEventRecord {
     long eType = 0;
     long per1 = 0, per2 = 0;
     bool per1Show = true, per2Show = true;
@@ -42,7 +42,7 @@ public:
 
     // Clears the event being built: principal roles, empty dates, blank sureties.
     void Reset();
-    JointEventSpec &Spec() { return spec_; }
+    JointEventRecord &Record() { return record_; }
 
     // Whether the first person takes part in an event of the group whose principals are the
     // two people (either order).
@@ -77,7 +77,7 @@ private:
     int sType_ = -1, sRefRec_ = -1, sMajSource_ = -1, sSubSource_ = -1, sRecNo_ = -1;
     std::array<int, 5> sSure_{-1, -1, -1, -1, -1};
 
-    JointEventSpec spec_;
+    JointEventRecord record_;
     long participantRows_ = 0, citationRows_ = 0;
     long taken_ = 0;
     std::string takenDate_;

@@ -20,7 +20,7 @@ namespace {
 using Model = std::set<std::pair<std::string, uint32_t>>;
 
 struct TagModel {
-    NewTag spec;
+    NewTag tagDef;
     bool num = false;
     Model live;
     std::vector<std::string> used; // keys seen, to repeat them
@@ -32,7 +32,7 @@ public:
     uint32_t Below(uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng_); }
 
     std::string Make(TagModel &t) {
-        const uint16_t kl = t.spec.keyLength;
+        const uint16_t kl = t.tagDef.keyLength;
         std::string key;
         if (!t.used.empty() && Below(4) == 0)
             return t.used[Below(t.used.size())];
@@ -137,13 +137,13 @@ void ExpectSeeksMatch(CdxTag &tag, const Model &model, KeyMaker &rng, TagModel &
 
 std::vector<TagModel> MakeTags() {
     std::vector<TagModel> tags(5);
-    tags[0].spec = {"NAME", "UPPER(surname)", "", false, false, false, 12, ' ', 0};
-    tags[1].spec = {"LONGKEY", "notes", "", true, false, false, 100, ' ', 0};
-    tags[2].spec = {"AMOUNT", "amount", "", false, false, false, 8, 0, 0};
+    tags[0].tagDef = {"NAME", "UPPER(surname)", "", false, false, false, 12, ' ', 0};
+    tags[1].tagDef = {"LONGKEY", "notes", "", true, false, false, 100, ' ', 0};
+    tags[2].tagDef = {"AMOUNT", "amount", "", false, false, false, 8, 0, 0};
     tags[2].num = true;
-    tags[3].spec = {"ID", "id", "", false, false, false, 4, 0, 0};
+    tags[3].tagDef = {"ID", "id", "", false, false, false, 4, 0, 0};
     tags[3].num = true;
-    tags[4].spec = {"LIVING", "surname", ".NOT.DELETED()", false, false, false, 10, ' ', 0};
+    tags[4].tagDef = {"LIVING", "surname", ".NOT.DELETED()", false, false, false, 10, ' ', 0};
     return tags;
 }
 
@@ -159,14 +159,14 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
             for (int i = 0; i < 300; ++i)
                 tags[t].live.insert({rng.Make(tags[t]), rng.Recno(i)});
         }
-        cdx->AddTag(tags[t].spec, AsEntries(tags[t].live));
+        cdx->AddTag(tags[t].tagDef, AsEntries(tags[t].live));
     }
 
     const int batches = 12;
     for (int batch = 0; batch < batches; ++batch) {
         for (size_t t = 0; t < tags.size(); ++t) {
             TagModel &m = tags[t];
-            CdxTag &tag = *cdx->FindTag(m.spec.name);
+            CdxTag &tag = *cdx->FindTag(m.tagDef.name);
             // Grow in the first batches, then shrink, so pages both split and empty out.
             int inserts = batch < batches * 2 / 3 ? 300 : 60;
             int removes = batch < batches * 2 / 3 ? 120 : 400;
@@ -193,7 +193,7 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
     // Empty one tag completely and fill it again: the root turns back into a leaf.
     {
         TagModel &m = tags[1];
-        CdxTag &tag = *cdx->FindTag(m.spec.name);
+        CdxTag &tag = *cdx->FindTag(m.tagDef.name);
         for (auto &[k, r] : m.live)
             ASSERT_TRUE(tag.Remove(k, r));
         m.live.clear();
@@ -214,13 +214,13 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
     // From disk again: same entries, and the flavor is recognised on its own.
     cdx = CdxFile::Open(FileSystem::Default(), path, false, flavor);
     for (TagModel &m : tags) {
-        CdxTag &tag = *cdx->FindTag(m.spec.name);
-        tag.SetPadByte(m.spec.padByte);
-        EXPECT_EQ(tag.Info().keyExpr, m.spec.keyExpr);
-        EXPECT_EQ(tag.Info().forExpr, m.spec.forExpr);
-        EXPECT_EQ(tag.Info().descending, m.spec.descending);
+        CdxTag &tag = *cdx->FindTag(m.tagDef.name);
+        tag.SetPadByte(m.tagDef.padByte);
+        EXPECT_EQ(tag.Info().keyExpr, m.tagDef.keyExpr);
+        EXPECT_EQ(tag.Info().forExpr, m.tagDef.forExpr);
+        EXPECT_EQ(tag.Info().descending, m.tagDef.descending);
         ExpectTagMatches(tag, m.live, "reopened");
-        ExpectDumpMatches(path, m.spec.name, AsEntries(m.live), m.num);
+        ExpectDumpMatches(path, m.tagDef.name, AsEntries(m.live), m.num);
     }
 }
 

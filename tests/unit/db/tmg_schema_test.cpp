@@ -98,10 +98,10 @@ TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
                                 db::Table::Create(path, l.fields, TmgCreateOptions(layout), l.tags))
                 << path;
             ASSERT_EQ(table->Tags().size(), t.tags.size()) << path;
-            for (const auto& spec : t.tags) {
-                db::Tag* tag = table->FindTag(spec.name);
-                ASSERT_NE(tag, nullptr) << path << " " << spec.name;
-                EXPECT_TRUE(tag->Unusable().empty()) << path << " " << spec.name;
+            for (const auto& tagDef : t.tags) {
+                db::Tag* tag = table->FindTag(tagDef.name);
+                ASSERT_NE(tag, nullptr) << path << " " << tagDef.name;
+                EXPECT_TRUE(tag->Unusable().empty()) << path << " " << tagDef.name;
                 EXPECT_EQ(tag->Info().forExpr, ".NOT. DELETED()");
             }
             if (t.suffix == "$") {

@@ -191,16 +191,16 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
 
     EXPECT_EQ(joint.NextEventNumber(), late + 2);
     joint.Reset();
-    JointEventSpec &spec = joint.Spec();
-    EXPECT_EQ(spec.srtDate, "100000000030000000000");
-    spec.eType = kTagCensus;
-    spec.per1 = ann;
-    spec.primary1 = true;
-    spec.eDate = spec.srtDate = ExactDate(1841, 6, 6);
-    spec.witnesses = {{wit, ""}, {0, ""}};
-    spec.sourceNo = src;
-    spec.citationDetail = "p. 4";
-    spec.citationSureties = {'3', ' ', ' ', ' ', ' '};
+    JointEventRecord &event = joint.Record();
+    EXPECT_EQ(event.srtDate, "100000000030000000000");
+    event.eType = kTagCensus;
+    event.per1 = ann;
+    event.primary1 = true;
+    event.eDate = event.srtDate = ExactDate(1841, 6, 6);
+    event.witnesses = {{wit, ""}, {0, ""}};
+    event.sourceNo = src;
+    event.citationDetail = "p. 4";
+    event.citationSureties = {'3', ' ', ' ', ' ', ' '};
     long census = joint.Write();
     EXPECT_EQ(census, late + 2);
     EXPECT_EQ(joint.ParticipantRowsWritten(), 2) << "no row for person 0";

@@ -92,10 +92,10 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
         std::string fault;
         EXPECT_TRUE(table->CheckIndexes(&fault)) << fault;
         ASSERT_EQ(table->Tags().size(), layout.tags.size());
-        for (const auto& spec : layout.tags) {
-            db::Tag* tag = table->FindTag(spec.name);
-            ASSERT_NE(tag, nullptr) << spec.name;
-            EXPECT_EQ(tag->Info().keyExpr, spec.keyExpr);
+        for (const auto& tagDef : layout.tags) {
+            db::Tag* tag = table->FindTag(tagDef.name);
+            ASSERT_NE(tag, nullptr) << tagDef.name;
+            EXPECT_EQ(tag->Info().keyExpr, tagDef.keyExpr);
             EXPECT_EQ(tag->Info().forExpr, ".NOT. DELETED()");
         }
         const db::DbfFile& dbf = table->Dbf();
