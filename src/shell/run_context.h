@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "formats/flag_filter.h"
 #include "shell/clock.h"
 #include "shell/log_file.h"
 #include "shell/user_interface.h"
@@ -35,6 +36,10 @@ struct RunContext {
     bool logOnly = false;
     ProjectInfo project;
     db::CTMGDB* db = nullptr;
+    // The main window's flag filter (null: none) and its description for the log's option
+    // lines ("Living = 'Y'" or "<No Filter>").
+    const CTMGFlagFilter* flagFilter = nullptr;
+    std::string flagFilterDescription = "<No Filter>";
 
     // Kept by the run frame: the current run's log (created by StartLog, closed by FinishRun),
     // when its header was written, and the text of the last error ShowError showed.
