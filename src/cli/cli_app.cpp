@@ -111,16 +111,19 @@ int Info(CliEnvironment& env, const std::string& project) {
     return 0;
 }
 
-// The totals of a finished log: "label=count" lines (commas allowed in the count).
+// The totals of a finished log: the "label=count" lines after the footer's elapsed time
+// (commas allowed in the count; sub-totals start with one blank). Detail lines above the
+// footer may look the same ("#243, D=1740") and are not totals.
 std::vector<std::string> Totals(const std::string& logPath) {
     std::vector<std::string> out;
     std::ifstream in(logPath, std::ios::binary);
     std::string line;
-    // Sub-totals start with one blank (" where all children have sort dates=3").
     static const std::regex total(R"(^ ?[^ =][^=]*=\s*-?[0-9][0-9,]*$)");
+    bool footer = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
+        if (line.rfind("Elapsed Time=", 0) == 0) footer = true;
+        else if (footer && std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
     }
     return out;
 }

@@ -74,6 +74,7 @@ TEST(AdjustBirthDeath, DatesFollowThePrimaryEventsAndTheOptionChoosesAPrimary) {
                                                          {"Primary deaths set", 0},
                                                          {"Lifespan deaths changed", 1},
                                                          {"Total changes", 3}}));
+    EXPECT_NE(f.out.str().find("\nTotal changes=3\n"), std::string::npos) << f.out.str();
     std::string people = f.TablePath("$");
     EXPECT_EQ(PersonField(people, moved, "PBIRTH"), Born(1820, 3, 5));
     EXPECT_EQ(PersonField(people, stale, "PBIRTH"), "");
@@ -98,6 +99,7 @@ TEST(AdjustBirthDeath, DatesFollowThePrimaryEventsAndTheOptionChoosesAPrimary) {
     EXPECT_TRUE(log.Has("  Choose primary if no existing primary: True"));
     EXPECT_EQ(log.Details("ID, Change"),
               std::vector<std::string>{"#" + std::to_string(unsure) + ", *B=1788"});
+    EXPECT_EQ(f.out.str().find("B=1788"), std::string::npos) << "detail lines are not totals";
     EXPECT_EQ(log.Total("Primary births set"), 1);
     EXPECT_EQ(log.Total("Lifespan births changed"), 1);
     EXPECT_EQ(log.Total("Total changes"), 1);
