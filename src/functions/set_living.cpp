@@ -6,6 +6,7 @@
 #include "loaders/format_tables.h"
 #include "loaders/loader_table.h"
 #include "shell/run_frame.h"
+#include "shell/startup.h"
 #include "support/ini_file.h"
 #include "support/text.h"
 
@@ -78,7 +79,7 @@ void SetLivingFunction::Run(RunContext& ctx, const ControlStates& options) {
     o.useParents = CheckedIn(options, kUseParents);
     o.useChildren = CheckedIn(options, kUseChildren);
     o.fiveGenerations = CheckedIn(options, kFiveGenerations);
-    const std::string ini = ctx.programFolder + "hearthkit.ini";
+    const std::string ini = ProgramIniPath(ctx.programFolder);
     o.descendantYears = GetIniLong(ini, "Advanced", "Set Living.Descendant Years", 10);
     o.ancestorYears = GetIniLong(ini, "Advanced", "Set Living.Ancestor Years", 60);
 

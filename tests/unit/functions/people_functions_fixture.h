@@ -1,18 +1,13 @@
 #pragma once
-// Test helpers for the maintenance functions of the People category: a small project written
-// with the test project builder, runs through the command line in-process (or through the
-// run frame with a scripted user interface), the run log split into its parts, table values
-// read back, byte snapshots of the project folder, and the index and oracle checks of a table
-// a run wrote.
+// Test helpers for the People functions: a project written by the test project builder, runs
+// through the command line in-process, the run log taken apart, table values, byte snapshots
+// of the project, and the index and oracle checks of a table a run wrote.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "cli/cli_app.h"
 #include "db/ctmgdb.h"
@@ -24,78 +19,61 @@
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
 #include "support/text.h"
+#include "unit/db/cdx_test_util.h"
 
 namespace hk::test {
 
-// A run log taken apart: its lines (UTF-8, without line ends), the detail lines between the
-// column heading and the footer, and the totals after the footer.
+using Lines = std::vector<std::string>;
+
+// A run log as UTF-8 lines without their line ends.
 struct RunLog {
-    std::string text;
-    std::vector<std::string> lines;
+    Lines lines;
 
     static RunLog Read(const std::string& path) {
         RunLog log;
-        log.text = Cp1252ToUtf8(ReadBytes(path));
-        std::istringstream in(log.text);
-        for (std::string line; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r')
-                line.pop_back();
-            log.lines.push_back(line);
-        }
+        std::istringstream in(Cp1252ToUtf8(ReadBytes(path)));
+        for (std::string l; std::getline(in, l);)
+            log.lines.push_back(l.substr(0, l.find('\r')));
         return log;
     }
     bool Has(const std::string& line) const {
-        for (const std::string& l : lines)
-            if (l == line)
-                return true;
-        return false;
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
-    // The lines after `heading` up to the blank line before "Finished at".
-    std::vector<std::string> Details(const std::string& heading) const {
-        std::vector<std::string> out;
-        size_t i = 0;
-        while (i < lines.size() && lines[i] != heading)
-            ++i;
-        for (++i; i < lines.size() && lines[i].rfind("Finished at", 0) != 0; ++i)
-            out.push_back(lines[i]);
+    bool Mentions(const std::string& text) const {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](auto& l) { return l.find(text) != std::string::npos; });
+    }
+    // From the line after `from` up to (not with) the first line starting with `to`.
+    Lines Between(const std::string& from, const std::string& to) const {
+        auto at = std::find(lines.begin(), lines.end(), from);
+        auto end = at == lines.end() ? at : std::find_if(at + 1, lines.end(), [&](auto& l) {
+            return l.rfind(to, 0) == 0;
+        });
+        return at == lines.end() ? Lines{} : Lines(at + 1, end);
+    }
+    // The detail lines under the column heading (the blank line before the footer dropped).
+    Lines Details(const std::string& heading) const {
+        Lines out = Between(heading, "Finished at");
         if (!out.empty() && out.back().empty())
             out.pop_back();
         return out;
     }
-    // "label=count" lines after "Elapsed Time=", in order, counts without separators.
-    std::vector<std::pair<std::string, long>> Totals() const {
-        std::vector<std::pair<std::string, long>> out;
-        bool footer = false;
-        for (const std::string& l : lines) {
-            if (l.rfind("Elapsed Time=", 0) == 0) {
-                footer = true;
-                continue;
-            }
-            size_t eq = l.rfind('=');
-            if (!footer || eq == std::string::npos)
-                continue;
-            std::string digits;
-            for (char c : l.substr(eq + 1))
-                if (c != ',')
-                    digits += c;
-            out.emplace_back(l.substr(0, eq), std::stol(digits));
-        }
+    // The "label=count" lines after the footer's elapsed time.
+    Lines Totals() const {
+        auto at = std::find_if(lines.begin(), lines.end(),
+                               [](auto& l) { return l.rfind("Elapsed Time=", 0) == 0; });
+        Lines out;
+        for (; at != lines.end() && ++at != lines.end() && !at->empty();)
+            out.push_back(*at);
         return out;
     }
-    long Total(const std::string& label) const {
-        for (const auto& [l, n] : Totals())
-            if (l == label)
-                return n;
-        ADD_FAILURE() << "no total " << label << "\n" << text;
-        return -1;
-    }
-    // The log as it would read with the other Log Only setting: header line and note removed.
-    std::string WithoutLogOnly() const {
-        std::string out;
+    // The log as it reads whatever the Log Only switch: its header line and note removed.
+    Lines WithoutLogOnly() const {
+        Lines out;
         for (const std::string& l : lines)
-            if (l.rfind("Log Only=", 0) != 0 && l != std::string(kLogOnlyNote))
-                out += l + "\n";
-        while (out.size() >= 2 && out.substr(out.size() - 2) == "\n\n")
+            if (l.rfind("Log Only=", 0) != 0 && l != kLogOnlyNote)
+                out.push_back(l);
+        while (!out.empty() && out.back().empty())
             out.pop_back();
         return out;
     }
@@ -109,8 +87,8 @@ inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& 
     return files;
 }
 
-// A project written by the builder and the functions of this build, run through the command
-// line in-process with a fixed clock.
+// A project of the builder, and the functions of this build run through the command line
+// in-process with a fixed clock.
 struct FunctionProject {
     TempDir dir;
     TestProjectBuilder build{dir.Folder() + "proj", "Family"};
@@ -120,32 +98,28 @@ struct FunctionProject {
     std::istringstream in;
     std::ostringstream out, err;
     std::string programFolder = std::string(HK_SOURCE_DIR) + "/data/";
+    bool yes = true; // --yes: every question answered with OK
     int runs = 0;
     std::string logPath;
 
-    FunctionProject() {
-        RegisterAllFunctions(functions);
-        clock.now = {2024, 1, 31, 14, 25, 2};
-    }
-
+    FunctionProject() { RegisterAllFunctions(functions); }
     std::filesystem::path Folder() const { return dir.Path() / "proj"; }
-    std::string Pjc() const { return build.PjcPath(); }
-    std::string TablePath(const std::string& suffix) const { return build.TablePath(suffix); }
+    std::string Table(const std::string& suffix) const { return build.TablePath(suffix); }
 
-    // `hearthkit-cli run KEY PROJECT --dataset 1 --yes ARGS... --log-dir <fresh folder>`; the
-    // log's path is kept in logPath.
-    int Run(const std::string& key, std::vector<std::string> args, bool logOnly = false) {
-        std::vector<std::string> all = {"run", key, Pjc(), "--dataset", "1", "--yes"};
+    // run KEY PROJECT --dataset 1 --yes ARGS... [--log-only] --log-dir <a fresh folder>.
+    int Run(const std::string& key, Lines args, bool logOnly = false) {
+        Lines all = {"run", key, build.PjcPath(), "--dataset", "1"};
+        if (yes)
+            all.push_back("--yes");
         all.insert(all.end(), args.begin(), args.end());
         if (logOnly)
             all.push_back("--log-only");
         std::string logDir = (dir.Path() / ("logs" + std::to_string(++runs))).string();
-        all.push_back("--log-dir");
-        all.push_back(logDir);
+        all.insert(all.end(), {"--log-dir", logDir});
         out.str("");
         err.str("");
-        cli::CliEnvironment env{
-            functions, store, in, out, err, programFolder, (dir.Path() / "docs").string()};
+        cli::CliEnvironment env{functions, store, in, out, err, programFolder,
+                                (dir.Path() / "docs").string()};
         env.clock = &clock;
         int rc = cli::RunCli(all, env);
         logPath.clear();
@@ -157,128 +131,69 @@ struct FunctionProject {
     RunLog Log() const { return RunLog::Read(logPath); }
 };
 
-// One field of every live record of a table, in record order, trimmed.
-inline std::vector<std::string> Column(const std::string& tablePath, const std::string& field) {
-    std::vector<std::string> values;
+// One field of every live record of a table, in record order, trimmed. The builder writes
+// person n as the n-th record, so Column(people, field)[n - 1] is person n's value.
+inline Lines Column(const std::string& tablePath, const std::string& field) {
+    Lines values;
     auto t = db::Table::Open(tablePath, {.writable = false});
     int f = t->FieldIndex(field);
-    EXPECT_GE(f, 0) << field;
     for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
         if (!t->Deleted())
             values.push_back(t->GetTrimmed(f));
     return values;
 }
 
-// A field of the person with that number (the first live record).
-inline std::string PersonField(const std::string& tablePath, long perNo, const std::string& field) {
-    auto t = db::Table::Open(tablePath, {.writable = false});
-    int f = t->FieldIndex(field), p = t->FieldIndex("PER_NO");
-    for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
-        if (!t->Deleted() && t->GetLong(p) == perNo)
-            return t->GetTrimmed(f);
-    ADD_FAILURE() << "no person " << perNo;
-    return {};
-}
-
-// Writes a field of the person with that number, as another program would have left it.
-inline void SetPersonField(const std::string& tablePath, long perNo, const std::string& field,
+// Writes a field of person n (the n-th record), as another program would have left it.
+inline void SetPersonField(const std::string& tablePath, uint32_t n, const std::string& field,
                            const std::string& value) {
     auto t = db::Table::Open(tablePath);
-    int f = t->FieldIndex(field), p = t->FieldIndex("PER_NO");
-    for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
-        if (!t->Deleted() && t->GetLong(p) == perNo) {
-            t->AssignString(f, value);
-            t->Flush();
-            return;
-        }
-    ADD_FAILURE() << "no person " << perNo;
+    t->Go(n);
+    t->AssignString(t->FieldIndex(field), value);
+    t->Flush();
 }
 
-// Every tag of the table's production index agrees with its data.
-inline void ExpectIndexesConsistent(const std::string& tablePath) {
+// After a writing run: every tag of the table agrees with its data (our engine's check); the
+// independent readers read the table: python's dbfread gives the field of every live record
+// as we read it, and index_dump (Perl XBase::Index) walks `tag` to the record numbers our
+// engine holds there, in the same order.
+inline void ExpectTableSound(const std::string& tablePath, const std::string& field,
+                             const std::string& tag) {
     auto t = db::Table::Open(tablePath, {.writable = false});
     std::string fault;
     EXPECT_TRUE(t->CheckIndexes(&fault)) << tablePath << ": " << fault;
-}
 
-// What a program outside ours reads: python's dbfread gives the field of every live record
-// as we read it, and index_dump (Perl XBase::Index) walks `tag` of the production index to
-// the same record numbers our engine holds there, in the same order.
-inline void ExpectOraclesRead(const std::string& tablePath, const std::string& field,
-                              const std::string& tag) {
     std::string script = "import dbfread\n"
-                         "t = dbfread.DBF(r'''" +
+                         "for r in dbfread.DBF(r'''" +
                          tablePath +
-                         "''', encoding='cp1252', "
-                         "char_decode_errors='strict')\n"
-                         "for r in t:\n"
+                         "''', encoding='cp1252'):\n"
                          "    v = r['" +
                          field +
                          "']\n"
                          "    if isinstance(v, bool): v = 'T' if v else 'F'\n"
                          "    print(str('' if v is None else v).strip())\n";
-    // The system interpreter, which has the Debian packages of the readers.
-    std::string cmd = "/usr/bin/python3 -c \"$HK_ORACLE_SCRIPT\" 2>&1";
     setenv("HK_ORACLE_SCRIPT", script.c_str(), 1);
-    FILE* p = popen(cmd.c_str(), "r");
+    // The system interpreter, which has the Debian package of the reader.
+    FILE* p = popen("/usr/bin/python3 -c \"$HK_ORACLE_SCRIPT\" 2>&1", "r");
     ASSERT_NE(p, nullptr);
     std::string text;
     char buf[4096];
     for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
         text.append(buf, n);
     ASSERT_EQ(pclose(p), 0) << text;
-    std::vector<std::string> theirs;
+    Lines theirs;
     std::istringstream lines(text);
     for (std::string l; std::getline(lines, l);)
         theirs.push_back(l);
     EXPECT_EQ(theirs, Column(tablePath, field)) << "dbfread reads " << tablePath;
 
-    auto t = db::Table::Open(tablePath, {.writable = false});
     db::Tag* handle = t->FindTag(tag);
     ASSERT_NE(handle, nullptr) << tag;
     std::vector<db::KeyEntry> ours = handle->Entries();
-    std::string cdx = tablePath.substr(0, tablePath.size() - 3) + "cdx";
-    const char* type = handle->Kind() == db::KeyKind::Char ? "char" : "num";
-    std::string dump =
-        std::string("index_dump --type=") + type + " '" + cdx + "' '" + tag + "' 2>&1";
-    FILE* q = popen(dump.c_str(), "r");
-    ASSERT_NE(q, nullptr);
-    std::vector<uint32_t> records;
-    for (char line[512]; fgets(line, sizeof line, q);) {
-        std::string s(line);
-        size_t sp = s.rfind(' ');
-        ASSERT_NE(sp, std::string::npos) << s;
-        records.push_back(static_cast<uint32_t>(std::stoul(s.substr(sp + 1))));
-    }
-    ASSERT_EQ(pclose(q), 0) << dump;
-    ASSERT_EQ(records.size(), ours.size()) << tag;
+    auto dumped = db::cdx_test::IndexDump(tablePath.substr(0, tablePath.size() - 3) + "cdx", tag,
+                                          handle->Kind() != db::KeyKind::Char);
+    ASSERT_EQ(dumped.size(), ours.size()) << tag;
     for (size_t i = 0; i < ours.size(); ++i)
-        EXPECT_EQ(records[i], ours[i].recno) << tag << " entry " << i;
+        EXPECT_EQ(dumped[i].recno, ours[i].recno) << tag << " entry " << i;
 }
-
-// The functions run through the run frame with a scripted user interface, for what the
-// command line answers by itself (the confirmation).
-struct FrameRun {
-    FakeUserInterface ui;
-    ManualClock clock;
-    MemorySettingsStore store;
-    Settings settings{store};
-    TempDir logs;
-    db::CTMGDB db;
-
-    explicit FrameRun(const std::string& pjc) {
-        db.OpenProject(pjc);
-        db.SetDSID(1);
-    }
-    // Runs the function; true when it wrote a log.
-    bool Run(MaintenanceFunction& fn, const ControlStates& options,
-             const std::string& programFolder = std::string(HK_SOURCE_DIR) + "/data/") {
-        RunContext ctx(ui, clock, settings, logs.Folder());
-        ctx.programFolder = programFolder;
-        ctx.db = &db;
-        DispatchCommand(ctx, [&](RunContext& c) { fn.Run(c, options); });
-        return ctx.log != nullptr;
-    }
-};
 
 } // namespace hk::test
