@@ -164,6 +164,7 @@ RunArgs ParseRun(const std::vector<std::string>& a) {
 }
 
 // "FIELD=VALUES" includes, "FIELD!=VALUES" excludes, "none" (or nothing) removes the filter.
+// The values are upper-cased, as the flag filter dialog does with what the user types.
 std::string ParseFlagFilter(const std::string& text, CTMGFlagFilter& filter) {
     std::string_view t = Trim(text);
     if (t.empty() || EqualsNoCase(t, "none")) {
@@ -175,7 +176,7 @@ std::string ParseFlagFilter(const std::string& text, CTMGFlagFilter& filter) {
         return "expected --flag-filter FIELD=VALUES, FIELD!=VALUES or none, got " + text;
     bool include = t[eq - 1] != '!';
     std::string field(Trim(t.substr(0, include ? eq : eq - 1)));
-    filter.SetFilter(field, include, std::string(Trim(t.substr(eq + 1))));
+    filter.SetFilter(field, include, AsciiUpper(Trim(t.substr(eq + 1))));
     return {};
 }
 

@@ -118,8 +118,8 @@ struct FunctionProject {
         all.insert(all.end(), {"--log-dir", logDir});
         out.str("");
         err.str("");
-        cli::CliEnvironment env{functions, store, in, out, err, programFolder,
-                                (dir.Path() / "docs").string()};
+        cli::CliEnvironment env{
+            functions, store, in, out, err, programFolder, (dir.Path() / "docs").string()};
         env.clock = &clock;
         int rc = cli::RunCli(all, env);
         logPath.clear();

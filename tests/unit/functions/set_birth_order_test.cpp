@@ -131,7 +131,7 @@ TEST(SetBirthOrder, TheFlagFilterChoosesWhoseCouplesAreNumberedAndIsKeptForThePr
 
     ASSERT_EQ(f.Run("setbirthorder", {}), 0) << f.err.str();
     EXPECT_TRUE(f.Log().Has("  Flag Filter: Print = 'Y'")) << "kept for the project";
-    ASSERT_EQ(f.Run("setbirthorder", {"--flag-filter", "FLAG1!=YN"}), 0) << f.err.str();
+    ASSERT_EQ(f.Run("setbirthorder", {"--flag-filter", "FLAG1!=yn"}), 0) << f.err.str();
     EXPECT_TRUE(f.Log().Has("  Flag Filter: Print <> ('Y' or 'N')"));
     EXPECT_TRUE(f.Log().Has("People that pass filter=0"));
     ASSERT_EQ(f.Run("setbirthorder", {"--flag-filter", "none"}), 0) << f.err.str();
