@@ -4,11 +4,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 #include <regex>
 
 #include "cli/terminal_user_interface.h"
 #include "db/ctmgdb.h"
 #include "db/table.h"
+#include "loaders/format_tables.h"
+#include "shell/flag_filter_settings.h"
 #include "shell/folders.h"
 #include "shell/open_project.h"
 #include "shell/option_persistence.h"
@@ -24,13 +27,16 @@ const char* kUsage =
     "  hearthkit-cli list [--all]\n"
     "  hearthkit-cli info PROJECT.pjc\n"
     "  hearthkit-cli run KEY PROJECT.pjc [--dataset N] [--log-only] [--yes]\n"
-    "                    [--opt NAME=VALUE]... [--log-dir DIR]\n"
+    "                    [--opt NAME=VALUE]... [--flag-filter FILTER] [--log-dir DIR]\n"
     "  hearthkit-cli --help | --version\n"
     "\n"
     "run opens the project, asks for the function's confirmation on the terminal (--yes\n"
     "answers every question with OK/Yes; without a terminal a question is refused), writes\n"
     "the run log and prints its path and totals. --opt sets an option by its setting name\n"
     "(or control name); the values are kept for the project, as the window keeps them.\n"
+    "--flag-filter limits the functions that use the flag filter to people whose flag\n"
+    "FIELD holds one of VALUES (FIELD=VALUES) or none of them (FIELD!=VALUES); \"none\"\n"
+    "removes the filter. Like the options, it is kept for the project.\n"
     "--log-only makes the same decisions and writes the same log, but changes nothing.\n"
     "Exit status: 0 done, 1 the run logged an error, 2 bad arguments or the project could\n"
     "not be opened.\n";
@@ -105,15 +111,19 @@ int Info(CliEnvironment& env, const std::string& project) {
     return 0;
 }
 
-// The totals of a finished log: "label=count" lines (commas allowed in the count).
+// The totals of a finished log: the "label=count" lines after the footer's elapsed time
+// (commas allowed in the count; sub-totals start with one blank). Detail lines above the
+// footer may look the same ("#243, D=1740") and are not totals.
 std::vector<std::string> Totals(const std::string& logPath) {
     std::vector<std::string> out;
     std::ifstream in(logPath, std::ios::binary);
     std::string line;
-    static const std::regex total(R"(^\S[^=]*=\s*-?[0-9][0-9,]*$)");
+    static const std::regex total(R"(^ ?[^ =][^=]*=\s*-?[0-9][0-9,]*$)");
+    bool footer = false;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
+        if (line.rfind("Elapsed Time=", 0) == 0) footer = true;
+        else if (footer && std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
     }
     return out;
 }
@@ -123,6 +133,7 @@ struct RunArgs {
     long dataset = -2;
     bool logOnly = false, yes = false;
     std::vector<std::string> opts;
+    std::optional<std::string> flagFilter;
 };
 
 RunArgs ParseRun(const std::vector<std::string>& a) {
@@ -137,6 +148,7 @@ RunArgs ParseRun(const std::vector<std::string>& a) {
         else if (a[i] == "--yes" || a[i] == "-y") r.yes = true;
         else if (a[i] == "--opt") r.opts.push_back(value("--opt"));
         else if (a[i] == "--log-dir") r.logDir = value("--log-dir");
+        else if (a[i] == "--flag-filter") r.flagFilter = value("--flag-filter");
         else if (a[i] == "--dataset") {
             std::string v = value("--dataset");
             auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), r.dataset);
@@ -149,6 +161,23 @@ RunArgs ParseRun(const std::vector<std::string>& a) {
     r.key = positional[0];
     r.project = positional[1];
     return r;
+}
+
+// "FIELD=VALUES" includes, "FIELD!=VALUES" excludes, "none" (or nothing) removes the filter.
+// The values are upper-cased, as the flag filter dialog does with what the user types.
+std::string ParseFlagFilter(const std::string& text, CTMGFlagFilter& filter) {
+    std::string_view t = Trim(text);
+    if (t.empty() || EqualsNoCase(t, "none")) {
+        filter.SetFilter({}, true, {});
+        return {};
+    }
+    size_t eq = t.find('=');
+    if (eq == std::string_view::npos || eq == 0 || (eq == 1 && t[0] == '!'))
+        return "expected --flag-filter FIELD=VALUES, FIELD!=VALUES or none, got " + text;
+    bool include = t[eq - 1] != '!';
+    std::string field(Trim(t.substr(0, include ? eq : eq - 1)));
+    filter.SetFilter(field, include, AsciiUpper(Trim(t.substr(eq + 1))));
+    return {};
 }
 
 int Run(CliEnvironment& env, const RunArgs& args) {
@@ -201,6 +230,15 @@ int Run(CliEnvironment& env, const RunArgs& args) {
         }
     }
     SaveControls(settings, kSettingsRoot, fileKey, decls, states);
+    CTMGFlagFilter flagFilter = RestoreFlagFilter(settings, fileKey);
+    if (args.flagFilter) {
+        std::string problem = ParseFlagFilter(*args.flagFilter, flagFilter);
+        if (!problem.empty()) {
+            db.CloseProject();
+            throw UsageError(problem);
+        }
+        SaveFlagFilter(settings, fileKey, flagFilter);
+    }
     env.settings.Flush();
     if (!fn->CanRun(states)) {
         db.CloseProject();
@@ -213,6 +251,15 @@ int Run(CliEnvironment& env, const RunArgs& args) {
     ctx.logOnly = args.logOnly;
     ctx.project = ProjectInfoOf(db);
     ctx.db = &db;
+    if (fn->UsesFlagFilter()) {
+        std::vector<std::string> fields, labels;
+        for (const FlagDefinition& f : ProjectFlags(ReadFlagRows(db), db.DSID())) {
+            fields.push_back(f.field);
+            labels.push_back(f.label);
+        }
+        ctx.flagFilter = &flagFilter;
+        ctx.flagFilterDescription = flagFilter.Description(fields, labels);
+    }
     bool ok = DispatchCommand(ctx, [&](RunContext& c) { fn->Run(c, states); });
     bool logged = ctx.log != nullptr;
     long errors = logged ? ctx.log->ErrorCount() : 0;

@@ -1,6 +1,7 @@
 #pragma once
 // hearthkit-cli: the maintenance functions from a terminal. `list`, `info PROJECT`,
-// `run KEY PROJECT [--dataset N] [--log-only] [--yes] [--opt NAME=VALUE]... [--log-dir DIR]`.
+// `run KEY PROJECT [--dataset N] [--log-only] [--yes] [--opt NAME=VALUE]... [--flag-filter
+// FILTER] [--log-dir DIR]`.
 // Exit status: 0 done, 1 the run logged an error, 2 bad arguments or a project that cannot
 // be opened (each with one clear line on stderr).
 #include <iosfwd>

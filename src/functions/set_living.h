@@ -1,0 +1,29 @@
+#pragma once
+// Set Living=N: marks as not living the people whose living flag is "?" and who, by their own
+// dated events or those of their descendants or ancestors, must have lived before a year.
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "shell/maintenance_function.h"
+
+namespace hk {
+
+class SetLivingFunction final : public MaintenanceFunction {
+public:
+    static constexpr int kProgressEvery = 250;
+
+    int Index() const override { return 11; }
+    std::string Key() const override { return "setliving"; }
+    std::string Caption() const override { return "Set Living=N"; }
+    std::vector<OptionDecl> Options() const override;
+    // The year must be filled in.
+    bool CanRun(const ControlStates& options) const override;
+    void Run(RunContext& ctx, const ControlStates& options) override;
+
+    // The year box's text as a year from 1 to 9999; nothing otherwise.
+    static std::optional<long> ParseYear(std::string_view text);
+};
+
+} // namespace hk
