@@ -218,6 +218,7 @@ void MainWindow::RunFunction(int index) {
         ctx.flagFilterDescription = FlagFilterDescription();
     }
     ProjectSession* session = setup_.session;
+    WaitCursor wait;
     DispatchCommand(
         ctx, [&](RunContext& c) { function->Run(c, states); }, [session] { session->AfterRun(); });
     ui_.ResetProgress();
