@@ -12,7 +12,21 @@ CdxCursor::CdxCursor(CdxTag &tag) : tag_(tag) {
 
 bool CdxCursor::LowerBound(std::string_view key, uint32_t recno) {
     const auto *k = reinterpret_cast<const uint8_t *>(key.data());
+    // Seeks near the last one (walks of related tables in key order) usually land in the leaf
+    // already decoded: when the target lies within it, no descent is needed.
+    if (leafRead_ && seen_ == tag_.ModCount() && leaf_.count > 0) {
+        const uint16_t kl = leaf_.keyLength;
+        bool afterFirst = leaf_.left == kNoPage ||
+                          CompareEntry(leaf_.Key(0), leaf_.recnos[0], k, recno, kl) <= 0;
+        uint32_t last = leaf_.count - 1;
+        bool beforeLast = CompareEntry(leaf_.Key(last), leaf_.recnos[last], k, recno, kl) >= 0;
+        if (afterFirst && beforeLast) {
+            pos_ = leaf_.LowerBound(k, recno);
+            return valid_ = true;
+        }
+    }
     tag_.Descend(k, recno, nullptr, leaf_);
+    leafRead_ = true;
     seen_ = tag_.ModCount();
     pos_ = leaf_.LowerBound(k, recno);
     if (pos_ < leaf_.count)
@@ -24,6 +38,7 @@ bool CdxCursor::LowerBound(std::string_view key, uint32_t recno) {
 
 bool CdxCursor::First() {
     tag_.DescendEdge(false, leaf_);
+    leafRead_ = true;
     seen_ = tag_.ModCount();
     pos_ = 0;
     if (leaf_.count > 0)
@@ -33,6 +48,7 @@ bool CdxCursor::First() {
 
 bool CdxCursor::Last() {
     tag_.DescendEdge(true, leaf_);
+    leafRead_ = true;
     seen_ = tag_.ModCount();
     if (leaf_.count == 0 && !tag_.StepLeaf(false, leaf_))
         return valid_ = false;

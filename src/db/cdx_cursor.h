@@ -44,6 +44,7 @@ private:
     uint32_t pos_ = 0;
     bool valid_ = false;
     uint64_t seen_ = 0; // the tag's change count when leaf_ was read
+    bool leafRead_ = false; // leaf_ holds a leaf of the tag as it was at seen_
     std::string target_;
 };
 

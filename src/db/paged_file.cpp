@@ -12,10 +12,6 @@ PagedFile::PagedFile(std::unique_ptr<File> file, uint32_t pageSize, bool writabl
     : file_(std::move(file)), pageSize_(pageSize), writable_(writable) {
     size_ = diskSize_ = file_->Size();
     maxSlots_ = std::max<size_t>(8, maxCachedBytes / pageSize_);
-    // Grow the arena lazily up to the bound; small files never reserve the whole budget.
-    size_t initial = std::min<size_t>(maxSlots_, (size_ + pageSize_ - 1) / pageSize_ + 8);
-    slots_.reserve(initial);
-    data_.reserve(initial * pageSize_);
 }
 
 PagedFile::~PagedFile() {
@@ -38,9 +34,10 @@ void PagedFile::WriteSlot(size_t slot) {
 
 size_t PagedFile::Evict() {
     if (slots_.size() < maxSlots_) {
+        // Grow lazily up to the bound, a block of pages at a time.
+        if (slots_.size() % kSlotsPerBlock == 0)
+            blocks_.push_back(std::make_unique<uint8_t[]>(kSlotsPerBlock * pageSize_));
         slots_.emplace_back();
-        data_.resize(slots_.size() * pageSize_);
-        lastPage_ = UINT64_MAX; // data_ may have moved
         return slots_.size() - 1;
     }
     for (;;) {
@@ -144,8 +141,7 @@ void PagedFile::SetMaxCachedBytes(size_t bytes) {
         Flush();
         slots_.clear();
         index_.clear();
-        data_.clear();
-        data_.shrink_to_fit();
+        blocks_.clear();
         hand_ = 0;
         lastPage_ = UINT64_MAX;
     }

@@ -43,7 +43,11 @@ private:
     };
 
     uint8_t* Page(uint64_t pageNo, bool forWrite);
-    uint8_t* SlotData(size_t slot) { return data_.data() + slot * pageSize_; }
+    // Pages live in fixed blocks, so growing the cache never moves or copies cached pages.
+    static constexpr size_t kSlotsPerBlock = 64;
+    uint8_t* SlotData(size_t slot) {
+        return blocks_[slot / kSlotsPerBlock].get() + (slot % kSlotsPerBlock) * pageSize_;
+    }
     size_t Evict();
     void WriteSlot(size_t slot);
 
@@ -53,7 +57,7 @@ private:
     size_t maxSlots_;
     uint64_t size_;
     uint64_t diskSize_;
-    std::vector<uint8_t> data_;
+    std::vector<std::unique_ptr<uint8_t[]>> blocks_;
     std::vector<Slot> slots_;
     std::unordered_map<uint64_t, size_t> index_;
     size_t hand_ = 0;

@@ -80,10 +80,7 @@ std::unique_ptr<Table> Table::Create(const std::string& path, const std::vector<
     std::unique_ptr<Table> table(new Table(file));
     if (!productionTags.empty()) {
         IndexSet* set = table->CreateIndex(SiblingPath(path, ".cdx"), productionTags);
-        // Make it the production index: first in the list and named after the table.
-        auto& list = file->Indexes();
-        auto it = std::find_if(list.begin(), list.end(), [&](auto& p) { return p.get() == set; });
-        std::rotate(list.begin(), it, it + 1);
+        file->MakeProduction(set);
     }
     return table;
 }
@@ -477,6 +474,23 @@ uint32_t Table::Append() {
 }
 
 void Table::Flush() { file_->Flush(); }
+
+void Table::SetCacheLimit(size_t bytes) {
+    file_->Dbf().SetCacheLimit(bytes);
+    for (auto& set : file_->Indexes()) set->Cdx().SetCacheLimit(bytes);
+}
+
+void Table::SetUpdateDate(int year, int month, int day) {
+    file_->Dbf().SetUpdateDate(year, month, day);
+}
+
+void Table::CreateProductionIndex(const std::vector<IndexTagSpec>& tags) {
+    for (auto& set : file_->Indexes())
+        if (set->Production())
+            throw DbError(kErrParam, Path(), "the table already has its production index");
+    IndexSet* set = CreateIndex(SiblingPath(Path(), ".cdx"), tags);
+    file_->MakeProduction(set);
+}
 
 IndexSet* Table::OpenIndex(const std::string& path) {
     auto found = FindFileNoCase(path);

@@ -147,6 +147,14 @@ public:
     bool Appending() const { return appending_; }
 
     void Flush();
+    // Bounds the memory each of the table's files keeps cached (bulk writers of many tables).
+    void SetCacheLimit(size_t bytes);
+    // The last-update date the header gets when the table changed (default today).
+    void SetUpdateDate(int year, int month, int day);
+
+    // Builds the production index (the .cdx of the table's name) over the data, e.g. after a
+    // bulk load, and marks the table as having it.
+    void CreateProductionIndex(const std::vector<IndexTagSpec>& tags);
 
     // Further index files (private indexes). The returned pointer stays valid until closed.
     IndexSet* OpenIndex(const std::string& path);

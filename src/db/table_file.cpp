@@ -4,9 +4,11 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 
 #include "db/field_codec.h"
 #include "db/index_key.h"
+#include "db/key_sorter.h"
 #include "support/text.h"
 
 namespace hk::db {
@@ -102,6 +104,15 @@ void TableFile::DetachIndex(IndexSet* index) {
     indexes_.erase(it);
 }
 
+void TableFile::MakeProduction(IndexSet* index) {
+    auto it = std::find_if(indexes_.begin(), indexes_.end(),
+                           [&](const auto& p) { return p.get() == index; });
+    if (it == indexes_.end()) return;
+    index->production_ = true;
+    std::rotate(indexes_.begin(), it, it + 1);
+    dbf_->SetProductionIndexFlag(true);
+}
+
 void TableFile::CompileTag(TagState& state) {
     const TagInfo& info = state.tag->Info();
     state.fieldDeps.assign(dbf_->Fields().size(), false);
@@ -132,22 +143,6 @@ void TableFile::CompileTag(TagState& state) {
     if (state.key) state.tag->SetPadByte(state.kind == KeyKind::Char ? ' ' : 0);
 }
 
-std::vector<KeyEntry> TableFile::BuildEntries(TagState& state) {
-    std::vector<uint8_t> rec(dbf_->RecordLength());
-    std::vector<KeyEntry> entries;
-    entries.reserve(dbf_->RecordCount());
-    std::string key;
-    for (uint32_t r = 1; r <= dbf_->RecordCount(); ++r) {
-        dbf_->ReadRecord(r, rec.data());
-        if (ComputeKey(state, rec.data(), r, nullptr, key)) entries.push_back({key, r});
-    }
-    std::sort(entries.begin(), entries.end(), [](const KeyEntry& a, const KeyEntry& b) {
-        int c = a.key.compare(b.key);
-        return c != 0 ? c < 0 : a.recno < b.recno;
-    });
-    return entries;
-}
-
 void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
     if (spec.name.empty() || spec.name.size() > 10)
         throw DbError(kErrTagName, set.Cdx().Path(), "tag name \"" + spec.name + "\" must have 1 to 10 characters");
@@ -173,12 +168,17 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
         throw DbError(kErrIndex, set.Cdx().Path(),
                       "key of tag " + spec.name + " must be 1 to 240 bytes long, not " +
                           std::to_string(state->keyLength));
-    std::vector<KeyEntry> entries = BuildEntries(*state);
-    if (spec.unique) {
-        // The first record of each key value carries it.
-        auto last = std::unique(entries.begin(), entries.end(),
-                                [](const KeyEntry& a, const KeyEntry& b) { return a.key == b.key; });
-        entries.erase(last, entries.end());
+    // Keys are sorted in bounded memory (runs spill beside the index), then streamed into the
+    // tag; a UNIQUE tag keeps the first record of each key.
+    KeySorter sorter(state->keyLength, 32u << 20,
+                     std::filesystem::path(set.Cdx().Path()).parent_path().string());
+    {
+        std::vector<uint8_t> rec(dbf_->RecordLength());
+        std::string key;
+        for (uint32_t r = 1; r <= dbf_->RecordCount(); ++r) {
+            dbf_->ReadRecord(r, rec.data());
+            if (ComputeKey(*state, rec.data(), r, nullptr, key)) sorter.Add(key, r);
+        }
     }
     NewTag nt;
     nt.name = spec.name;
@@ -189,7 +189,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& spec) {
     nt.keyLength = state->keyLength;
     nt.padByte = static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0);
     nt.recordCount = dbf_->RecordCount();
-    state->tag = &set.cdx_->AddTag(nt, entries);
+    state->tag = &set.cdx_->AddTag(nt, sorter);
     set.tags_.push_back(std::move(state));
 }
 

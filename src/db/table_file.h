@@ -54,6 +54,8 @@ public:
 
     IndexSet* AttachIndex(std::unique_ptr<CdxFile> cdx, bool production, bool selectable);
     void DetachIndex(IndexSet* index);
+    // Makes an attached index the production index: first in the list, flagged in the header.
+    void MakeProduction(IndexSet* index);
     // A production index that exists on disk but was not opened: writes are refused.
     void SetMissingIndex(std::string why) { missingIndex_ = std::move(why); }
 
@@ -77,7 +79,6 @@ public:
 
 private:
     void CompileTag(TagState& state);
-    std::vector<KeyEntry> BuildEntries(TagState& state);
     void RequireWritable();
     void CheckMaintainable(TagState& tag);
     std::vector<TagState*> AffectedTags(const uint8_t* before, const uint8_t* after,

@@ -32,8 +32,9 @@ TableSink::TableSink(std::string path, TmgTableLayout layout, const db::CreateOp
     // The production index is built after the data (ProjectWriter::Finish), in one sorted pass.
     table_ = db::Table::Create(path_, layout_.fields, options);
     dsidField_ = Field("DSID");
-    constexpr uint32_t kCachedBytes = 1u << 20;
-    reopenEvery_ = std::max<uint32_t>(1000, kCachedBytes / table_->Dbf().RecordLength());
+    // Written pages go to disk as they fill: a project of any size streams through a few
+    // megabytes per table.
+    table_->SetCacheLimit(1u << 20);
 }
 
 TableSink::~TableSink() = default;
@@ -87,16 +88,6 @@ uint32_t TableSink::End(bool deleted) {
         ++counts_.deleted;
     } else {
         ++counts_.live[dsid_];
-    }
-    // The engine keeps written pages cached per file; reopening now and then lets a project
-    // of any size stream through a few megabytes per table.
-    if (++sinceOpen_ >= reopenEvery_) {
-        table_->Flush();
-        table_.reset();
-        db::OpenOptions o;
-        o.writable = true;
-        table_ = db::Table::Open(path_, o);
-        sinceOpen_ = 0;
     }
     return recno;
 }
@@ -170,14 +161,11 @@ void ProjectWriter::BuildIndex(const TableSink& sink) {
         db::OpenOptions o;
         o.writable = true;
         auto table = db::Table::Open(sink.Path(), o);
-        table->CreateIndex(db::SiblingPath(sink.Path(), ".cdx"), layout.tags);
+        table->SetCacheLimit(4u << 20);
+        table->CreateProductionIndex(layout.tags);
+        table->SetUpdateDate(date_.year, date_.month, date_.day);
         table->Flush();
     }
-    // The table now has its production index; say so in the header, with the fixed date.
-    auto dbf = db::DbfFile::Open(db::FileSystem::Default(), sink.Path(), true);
-    dbf->SetProductionIndexFlag(true);
-    dbf->SetUpdateDate(date_.year, date_.month, date_.day);
-    dbf->Flush();
 }
 
 void ProjectWriter::Finish() {

@@ -60,7 +60,6 @@ private:
     std::unique_ptr<db::Table> table_;
     int dsidField_ = -1;
     int dsid_ = 0;
-    uint32_t sinceOpen_ = 0, reopenEvery_ = 0;
     TableCounts counts_;
 };
 

@@ -175,3 +175,32 @@ TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TableIndexRules, BulkBuiltProductionIndexOverManyRecordsIsExact) {
+    hk::test::TempDir dir;
+    std::string path = (dir.Path() / "big.dbf").string();
+    {
+        auto t = Table::Create(path, {{"N", 'I'}, {"S", 'C', 12}});
+        for (int i = 0; i < 40000; ++i) {
+            t->AppendStart();
+            t->AssignLong(0, (i * 7919) % 40009);
+            t->AssignString(1, "k" + std::to_string((i * 31) % 997));
+            t->Append();
+        }
+        // More entries than one build chunk holds, so leaves are written across chunks.
+        t->CreateProductionIndex({{"N", "N"}, {"S", "S", ".NOT. DELETED()"}, {"SU", "S", "", false, true}});
+        t->SetUpdateDate(2024, 3, 1);
+    }
+    auto t = Table::Open(path);
+    EXPECT_TRUE(t->Dbf().HasProductionIndexFlag());
+    std::string fault;
+    ASSERT_TRUE(t->CheckIndexes(&fault)) << fault;
+    EXPECT_EQ(t->FindTag("SU")->Entries().size(), 997u) << "one entry per key in a unique tag";
+    t->SelectTag(t->FindTag("S"));
+    ASSERT_EQ(t->Seek("k996"), kPosOk);
+    EXPECT_EQ(t->GetTrimmed(1), "k996");
+}
+
+} // namespace

@@ -1,0 +1,159 @@
+#include "db/key_sorter.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "db/db_error.h"
+
+namespace hk::db {
+
+// One sorted run on disk, read back through a buffer.
+struct KeySorter::Run {
+    std::FILE* file = nullptr;
+    std::vector<uint8_t> buffer;
+    size_t pos = 0, end = 0;
+    size_t entrySize = 0;
+    std::string path;
+
+    ~Run() {
+        if (file) std::fclose(file);
+    }
+    // The current entry, or null at the end of the run.
+    const uint8_t* Current() {
+        if (pos == end) {
+            end = std::fread(buffer.data(), 1, buffer.size(), file);
+            end -= end % entrySize;
+            pos = 0;
+            if (end == 0) return nullptr;
+        }
+        return buffer.data() + pos;
+    }
+    void Advance() { pos += entrySize; }
+};
+
+namespace {
+
+uint32_t RecnoAt(const uint8_t* entry, uint16_t keyLength) {
+    const uint8_t* p = entry + keyLength;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+bool Less(const uint8_t* a, const uint8_t* b, uint16_t keyLength) {
+    int c = std::memcmp(a, b, keyLength);
+    return c != 0 ? c < 0 : RecnoAt(a, keyLength) < RecnoAt(b, keyLength);
+}
+
+} // namespace
+
+KeySorter::KeySorter(uint16_t keyLength, size_t memoryBudget, std::string tempFolder)
+    : keyLength_(keyLength), tempFolder_(std::move(tempFolder)) {
+    budgetEntries_ = std::max<size_t>(1024, memoryBudget / (EntrySize() + sizeof(uint32_t)));
+    if (tempFolder_.empty()) tempFolder_ = std::filesystem::temp_directory_path().string();
+}
+
+KeySorter::~KeySorter() {
+    for (auto& r : runs_) {
+        if (r->file) std::fclose(r->file);
+        r->file = nullptr;
+        std::error_code ec;
+        std::filesystem::remove(r->path, ec);
+    }
+}
+
+void KeySorter::Add(std::string_view key, uint32_t recno) {
+    if (batchCount_ == budgetEntries_) Spill();
+    size_t at = batch_.size();
+    batch_.resize(at + EntrySize());
+    std::memcpy(batch_.data() + at, key.data(), std::min<size_t>(key.size(), keyLength_));
+    uint8_t* r = batch_.data() + at + keyLength_;
+    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint8_t>(recno >> (8 * i));
+    ++batchCount_;
+    ++count_;
+}
+
+void KeySorter::SortBatch() {
+    order_.resize(batchCount_);
+    for (size_t i = 0; i < batchCount_; ++i) order_[i] = static_cast<uint32_t>(i);
+    const uint8_t* base = batch_.data();
+    size_t es = EntrySize();
+    uint16_t kl = keyLength_;
+    std::sort(order_.begin(), order_.end(),
+              [&](uint32_t a, uint32_t b) { return Less(base + a * es, base + b * es, kl); });
+}
+
+void KeySorter::Spill() {
+    if (batchCount_ == 0) return;
+    SortBatch();
+    auto run = std::make_unique<Run>();
+    run->entrySize = EntrySize();
+    run->path = (std::filesystem::path(tempFolder_) /
+                 ("hk_keys_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + "_" +
+                  std::to_string(runs_.size()) + ".tmp"))
+                    .string();
+    run->file = std::fopen(run->path.c_str(), "w+b");
+    if (!run->file) throw DbError(kErrCreate, run->path, "cannot create a sort run file");
+    std::vector<uint8_t> out(std::min<size_t>(batchCount_, 4096) * EntrySize());
+    size_t filled = 0;
+    for (size_t i = 0; i < batchCount_; ++i) {
+        std::memcpy(out.data() + filled, batch_.data() + size_t(order_[i]) * EntrySize(), EntrySize());
+        filled += EntrySize();
+        if (filled == out.size() || i + 1 == batchCount_) {
+            if (std::fwrite(out.data(), 1, filled, run->file) != filled)
+                throw DbError(kErrWrite, run->path, "cannot write a sort run file");
+            filled = 0;
+        }
+    }
+    std::rewind(run->file);
+    run->buffer.resize(256 * EntrySize());
+    runs_.push_back(std::move(run));
+    batch_.clear();
+    batchCount_ = 0;
+}
+
+void KeySorter::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    if (runs_.empty()) {
+        SortBatch(); // everything fits in memory: no files at all
+        return;
+    }
+    Spill();
+    batch_.shrink_to_fit();
+    order_.clear();
+    order_.shrink_to_fit();
+    // A min-heap of run indexes by their current entry.
+    auto greater = [&](size_t a, size_t b) {
+        return Less(runs_[b]->Current(), runs_[a]->Current(), keyLength_);
+    };
+    for (size_t i = 0; i < runs_.size(); ++i)
+        if (runs_[i]->Current()) heap_.push_back(i);
+    std::make_heap(heap_.begin(), heap_.end(), greater);
+}
+
+bool KeySorter::Next(KeyEntry& out) {
+    if (!finished_) Finish();
+    const uint8_t* e;
+    if (runs_.empty()) {
+        if (memoryPos_ == order_.size()) return false;
+        e = batch_.data() + size_t(order_[memoryPos_++]) * EntrySize();
+        out.key.assign(reinterpret_cast<const char*>(e), keyLength_);
+        out.recno = RecnoAt(e, keyLength_);
+        return true;
+    }
+    if (heap_.empty()) return false;
+    auto greater = [&](size_t a, size_t b) {
+        return Less(runs_[b]->Current(), runs_[a]->Current(), keyLength_);
+    };
+    std::pop_heap(heap_.begin(), heap_.end(), greater);
+    size_t r = heap_.back();
+    e = runs_[r]->Current();
+    out.key.assign(reinterpret_cast<const char*>(e), keyLength_);
+    out.recno = RecnoAt(e, keyLength_);
+    runs_[r]->Advance();
+    if (runs_[r]->Current()) std::push_heap(heap_.begin(), heap_.end(), greater);
+    else heap_.pop_back();
+    return true;
+}
+
+} // namespace hk::db
