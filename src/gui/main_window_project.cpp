@@ -213,6 +213,7 @@ void MainWindow::RunFunction(int index) {
     ctx.logOnly = LogOnly();
     ctx.project = setup_.session->Info();
     ctx.db = setup_.session->Database();
+    ctx.factory = setup_.session->Factory();
     if (function->UsesFlagFilter()) {
         ctx.flagFilter = &flagFilter_;
         ctx.flagFilterDescription = FlagFilterDescription();
