@@ -3,6 +3,7 @@
 // labels and sentences in two languages, name and place styles (with duplicates and unused
 // ones), person flags, part types, source elements and source types, datasets, and the
 // project's configuration files. Shared by mktmg and the test project builder.
+#include "formats/tag_types.h"
 #include <string>
 #include <vector>
 
@@ -51,21 +52,9 @@ enum TagTypeNumber : int {
     kTagRetired = 1099,     // deleted
 };
 
-// Tag type groups.
-enum TagGroup : int {
-    kGroupName = 1,
-    kGroupFather = 2,
-    kGroupMother = 3,
-    kGroupBirth = 4,
-    kGroupDeath = 5,
-    kGroupMarriage = 6,
-    kGroupDivorce = 7,
-    kGroupHistory = 8,
-    kGroupBurial = 9,
-    kGroupAddress = 10,
-    kGroupParent = 12,
-    kGroupOther = 99,
-};
+// Tag type groups: the program's own.
+using hk::TagGroup;
+using enum hk::TagGroup;
 
 // Role ids of the default tag types.
 inline constexpr const char* kRolePrincipal = "00001";
