@@ -32,6 +32,11 @@ int main(int argc, char** argv) {
             throw hk::Error(-1, "Check Windows Script", *problem);
     };
     hk::QtUserInterface startupUi;
+    if (options.programFolder.empty())
+        startupUi.Message("The program folder with hearthkit.ini was not found beside the program. "
+                          "Projects cannot be checked for compatibility until it is; set "
+                          "HEARTHKIT_DATA to the folder.",
+                          {}, hk::MsgIcon::Exclamation);
     hk::StartupResult started = hk::RunStartup(options, startupUi, recent);
     if (!started.ok)
         return 1;

@@ -213,11 +213,13 @@ void MainWindow::RunFunction(int index) {
     ctx.logOnly = LogOnly();
     ctx.project = setup_.session->Info();
     ctx.db = setup_.session->Database();
+    ctx.factory = setup_.session->Factory();
     if (function->UsesFlagFilter()) {
         ctx.flagFilter = &flagFilter_;
         ctx.flagFilterDescription = FlagFilterDescription();
     }
     ProjectSession* session = setup_.session;
+    WaitCursor wait;
     DispatchCommand(
         ctx, [&](RunContext& c) { function->Run(c, states); }, [session] { session->AfterRun(); });
     ui_.ResetProgress();

@@ -10,7 +10,8 @@
 
 namespace hk {
 
-// Tables the project lacks give empty lists. Table errors propagate.
+// Tables the project lacks give empty lists; deleted rows are left out. Table errors
+// propagate.
 ProjectLists ReadProjectLists(db::CTMGDB& db, Settings& settings,
                               const std::string& languageChoices);
 

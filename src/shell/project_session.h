@@ -66,6 +66,8 @@ public:
     virtual ProjectLists Lists(const std::string& languageChoices) = 0;
     // The project object a run works on (null when the session has none).
     virtual db::CTMGDB* Database() = 0;
+    // The shared loaders for the next run (null when the session keeps none).
+    virtual CFactory* Factory() { return nullptr; }
     // After every run: drop what a run may have cached.
     virtual void AfterRun() {}
 };

@@ -14,6 +14,9 @@
 namespace hk::db {
 class CTMGDB; // the project database object; its owner sets RunContext::db
 }
+namespace hk {
+class CFactory; // the run's shared loaders
+}
 
 namespace hk {
 
@@ -36,6 +39,9 @@ struct RunContext {
     bool logOnly = false;
     ProjectInfo project;
     db::CTMGDB* db = nullptr;
+    // The shared loaders of this run (null when the front end keeps none); the front end
+    // replaces them after every run, so that no cached record survives into the next.
+    CFactory* factory = nullptr;
     // The main window's flag filter (null: none) and its description for the log's option
     // lines ("Living = 'Y'" or "<No Filter>").
     const CTMGFlagFilter* flagFilter = nullptr;

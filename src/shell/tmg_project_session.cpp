@@ -7,7 +7,10 @@
 namespace hk {
 
 TmgProjectSession::TmgProjectSession(Settings& settings, std::string programFolder)
-    : settings_(settings), programFolder_(std::move(programFolder)) {}
+    : settings_(settings), programFolder_(std::move(programFolder)),
+      db_(std::make_shared<db::CTMGDB>()) {
+    AfterRun();
+}
 
 OpenResult TmgProjectSession::Open(const std::string& pjcPath, UserInterface& ui,
                                    const OpenHooks& hooks) {
@@ -21,29 +24,34 @@ OpenResult TmgProjectSession::Open(const std::string& pjcPath, UserInterface& ui
     steps.programFolder = programFolder_;
     steps.setCaption = hooks.setCaption;
     steps.recentFiles = &cancelled;
-    if (OpenProjectFile(db_, pjcPath, ui, steps))
+    if (OpenProjectFile(*db_, pjcPath, ui, steps))
         return OpenResult::Opened;
     return cancelled.Count() > 0 ? OpenResult::Cancelled : OpenResult::Failed;
 }
 
 void TmgProjectSession::Close() {
-    db_.CloseProject();
+    AfterRun();
+    db_->CloseProject();
 }
 
 ProjectInfo TmgProjectSession::Info() const {
-    return ProjectInfoOf(db_);
+    return ProjectInfoOf(*db_);
 }
 
 std::string TmgProjectSession::Caption() const {
-    return ProjectCaption(db_, true);
+    return ProjectCaption(*db_, true);
 }
 
 ProjectLists TmgProjectSession::Lists(const std::string& languageChoices) {
-    return ReadProjectLists(db_, settings_, languageChoices);
+    return ReadProjectLists(*db_, settings_, languageChoices);
 }
 
 void TmgProjectSession::AfterRun() {
-    db_.CloseAllTables();
+    // The old loaders close their tables through the project object: they go first.
+    factory_.reset();
+    db_->CloseAllTables();
+    factory_ = std::make_unique<CFactory>();
+    factory_->SetTMGDB(db_);
 }
 
 } // namespace hk

@@ -2,9 +2,11 @@
 // The ProjectSession of both front ends over the project database object CTMGDB: the project
 // open of the window (version check, dataset choice, locked dataset) and the lists its panels
 // offer.
+#include <memory>
 #include <string>
 
 #include "db/ctmgdb.h"
+#include "loaders/factory.h"
 #include "shell/project_session.h"
 #include "support/settings_store.h"
 
@@ -17,18 +19,21 @@ public:
 
     OpenResult Open(const std::string& pjcPath, UserInterface& ui, const OpenHooks& hooks) override;
     void Close() override;
-    bool IsOpen() const override { return db_.IsOpen(); }
+    bool IsOpen() const override { return db_->IsOpen(); }
     ProjectInfo Info() const override;
     std::string Caption() const override;
     ProjectLists Lists(const std::string& languageChoices) override;
-    db::CTMGDB* Database() override { return &db_; }
-    // Tables a run left open are closed, so nothing it read survives into the next run.
+    db::CTMGDB* Database() override { return db_.get(); }
+    CFactory* Factory() override { return factory_.get(); }
+    // A new factory over the project and every table a run left open closed, so nothing it
+    // read survives into the next run.
     void AfterRun() override;
 
 private:
     Settings& settings_;
     std::string programFolder_;
-    db::CTMGDB db_;
+    std::shared_ptr<db::CTMGDB> db_;
+    std::unique_ptr<CFactory> factory_;
 };
 
 } // namespace hk

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
@@ -15,7 +14,6 @@
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/qt_user_interface.h"
-#include "gui/tag_order_list.h"
 #include "gui_test_support.h"
 #include "shell/yes_no.h"
 
@@ -173,34 +171,6 @@ private slots:
         QCOMPARE(none.Answered(), 0);
         QVERIFY(!log.LoadFile(QString::fromStdString(dir.Folder() + "missing.log")));
         QVERIFY(log.Text().isEmpty());
-    }
-
-    void tagOrderListChecksAndMoves() {
-        TagOrderList list;
-        list.SetItems({{"Name-Var", true, 37}, {"Birth", true, 2}, {"Death", false, 3}});
-        auto* lst = list.findChild<QListWidget*>("lstTags");
-        auto* up = list.findChild<QPushButton*>("cmdUpDown(0)");
-        auto* down = list.findChild<QPushButton*>("cmdUpDown(1)");
-        QVERIFY(!up->isEnabled() && !down->isEnabled()); // nothing selected
-
-        lst->setCurrentRow(0);
-        QVERIFY(!up->isEnabled() && down->isEnabled());
-        down->click();
-        down->click();
-        QCOMPARE(lst->currentRow(), 2);
-        QVERIFY(up->isEnabled() && !down->isEnabled());
-        up->click();
-        auto items = list.Items();
-        QCOMPARE(items.size(), 3u);
-        QCOMPARE(items[0].text + items[1].text + items[2].text, std::string("BirthName-VarDeath"));
-        QCOMPARE(items[1].data, 37L);
-
-        list.findChild<QPushButton*>("cmdCheckAll(0)")->click();
-        for (const auto& i : list.Items())
-            QVERIFY(i.selected);
-        list.findChild<QPushButton*>("cmdCheckAll(1)")->click();
-        for (const auto& i : list.Items())
-            QVERIFY(!i.selected);
     }
 };
 

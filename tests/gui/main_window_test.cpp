@@ -406,8 +406,15 @@ private slots:
         QVERIFY(list->count() > 10);
         QCOMPARE(list->item(0)->text(), QString("Name-Var"));
         QCOMPARE(list->item(1)->text(), QString("Birth"));
+        auto* up = Child<QPushButton>(order, "cmdUpDown(0)");
+        auto* down = Child<QPushButton>(order, "cmdUpDown(1)");
+        list->setCurrentRow(0);
+        QVERIFY(!up->isEnabled() && down->isEnabled()); // the first entry cannot go up
+        list->setCurrentRow(list->count() - 1);
+        QVERIFY(up->isEnabled() && !down->isEnabled());
         list->setCurrentRow(1);
-        Child<QPushButton>(order, "cmdUpDown(0)")->click();
+        up->click();
+        QCOMPARE(list->currentRow(), 0); // the moved entry stays selected
         Child<QPushButton>(order, "cmdCheckAll(1)")->click();
         list->item(0)->setCheckState(Qt::Checked);
         auto states = h.window->Panel(12)->States();

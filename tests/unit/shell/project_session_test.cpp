@@ -64,10 +64,16 @@ TEST(TmgProjectSession, OpenTellsOpenedCancelledAndFailedApart) {
     EXPECT_EQ(session.Caption().rfind("Hearthkit - Gen:2 (", 0), 0u) << session.Caption();
     EXPECT_EQ(captions.back(), session.Caption());
 
-    // A run's tables do not outlive it.
+    // Nothing a run opened or cached outlives it: its tables are closed, its loaders dropped,
+    // and the next run's loaders work on the same project.
     session.Database()->OpenTable("g", "g");
+    auto formatter = std::make_shared<CTMGStyleFormatter>();
+    std::weak_ptr<CTMGStyleFormatter> cached = formatter;
+    session.Factory()->SetStyleFormatter(std::move(formatter));
     session.AfterRun();
     EXPECT_EQ(session.Database()->TableCount(), 0);
+    EXPECT_TRUE(cached.expired());
+    EXPECT_EQ(&session.Factory()->TMGDB(), session.Database());
     session.Close();
     EXPECT_FALSE(session.IsOpen());
 
