@@ -65,6 +65,9 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
     int jackBirth = b.Event(kTagBirth, jack);
     b.Event(kTagBirth, kate, 0, Exact(1830, 4, 4));
     int wedding = b.Event(kTagMarriage, jack, kate);
+    int lou = b.Person('M', "Lou", "Self");
+    int louBirth = b.Event(kTagBirth, lou);
+    int louCensus = b.Event(kTagCensus, lou, lou); // found under both principals, taken once
     b.Write();
 
     ASSERT_EQ(p.RunBothWays("sortdates", {"--opt", kTags}), 0) << p.err.str();
@@ -92,6 +95,8 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
     // The other principal's birth: the day after it.
     EXPECT_EQ(srt(jackBirth), Exact(100, 1, 1));
     EXPECT_EQ(srt(wedding), Exact(1830, 4, 5));
+    EXPECT_EQ(srt(louBirth), Exact(100, 1, 1));
+    EXPECT_EQ(srt(louCensus), Exact(100, 1, 2));
 
     const std::string& log = p.log;
     EXPECT_NE(log.find("Options:\r\n  Tag Order\r\n  Seq Type R/W Name\r\n"
@@ -115,9 +120,10 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
               std::string::npos)
         << log;
     EXPECT_EQ(Line(log, "#" + std::to_string(carl)), "#3, 0 n, 2 v");
+    EXPECT_EQ(Line(log, "#" + std::to_string(lou)), "#11, 0 n, 2 v");
     for (int quiet : {adam, bella, frank, gina, kate})
         EXPECT_EQ(log.find("\r\n#" + std::to_string(quiet) + ","), std::string::npos) << quiet;
-    EXPECT_EQ(Line(log, "Tags changed="), "Tags changed=12");
+    EXPECT_EQ(Line(log, "Tags changed="), "Tags changed=14");
     EXPECT_EQ(Line(log, "Tags w/unrecognized types="), "Tags w/unrecognized types=1");
     EXPECT_NE(p.err.str().find("1 tags with unrecognized tag types were found.  Review the "
                                "error messages in the log and then use TMG's Repair function "
