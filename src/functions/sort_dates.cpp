@@ -12,6 +12,8 @@ namespace hk {
 namespace {
 
 constexpr long kProgressEvery = 250;
+// The walks read each page once; a small cache keeps memory flat.
+constexpr size_t kCacheBytes = 8u << 20;
 
 std::string PadLeft(std::string s, size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
@@ -70,6 +72,7 @@ void SetSortDates::Run(RunContext& ctx, const ControlStates& options) {
 
         LoaderTable people;
         people.Open(db, "$");
+        people.Tbl().SetCacheLimit(kCacheBytes);
         const int perNoField = people.Field("Per_No");
         const int fatherField = people.Field("Father");
         const int motherField = people.Field("Mother");

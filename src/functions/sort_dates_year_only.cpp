@@ -14,6 +14,8 @@ namespace hk {
 namespace {
 
 constexpr long kProgressEvery = 250;
+// One walk in record order reads each page once; a small cache keeps memory flat.
+constexpr size_t kCacheBytes = 8u << 20;
 constexpr int kOtherGroupBox = 13;
 
 bool Checked(const ControlStates& options, int index) {
@@ -92,6 +94,7 @@ void SetYearOnlyDates::Run(RunContext& ctx, const ControlStates& options) {
 
         LoaderTable events;
         events.Open(db, "G");
+        events.Tbl().SetCacheLimit(kCacheBytes);
         const int type = events.Field("EType"), per1 = events.Field("Per1"),
                   per2 = events.Field("Per2"), date = events.Field("EDate");
         db::Table& g = events.Tbl();
