@@ -53,21 +53,21 @@ public:
                                               std::string_view) override {
         return std::nullopt;
     }
-    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view,
-                                              std::string_view, std::string_view) override {
+    std::optional<std::string> ChooseSaveFile(std::string_view, std::string_view, std::string_view,
+                                              std::string_view) override {
         return std::nullopt;
     }
-    long ChooseDataset(const std::vector<DatasetChoice>&) override { return 1; }
+    long ChooseDataset(const std::vector<DatasetChoice> &) override { return 1; }
     void SetProgressRange(long) override {}
     void SetProgress(long) override {}
     void ResetProgress() override {}
     void SetStatusText(std::string_view) override {}
-    void ShowLog(const std::string&) override {}
-    void OpenDocument(const std::string&) override {}
+    void ShowLog(const std::string &) override {}
+    void OpenDocument(const std::string &) override {}
 };
 
 // The totals of a log ("label=count" lines after the footer), joined by "; ".
-std::string Totals(const std::string& logPath) {
+std::string Totals(const std::string &logPath) {
     std::ifstream in(logPath, std::ios::binary);
     std::string line, out;
     bool footer = false;
@@ -84,10 +84,10 @@ std::string Totals(const std::string& logPath) {
 
 // Opens the project and runs the function with every tag type / group chosen; returns the
 // seconds the run took (closing the project included) and the log's totals.
-std::pair<double, std::string> RunOnce(const std::string& key, const std::string& pjc) {
+std::pair<double, std::string> RunOnce(const std::string &key, const std::string &pjc) {
     FunctionRegistry registry;
     RegisterAllFunctions(registry);
-    MaintenanceFunction* fn = registry.FindByKey(key);
+    MaintenanceFunction *fn = registry.FindByKey(key);
     MemorySettingsStore store;
     Settings settings(store);
     QuietUserInterface ui;
@@ -100,10 +100,10 @@ std::pair<double, std::string> RunOnce(const std::string& key, const std::string
     db.SetDSID(1);
     ControlStates options;
     fn->FillOptionLists(db, settings, kSettingsRoot, "File Preferences\\Bench_", options);
-    for (auto& [name, state] : options)
-        for (ListItem& item : state.items)
+    for (auto &[name, state] : options)
+        for (ListItem &item : state.items)
             item.selected = true;
-    for (const OptionDecl& d : fn->Options())
+    for (const OptionDecl &d : fn->Options())
         if (d.kind == OptionKind::CheckBox)
             options[d.control].value = 1;
     RunContext ctx(ui, clock, settings, logs);
@@ -112,11 +112,12 @@ std::pair<double, std::string> RunOnce(const std::string& key, const std::string
     auto start = std::chrono::steady_clock::now();
     fn->Run(ctx, options);
     db.CloseProject();
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return {seconds, ctx.log ? Totals(ctx.log->FileName()) : std::string("no log")};
 }
 
-void Function(benchmark::State& state, std::string key, long people) {
+void Function(benchmark::State &state, std::string key, long people) {
     for (auto _ : state) {
         std::string work = gDir + "/run";
         fs::remove_all(work);
@@ -183,14 +184,14 @@ std::string Generate(long people) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char **argv) {
     std::vector<long> sizes = {10000, 100000};
     bool million = false;
-    std::vector<char*> rest;
+    std::vector<char *> rest;
     for (int i = 0; i < argc; ++i) {
         if (std::strncmp(argv[i], "--sizes=", 8) == 0) {
             sizes.clear();
-            for (char* p = argv[i] + 8; *p;) {
+            for (char *p = argv[i] + 8; *p;) {
                 sizes.push_back(std::strtol(p, &p, 10));
                 if (*p == ',')
                     ++p;
@@ -212,7 +213,7 @@ int main(int argc, char** argv) {
 
     for (long people : sizes) {
         gProjects[people] = Generate(people);
-        for (const char* key : {"sortdates", "fixsortdates", "yearonlydates"})
+        for (const char *key : {"sortdates", "fixsortdates", "yearonlydates"})
             benchmark::RegisterBenchmark((std::string(key) + "/" + std::to_string(people)).c_str(),
                                          Function, std::string(key), people)
                 ->Iterations(1)

@@ -16,7 +16,7 @@ const sys_days kFloorStart = sys_days(year{100} / January / 1);
 constexpr size_t kCacheBytes = 8u << 20;
 
 // Trimmed stored text, as UTF-8, into a string that keeps its buffer from person to person.
-void AssignTrimmed(std::string& out, std::string_view raw) {
+void AssignTrimmed(std::string &out, std::string_view raw) {
     std::string_view t = Trim(raw);
     if (IsAscii(t))
         out.assign(t);
@@ -32,11 +32,11 @@ sys_days TwelveYearsAfter(sys_days d) {
     return sys_days(ymd);
 }
 
-std::string PadLeft(const std::string& s, size_t width) {
+std::string PadLeft(const std::string &s, size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
 }
 
-std::string PadRight(const std::string& s, size_t width) {
+std::string PadRight(const std::string &s, size_t width) {
     return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
 }
 
@@ -44,7 +44,7 @@ std::string PadRight(const std::string& s, size_t width) {
 
 // ---------------------------------------------------------------------------------------------
 
-void PersonBirths::Build(db::CTMGDB& db) {
+void PersonBirths::Build(db::CTMGDB &db) {
     days_.clear();
     LoaderTable t;
     t.Open(db, "$");
@@ -75,10 +75,10 @@ CEventList::CEventList() : entries_(kMaxEntries) {
     position_.fill(-1);
 }
 
-void CEventList::CopyTagData(const std::vector<TagOrderEntry>& order) {
+void CEventList::CopyTagData(const std::vector<TagOrderEntry> &order) {
     position_.fill(-1);
     order_.clear();
-    for (const TagOrderEntry& entry : order) {
+    for (const TagOrderEntry &entry : order) {
         if (entry.number > kMaxTagType)
             throw Error(-1, "CEventList:CopyTagData",
                         "Tag type " + std::to_string(entry.number) + " for '" + entry.name +
@@ -90,10 +90,10 @@ void CEventList::CopyTagData(const std::vector<TagOrderEntry>& order) {
     }
 }
 
-void CEventList::OpenTables(db::CTMGDB& db, CLogFile& log) {
+void CEventList::OpenTables(db::CTMGDB &db, CLogFile &log) {
     log_ = &log;
     for (bool names : {true, false}) {
-        Source& s = names ? names_ : events_;
+        Source &s = names ? names_ : events_;
         s.table.Open(db, names ? "N" : "G");
         s.table.Tbl().SetCacheLimit(kCacheBytes);
         s.recNo = s.table.Field("RecNo");
@@ -118,11 +118,11 @@ int CEventList::LoadPerson(long perNo) {
     return count_;
 }
 
-void CEventList::LoadRows(Source& s, bool names, long perNo, bool second) {
+void CEventList::LoadRows(Source &s, bool names, long perNo, bool second) {
     if (count_ >= kMaxEntries)
         return;
     s.table.SelectTag(names ? "BYNPER" : second ? "BYPER2" : "BYPER1");
-    db::Table& t = s.table.Tbl();
+    db::Table &t = s.table.Tbl();
     for (bool ok = s.table.Seek(perNo); ok && count_ < kMaxEntries; ok = s.table.SeekNext(perNo)) {
         if (names && s.table.Bool(s.primary) && CTMGDate::IsEmptyDate(t.Raw(s.date)))
             continue;
@@ -133,8 +133,8 @@ void CEventList::LoadRows(Source& s, bool names, long perNo, bool second) {
     }
 }
 
-void CEventList::Keep(Source& s, bool names, long perNo, long type) {
-    db::Table& t = s.table.Tbl();
+void CEventList::Keep(Source &s, bool names, long perNo, long type) {
+    db::Table &t = s.table.Tbl();
     const long recNo = s.table.Long(s.recNo);
     if (type < 0 || type > kMaxTagType || position_[type] < 0) {
         log_->LogLine(std::string("Skipping ") + (names ? "name" : "event") +
@@ -142,7 +142,7 @@ void CEventList::Keep(Source& s, bool names, long perNo, long type) {
         ++unrecognized_;
         return;
     }
-    CEvent& e = entries_[count_++];
+    CEvent &e = entries_[count_++];
     e.isName = names;
     e.recNo = recNo;
     e.record = t.RecNo();
@@ -176,7 +176,7 @@ void CEventList::Keep(Source& s, bool names, long perNo, long type) {
     }
 }
 
-int CEventList::AssignSortDates(long father, long mother, const PersonBirths& births) {
+int CEventList::AssignSortDates(long father, long mother, const PersonBirths &births) {
     sys_days floor = kFloorStart;
     bool raised = false;
     for (long parent : {father, mother}) {
@@ -192,16 +192,16 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths& bi
     for (;;) {
         int chosen = -1;
         for (int i = 0; i < count_; ++i) {
-            const CEvent& e = entries_[i];
+            const CEvent &e = entries_[i];
             if (e.sortDate.empty() && order_[e.position].checked &&
                 (chosen < 0 || e.position < entries_[chosen].position))
                 chosen = i;
         }
         if (chosen < 0)
             break;
-        CEvent& c = entries_[chosen];
+        CEvent &c = entries_[chosen];
         for (int i = 0; i < count_; ++i) {
-            const CEvent& e = entries_[i];
+            const CEvent &e = entries_[i];
             if (i != chosen && !e.sortDate.empty() && e.position <= c.position &&
                 e.working >= floor)
                 floor = e.working + days{1};
@@ -222,20 +222,20 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths& bi
     return assigned;
 }
 
-void CEventList::Write(const CEvent& e) {
-    Source& s = e.isName ? names_ : events_;
+void CEventList::Write(const CEvent &e) {
+    Source &s = e.isName ? names_ : events_;
     if (!s.table.Go(e.record))
         throw Error(-1, ErrorSource("CEventList", "Write"),
                     "Record " + std::to_string(e.record) + " not found");
     s.table.Tbl().AssignString(s.sortDate, e.sortDate);
 }
 
-void CEventList::LogPerson(long personId, const CTMGDate& dates) {
+void CEventList::LogPerson(long personId, const CTMGDate &dates) {
     log_->LogBlankLine();
     log_->LogLine("#" + std::to_string(personId) + ", " + std::to_string(nameCount_) + " n, " +
                   std::to_string(count_ - nameCount_) + " v");
     for (int i = 0; i < count_; ++i) {
-        const CEvent& e = entries_[i];
+        const CEvent &e = entries_[i];
         log_->LogLine(" I:" + PadLeft(std::to_string(e.recNo), 7) + " " +
                       PadRight(order_[e.position].name, 10) + " " + dates.DisplayText(e.date) +
                       "|" + dates.DisplayText(e.sortDate));

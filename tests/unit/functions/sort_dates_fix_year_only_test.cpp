@@ -8,7 +8,7 @@ using namespace hk::mktmg;
 
 namespace {
 
-std::string Dated(const char* yyyymmdd, char modifier = '3', const char* second = "00000000") {
+std::string Dated(const char *yyyymmdd, char modifier = '3', const char *second = "00000000") {
     return std::string("1") + yyyymmdd + "0" + modifier + second + "00";
 }
 
@@ -16,7 +16,7 @@ std::string Dated(const char* yyyymmdd, char modifier = '3', const char* second 
 
 TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
     SortDatesProject p;
-    auto& b = p.builder;
+    auto &b = p.builder;
     b.Datasets({1, 2});
     int ann = b.Person('F', "Ann", "One");
     int ben = b.Person('M', "Ben", "Two");
@@ -48,8 +48,7 @@ TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
                          "Marriage, #1, #2, before 1870\r\n\r\nFinished at"),
               std::string::npos)
         << p.log;
-    EXPECT_NE(p.log.find("\r\nEvents read=5\r\nEvent Sort Dates fixed=2\r\n"),
-              std::string::npos)
+    EXPECT_NE(p.log.find("\r\nEvents read=5\r\nEvent Sort Dates fixed=2\r\n"), std::string::npos)
         << p.log;
     p.ExpectTableSound("g", "SRTDATE");
 
@@ -60,7 +59,7 @@ TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
 
 TEST(YearOnlyDates, RemovesMonthAndDayFromPlainDatesOfLivingPeopleInChosenGroups) {
     SortDatesProject p;
-    auto& b = p.builder;
+    auto &b = p.builder;
     b.Datasets({1, 2});
     int live = b.Person('F', "Lena", "Living");
     int dead = b.Person('M', "Dirk", "Dead");
@@ -89,9 +88,12 @@ TEST(YearOnlyDates, RemovesMonthAndDayFromPlainDatesOfLivingPeopleInChosenGroups
     // Nothing chosen: the command button stays disabled.
     EXPECT_EQ(p.Run("yearonlydates", {"--dataset", "1"}), 2);
     EXPECT_NE(p.err.str().find("not complete"), std::string::npos) << p.err.str();
-    std::vector<std::string> opts = {"--dataset", "1", "--opt", "BirthGroup=1",   "--opt", "DeathGroup=1",
-                                     "--opt", "BurialGroup=1",  "--opt", "MarriageGroup=1",
-                                     "--opt", "CustomGroup=1"};
+    std::vector<std::string> opts = {"--dataset", "1",
+                                     "--opt",     "BirthGroup=1",
+                                     "--opt",     "DeathGroup=1",
+                                     "--opt",     "BurialGroup=1",
+                                     "--opt",     "MarriageGroup=1",
+                                     "--opt",     "CustomGroup=1"};
     ASSERT_EQ(p.RunBothWays("yearonlydates", opts), 0) << p.err.str();
 
     EXPECT_EQ(FieldOf(g, birth, "EDATE"), Dated("18500000"));
