@@ -92,19 +92,21 @@ void CEventList::CopyTagData(const std::vector<TagOrderEntry> &order) {
 
 void CEventList::OpenTables(db::CTMGDB &db, CLogFile &log) {
     log_ = &log;
-    for (bool names : {true, false}) {
-        Source &s = names ? names_ : events_;
-        s.table.Open(db, names ? "N" : "G");
-        s.table.Tbl().SetCacheLimit(kCacheBytes);
-        s.recNo = s.table.Field("RecNo");
-        s.type = s.table.Field(names ? "AlType" : "EType");
-        s.date = s.table.Field(names ? "NDate" : "EDate");
-        s.sortDate = s.table.Field("SrtDate");
+    // One cursor per order, so that no person needs a tag switched.
+    for (Source *s : {&names_, &byPer1_, &byPer2_}) {
+        const bool names = s == &names_;
+        s->table.Open(db, names ? "N" : "G");
+        s->table.Tbl().SetCacheLimit(kCacheBytes);
+        s->table.SelectTag(names ? "BYNPER" : s == &byPer1_ ? "BYPER1" : "BYPER2");
+        s->recNo = s->table.Field("RecNo");
+        s->type = s->table.Field(names ? "AlType" : "EType");
+        s->date = s->table.Field(names ? "NDate" : "EDate");
+        s->sortDate = s->table.Field("SrtDate");
         if (names) {
-            s.primary = s.table.Field("Primary");
+            s->primary = s->table.Field("Primary");
         } else {
-            s.per1 = s.table.Field("Per1");
-            s.per2 = s.table.Field("Per2");
+            s->per1 = s->table.Field("Per1");
+            s->per2 = s->table.Field("Per2");
         }
     }
 }
@@ -113,15 +115,14 @@ int CEventList::LoadPerson(long perNo) {
     count_ = undated_ = nameCount_ = 0;
     LoadRows(names_, true, perNo, false);
     nameCount_ = count_;
-    LoadRows(events_, false, perNo, false);
-    LoadRows(events_, false, perNo, true);
+    LoadRows(byPer1_, false, perNo, false);
+    LoadRows(byPer2_, false, perNo, true);
     return count_;
 }
 
 void CEventList::LoadRows(Source &s, bool names, long perNo, bool second) {
     if (count_ >= kMaxEntries)
         return;
-    s.table.SelectTag(names ? "BYNPER" : second ? "BYPER2" : "BYPER1");
     db::Table &t = s.table.Tbl();
     for (bool ok = s.table.Seek(perNo); ok && count_ < kMaxEntries; ok = s.table.SeekNext(perNo)) {
         if (names && s.table.Bool(s.primary) && CTMGDate::IsEmptyDate(t.Raw(s.date)))
@@ -223,7 +224,7 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths &bi
 }
 
 void CEventList::Write(const CEvent &e) {
-    Source &s = e.isName ? names_ : events_;
+    Source &s = e.isName ? names_ : byPer1_;
     if (!s.table.Go(e.record))
         throw Error(-1, ErrorSource("CEventList", "Write"),
                     "Record " + std::to_string(e.record) + " not found");

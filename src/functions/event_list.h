@@ -102,7 +102,7 @@ private:
     long unrecognized_ = 0;
 
     CLogFile *log_ = nullptr;
-    Source names_, events_;
+    Source names_, byPer1_, byPer2_;
     std::vector<CEvent> entries_; // kMaxEntries slots, reused person after person
     int count_ = 0;
     int undated_ = 0;
