@@ -221,6 +221,7 @@ int Run(CliEnvironment& env, const RunArgs& args) {
     std::vector<OptionDecl> decls = fn->Options();
     ControlStates states;
     std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+    fn->FillOptionLists(db, settings, kSettingsRoot, fileKey, states);
     RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
     for (const std::string& o : args.opts) {
         std::string problem = ApplyOption(decls, o, states);

@@ -25,6 +25,11 @@ public:
     // The command button is enabled only when the options the function needs are filled in.
     virtual bool CanRun(const ControlStates& options) const { return true; }
     virtual bool UsesFlagFilter() const { return false; }
+    // Fills the option lists whose items come from the open project, as the window does when
+    // the project opens and before the kept values are restored (RestoreControls). `fileKey`
+    // is the project's "File Preferences\<prefix>" under `regRoot`. Most panels need nothing.
+    virtual void FillOptionLists(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
+                                 std::string_view fileKey, ControlStates& states) const {}
 
     // Runs in an open project (ctx.db): confirms, writes its log through the run frame,
     // walks and (unless ctx.logOnly) writes. Errors propagate to the caller's frame.

@@ -1,0 +1,52 @@
+#pragma once
+// The tag order of Set Sort Dates: the list of tag types, each checked when its sort dates may
+// be rewritten, as it is kept per project (both stored forms), filled when a project opens and
+// given on the command line.
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "db/ctmgdb.h"
+#include "formats/tag_types.h"
+#include "shell/option_decl.h"
+#include "support/settings_store.h"
+
+namespace hk {
+
+// The list control and where its items are kept: "File Preferences\<prefix>\Tags".
+inline constexpr const char *kTagOrderControl = "lstTags";
+inline constexpr const char *kTagOrderSetting = "Tags";
+
+// One stored entry: the tag type's name and its check mark.
+struct StoredTag {
+    std::string name;
+    bool checked = false;
+};
+
+// One entry of a stored "Tags" key: "name|1|data" (or "name|0"), or the older form "1name" /
+// "0name" without a bar.
+StoredTag ParseStoredTag(std::string_view value);
+
+// The entries kept under `keyPath`\Tags ("Count", then "000", "001", ...), in stored order.
+std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath);
+
+// The names listed after the stored entries, before every other tag type.
+const std::vector<std::string> &DefaultTagOrderNames();
+
+// The tag order as the panel shows it, filled in three steps, each adding only tag types not
+// yet listed: the `first` entries in their order, then the default names, then the project's
+// other tag types in name order (`byName`), leaving out the Father, Mother and Parent groups
+// and unnamed types. Names match tag types by their trimmed text, without regard to case;
+// entries that name no tag type are dropped. Items added by the last two steps are not
+// checked. Each item's data is its tag type number.
+std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
+                                    const CTMGTagTypes &tagTypes, const std::vector<long> &byName);
+
+// The tag type numbers of the current dataset (and of dataset 0) in the order of the tag type
+// table's name tag.
+std::vector<long> TagTypesByName(db::CTMGDB &db);
+
+// The list items as stored entries (text and check mark).
+std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem> &items);
+
+} // namespace hk

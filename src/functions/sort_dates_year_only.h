@@ -1,0 +1,29 @@
+#pragma once
+// Set Year Only Dates: removes the month and day from the plain dates of the chosen tag-type
+// groups where a principal may be living.
+#include "shell/maintenance_function.h"
+
+namespace hk {
+
+class SetYearOnlyDates final : public MaintenanceFunction {
+public:
+    // A group box of the panel: chkYearOnlyGroup(index), index being the tag-type group (13
+    // for the Other group, 99).
+    struct GroupBox {
+        int index;
+        const char *caption;
+        const char *setting; // under "SetYearOnly"
+    };
+    static const std::vector<GroupBox> &GroupBoxes();
+    static std::string ControlName(int index);
+
+    int Index() const override { return 43; }
+    std::string Key() const override { return "yearonlydates"; }
+    std::string Caption() const override { return "Set Year Only Dates"; }
+    std::vector<OptionDecl> Options() const override;
+    // At least one group is chosen.
+    bool CanRun(const ControlStates &options) const override;
+    void Run(RunContext &ctx, const ControlStates &options) override;
+};
+
+} // namespace hk
