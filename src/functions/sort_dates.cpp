@@ -43,7 +43,7 @@ void SetSortDates::FillOptionLists(db::CTMGDB &db, Settings &settings, std::stri
         return;
     CTMGTagTypes tagTypes;
     LoadTagTypes(db, tagTypes);
-    auto stored = ReadStoredTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
+    auto stored = ReadStoredSortTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
     states[kTagOrderControl].items = TagOrderOf(db, tagTypes, stored);
 }
 

@@ -26,7 +26,7 @@ StoredTag ParseStoredTag(std::string_view value) {
     return tag;
 }
 
-std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath) {
+std::vector<StoredTag> ReadStoredSortTagOrder(const SettingsStore &store, std::string_view keyPath) {
     std::vector<StoredTag> out;
     std::string key = JoinKeyPath(keyPath, kTagOrderSetting);
     auto count = store.QueryValue(key, "Count");
@@ -50,7 +50,7 @@ std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::strin
     return out;
 }
 
-const std::vector<std::string> &DefaultTagOrderNames() {
+const std::vector<std::string> &DefaultSortTagOrderNames() {
     static const std::vector<std::string> names = {
         "Name-Var",  "Birth",     "Baptism",    "Adoption", "Education", "Graduation",
         "Milit-Beg", "Milit-End", "Occupation", "Marriage", "Name-Marr", "Divorce",
@@ -69,7 +69,7 @@ std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
     };
     for (const StoredTag &tag : first)
         add(tagTypes.FindByName(tag.name), tag.checked);
-    for (const std::string &name : DefaultTagOrderNames())
+    for (const std::string &name : DefaultSortTagOrderNames())
         add(tagTypes.FindByName(name), false);
     for (long number : byName) {
         long group = tagTypes.GroupOf(number);

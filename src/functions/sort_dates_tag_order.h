@@ -28,10 +28,10 @@ struct StoredTag {
 StoredTag ParseStoredTag(std::string_view value);
 
 // The entries kept under `keyPath`\Tags ("Count", then "000", "001", ...), in stored order.
-std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath);
+std::vector<StoredTag> ReadStoredSortTagOrder(const SettingsStore &store, std::string_view keyPath);
 
 // The names listed after the stored entries, before every other tag type.
-const std::vector<std::string> &DefaultTagOrderNames();
+const std::vector<std::string> &DefaultSortTagOrderNames();
 
 // The tag order as the panel shows it, filled in three steps, each adding only tag types not
 // yet listed: the `first` entries in their order, then the default names, then the project's
