@@ -2,7 +2,8 @@
 // CTMGCitationLoader: the citations ("S") and sources ("M") of the current dataset: the
 // citations of one cited record (counted, listed, deleted, their best sureties), sources by
 // number or reference number, source types, and the parts of a citation that rules and
-// find-and-replace read and change (PartValue).
+// find-and-replace read and change (PartValue), and what the source exporters write of a source:
+// its element values, its repositories and its templates filled in.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -11,8 +12,13 @@
 #include "db/ctmgdb.h"
 #include "db/set_long.h"
 #include "db/set_long_sequence.h"
+#include "formats/format_settings.h"
+#include "formats/style_formatter.h"
 #include "loaders/loader_table.h"
+#include "loaders/place_loader.h"
+#include "loaders/repository_loader.h"
 #include "loaders/source_elements.h"
+#include "loaders/source_formatter.h"
 
 namespace hk {
 
@@ -61,8 +67,10 @@ public:
     static constexpr int kMaxSubParts = 9;
     static constexpr std::string_view kSubPartSeparator = "||";
     // What the source formatter is given for a missing publisher and a missing place.
-    static constexpr std::string_view kNoPublisher = "n.pub.";
-    static constexpr std::string_view kNoPlace = "n.p.";
+    static constexpr std::string_view kNoPublisher = kSourceNoPublisher;
+    static constexpr std::string_view kNoPlace = kSourceNoPlace;
+    // The name style repository names are written with unless the caller names another.
+    static constexpr long kStandardNameStyle = 2;
 
     void OpenTables(db::CTMGDB &db);
     void CloseTables() noexcept;
@@ -106,6 +114,30 @@ public:
     const CTMGSourceElements &Elements() const { return elements_; }
     // The value an element (by name, without brackets) has in the loaded source's INFO.
     std::string ElementValue(std::string_view elementName) const;
+
+    // Source output, for the loaded source and its type.
+    // Its templates: the source's own FFORM, SFORM and BFORM, else the type's custom ones,
+    // else the type's, each when not empty.
+    SourceTexts SourceTemplates(const SourceTypeValues &type) const;
+    // The elements those templates use (footnote, short footnote, bibliography), in the order
+    // of their first use, one per element group, with their INFO values. Names the project
+    // does not know are left out.
+    std::vector<SourceElementValue> SourceElementValues(const SourceTypeValues &type) const;
+    // Its repositories, primary first, then in link order. Names are packed like the names of
+    // older projects (surname, title, given, suffix) and written through the name style's
+    // output template (its parts joined by blanks when the formatter lacks the style);
+    // addresses through their place's style, or empty when the place is not there.
+    std::vector<SourceRepository> GetSourceRepositories(CTMGRepositoryLoader &repositories,
+                                                        CTMGPlaceLoader &places,
+                                                        const CTMGStyleFormatter &styles,
+                                                        const FormatSettings &settings,
+                                                        long nameStyle = kStandardNameStyle) const;
+    // Its templates filled in (CTMGSourceFormatter), the repository elements from the first
+    // primary repository of the list; the citation elements from the loaded citation when
+    // withCitation, empty otherwise.
+    SourceTexts FormatSource(const SourceTypeValues &type,
+                             const std::vector<SourceRepository> &repositories,
+                             bool withCitation) const;
 
     db::Table &CitationTable() const { return s_.Tbl(); }
     db::Table &SourceTable() const { return m_.Tbl(); }

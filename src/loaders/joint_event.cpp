@@ -166,6 +166,7 @@ bool CJointEvent::FindPrimaryOfGroup(long group, long person) {
             return true;
         }
         std::string sortDate = g_.Date(gSrtDate_);
+        // On purpose as TMG orders them: the empty sort date is earliest, so undated wins.
         if (sortDate < earliest) {
             earliest = sortDate;
             taken_ = g_.Long(gRecNo_);

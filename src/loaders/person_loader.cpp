@@ -208,6 +208,7 @@ db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader &events, const CTMGT
         std::vector<std::string> sortKeys;
         sortKeys.reserve(count);
         for (int i = 0; i < count; ++i)
+            // On purpose as TMG orders them: a partner without a dated key sorts first.
             sortKeys.push_back(keys[i].empty() ? std::string() : keys[i].substr(1));
         partners.SortByKeys(sortKeys);
     }

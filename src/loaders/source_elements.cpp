@@ -15,16 +15,21 @@ bool ElementChar(char c) {
 // Every "[name]" of the text whose name is made of letters, digits, blanks and hyphens.
 void BracketedNames(std::string_view text, std::vector<std::string> &out) {
     for (std::size_t open = text.find('['); open != std::string_view::npos;
-         open = text.find('[', open + 1)) {
-        std::size_t end = open + 1;
-        while (end < text.size() && ElementChar(text[end]))
-            ++end;
-        if (end < text.size() && text[end] == ']' && end > open + 1)
-            out.emplace_back(text.substr(open + 1, end - open - 1));
-    }
+         open = text.find('[', open + 1))
+        if (std::size_t n = ElementLengthAt(text, open); n > 0)
+            out.emplace_back(text.substr(open + 1, n - 2));
 }
 
 } // namespace
+
+std::size_t ElementLengthAt(std::string_view text, std::size_t pos) {
+    if (pos >= text.size() || text[pos] != '[')
+        return 0;
+    std::size_t end = pos + 1;
+    while (end < text.size() && ElementChar(text[end]))
+        ++end;
+    return end < text.size() && text[end] == ']' && end > pos + 1 ? end - pos + 1 : 0;
+}
 
 void CTMGSourceElements::Load(db::CTMGDB &db) {
     groups_.clear();
@@ -74,15 +79,10 @@ CTMGSourceElements::TemplateElements(std::string_view sourceTemplate) const {
                 i = close + 1;
                 continue;
             }
-        } else if (s[i] == '[') {
-            std::size_t end = i + 1;
-            while (end < s.size() && ElementChar(s[end]))
-                ++end;
-            if (end < s.size() && s[end] == ']' && end > i + 1) {
-                names.emplace_back(s.substr(i + 1, end - i - 1));
-                i = end + 1;
-                continue;
-            }
+        } else if (std::size_t n = ElementLengthAt(s, i); n > 0) {
+            names.emplace_back(s.substr(i + 1, n - 2));
+            i += n;
+            continue;
         }
         ++i;
     }

@@ -10,6 +10,23 @@
 
 namespace hk {
 
+// Element groups the source output does not take from a source's INFO, or fills in.
+enum SourceElementGroup : long {
+    kElementPublisher = 15,
+    kElementPublisherLocation = 16,
+    kElementRepository = 22,
+    kElementRepositoryLocation = 23, // "Repository Info/Location"
+    kElementRepositoryReference = 24,
+    kElementCitationDetail = 29,
+    kElementCitationReference = 30,
+    kElementCitationMemo = 31,
+    kElementRepositoryMemo = 32,
+};
+
+// The length of the element written at `pos` of a template: "[" name "]", the name made of
+// letters, digits, blanks and hyphens; 0 when no element starts there.
+std::size_t ElementLengthAt(std::string_view text, std::size_t pos);
+
 struct TemplateElement {
     std::string name; // without brackets
     long group = 0;   // 0 when unknown

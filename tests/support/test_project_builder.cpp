@@ -170,6 +170,10 @@ int TestProjectBuilder::Source(const std::string& title) {
     return s.majNum;
 }
 
+SourceRec& TestProjectBuilder::SourceRecord(int majNum) {
+    return sources_.at(majNum - 1);
+}
+
 int TestProjectBuilder::Citation(char type, int refRec, int source, const std::string& detail,
                                  const std::string& sureties) {
     CitationRec c;
@@ -253,6 +257,10 @@ std::string TestProjectBuilder::Write() {
     for (const auto& r : tagTypes_)
         w.Write(r);
     for (const auto& r : styles_)
+        w.Write(r);
+    for (const auto& r : sourceTypes_)
+        w.Write(r);
+    for (const auto& r : sourceElements_)
         w.Write(r);
     for (const auto& r : places_)
         w.Write(r);

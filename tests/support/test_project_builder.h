@@ -51,7 +51,9 @@ public:
               const std::string& state = {}, const std::string& country = {});
     int Place(const mktmg::PlaceParts& parts, int styleId = mktmg::kStylePlaceStandard);
 
+    // A source of Mills type 1 (its INFO, templates and types are set through SourceRecord).
     int Source(const std::string& title);
+    mktmg::SourceRec& SourceRecord(int majNum);
     int Citation(char type, int refRec, int source, const std::string& detail = {},
                  const std::string& sureties = "     ");
     mktmg::CitationRec& CitationRecord(int recNo);
@@ -64,6 +66,9 @@ public:
     void Add(const mktmg::DnaRec& r) { dna_.push_back(r); }
     void Add(const mktmg::TagTypeRec& r) { tagTypes_.push_back(r); }
     void Add(const mktmg::StyleRec& r) { styles_.push_back(r); }
+    // Source types and elements beside the reference ones every project has.
+    void Add(const mktmg::SourceTypeRec& r) { sourceTypes_.push_back(r); }
+    void Add(const mktmg::SourceElementRec& r) { sourceElements_.push_back(r); }
 
     // Writes the project; returns the path of its .pjc file.
     std::string Write();
@@ -93,6 +98,8 @@ private:
     std::vector<mktmg::DnaRec> dna_;
     std::vector<mktmg::TagTypeRec> tagTypes_;
     std::vector<mktmg::StyleRec> styles_;
+    std::vector<mktmg::SourceTypeRec> sourceTypes_;
+    std::vector<mktmg::SourceElementRec> sourceElements_;
 };
 
 } // namespace hk::test

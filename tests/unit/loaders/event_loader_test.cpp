@@ -218,3 +218,22 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
     EXPECT_EQ(roles, (std::vector<std::string>{p.db.PrincipalRoleId(), p.db.WitnessRoleId()}));
     EXPECT_EQ(joint.NextCitationNumber(), 2);
 }
+
+TEST(JointEvent, AnUndatedEventIsTakenBeforeDatedOnes) {
+    // TMG's order: the empty sort date sorts before every real date, so it is the earliest.
+    LoaderProject p;
+    int ann = p.build.Person('F', "Ann", "X");
+    int bob = p.build.Person('M', "Bob", "X");
+    p.build.Event(kTagMarriage, ann, bob, ExactDate(1825));
+    int undated = p.build.Event(kTagMarriage, ann, bob);
+    p.build.Event(kTagMarriage, ann, bob, ExactDate(1830));
+    for (ParticipantRec &r : p.build.Participants())
+        r.primary = false;
+    p.Open();
+
+    CJointEvent joint;
+    joint.OpenTables(p.db, p.tagTypes);
+    EXPECT_FALSE(joint.FindPrimaryOfGroup(hk::kGroupMarriage, bob));
+    EXPECT_EQ(joint.TakenEvent(), undated);
+    EXPECT_EQ(joint.EventDate(), "");
+}

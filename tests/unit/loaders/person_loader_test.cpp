@@ -154,7 +154,8 @@ TEST(PersonLoader, PartnersComeInTheOrderOfTheirFirstConnection) {
     events.OpenTables(p.db);
     ASSERT_TRUE(people.SeekPerson(man));
 
-    // Children only: the undated mother first (no key), then by the children's births.
+    // Children only: the undated mother first (no key; TMG's order, kept on purpose), then by
+    // the children's births.
     EXPECT_EQ(Items(people.GetCoParents(events, p.tagTypes, false, -1)),
               (std::vector<long>{undated, childOnly, wifeLate}));
     // Marriage-group events: their dates win over the children's births, the earliest counts.
