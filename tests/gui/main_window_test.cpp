@@ -155,6 +155,45 @@ QStringList ShownTagOrder(QListWidget* list) {
     return out;
 }
 
+// What is wrong with the layout of `area` as shown: a visible control that reaches outside
+// it, is smaller than it needs to be, or covers another control. Empty when all is well.
+QStringList LayoutFaults(QWidget* area) {
+    QStringList faults;
+    QList<QWidget*> controls;
+    for (QWidget* w : area->findChildren<QWidget*>()) {
+        bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) ||
+                       qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                       qobject_cast<QAbstractItemView*>(w);
+        if (control && w->isVisibleTo(area))
+            controls << w;
+    }
+    auto name = [](QWidget* w) {
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        return QString("%1 %2 '%3'").arg(w->metaObject()->className(), w->objectName(), text);
+    };
+    auto rectOf = [area](QWidget* w) { return QRect(w->mapTo(area, QPoint(0, 0)), w->size()); };
+    for (QWidget* w : controls) {
+        QRect r = rectOf(w);
+        if (!area->rect().contains(r))
+            faults << name(w) + " reaches outside";
+        QSize needed = w->minimumSizeHint();
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label != nullptr && label->wordWrap())
+            needed = QSize(0, label->heightForWidth(w->width()));
+        if (w->width() < needed.width() || w->height() < needed.height())
+            faults << name(w) + " is cut short";
+        for (QWidget* other : controls)
+            if (other < w && !w->isAncestorOf(other) && !other->isAncestorOf(w) &&
+                r.intersects(rectOf(other)))
+                faults << name(w) + " covers " + name(other);
+    }
+    return faults;
+}
+
 } // namespace
 
 class MainWindowTest : public QObject {
@@ -638,6 +677,44 @@ private slots:
         OpenProject(h, pjc);
         QCOMPARE(text->text(), QString("Living = 'Y'"));
         QCOMPARE(h.window->FlagFilter().FlagField(), std::string("LIVING"));
+    }
+
+    void everyPanelFitsTheWindowFrom1024x768() {
+        WindowHarness h;
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+        QList<int> indexes;
+        for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+            if (!item->data(0, Qt::UserRole).toString().isEmpty())
+                indexes << item->data(0, Qt::UserRole).toInt();
+        QCOMPARE(indexes.size(), 39);
+        // The first size is the one the window starts with on a 1024x768 screen.
+        for (QSize size :
+             {QSize(960, 700), QSize(1024, 768), QSize(1280, 1024), QSize(1920, 1080)}) {
+            h.window->resize(size);
+            QCOMPARE(h.window->size(), size);
+            for (int index : indexes) {
+                h.window->SelectFunction(index);
+                QApplication::processEvents();
+                QWidget* panel = CurrentPage(*h.window);
+                QCOMPARE(panel->objectName(), QString("frmFunctions(%1)").arg(index));
+                QStringList faults = LayoutFaults(panel);
+                QVERIFY2(faults.isEmpty(), qPrintable(QString("%1x%2 panel %3: %4")
+                                                          .arg(size.width())
+                                                          .arg(size.height())
+                                                          .arg(index)
+                                                          .arg(faults.join("; "))));
+            }
+            // The run switches below the panels, and the tree with every caption whole.
+            QStringList faults = LayoutFaults(h.window->centralWidget());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+            for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+                QVERIFY2(tv->visualItemRect(item).right() < tv->viewport()->width() ||
+                             !tv->visualItemRect(item).isValid(),
+                         qPrintable(item->text(0)));
+        }
     }
 
     void splitterStopsAtItsMargins() {
