@@ -3,9 +3,9 @@
 #include "db/ctmgdb.h"
 #include "formats/format_settings.h"
 #include "functions/event_list.h"
-#include "shell/tag_order.h"
 #include "loaders/format_tables.h"
 #include "shell/run_frame.h"
+#include "shell/tag_order.h"
 
 namespace hk {
 

@@ -304,9 +304,13 @@ void OptionPanel::FillLists(const ProjectLists* lists) {
         for (PanelPart* part : parts_)
             part->ProjectClosed();
     for (const OptionDecl& decl : decls_) {
-        if (!FilledFromProject(decl))
+        // Lists without a declared source are filled by their function's own hook; they go
+        // back to their declared entries when the project closes.
+        bool own = lists == nullptr && decl.source == ListSource::None;
+        auto found = controls_.find(decl.control);
+        if ((!FilledFromProject(decl) && !own) || found == controls_.end())
             continue;
-        QWidget* control = controls_.at(decl.control);
+        QWidget* control = found->second;
         if (auto* combo = qobject_cast<QComboBox*>(control))
             FillCombo(combo, OptionItems(decl, lists));
         else if (auto* list = qobject_cast<QListWidget*>(control))

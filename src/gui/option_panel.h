@@ -37,7 +37,8 @@ public:
     std::vector<OptionDecl> Declarations() const;
 
     // Refills the lists that come from the project's lists (null: the project closed; they
-    // keep their leading entries and the hand-made parts are emptied).
+    // and the lists a function fills itself keep their declared entries, and the hand-made
+    // parts are emptied).
     void FillLists(const ProjectLists* lists);
 
     // Enables each command button when a project is open and its function's options are filled

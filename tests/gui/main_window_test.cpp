@@ -9,8 +9,8 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QSplitterHandle>
 #include <QStackedWidget>
@@ -21,13 +21,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <type_traits>
 
+#include "db/table.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
 #include "gui/qt_settings_store.h"
 #include "gui/settings_file_format.h"
-#include "db/table.h"
 #include "gui/tag_order_list.h"
 #include "gui_test_support.h"
 #include "mktmg/reference_data.h"
@@ -397,11 +398,12 @@ private slots:
             int tag; // 0: no event
             int year;
         };
-        const std::vector<Someone> people = {
-            {'?', kTagBirth, 1850},    {'?', kTagBirth, 1950},  {'Y', kTagBirth, 1800},
-            {'?', kTagDeath, 1899},    {'?', kTagDeath, 1900},  {'N', kTagBirth, 1700},
-            {'?', kTagMarriage, 1880}, {'?', kTagCensus, 1800}, {'?', kTagBurial, 1890},
-            {'?', 0, 0},               {'?', kTagBirth, 1777}};
+        const std::vector<Someone> people = {{'?', kTagBirth, 1850},    {'?', kTagBirth, 1950},
+                                             {'Y', kTagBirth, 1800},    {'?', kTagDeath, 1899},
+                                             {'?', kTagDeath, 1900},    {'N', kTagBirth, 1700},
+                                             {'?', kTagMarriage, 1880}, {'?', kTagCensus, 1800},
+                                             {'?', kTagBurial, 1890},   {'?', 0, 0},
+                                             {'?', kTagBirth, 1777}};
         TestProjectBuilder b(h.dir.Folder() + "proj", "Gen");
         std::vector<std::string> expected; // Living of each person after the run
         long unknown = 0, marked = 0;
@@ -546,6 +548,53 @@ private slots:
                  1L);
     }
 
+    void listsAFunctionFillsItselfFollowTheDatasetAndKeepTheirValues() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 2);
+        auto open = [&](int dsid) {
+            DialogScript script;
+            script.Then([dsid](QWidget* dialog) {
+                auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
+                datasets->setCurrentIndex(datasets->findData(qlonglong(dsid)));
+                FindButton(dialog, "OK")->click();
+            });
+            QVERIFY(h.window->OpenChosenProject(pjc));
+        };
+        auto texts = [](auto* control) {
+            QStringList out;
+            for (int i = 0; i < control->count(); ++i)
+                if constexpr (std::is_same_v<decltype(control), QComboBox*>)
+                    out << control->itemText(i);
+                else
+                    out << control->item(i)->text();
+            return out;
+        };
+        OptionPanel* panel = h.window->Panel(15);
+        auto* combo = Child<QComboBox>(panel, "cmbCNTHook");
+        auto* list = Child<QListWidget>(panel, "lstCNTHook");
+        QCOMPARE(texts(combo), QStringList{"<Choose>"});
+        QCOMPARE(list->count(), 0);
+
+        open(2);
+        QCOMPARE(texts(combo), (QStringList{"<Choose>", "Dataset 2"}));
+        QCOMPARE(combo->itemData(1).toLongLong(), 2LL);
+        QCOMPARE(texts(list), (QStringList{"Gen_", "Dataset 2"}));
+        list->item(1)->setCheckState(Qt::Checked);
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(texts(combo), QStringList{"<Choose>"});
+        QCOMPARE(list->count(), 0);
+
+        // The kept check mark is restored onto the items the function gives.
+        open(2);
+        QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+        QCOMPARE(list->item(0)->checkState(), Qt::Unchecked);
+        h.window->CloseDatabaseCommand();
+        open(1);
+        QCOMPARE(texts(combo), (QStringList{"<Choose>", "Dataset 1"}));
+        QCOMPARE(texts(list), (QStringList{"Gen_", "Dataset 1"}));
+        QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+    }
+
     void tagOrderIsFilledBySetSortDatesAndKeptPerProject() {
         WindowHarness h;
         TestProjectBuilder b(h.dir.Folder() + "proj", "Fam");
@@ -560,7 +609,8 @@ private slots:
         int census = b.Event(kTagCensus, adam);
         const std::string pjc = b.Write();
         // Kept by an older version: a check mark and the name; then today's form.
-        const std::string key = std::string(kSettingsRoot) + "\\" + ProjectFileKey("Fam_") + "\\Tags";
+        const std::string key =
+            std::string(kSettingsRoot) + "\\" + ProjectFileKey("Fam_") + "\\Tags";
         h.store->SaveValue(key, "Count", SettingValue::Dword(2));
         h.store->SaveValue(key, "000", SettingValue::String("1Census"));
         h.store->SaveValue(key, "001", SettingValue::String("Birth|0|2"));

@@ -72,6 +72,23 @@ void RegisterPanelStandIns(FunctionRegistry& registry) {
             Combo("cmbLanguage", "Language:", ListSource::Languages,
                   {"<Choose a language>", "<All Languages>"})}));
 
+    OptionDecl hookList;
+    hookList.control = "lstCNTHook";
+    hookList.kind = OptionKind::ListBox;
+    hookList.caption = "Filled by the function:";
+    hookList.dataField = ProjectDataField("ChangeNameType", "Hook");
+    auto changeNameType = std::make_unique<PanelStandIn>(
+        15, "changenametype", "Change Name Type",
+        std::vector<OptionDecl>{
+            Combo("cmbCNTHook", "Filled by the function:", ListSource::None, {"<Choose>"}),
+            hookList});
+    changeNameType->fillLists = [](db::CTMGDB& db, ControlStates& states) {
+        std::string dataset = "Dataset " + std::to_string(db.DSID());
+        states["cmbCNTHook"].items = {{"<Choose>", false, 0}, {dataset, false, db.DSID()}};
+        states["lstCNTHook"].items = {{db.ProjectPrefix(), false, 0}, {dataset, false, 0}};
+    };
+    registry.Add(std::move(changeNameType));
+
     registry.Add(std::make_unique<PanelStandIn>(
         7, "capitalizeplaces", "Capitalize Places",
         std::vector<OptionDecl>{Check("chkPlaceCity", "Capitalize &City", "Capitalize", "City")}));

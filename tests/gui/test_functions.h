@@ -1,11 +1,13 @@
 #pragma once
 // Stand-ins for catalog functions this build does not have yet, for the panel tests that need
 // what no real function declares so far: combo boxes of tag types, styles, flags and languages,
-// a kept list box, and a function shown on another function's panel. They are never run.
+// a kept list box, lists a function fills itself, and a function shown on another function's
+// panel. They are never run.
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "db/ctmgdb.h"
 #include "shell/maintenance_function.h"
 
 namespace hk::test {
@@ -25,9 +27,15 @@ public:
     bool CanRun(const ControlStates& states) const override {
         return canRun ? canRun(states) : true;
     }
+    void FillOptionLists(db::CTMGDB& db, Settings&, std::string_view, std::string_view,
+                         ControlStates& states) const override {
+        if (fillLists)
+            fillLists(db, states);
+    }
     void Run(RunContext&, const ControlStates&) override {}
 
     std::function<bool(const ControlStates&)> canRun;
+    std::function<void(db::CTMGDB&, ControlStates&)> fillLists;
 
 private:
     int index_;
@@ -36,8 +44,9 @@ private:
     bool usesFlagFilter_;
 };
 
-// Change Event Type (2), Add Married Names (0) and Capitalize Places (7, shown on the panel of
-// Capitalize Names).
+// Change Event Type (2), Add Married Names (0), Change Name Type (15, whose combo cmbCNTHook
+// and kept list lstCNTHook it fills itself with the project prefix and "Dataset <DSID>") and
+// Capitalize Places (7, shown on the panel of Capitalize Names).
 void RegisterPanelStandIns(FunctionRegistry& registry);
 
 } // namespace hk::test

@@ -163,12 +163,11 @@ TEST(SortDates, TagOrderComesFromEitherStoredFormThenDefaultsThenTheRestByName) 
     }
     std::vector<std::string> head(names.begin(), names.begin() + 20);
     // Tag types the kept list does not name are added checked.
-    EXPECT_EQ(head,
-              (std::vector<std::string>{"Census+",   "Birth",      "Name-Var+",   "Baptism+",
-                                        "Adoption+", "Education+", "Graduation+", "Occupation+",
-                                        "Marriage+", "Name-Marr+", "Divorce+",    "Residence+",
-                                        "Will+",     "Death+",     "Burial+",     "Note+",
-                                        "Address+",  "AFN+",       "Age+",        "Anecdote+"}));
+    EXPECT_EQ(head, (std::vector<std::string>{
+                        "Census+",    "Birth",       "Name-Var+",   "Baptism+",  "Adoption+",
+                        "Education+", "Graduation+", "Occupation+", "Marriage+", "Name-Marr+",
+                        "Divorce+",   "Residence+",  "Will+",       "Death+",    "Burial+",
+                        "Note+",      "Address+",    "AFN+",        "Age+",      "Anecdote+"}));
     for (const std::string &n : names) {
         EXPECT_EQ(n.find("Father-"), std::string::npos) << n;
         EXPECT_EQ(n.find("Parent-"), std::string::npos) << n;

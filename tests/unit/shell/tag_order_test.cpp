@@ -30,8 +30,8 @@ TagTypeRow Row(long number, long group, std::string name) {
 
 CTMGTagTypes Types() {
     std::vector<TagTypeRow> rows = {
-        Row(2, kGroupBirth, "Birth"),       Row(3, kGroupDeath, "Death"),
-        Row(4, kGroupMarriage, "Marriage"), Row(37, kGroupName, "Name-Var"),
+        Row(2, kGroupBirth, "Birth"),        Row(3, kGroupDeath, "Death"),
+        Row(4, kGroupMarriage, "Marriage"),  Row(37, kGroupName, "Name-Var"),
         Row(79, kGroupFather, "Father-Bio"), Row(85, kGroupMother, "Mother-Bio"),
         Row(95, kGroupParent, "Parent-Bio"), Row(66, kGroupOther, "Occupation"),
         Row(100, kGroupOther, "Zebra"),      Row(101, kGroupOther, "Apprentice"),
