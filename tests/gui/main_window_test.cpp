@@ -420,7 +420,7 @@ private slots:
             expected.push_back(mark ? "N" : std::string(1, someone.living));
         }
         const std::string pjc = b.Write();
-        const std::string people$ = b.TablePath("$");
+        const std::string peopleTable = b.TablePath("$");
         const std::string folder = h.dir.Folder() + "proj";
         QVERIFY(marked >= 4 && marked < unknown);
         const auto before = Snapshot(folder);
@@ -498,7 +498,7 @@ private slots:
         QVERIFY(!pb->isVisible());
 
         h.window->CloseDatabaseCommand();
-        QCOMPARE(Column(people$, "LIVING"), expected);
+        QCOMPARE(Column(peopleTable, "LIVING"), expected);
     }
 
     void optionsAndLogOnlyAreKeptPerProject() {
