@@ -3,9 +3,9 @@
 #include "db/ctmgdb.h"
 #include "formats/format_settings.h"
 #include "functions/event_list.h"
-#include "functions/sort_dates_tag_order.h"
 #include "loaders/format_tables.h"
 #include "shell/run_frame.h"
+#include "shell/tag_order.h"
 
 namespace hk {
 
@@ -43,7 +43,7 @@ void SetSortDates::FillOptionLists(db::CTMGDB &db, Settings &settings, std::stri
         return;
     CTMGTagTypes tagTypes;
     LoadTagTypes(db, tagTypes);
-    auto stored = ReadStoredSortTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
+    auto stored = ReadStoredTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
     states[kTagOrderControl].items = TagOrderOf(db, tagTypes, stored);
 }
 

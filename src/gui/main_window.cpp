@@ -323,9 +323,10 @@ void MainWindow::UpdatePanel() {
     if (panel != nullptr)
         panel->UpdateEnabled(open);
 
-    bool filter = open && panel != nullptr && panel->UsesFlagFilter();
+    // The flag filter follows the function alone, whether a project is open or not.
+    bool filter = panel != nullptr && panel->UsesFlagFilter();
     cmdSetFlagFilter_->setEnabled(filter);
-    cmdSetFlagFilter_->setText(filter ? tr("Set Flag &Filter...") : tr("<Filter Unavailable>"));
+    cmdSetFlagFilter_->setText(filter ? tr("Set Flag Filter...") : tr("<Filter Unavailable>"));
     chkLogOnly_->setEnabled(open);
     closeAction_->setEnabled(open);
 }

@@ -102,22 +102,15 @@ void MainWindow::ProjectOpened() {
     } catch (const std::exception&) {
         lists_ = {};
     }
-    std::string keyPath = JoinKeyPath(kSettingsRoot, FileKey());
-    for (auto& [index, panel] : panels_) {
+    for (auto& [index, panel] : panels_)
         panel->FillLists(&lists_);
-        for (PanelPart* part : panel->Parts())
-            part->ProjectOpened(lists_, setup_.settings->Store(), keyPath);
-    }
     RestoreOptions(FileKey());
 }
 
 void MainWindow::ProjectClosed() {
     lists_ = {};
-    for (auto& [index, panel] : panels_) {
+    for (auto& [index, panel] : panels_)
         panel->FillLists(nullptr);
-        for (PanelPart* part : panel->Parts())
-            part->ProjectClosed();
-    }
     flagFilter_.SetFilter({}, true, {});
     RefreshFlagFilterText();
     setWindowTitle(QString::fromStdString(ProgramTitle()));
@@ -135,8 +128,21 @@ void MainWindow::CloseDatabaseCommand() {
 void MainWindow::RestoreOptions(const std::string& fileKey) {
     Settings& settings = *setup_.settings;
     const std::string root(kSettingsRoot);
+    db::CTMGDB* db = setup_.session != nullptr && setup_.session->IsOpen()
+                         ? setup_.session->Database()
+                         : nullptr;
     for (auto& [index, panel] : panels_) {
         ControlStates states = panel->States();
+        // The functions fill their own lists from the project first, as the command line has
+        // them do, so that the kept values are restored into the same lists.
+        if (db != nullptr && !fileKey.empty())
+            for (MaintenanceFunction* f : panel->Functions()) {
+                try {
+                    f->FillOptionLists(*db, settings, root, fileKey, states);
+                } catch (const std::exception&) {
+                    // A list the project cannot give stays empty; the run reports the fault.
+                }
+            }
         RestoreControls(settings, root, fileKey, panel->Declarations(), states);
         panel->ApplyStates(states);
     }
@@ -155,12 +161,8 @@ void MainWindow::SaveOptions() {
     Settings& settings = *setup_.settings;
     const std::string root(kSettingsRoot);
     std::string fileKey = FileKey();
-    std::string keyPath = JoinKeyPath(root, fileKey);
-    for (auto& [index, panel] : panels_) {
+    for (auto& [index, panel] : panels_)
         SaveControls(settings, root, fileKey, panel->Declarations(), panel->States());
-        for (PanelPart* part : panel->Parts())
-            part->SaveForProject(settings.Store(), keyPath);
-    }
     ControlStates logOnly;
     logOnly["chkLogOnly"].value = chkLogOnly_->isChecked() ? 1 : 0;
     SaveControls(settings, root, fileKey, {LogOnlyOption()}, logOnly);

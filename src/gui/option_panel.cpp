@@ -14,6 +14,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <set>
+#include <type_traits>
 
 #include "shell/option_items.h"
 
@@ -40,6 +42,23 @@ void FillList(QListWidget* list, const std::vector<ListItem>& items) {
         item->setCheckState(entry.selected ? Qt::Checked : Qt::Unchecked);
         item->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(entry.data));
     }
+}
+
+template <typename Control> QString ItemText(Control* control, int i) {
+    if constexpr (std::is_same_v<Control, QComboBox>)
+        return control->itemText(i);
+    else
+        return control->item(i)->text();
+}
+
+// True when the control lists exactly these texts, in this order.
+template <typename Control> bool SameTexts(Control* control, const std::vector<ListItem>& items) {
+    if (control->count() != static_cast<int>(items.size()))
+        return false;
+    for (int i = 0; i < control->count(); ++i)
+        if (ItemText(control, i) != Q(items[static_cast<std::size_t>(i)].text))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -104,8 +123,15 @@ QWidget* OptionPanel::BuildSection(MaintenanceFunction* function, bool titled) {
     form->setFieldGrowthPolicy(QFormLayout::ExpandingFieldsGrow);
     layout->addLayout(form);
 
+    std::vector<PanelPart*> parts = MakeHandMadeParts(function->Key(), section);
+    std::set<std::string> handMade;
+    for (PanelPart* part : parts)
+        for (const std::string& control : part->Controls())
+            handMade.insert(control);
     for (const OptionDecl& decl : function->Options()) {
         decls_.push_back(decl);
+        if (handMade.count(decl.control) != 0)
+            continue;
         QWidget* control = BuildControl(decl, section);
         controls_[decl.control] = control;
         if (decl.kind == OptionKind::CheckBox) {
@@ -123,7 +149,7 @@ QWidget* OptionPanel::BuildSection(MaintenanceFunction* function, bool titled) {
         }
     }
 
-    for (PanelPart* part : MakeHandMadeParts(function->Key(), section)) {
+    for (PanelPart* part : parts) {
         parts_.push_back(part);
         layout->addWidget(part, 1);
         connect(part, &PanelPart::Changed, this, &OptionPanel::OptionChanged);
@@ -196,8 +222,11 @@ std::vector<OptionDecl> OptionPanel::Declarations() const {
 ControlStates OptionPanel::States() const {
     ControlStates states;
     for (const OptionDecl& decl : decls_) {
+        auto found = controls_.find(decl.control);
+        if (found == controls_.end())
+            continue; // a hand-made part's, added below
         ControlState& state = states[decl.control];
-        QWidget* control = controls_.at(decl.control);
+        QWidget* control = found->second;
         if (auto* box = qobject_cast<QCheckBox*>(control)) {
             state.value = box->checkState() == Qt::Checked            ? 1
                           : box->checkState() == Qt::PartiallyChecked ? 2
@@ -241,10 +270,18 @@ void OptionPanel::ApplyStates(const ControlStates& states) {
         } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             edit->setText(Q(state.text));
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            if (!state.items.empty() && !SameTexts(combo, state.items))
+                FillCombo(combo, state.items);
             if (state.listIndex >= 0 && state.listIndex < combo->count())
                 combo->setCurrentIndex(state.listIndex);
         } else if (auto* list = qobject_cast<QListWidget*>(control)) {
             QSignalBlocker block(list);
+            // Items a function filled from the project replace the list; otherwise only
+            // the kept check marks are set.
+            if (!state.items.empty() && !SameTexts(list, state.items)) {
+                FillList(list, state.items);
+                continue;
+            }
             for (std::size_t i = 0; i < state.items.size() && static_cast<int>(i) < list->count();
                  ++i) {
                 QListWidgetItem* item = list->item(static_cast<int>(i));
@@ -255,16 +292,25 @@ void OptionPanel::ApplyStates(const ControlStates& states) {
             }
         }
     }
+    for (PanelPart* part : parts_)
+        part->ApplyStates(states);
     filling_ = false;
     emit OptionChanged();
 }
 
 void OptionPanel::FillLists(const ProjectLists* lists) {
     filling_ = true;
+    if (lists == nullptr)
+        for (PanelPart* part : parts_)
+            part->ProjectClosed();
     for (const OptionDecl& decl : decls_) {
-        if (!FilledFromProject(decl))
+        // Lists without a declared source are filled by their function's own hook; they go
+        // back to their declared entries when the project closes.
+        bool own = lists == nullptr && decl.source == ListSource::None;
+        auto found = controls_.find(decl.control);
+        if ((!FilledFromProject(decl) && !own) || found == controls_.end())
             continue;
-        QWidget* control = controls_.at(decl.control);
+        QWidget* control = found->second;
         if (auto* combo = qobject_cast<QComboBox*>(control))
             FillCombo(combo, OptionItems(decl, lists));
         else if (auto* list = qobject_cast<QListWidget*>(control))

@@ -10,6 +10,7 @@
 #include "gui/panel_part.h"
 #include "shell/function_catalog.h"
 #include "shell/maintenance_function.h"
+#include "shell/project_session.h"
 
 class QPushButton;
 
@@ -29,14 +30,16 @@ public:
 
     // Every control's value, the hand-made parts' included.
     ControlStates States() const;
-    // Sets the controls named in `states`; others keep their values.
+    // Sets the controls named in `states`, the hand-made parts' included; others keep their
+    // values. A list or combo box given other items than it shows is refilled with them.
     void ApplyStates(const ControlStates& states);
     // The declared options of every function on the panel (what is restored and saved).
     std::vector<OptionDecl> Declarations() const;
 
-    // Refills the lists that come from the project (null: empties them to their leading entries).
+    // Refills the lists that come from the project's lists (null: the project closed; they
+    // and the lists a function fills itself keep their declared entries, and the hand-made
+    // parts are emptied).
     void FillLists(const ProjectLists* lists);
-    const std::vector<PanelPart*>& Parts() const { return parts_; }
 
     // Enables each command button when a project is open and its function's options are filled
     // in.

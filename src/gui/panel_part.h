@@ -1,15 +1,12 @@
 #pragma once
-// A hand-made part of an option panel, for what the declared options cannot say (the tag
-// order of Set Sort Dates). It fills itself when a project opens, keeps its own settings, and
-// adds its values to the states the function runs with.
+// A hand-made part of an option panel, for what a generated control cannot do (the tag order
+// of Set Sort Dates with its buttons). It shows declared options in place of the generated
+// controls: the panel hands it their states, whoever filled them, and asks it for their values.
 #include <QWidget>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "shell/option_decl.h"
-#include "shell/project_session.h"
-#include "support/settings_store.h"
 
 namespace hk {
 
@@ -18,12 +15,13 @@ class PanelPart : public QWidget {
 public:
     using QWidget::QWidget;
 
-    // `keyPath` is the project's key under the settings root ("...\File Preferences\<prefix>").
-    virtual void ProjectOpened(const ProjectLists& lists, const SettingsStore& store,
-                               const std::string& keyPath) = 0;
-    virtual void SaveForProject(SettingsStore& store, const std::string& keyPath) const = 0;
-    virtual void ProjectClosed() = 0;
+    // The declared controls the part shows (the panel builds none for them).
+    virtual std::vector<std::string> Controls() const = 0;
+    // Sets the part's controls named in `states`; others are left as they are.
+    virtual void ApplyStates(const ControlStates& states) = 0;
     virtual void AddStates(ControlStates& states) const = 0;
+    // The project closed: what came from it goes.
+    virtual void ProjectClosed() = 0;
 
 signals:
     // The part's values changed: the panel re-checks its command buttons.

@@ -13,7 +13,7 @@ namespace hk {
 
 TagOrderList::TagOrderList(QWidget* parent) : PanelPart(parent) {
     lstTags_ = new QListWidget(this);
-    lstTags_->setObjectName(QString::fromUtf8(kTagOrderControl.data(), kTagOrderControl.size()));
+    lstTags_->setObjectName(QString::fromLatin1(kTagOrderControl));
     lstTags_->setSelectionMode(QAbstractItemView::SingleSelection);
     lstTags_->setMinimumHeight(180);
     auto* label = new QLabel(tr("&Tag order (checked: sort dates may be set):"), this);
@@ -107,23 +107,27 @@ void TagOrderList::UpdateButtons() {
     cmdCheckAll_[1]->setEnabled(lstTags_->count() > 0);
 }
 
-void TagOrderList::ProjectOpened(const ProjectLists& lists, const SettingsStore& store,
-                                 const std::string& keyPath) {
-    SetItems(BuildTagOrder(ReadStoredTagOrder(store, keyPath), lists.tagTypes));
+std::vector<std::string> TagOrderList::Controls() const {
+    return {kTagOrderControl};
 }
 
-void TagOrderList::SaveForProject(SettingsStore& store, const std::string& keyPath) const {
-    SaveTagOrder(store, keyPath, Items());
+void TagOrderList::ApplyStates(const ControlStates& states) {
+    auto it = states.find(kTagOrderControl);
+    if (it == states.end())
+        return;
+    SetItems(it->second.items);
+    if (it->second.listIndex >= 0 && it->second.listIndex < lstTags_->count())
+        lstTags_->setCurrentRow(it->second.listIndex);
+}
+
+void TagOrderList::AddStates(ControlStates& states) const {
+    ControlState& state = states[kTagOrderControl];
+    state.items = Items();
+    state.listIndex = lstTags_->currentRow();
 }
 
 void TagOrderList::ProjectClosed() {
     SetItems({});
-}
-
-void TagOrderList::AddStates(ControlStates& states) const {
-    ControlState& state = states[std::string(kTagOrderControl)];
-    state.items = Items();
-    state.listIndex = lstTags_->currentRow();
 }
 
 } // namespace hk

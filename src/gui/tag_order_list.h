@@ -1,6 +1,7 @@
 #pragma once
 // The tag-order list of Set Sort Dates: tag types in order, each with a check mark when its
 // sort dates may be rewritten, with "Check All" / "Check None" and "Move Up" / "Move Down".
+// Set Sort Dates fills it from the project (FillOptionLists) and keeps it as its lstTags option.
 #include "gui/panel_part.h"
 
 class QListWidget;
@@ -13,11 +14,11 @@ class TagOrderList : public PanelPart {
 public:
     explicit TagOrderList(QWidget* parent = nullptr);
 
-    void ProjectOpened(const ProjectLists& lists, const SettingsStore& store,
-                       const std::string& keyPath) override;
-    void SaveForProject(SettingsStore& store, const std::string& keyPath) const override;
-    void ProjectClosed() override;
+    std::vector<std::string> Controls() const override;
+    // The list is taken whole: its order is the tag order.
+    void ApplyStates(const ControlStates& states) override;
     void AddStates(ControlStates& states) const override;
+    void ProjectClosed() override;
 
     // The list as it stands: name, checked, tag type number.
     std::vector<ListItem> Items() const;

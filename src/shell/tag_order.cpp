@@ -1,36 +1,56 @@
 #include "shell/tag_order.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <optional>
+#include <unordered_set>
 
-#include "formats/tag_types.h"
-#include "shell/option_persistence.h"
+#include "loaders/loader_table.h"
 #include "support/ini_file.h"
 #include "support/text.h"
 
 namespace hk {
-namespace {
 
-std::string Folded(std::string_view name) {
-    return Cp1252UpperStr(Utf8ToCp1252(Trim(name)));
+StoredTag ParseStoredTag(std::string_view value) {
+    StoredTag tag;
+    auto bar = value.find('|');
+    if (bar == std::string_view::npos) {
+        // The older form: the check mark first, then the name.
+        if (!value.empty()) {
+            tag.checked = value[0] == '1';
+            tag.name = std::string(Trim(value.substr(1)));
+        }
+        return tag;
+    }
+    tag.name = std::string(Trim(value.substr(0, bar)));
+    std::string_view rest = value.substr(bar + 1);
+    tag.checked = rest.substr(0, rest.find('|')) == "1";
+    return tag;
 }
 
-std::optional<long> StoredCount(const SettingsStore& store, const std::string& key) {
-    auto value = store.QueryValue(key, "Count");
-    if (!value)
-        return std::nullopt;
-    if (value->type == SettingType::Dword)
-        return static_cast<int32_t>(value->dword);
+std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath) {
+    std::vector<StoredTag> out;
+    std::string key = JoinKeyPath(keyPath, kTagOrderSetting);
+    auto count = store.QueryValue(key, "Count");
+    if (!count)
+        return out;
     long n = 0;
-    if (value->type == SettingType::String && ParseLong(value->data, n))
-        return n;
-    return std::nullopt;
+    if (count->type == SettingType::Dword)
+        n = static_cast<int32_t>(count->dword);
+    else if (count->type != SettingType::String || !ParseLong(count->data, n))
+        return out;
+    for (long i = 0; i < n; ++i) {
+        char name[24];
+        std::snprintf(name, sizeof name, "%03ld", i);
+        auto value = store.QueryValue(key, name);
+        if (!value || value->type != SettingType::String)
+            continue;
+        StoredTag tag = ParseStoredTag(value->data);
+        if (!tag.name.empty())
+            out.push_back(std::move(tag));
+    }
+    return out;
 }
 
-} // namespace
-
-const std::vector<std::string>& DefaultTagOrderNames() {
+const std::vector<std::string> &DefaultTagOrderNames() {
     static const std::vector<std::string> names = {
         "Name-Var",  "Birth",     "Baptism",    "Adoption", "Education", "Graduation",
         "Milit-Beg", "Milit-End", "Occupation", "Marriage", "Name-Marr", "Divorce",
@@ -38,81 +58,49 @@ const std::vector<std::string>& DefaultTagOrderNames() {
     return names;
 }
 
-std::vector<ListItem> ReadStoredTagOrder(const SettingsStore& store, std::string_view keyPath) {
-    std::string key = JoinKeyPath(keyPath, kTagOrderSubKey);
+std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
+                                    const CTMGTagTypes &tagTypes, const std::vector<long> &byName) {
     std::vector<ListItem> items;
-    auto count = StoredCount(store, key);
-    for (long i = 0; count && i < *count; ++i) {
-        char name[24];
-        std::snprintf(name, sizeof name, "%03ld", i);
-        auto value = store.QueryValue(key, name);
-        if (!value || value->type != SettingType::String || value->data.empty())
+    std::unordered_set<long> listed;
+    auto add = [&](long number, bool checked) {
+        if (number == 0 || !listed.insert(number).second)
+            return;
+        items.push_back({tagTypes.NameOf(number), checked, number});
+    };
+    for (const StoredTag &tag : first)
+        add(tagTypes.FindByName(tag.name), tag.checked);
+    // What the kept order does not name yet may be rewritten until the user says otherwise.
+    for (const std::string &name : DefaultTagOrderNames())
+        add(tagTypes.FindByName(name), true);
+    for (long number : byName) {
+        long group = tagTypes.GroupOf(number);
+        if (group == kGroupFather || group == kGroupMother || group == kGroupParent)
             continue;
-        const std::string& text = value->data;
-        ListItem item;
-        auto bar = text.find('|');
-        if (bar == std::string::npos) {
-            item.selected = text[0] == '1';
-            item.text = text.substr(1);
-        } else {
-            item.text = text.substr(0, bar);
-            auto rest = text.substr(bar + 1);
-            item.selected = !rest.empty() && rest[0] == '1';
-            auto bar2 = rest.find('|');
-            long data = 0;
-            if (bar2 != std::string::npos && ParseLong(rest.substr(bar2 + 1), data))
-                item.data = data;
-        }
-        items.push_back(std::move(item));
+        if (Trim(tagTypes.NameOf(number)).empty())
+            continue;
+        add(number, true);
     }
     return items;
 }
 
-std::vector<ListItem> BuildTagOrder(const std::vector<ListItem>& stored,
-                                    const std::vector<TagTypeChoice>& tagTypes) {
-    std::vector<ListItem> order;
-    std::vector<bool> listed(tagTypes.size(), false);
-    auto find = [&](std::string_view name) -> int {
-        std::string folded = Folded(name);
-        if (folded.empty())
-            return -1;
-        for (std::size_t i = 0; i < tagTypes.size(); ++i)
-            if (Folded(tagTypes[i].name) == folded)
-                return static_cast<int>(i);
-        return -1;
-    };
-    auto add = [&](int i, bool checked) {
-        if (i < 0 || listed[static_cast<std::size_t>(i)])
-            return;
-        listed[static_cast<std::size_t>(i)] = true;
-        const TagTypeChoice& t = tagTypes[static_cast<std::size_t>(i)];
-        order.push_back({std::string(Trim(t.name)), checked, t.number});
-    };
-
-    for (const ListItem& item : stored)
-        add(find(item.text), item.selected);
-    for (const std::string& name : DefaultTagOrderNames())
-        add(find(name), true);
-
-    std::vector<int> rest;
-    for (std::size_t i = 0; i < tagTypes.size(); ++i) {
-        long g = tagTypes[i].group;
-        if (!listed[i] && !Folded(tagTypes[i].name).empty() && g != kGroupFather &&
-            g != kGroupMother && g != kGroupParent)
-            rest.push_back(static_cast<int>(i));
-    }
-    std::stable_sort(rest.begin(), rest.end(), [&](int a, int b) {
-        return Folded(tagTypes[static_cast<std::size_t>(a)].name) <
-               Folded(tagTypes[static_cast<std::size_t>(b)].name);
-    });
-    for (int i : rest)
-        add(i, true);
-    return order;
+std::vector<long> TagTypesByName(db::CTMGDB &db) {
+    std::vector<long> out;
+    LoaderTable t;
+    t.Open(db, "T");
+    t.AcceptSharedDataset(true);
+    t.SelectTag("EVTBYNAM");
+    const int number = t.Field("ETypeNum");
+    for (bool ok = t.First(); ok; ok = t.Next())
+        out.push_back(t.Long(number));
+    return out;
 }
 
-void SaveTagOrder(SettingsStore& store, std::string_view keyPath,
-                  const std::vector<ListItem>& items) {
-    SaveListBox(store, keyPath, kTagOrderSubKey, items);
+std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem> &items) {
+    std::vector<StoredTag> out;
+    out.reserve(items.size());
+    for (const ListItem &item : items)
+        out.push_back({std::string(Trim(item.text)), item.selected});
+    return out;
 }
 
 } // namespace hk

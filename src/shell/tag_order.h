@@ -1,37 +1,53 @@
 #pragma once
-// The tag order of Set Sort Dates: an ordered list of tag types, each checked when its sort
-// dates may be rewritten. Kept per project under "File Preferences\<prefix>\Tags" in the list
-// box format; the window shows it in its tag-order list, the command line reads it as stored.
+// The tag order of Set Sort Dates: tag types in the order their tags should sort, each checked
+// when its sort dates may be rewritten. Kept per project under "File Preferences\<prefix>\Tags"
+// (both stored forms are read) and filled from the project the same way for both front ends.
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "db/ctmgdb.h"
+#include "formats/tag_types.h"
 #include "shell/option_decl.h"
-#include "shell/project_session.h"
 #include "support/settings_store.h"
 
 namespace hk {
 
-// The control the tag order lives in, and its key under the project's file key.
-inline constexpr std::string_view kTagOrderControl = "lstTags";
-inline constexpr std::string_view kTagOrderSubKey = "Tags";
+// The list control and the key its items are kept under, below the project's file key.
+inline constexpr const char *kTagOrderControl = "lstTags";
+inline constexpr const char *kTagOrderSetting = "Tags";
 
-// The tag names that follow the stored entries when a project opens.
-const std::vector<std::string>& DefaultTagOrderNames();
+// One stored entry: the tag type's name and its check mark.
+struct StoredTag {
+    std::string name;
+    bool checked = false;
+    bool operator==(const StoredTag &) const = default;
+};
 
-// The stored entries in stored order (text, checked, data). An entry without "|" is the older
-// form: "1" (checked) or another character, then the name.
-std::vector<ListItem> ReadStoredTagOrder(const SettingsStore& store, std::string_view keyPath);
+// One value of a stored "Tags" key: "name|1|data" (or "name|0"), or the older form "1name" /
+// "0name" without a bar.
+StoredTag ParseStoredTag(std::string_view value);
 
-// The list a project opens with: the stored entries that name a tag type of the project, the
-// default names the project has, then every other named tag type in name order except those
-// of the Father, Mother and Parent groups. Each tag type appears once, matched by its trimmed
-// name without regard to case; its number is the item data. Entries not stored are checked.
-std::vector<ListItem> BuildTagOrder(const std::vector<ListItem>& stored,
-                                    const std::vector<TagTypeChoice>& tagTypes);
+// The entries kept under `keyPath`\Tags ("Count", then "000", "001", ...), in stored order.
+std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath);
 
-// Writes the list whole under keyPath\Tags.
-void SaveTagOrder(SettingsStore& store, std::string_view keyPath,
-                  const std::vector<ListItem>& items);
+// The names listed after the stored entries, before every other tag type.
+const std::vector<std::string> &DefaultTagOrderNames();
+
+// The tag order as the panel shows it, filled in three steps, each adding only tag types not
+// yet listed: the `first` entries in their order with their check marks, then the default
+// names, then the other tag types in the order of `byName`, leaving out the Father, Mother and
+// Parent groups and unnamed types. Names match tag types by their trimmed text without regard
+// to case; entries that name no tag type are dropped. Entries the last two steps add are
+// checked. Each item's data is its tag type number.
+std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
+                                    const CTMGTagTypes &tagTypes, const std::vector<long> &byName);
+
+// The tag type numbers of the current dataset (and of dataset 0) in the order of the tag type
+// table's name tag (EVTBYNAM).
+std::vector<long> TagTypesByName(db::CTMGDB &db);
+
+// The list items as entries to build from (text and check mark).
+std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem> &items);
 
 } // namespace hk

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "functions/register_functions.h"
 #include "mktmg/generator.h"
 #include "test_functions.h"
 
@@ -80,7 +81,8 @@ WindowHarness::WindowHarness(std::function<void(MainWindowSetup&)> adjust,
     settings = std::make_unique<Settings>(*store);
     recent = std::make_unique<CRecentFiles>(*store);
     recent->LoadFromKey();
-    RegisterTestFunctions(functions);
+    RegisterAllFunctions(functions);
+    RegisterPanelStandIns(functions);
     session = std::make_unique<TmgProjectSession>(*settings, ProgramFolder());
 
     dir.Write("Logs/.keep", "");

@@ -57,7 +57,8 @@ private:
 std::string GenerateTestProject(const std::string& folder, const std::string& name, int datasets,
                                 int people = 25);
 
-// The main window over a generated project's session and the test functions.
+// The main window over a project session, with the functions of this build and the panel
+// stand-ins.
 struct WindowHarness {
     // `adjust` changes the setup before the window is made; `store` replaces the memory store.
     explicit WindowHarness(std::function<void(MainWindowSetup&)> adjust = {},

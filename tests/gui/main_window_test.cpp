@@ -10,14 +10,20 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QSplitterHandle>
 #include <QStackedWidget>
 #include <QTest>
 #include <QTreeWidget>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <map>
+#include <type_traits>
 
+#include "db/table.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
@@ -25,11 +31,14 @@
 #include "gui/settings_file_format.h"
 #include "gui/tag_order_list.h"
 #include "gui_test_support.h"
+#include "mktmg/reference_data.h"
+#include "shell/option_persistence.h"
 #include "shell/program_info.h"
-#include "test_functions.h"
+#include "support/test_project_builder.h"
 
 using namespace hk;
 using namespace hk::test;
+using namespace hk::mktmg;
 namespace fs = std::filesystem;
 
 namespace {
@@ -89,6 +98,101 @@ QStringList LogFiles(const WindowHarness& h) {
             out << QString::fromStdString(e.path().string());
     out.sort();
     return out;
+}
+
+// A regular date in a year.
+std::string InYear(int year) {
+    char b[32];
+    std::snprintf(b, sizeof b, "1%04d0000030000000000", year);
+    return b;
+}
+
+// The value of a "label=value" line of a log as shown; "<none>" when there is no such line.
+QString Total(const QString& log, const QString& label) {
+    for (const QString& line : log.split('\n'))
+        if (line.startsWith(label + "="))
+            return line.mid(label.size() + 1);
+    return "<none>";
+}
+
+// One field of every record of a table, trimmed, in record order.
+std::vector<std::string> Column(const std::string& tablePath, const std::string& field) {
+    std::vector<std::string> values;
+    auto t = db::Table::Open(tablePath, {.writable = false});
+    int f = t->FieldIndex(field);
+    for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
+        values.push_back(t->GetTrimmed(f));
+    return values;
+}
+
+// Every file of a folder by name, byte for byte.
+std::map<std::string, QByteArray> Snapshot(const std::string& folder) {
+    std::map<std::string, QByteArray> files;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        QFile f(QString::fromStdString(e.path().string()));
+        f.open(QIODevice::ReadOnly);
+        files[e.path().filename().string()] = f.readAll();
+    }
+    return files;
+}
+
+// The tag order lines of a Set Sort Dates log: "Name+" for a checked entry, "Name-" otherwise.
+QStringList LoggedTagOrder(const QString& log) {
+    QStringList out;
+    QStringList lines = log.split('\n');
+    for (qsizetype i = lines.indexOf("  Seq Type R/W Name") + 1; i > 0 && i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            break;
+        out << lines[i].mid(15) + (lines[i].mid(11, 3) == " Y " ? "+" : "-");
+    }
+    return out;
+}
+
+// The tag order list as shown, in the same form.
+QStringList ShownTagOrder(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out << list->item(i)->text() + (list->item(i)->checkState() == Qt::Checked ? "+" : "-");
+    return out;
+}
+
+// What is wrong with the layout of `area` as shown: a visible control that reaches outside
+// it, is smaller than it needs to be, or covers another control. Empty when all is well.
+QStringList LayoutFaults(QWidget* area) {
+    QStringList faults;
+    QList<QWidget*> controls;
+    for (QWidget* w : area->findChildren<QWidget*>()) {
+        bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLabel*>(w) ||
+                       qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) ||
+                       qobject_cast<QAbstractItemView*>(w);
+        if (control && w->isVisibleTo(area))
+            controls << w;
+    }
+    auto name = [](QWidget* w) {
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w))
+            text = b->text();
+        else if (auto* l = qobject_cast<QLabel*>(w))
+            text = l->text();
+        return QString("%1 %2 '%3'").arg(w->metaObject()->className(), w->objectName(), text);
+    };
+    auto rectOf = [area](QWidget* w) { return QRect(w->mapTo(area, QPoint(0, 0)), w->size()); };
+    for (QWidget* w : controls) {
+        QRect r = rectOf(w);
+        if (!area->rect().contains(r))
+            faults << name(w) + " reaches outside";
+        QSize needed = w->minimumSizeHint();
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label != nullptr && label->wordWrap())
+            needed = QSize(0, label->heightForWidth(w->width()));
+        if (w->width() < needed.width() || w->height() < needed.height())
+            faults << name(w) + " is cut short";
+        for (QWidget* other : controls)
+            if (other < w && !w->isAncestorOf(other) && !other->isAncestorOf(w) &&
+                r.intersects(rectOf(other)))
+                faults << name(w) + " covers " + name(other);
+    }
+    return faults;
 }
 
 } // namespace
@@ -217,6 +321,10 @@ private slots:
         auto* from = Child<QComboBox>(panel, "cmbCEEventTags1");
         auto* to = Child<QComboBox>(panel, "cmbCEEventTags2");
         QCOMPARE(from->count(), 1); // the leading entry only, before a project opens
+        // The flag filter button follows the function, with or without a project.
+        auto* filter = Child<QPushButton>(h.window.get(), "cmdSetFlagFilter");
+        QVERIFY(filter->isEnabled());
+        QCOMPARE(filter->text(), QString("Set Flag Filter..."));
 
         DialogScript script;
         script.Then([](QWidget* dialog) {
@@ -266,10 +374,7 @@ private slots:
         to->setCurrentIndex(to->findText("Death"));
         QVERIFY(cmd->isEnabled());
 
-        // The flag filter button follows the function.
-        auto* filter = Child<QPushButton>(h.window.get(), "cmdSetFlagFilter");
         QVERIFY(filter->isEnabled());
-        QCOMPARE(filter->text().remove('&'), QString("Set Flag Filter..."));
         h.window->SelectFunction(12);
         QVERIFY(!filter->isEnabled());
         QCOMPARE(filter->text(), QString("<Filter Unavailable>"));
@@ -283,18 +388,53 @@ private slots:
         QCOMPARE(from->count(), 1);
     }
 
-    void runWithConfirmationWritesAndShowsTheLog() {
+    void setLivingRunsAfterItsConfirmationAndShowsItsLog() {
         WindowHarness h;
         h.window->show();
-        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        // People with Living "?" and a birth, death, marriage or burial of their own before 1900
+        // are the ones to mark; the others are there to be left alone.
+        struct Someone {
+            char living;
+            int tag; // 0: no event
+            int year;
+        };
+        const std::vector<Someone> people = {{'?', kTagBirth, 1850},    {'?', kTagBirth, 1950},
+                                             {'Y', kTagBirth, 1800},    {'?', kTagDeath, 1899},
+                                             {'?', kTagDeath, 1900},    {'N', kTagBirth, 1700},
+                                             {'?', kTagMarriage, 1880}, {'?', kTagCensus, 1800},
+                                             {'?', kTagBurial, 1890},   {'?', 0, 0},
+                                             {'?', kTagBirth, 1777}};
+        TestProjectBuilder b(h.dir.Folder() + "proj", "Gen");
+        std::vector<std::string> expected; // Living of each person after the run
+        long unknown = 0, marked = 0;
+        for (const Someone& someone : people) {
+            int p = b.Person('F', "Some", "One");
+            b.PersonRecord(p).living = someone.living;
+            if (someone.tag != 0)
+                b.Event(someone.tag, p, 0, InYear(someone.year));
+            bool bmdb = someone.tag == kTagBirth || someone.tag == kTagDeath ||
+                        someone.tag == kTagMarriage || someone.tag == kTagBurial;
+            bool mark = someone.living == '?' && bmdb && someone.year < 1900;
+            unknown += someone.living == '?' ? 1 : 0;
+            marked += mark ? 1 : 0;
+            expected.push_back(mark ? "N" : std::string(1, someone.living));
+        }
+        const std::string pjc = b.Write();
+        const std::string peopleTable = b.TablePath("$");
+        const std::string folder = h.dir.Folder() + "proj";
+        QVERIFY(marked >= 4 && marked < unknown);
+        const auto before = Snapshot(folder);
+
+        OpenProject(h, pjc);
         h.window->SelectFunction(11);
         OptionPanel* panel = h.window->Panel(11);
         auto* cmd = Child<QPushButton>(panel, "cmds(11)");
         auto* year = Child<QLineEdit>(panel, "txtSLFYear");
         QVERIFY(!cmd->isEnabled());
-        QTest::keyClicks(year, "19");
-        QVERIFY(!cmd->isEnabled());
-        QTest::keyClicks(year, "00");
+        QTest::keyClicks(year, "19x");
+        QVERIFY(!cmd->isEnabled()); // not a year
+        year->clear();
+        QTest::keyClicks(year, "1900");
         QVERIFY(cmd->isEnabled());
 
         // Cancel: nothing is written.
@@ -303,49 +443,62 @@ private slots:
         cmd->click();
         QCOMPARE(cancel.Answered(), 1);
         QCOMPARE(cancel.Titles().front(), QString("Confirm"));
-        QCOMPARE(cancel.Texts().front(),
-                 QString("Set Living=N for people with a BMDB event before 1900?"));
+        QCOMPARE(cancel.Texts().front(), QString("Click [OK] to set Living=N for all people with "
+                                                 "LIVING=? and BMDB events before 1900."));
         QVERIFY(LogFiles(h).isEmpty());
         QVERIFY(!h.window->Log()->isVisible());
 
+        // Log Only: the whole log, no file touched.
+        auto* logOnly = Child<QCheckBox>(h.window.get(), "chkLogOnly");
+        logOnly->setChecked(true);
+        DialogScript first;
+        first.Then(Press("OK"));
+        cmd->click();
+        QCOMPARE(first.Answered(), 1);
+        QStringList logs = LogFiles(h);
+        QCOMPARE(logs.size(), 1);
+        QString text = ReadLogAsShown(logs.first());
+        QVERIFY(text.contains("\nLog Only=True\n"));
+        QCOMPARE(Total(text, "Set Living 'N'"), QString::number(marked));
+        h.window->CloseDatabaseCommand();
+        QVERIFY(Snapshot(folder) == before); // neither the cancelled run nor Log Only wrote
+
+        // The run: the switch was kept for the project and is turned off again.
+        OpenProject(h, pjc);
+        QVERIFY(logOnly->isChecked());
+        QCOMPARE(year->text(), QString("1900"));
+        logOnly->setChecked(false);
         DialogScript ok;
         ok.Then(Press("OK"));
         cmd->click();
         QCOMPARE(ok.Answered(), 1);
-        QStringList logs = LogFiles(h);
-        QCOMPARE(logs.size(), 1);
-        QString text = ReadLogAsShown(logs.first());
-        QVERIFY(text.startsWith(QString::fromStdString(ProgramTitleAndVersion()) + "\n"));
-        QVERIFY(text.contains("\nFunction=Set Living=N\n"));
-        QVERIFY(
-            text.contains("\nProject=Gen_ (" + QString::fromStdString(h.dir.Folder()) + "Gen_)\n"));
-        QVERIFY(text.contains("\nLog Only=False\n"));
-        QVERIFY(text.contains("\n  Before Year: 1900\n"));
-        QVERIFY(text.contains("\n  Flag Filter: <No Filter>\n"));
-        QVERIFY(text.contains("\nPeople="));
-
-        LogWindow* log = h.window->Log();
-        QVERIFY(log->isVisible());
-        QCOMPARE(log->Text(), text);
-        QCOMPARE(log->FileName(), logs.first());
-        QVERIFY(log->windowTitle().contains(QFileInfo(logs.first()).fileName()));
-        // The progress bar ran to the people's records and is put away after the run.
-        auto* pb = Child<QProgressBar>(h.window.get(), "pb");
-        QVERIFY(pb->maximum() >= 25);
-        QCOMPARE(pb->value(), -1);
-        QVERIFY(!pb->isVisible());
-
-        // Log Only reaches the run: the header says so and the note ends the log.
-        Child<QCheckBox>(h.window.get(), "chkLogOnly")->setChecked(true);
-        DialogScript again;
-        again.Then(Press("OK"));
-        cmd->click();
         logs = LogFiles(h);
         QCOMPARE(logs.size(), 2);
         text = ReadLogAsShown(logs.last());
-        QVERIFY(text.contains("\nLog Only=True\n"));
-        QVERIFY(TestFunction(h.functions, "setliving").lastLogOnly);
+        QVERIFY(text.startsWith(QString::fromStdString(ProgramTitleAndVersion()) + "\n"));
+        QVERIFY(text.contains("\nFunction=Set Living=N\n"));
+        QVERIFY(text.contains("\nProject=Gen_ (" + QString::fromStdString(folder) + "/Gen_)\n"));
+        QVERIFY(text.contains("\nLog Only=False\n"));
+        QVERIFY(text.contains("\n  Before Year: 1900\n"));
+        QCOMPARE(Total(text, "People"), QString::number(people.size()));
+        QCOMPARE(Total(text, "People with Living '?'"), QString::number(unknown));
+        QCOMPARE(Total(text, "Changed flag; event before 1900"), QString::number(marked));
+        QCOMPARE(Total(text, "Set Living 'N'"), QString::number(marked));
+
+        // The log window shows the file just written.
+        LogWindow* log = h.window->Log();
+        QVERIFY(log->isVisible());
+        QCOMPARE(log->Text(), text);
         QCOMPARE(log->FileName(), logs.last());
+        QVERIFY(log->windowTitle().contains(QFileInfo(logs.last()).fileName()));
+        // The progress bar ran over the people's records and is put away after the run.
+        auto* pb = Child<QProgressBar>(h.window.get(), "pb");
+        QCOMPARE(pb->maximum(), static_cast<int>(people.size()));
+        QCOMPARE(pb->value(), -1);
+        QVERIFY(!pb->isVisible());
+
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(Column(peopleTable, "LIVING"), expected);
     }
 
     void optionsAndLogOnlyAreKeptPerProject() {
@@ -395,17 +548,99 @@ private slots:
                  1L);
     }
 
-    void tagOrderIsKeptPerProject() {
+    void listsAFunctionFillsItselfFollowTheDatasetAndKeepTheirValues() {
         WindowHarness h;
-        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 1);
-        OpenProject(h, pjc);
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 2);
+        auto open = [&](int dsid) {
+            DialogScript script;
+            script.Then([dsid](QWidget* dialog) {
+                auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
+                datasets->setCurrentIndex(datasets->findData(qlonglong(dsid)));
+                FindButton(dialog, "OK")->click();
+            });
+            QVERIFY(h.window->OpenChosenProject(pjc));
+        };
+        auto texts = [](auto* control) {
+            QStringList out;
+            for (int i = 0; i < control->count(); ++i)
+                if constexpr (std::is_same_v<decltype(control), QComboBox*>)
+                    out << control->itemText(i);
+                else
+                    out << control->item(i)->text();
+            return out;
+        };
+        OptionPanel* panel = h.window->Panel(15);
+        auto* combo = Child<QComboBox>(panel, "cmbCNTHook");
+        auto* list = Child<QListWidget>(panel, "lstCNTHook");
+        QCOMPARE(texts(combo), QStringList{"<Choose>"});
+        QCOMPARE(list->count(), 0);
+
+        open(2);
+        QCOMPARE(texts(combo), (QStringList{"<Choose>", "Dataset 2"}));
+        QCOMPARE(combo->itemData(1).toLongLong(), 2LL);
+        QCOMPARE(texts(list), (QStringList{"Gen_", "Dataset 2"}));
+        list->item(1)->setCheckState(Qt::Checked);
+        h.window->CloseDatabaseCommand();
+        QCOMPARE(texts(combo), QStringList{"<Choose>"});
+        QCOMPARE(list->count(), 0);
+
+        // The kept check mark is restored onto the items the function gives.
+        open(2);
+        QCOMPARE(list->item(1)->checkState(), Qt::Checked);
+        QCOMPARE(list->item(0)->checkState(), Qt::Unchecked);
+        h.window->CloseDatabaseCommand();
+        open(1);
+        QCOMPARE(texts(combo), (QStringList{"<Choose>", "Dataset 1"}));
+        QCOMPARE(texts(list), (QStringList{"Gen_", "Dataset 1"}));
+        QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
+    }
+
+    void tagOrderIsFilledBySetSortDatesAndKeptPerProject() {
+        WindowHarness h;
+        TestProjectBuilder b(h.dir.Folder() + "proj", "Fam");
+        b.Datasets({1, 2});
+        TagTypeRec own; // a tag type of the second dataset only
+        own.number = 3001;
+        own.dsid = 2;
+        own.name = "Aardvark";
+        b.Add(own);
+        int adam = b.Person('M', "Adam", "Undated");
+        int birth = b.Event(kTagBirth, adam);
+        int census = b.Event(kTagCensus, adam);
+        const std::string pjc = b.Write();
+        // Kept by an older version: a check mark and the name; then today's form.
+        const std::string key =
+            std::string(kSettingsRoot) + "\\" + ProjectFileKey("Fam_") + "\\Tags";
+        h.store->SaveValue(key, "Count", SettingValue::Dword(2));
+        h.store->SaveValue(key, "000", SettingValue::String("1Census"));
+        h.store->SaveValue(key, "001", SettingValue::String("Birth|0|2"));
+
+        auto open = [&](int dataset) {
+            DialogScript script;
+            script.Then([dataset](QWidget* dialog) {
+                auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
+                datasets->setCurrentIndex(datasets->findData(qlonglong(dataset)));
+                FindButton(dialog, "OK")->click();
+            });
+            QVERIFY(h.window->OpenChosenProject(pjc));
+        };
+        open(1);
         h.window->SelectFunction(12);
-        auto* order = h.window->Panel(12)->findChild<TagOrderList*>();
+        OptionPanel* panel = h.window->Panel(12);
+        auto* order = panel->findChild<TagOrderList*>();
         QVERIFY(order != nullptr);
-        auto* list = Child<QListWidget>(h.window->Panel(12), "lstTags");
-        QVERIFY(list->count() > 10);
-        QCOMPARE(list->item(0)->text(), QString("Name-Var"));
-        QCOMPARE(list->item(1)->text(), QString("Birth"));
+        QCOMPARE(panel->findChildren<QListWidget*>("lstTags").size(), 1);
+        auto* list = Child<QListWidget>(panel, "lstTags");
+        // The kept entries, then the usual ones and the rest, checked as they are added.
+        QStringList shown = ShownTagOrder(list);
+        QCOMPARE(shown.mid(0, 4), (QStringList{"Census+", "Birth-", "Name-Var+", "Baptism+"}));
+        QVERIFY(shown.size() > 20);
+        QCOMPARE(shown.filter(QRegularExpression("-$")), QStringList{"Birth-"});
+        QVERIFY(!shown.contains("Aardvark+"));
+        QVERIFY(!shown.contains("Father-Bio+"));
+        // The command button needs nothing more.
+        QVERIFY(Child<QPushButton>(panel, "cmds(12)")->isEnabled());
+
         auto* up = Child<QPushButton>(order, "cmdUpDown(0)");
         auto* down = Child<QPushButton>(order, "cmdUpDown(1)");
         list->setCurrentRow(0);
@@ -417,21 +652,42 @@ private slots:
         QCOMPARE(list->currentRow(), 0); // the moved entry stays selected
         Child<QPushButton>(order, "cmdCheckAll(1)")->click();
         list->item(0)->setCheckState(Qt::Checked);
-        auto states = h.window->Panel(12)->States();
+        auto states = panel->States();
         QCOMPARE(states.at("lstTags").items[0].text, std::string("Birth"));
         QCOMPARE(states.at("lstTags").items[0].data, 2L);
+        const int count = list->count();
         h.window->CloseDatabaseCommand();
         QCOMPARE(list->count(), 0);
+        QCOMPARE(h.store->QueryValue(key, "Count")->dword, static_cast<uint32_t>(count));
 
-        OpenProject(h, pjc);
-        QCOMPARE(list->item(0)->text(), QString("Birth"));
-        QCOMPARE(list->item(0)->checkState(), Qt::Checked);
-        QCOMPARE(list->item(1)->text(), QString("Name-Var"));
-        QCOMPARE(list->item(1)->checkState(), Qt::Unchecked);
-        // The run gets the order as the list shows it.
-        h.window->RunFunction(12);
-        QCOMPARE(TestFunction(h.functions, "sortdates").lastStates.at("lstTags").items[1].text,
-                 std::string("Name-Var"));
+        // Another dataset: its own tag type joins the list, after what was kept.
+        open(2);
+        shown = ShownTagOrder(list);
+        QCOMPARE(shown.mid(0, 3), (QStringList{"Birth+", "Census-", "Name-Var-"}));
+        QVERIFY(shown.size() > count);
+        QVERIFY(shown.mid(count).contains("Aardvark+"));
+        h.window->CloseDatabaseCommand();
+
+        // The run takes the order as the list shows it: Birth alone may be dated.
+        open(1);
+        DialogScript ok;
+        ok.Then(Press("OK"));
+        Child<QPushButton>(panel, "cmds(12)")->click();
+        QCOMPARE(ok.Answered(), 1);
+        QStringList logs = LogFiles(h);
+        QCOMPARE(logs.size(), 1);
+        QString text = ReadLogAsShown(logs.first());
+        QCOMPARE(LoggedTagOrder(text), ShownTagOrder(list));
+        QCOMPARE(Total(text, "Tags changed"), QString("1"));
+        h.window->CloseDatabaseCommand();
+        auto recNos = Column(b.TablePath("g"), "RECNO");
+        auto srtDates = Column(b.TablePath("g"), "SRTDATE");
+        auto srtDateOf = [&](int event) {
+            auto at = std::find(recNos.begin(), recNos.end(), std::to_string(event));
+            return at == recNos.end() ? std::string("<missing>") : srtDates[at - recNos.begin()];
+        };
+        QCOMPARE(srtDateOf(birth), std::string("101000101030000000000")); // 1 January 100
+        QCOMPARE(srtDateOf(census), std::string());
     }
 
     void flagFilterIsChosenInItsDialogAndKept() {
@@ -439,7 +695,7 @@ private slots:
         h.window->show();
         std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 1);
         OpenProject(h, pjc);
-        h.window->SelectFunction(2);
+        h.window->SelectFunction(34);
         auto* text = Child<QLineEdit>(h.window.get(), "txtFlagFilter");
         QCOMPARE(text->text(), QString("<No Filter>"));
 
@@ -458,22 +714,58 @@ private slots:
         QCOMPARE(script.Answered(), 1);
         QCOMPARE(text->text(), QString("Living = 'Y'"));
 
-        OptionPanel* panel = h.window->Panel(2);
-        auto* from = Child<QComboBox>(panel, "cmbCEEventTags1");
-        auto* to = Child<QComboBox>(panel, "cmbCEEventTags2");
-        from->setCurrentIndex(from->findText("Birth"));
-        to->setCurrentIndex(to->findText("Death"));
-        h.window->RunFunction(2);
-        ScriptedFunction& f = TestFunction(h.functions, "changeevents");
-        QCOMPARE(f.runs, 1);
-        QCOMPARE(f.lastFilter, std::string("Living = 'Y'"));
-        QCOMPARE(f.lastStates.at("cmbCEEventTags2").text, std::string("Death"));
+        // Set Birth Order runs with the filter and says so in its log.
+        DialogScript ok;
+        ok.Then(Press("OK"));
+        Child<QPushButton>(h.window->Panel(34), "cmds(34)")->click();
+        QCOMPARE(ok.Answered(), 1);
+        QStringList logs = LogFiles(h);
+        QCOMPARE(logs.size(), 1);
+        QVERIFY(ReadLogAsShown(logs.first()).contains("\n  Flag Filter: Living = 'Y'\n"));
 
         h.window->CloseDatabaseCommand();
         QCOMPARE(text->text(), QString("<No Filter>"));
         OpenProject(h, pjc);
         QCOMPARE(text->text(), QString("Living = 'Y'"));
         QCOMPARE(h.window->FlagFilter().FlagField(), std::string("LIVING"));
+    }
+
+    void everyPanelFitsTheWindowFrom1024x768() {
+        WindowHarness h;
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+        QList<int> indexes;
+        for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+            if (!item->data(0, Qt::UserRole).toString().isEmpty())
+                indexes << item->data(0, Qt::UserRole).toInt();
+        QCOMPARE(indexes.size(), 39);
+        // The first size is the one the window starts with on a 1024x768 screen.
+        for (QSize size :
+             {QSize(960, 700), QSize(1024, 768), QSize(1280, 1024), QSize(1920, 1080)}) {
+            h.window->resize(size);
+            QCOMPARE(h.window->size(), size);
+            for (int index : indexes) {
+                h.window->SelectFunction(index);
+                QApplication::processEvents();
+                QWidget* panel = CurrentPage(*h.window);
+                QCOMPARE(panel->objectName(), QString("frmFunctions(%1)").arg(index));
+                QStringList faults = LayoutFaults(panel);
+                QVERIFY2(faults.isEmpty(), qPrintable(QString("%1x%2 panel %3: %4")
+                                                          .arg(size.width())
+                                                          .arg(size.height())
+                                                          .arg(index)
+                                                          .arg(faults.join("; "))));
+            }
+            // The run switches below the panels, and the tree with every caption whole.
+            QStringList faults = LayoutFaults(h.window->centralWidget());
+            QVERIFY2(faults.isEmpty(), qPrintable(faults.join("; ")));
+            for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
+                QVERIFY2(tv->visualItemRect(item).right() < tv->viewport()->width() ||
+                             !tv->visualItemRect(item).isValid(),
+                         qPrintable(item->text(0)));
+        }
     }
 
     void splitterStopsAtItsMargins() {

@@ -1,11 +1,6 @@
 #include "test_functions.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "db/ctmgdb.h"
-#include "db/table.h"
-#include "shell/run_frame.h"
+#include "shell/option_persistence.h"
 
 namespace hk::test {
 namespace {
@@ -39,71 +34,10 @@ OptionDecl Combo(const char* control, const char* caption, ListSource source,
     return d;
 }
 
-const char* YesNo(const ControlStates& s, const char* control) {
-    auto it = s.find(control);
-    return it != s.end() && it->second.value == 1 ? "True" : "False";
-}
-
-// The stand-in's run: the frame of every function, over the people of the dataset.
-void SetLivingRun(RunContext& ctx, const ControlStates& states) {
-    const std::string year = states.at("txtSLFYear").text;
-    if (!ctx.ui.Confirm("Set Living=N for people with a BMDB event before " + year + "?"))
-        return;
-    CLogFile& log = StartLog(ctx, "Set Living=N");
-    log.LogLine("Options:");
-    log.LogLine("  Before Year: " + year);
-    log.LogLine(std::string("  Use Ancestor's Events: ") + YesNo(states, "chkUseParents"));
-    log.LogLine(std::string("  Use Descendant's Events: ") + YesNo(states, "chkUseChildren"));
-    log.LogLine("  Flag Filter: " + ctx.flagFilterDescription);
-    log.LogBlankLine();
-    log.LogLine("ID, Event and Year");
-
-    long people = 0, unknown = 0;
-    RunWalk(ctx, [&] {
-        std::string alias = ctx.db->NewAlias();
-        ctx.db->OpenTable("$", alias);
-        db::Table* t = ctx.db->TableHandle(alias);
-        int fDsid = t->FieldIndex("DSID"), fLiving = t->FieldIndex("LIVING"),
-            fRef = t->FieldIndex("REF_ID");
-        ctx.ui.SetProgressRange(static_cast<long>(t->RecCount()));
-        for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1)) {
-            if (t->Deleted() || t->GetLong(fDsid) != ctx.db->DSID())
-                continue;
-            if (++people % 10 == 0)
-                ctx.ui.SetProgress(static_cast<long>(t->RecNo()));
-            if (t->GetTrimmed(fLiving) == "?") {
-                ++unknown;
-                log.LogLine(std::to_string(t->GetLong(fRef)) + ", (test run)");
-            }
-        }
-    });
-    EndLog(ctx);
-    log.LogCount("People", people);
-    log.LogCount("People with Living '?'", unknown);
-    FinishRun(ctx, unknown > 0);
-}
-
 } // namespace
 
-void RegisterTestFunctions(FunctionRegistry& registry) {
-    auto setLiving = std::make_unique<ScriptedFunction>(
-        11, "setliving", "Set Living=N",
-        std::vector<OptionDecl>{
-            Text("txtSLFYear", "Set Living=N for people with BMDB event before: (YYYY)",
-                 "SetLiving", "MaxYear"),
-            Check("chkUseParents", "Use &Ancestor's Events", "SetLiving", "UseParents"),
-            Check("chkUseChildren", "Use &Descendant's Events", "SetLiving", "UseChildren"),
-            Check("chkFiveGenerations", "Use &5 Generations Rule", "SetLiving", "FiveGenerations")},
-        true);
-    setLiving->canRun = [](const ControlStates& s) {
-        const std::string& y = s.at("txtSLFYear").text;
-        return y.size() == 4 && std::all_of(y.begin(), y.end(),
-                                            [](unsigned char c) { return std::isdigit(c) != 0; });
-    };
-    setLiving->run = SetLivingRun;
-    registry.Add(std::move(setLiving));
-
-    auto changeEvents = std::make_unique<ScriptedFunction>(
+void RegisterPanelStandIns(FunctionRegistry& registry) {
+    auto changeEvents = std::make_unique<PanelStandIn>(
         2, "changeevents", "Change Event Type",
         std::vector<OptionDecl>{
             Combo("cmbCEEventTags1", "From event type:", ListSource::TagTypes,
@@ -119,9 +53,6 @@ void RegisterTestFunctions(FunctionRegistry& registry) {
     };
     registry.Add(std::move(changeEvents));
 
-    registry.Add(std::make_unique<ScriptedFunction>(12, "sortdates", "Set Sort Dates",
-                                                    std::vector<OptionDecl>{}));
-
     OptionDecl suffixList;
     suffixList.control = "lstAMNParts";
     suffixList.kind = OptionKind::ListBox;
@@ -131,7 +62,7 @@ void RegisterTestFunctions(FunctionRegistry& registry) {
     suffixList.items = {"Suffix", "OtherName"};
     OptionDecl style = Combo("cmbAMNStyle", "Style for new name:", ListSource::Styles, {});
     style.styleGroup = 'N';
-    registry.Add(std::make_unique<ScriptedFunction>(
+    registry.Add(std::make_unique<PanelStandIn>(
         0, "addmarriednames", "Add Married Names",
         std::vector<OptionDecl>{
             Combo("cmbAMNNameTags", "Name tag to add:", ListSource::TagTypes, {"<Choose name tag>"},
@@ -141,13 +72,26 @@ void RegisterTestFunctions(FunctionRegistry& registry) {
             Combo("cmbLanguage", "Language:", ListSource::Languages,
                   {"<Choose a language>", "<All Languages>"})}));
 
-    registry.Add(std::make_unique<ScriptedFunction>(
+    OptionDecl hookList;
+    hookList.control = "lstCNTHook";
+    hookList.kind = OptionKind::ListBox;
+    hookList.caption = "Filled by the function:";
+    hookList.dataField = ProjectDataField("ChangeNameType", "Hook");
+    auto changeNameType = std::make_unique<PanelStandIn>(
+        15, "changenametype", "Change Name Type",
+        std::vector<OptionDecl>{
+            Combo("cmbCNTHook", "Filled by the function:", ListSource::None, {"<Choose>"}),
+            hookList});
+    changeNameType->fillLists = [](db::CTMGDB& db, ControlStates& states) {
+        std::string dataset = "Dataset " + std::to_string(db.DSID());
+        states["cmbCNTHook"].items = {{"<Choose>", false, 0}, {dataset, false, db.DSID()}};
+        states["lstCNTHook"].items = {{db.ProjectPrefix(), false, 0}, {dataset, false, 0}};
+    };
+    registry.Add(std::move(changeNameType));
+
+    registry.Add(std::make_unique<PanelStandIn>(
         7, "capitalizeplaces", "Capitalize Places",
         std::vector<OptionDecl>{Check("chkPlaceCity", "Capitalize &City", "Capitalize", "City")}));
-}
-
-ScriptedFunction& TestFunction(const FunctionRegistry& registry, const std::string& key) {
-    return dynamic_cast<ScriptedFunction&>(*registry.FindByKey(key));
 }
 
 } // namespace hk::test

@@ -1,19 +1,21 @@
 #pragma once
-// Test-only maintenance functions for the window: they declare options the way the real ones
-// will, and record how they were run. The Set Living=N stand-in goes through the whole run
-// frame (confirmation, log, totals) over the project's people table, but changes nothing.
+// Stand-ins for catalog functions this build does not have yet, for the panel tests that need
+// what no real function declares so far: combo boxes of tag types, styles, flags and languages,
+// a kept list box, lists a function fills itself, and a function shown on another function's
+// panel. They are never run.
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "db/ctmgdb.h"
 #include "shell/maintenance_function.h"
 
 namespace hk::test {
 
-class ScriptedFunction : public MaintenanceFunction {
+class PanelStandIn : public MaintenanceFunction {
 public:
-    ScriptedFunction(int index, std::string key, std::string caption,
-                     std::vector<OptionDecl> options, bool usesFlagFilter = false)
+    PanelStandIn(int index, std::string key, std::string caption, std::vector<OptionDecl> options,
+                 bool usesFlagFilter = false)
         : index_(index), key_(std::move(key)), caption_(std::move(caption)),
           options_(std::move(options)), usesFlagFilter_(usesFlagFilter) {}
 
@@ -25,21 +27,15 @@ public:
     bool CanRun(const ControlStates& states) const override {
         return canRun ? canRun(states) : true;
     }
-    void Run(RunContext& ctx, const ControlStates& states) override {
-        ++runs;
-        lastStates = states;
-        lastLogOnly = ctx.logOnly;
-        lastFilter = ctx.flagFilterDescription;
-        if (run)
-            run(ctx, states);
+    void FillOptionLists(db::CTMGDB& db, Settings&, std::string_view, std::string_view,
+                         ControlStates& states) const override {
+        if (fillLists)
+            fillLists(db, states);
     }
+    void Run(RunContext&, const ControlStates&) override {}
 
     std::function<bool(const ControlStates&)> canRun;
-    std::function<void(RunContext&, const ControlStates&)> run;
-    int runs = 0;
-    ControlStates lastStates;
-    bool lastLogOnly = false;
-    std::string lastFilter;
+    std::function<void(db::CTMGDB&, ControlStates&)> fillLists;
 
 private:
     int index_;
@@ -48,9 +44,9 @@ private:
     bool usesFlagFilter_;
 };
 
-// Set Living=N (11), Change Event Type (2), Set Sort Dates (12), Add Married Names (0) and
+// Change Event Type (2), Add Married Names (0), Change Name Type (15, whose combo cmbCNTHook
+// and kept list lstCNTHook it fills itself with the project prefix and "Dataset <DSID>") and
 // Capitalize Places (7, shown on the panel of Capitalize Names).
-void RegisterTestFunctions(FunctionRegistry& registry);
-ScriptedFunction& TestFunction(const FunctionRegistry& registry, const std::string& key);
+void RegisterPanelStandIns(FunctionRegistry& registry);
 
 } // namespace hk::test
