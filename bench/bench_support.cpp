@@ -204,6 +204,16 @@ void BenchArgs::InitializeBenchmark() {
     benchmark::Initialize(&n, rest.data());
 }
 
+ScratchFolder::ScratchFolder(std::string path) : path_(std::move(path)) {
+    std::filesystem::remove_all(path_);
+    std::filesystem::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
 std::string GenerateProject(const std::string &folder, long people) {
     std::string pjc = folder + "/Bench__.pjc";
     ChildRun run = RunInChild([&] {

@@ -40,6 +40,18 @@ private:
     std::vector<bool> taken_;
 };
 
+// The benchmark's own folder: emptied when made, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(std::string path);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+
+private:
+    std::string path_;
+};
+
 // Writes a generated project of `people` people and one data set as <folder>/Bench__.pjc and
 // returns that path. Runs in a child process, so that the generator's memory is not counted
 // as ours; exits the program when it fails.

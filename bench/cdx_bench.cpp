@@ -349,9 +349,7 @@ int main(int argc, char **argv) {
     gRecords = static_cast<uint32_t>(args.Number("records", gRecords));
     gDir = args.Dir("hk_bench_cdx");
     args.InitializeBenchmark();
-    std::filesystem::remove_all(gDir);
-    std::filesystem::create_directories(gDir);
+    ScratchFolder scratch(gDir);
     RunBenchmarks("Cdx_", "Sqlite_");
-    std::filesystem::remove_all(gDir);
     return 0;
 }

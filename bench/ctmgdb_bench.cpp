@@ -6,7 +6,6 @@
 //
 //   bench_ctmgdb [--people=N] [--dir=PATH] [Google Benchmark flags]
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,6 @@
 
 using namespace hk::db;
 using namespace hk::bench;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -66,8 +64,6 @@ struct Fixture {
     }
 
     void Build() {
-        fs::remove_all(gDir);
-        fs::create_directories(gDir);
         pjc = GenerateProject(gDir, gPeople);
         db.OpenProject(pjc);
         db.SetDSID(1);
@@ -151,6 +147,7 @@ int main(int argc, char** argv) {
     gDir = args.Dir("hk_bench_ctmgdb");
     args.InitializeBenchmark();
 
+    ScratchFolder scratch(gDir);
     Fixture fix;
     std::fprintf(stderr, "generating %ld people in %s ...\n", gPeople, gDir.c_str());
     fix.Build();
@@ -164,6 +161,5 @@ int main(int argc, char** argv) {
 
     sqlite3_close(fix.lite);
     fix.db.CloseProject();
-    fs::remove_all(gDir);
     return 0;
 }

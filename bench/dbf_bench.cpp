@@ -178,9 +178,7 @@ int main(int argc, char** argv) {
     gRows = static_cast<uint32_t>(args.Number("records", gRows));
     gDir = args.Dir("hk_bench_dbf");
     args.InitializeBenchmark();
-    std::filesystem::remove_all(gDir);
-    std::filesystem::create_directories(gDir);
+    ScratchFolder scratch(gDir);
     RunBenchmarks("BM_Dbf", "BM_Sqlite");
-    std::filesystem::remove_all(gDir);
     return 0;
 }

@@ -4,7 +4,6 @@
 //
 //   bench_engine [--records=N] [--ops=M] [--dir=PATH] [Google Benchmark flags]
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <string>
 
@@ -13,7 +12,6 @@
 
 using namespace hk::db;
 using namespace hk::bench;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -41,11 +39,7 @@ struct Fixture {
     sqlite3* db = nullptr;
 
     void Build() {
-        fs::create_directories(gDir);
         std::string path = gDir + "/people.dbf";
-        fs::remove(path);
-        fs::remove(gDir + "/people.cdx");
-        fs::remove(gDir + "/people.db");
         table = Table::Create(path, {{"PER_NO", 'I'}, {"REF_ID", 'I'}, {"SURNAME", 'C', 30},
                                      {"FATHER", 'I'}, {"PBIRTH", 'C', 30}});
         perNo = table->FieldIndex("PER_NO");
@@ -229,6 +223,7 @@ int main(int argc, char** argv) {
     gDir = args.Dir("hk_bench_engine");
     args.InitializeBenchmark();
 
+    ScratchFolder scratch(gDir);
     Fixture fix;
     std::fprintf(stderr, "building %ld records in %s ...\n", gRecords, gDir.c_str());
     fix.Build();
@@ -247,6 +242,5 @@ int main(int argc, char** argv) {
 
     sqlite3_close(fix.db);
     fix.table.reset();
-    fs::remove_all(gDir);
     return 0;
 }

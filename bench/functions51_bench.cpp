@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     bool million = args.Flag("million");
     gDir = args.Dir("hk_bench_functions51");
     args.InitializeBenchmark();
-    fs::remove_all(gDir);
+    ScratchFolder scratch(gDir);
 
     hk::ControlStates living;
     living["txtSLFYear"].text = "1900";
@@ -95,6 +95,5 @@ int main(int argc, char** argv) {
         Register("set_living", setLiving, living, 1000000);
     }
     RunBenchmarks();
-    fs::remove_all(gDir);
     return 0;
 }

@@ -100,8 +100,7 @@ int main(int argc, char **argv) {
     bool million = args.Flag("million");
     gDir = args.Dir("hk_bench_functions52");
     args.InitializeBenchmark();
-    fs::remove_all(gDir);
-    fs::create_directories(gDir);
+    ScratchFolder scratch(gDir);
 
     for (long people : sizes) {
         gProjects[people] = GenerateProject(gDir + "/p" + std::to_string(people), people);
@@ -113,6 +112,5 @@ int main(int argc, char **argv) {
         Register("fixsortdates", 1000000);
     }
     RunBenchmarks();
-    fs::remove_all(gDir);
     return 0;
 }

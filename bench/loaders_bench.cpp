@@ -6,7 +6,6 @@
 // Reports people per second and the peak resident memory of the process: the project is
 // generated in a child process, so that peak is the questions' own.
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "bench_support.h"
@@ -15,7 +14,6 @@
 #include "loaders/format_tables.h"
 #include "loaders/person_loader.h"
 
-namespace fs = std::filesystem;
 using namespace hk::bench;
 
 namespace {
@@ -63,12 +61,11 @@ int main(int argc, char **argv) {
     gDir = args.Dir("hk_bench_loaders");
     args.InitializeBenchmark();
 
-    fs::remove_all(gDir);
+    ScratchFolder scratch(gDir);
     std::fprintf(stderr, "generating %ld people in %s ...\n", gPeople, gDir.c_str());
     gPjc = GenerateProject(gDir, gPeople);
 
     RegisterOnce("family_questions", FamilyQuestions);
     RunBenchmarks();
-    fs::remove_all(gDir);
     return 0;
 }
