@@ -12,10 +12,7 @@
 #include "db_test_files.h"
 
 using namespace hk::db;
-using hk::db::test::CopyFixture;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
-using hk::db::test::WriteBytes;
+using namespace hk::db::test;
 
 namespace {
 
@@ -74,7 +71,7 @@ TEST(DbfDamage, BadHeadersAreRefusedAndLeftAlone) {
             EXPECT_EQ(ReadBytes(path), bytes);
         }
         // A failed writable open leaves no lock behind.
-        std::filesystem::copy_file(hk::db::test::FixturePath("vfp9-db/calls.dbf"), path,
+        std::filesystem::copy_file(FixturePath("vfp9-db/calls.dbf"), path,
                                    std::filesystem::copy_options::overwrite_existing);
         EXPECT_NO_THROW(DbfFile::Open(FileSystem::Default(), path, true));
     }
@@ -118,7 +115,6 @@ TEST(DbfDamage, MemoFaults) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
     }
     // The memo file is found whatever the case of its name.
-    std::filesystem::copy_file(hk::db::test::FixturePath("vfp9-db/calls.FPT"),
-                               dir.File("CALLS.fpt"));
+    std::filesystem::copy_file(FixturePath("vfp9-db/calls.FPT"), dir.File("CALLS.fpt"));
     EXPECT_NE(DbfFile::Open(FileSystem::Default(), path, false)->Memo(), nullptr);
 }

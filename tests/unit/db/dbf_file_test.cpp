@@ -14,10 +14,7 @@
 #include "support/text.h"
 
 using namespace hk::db;
-using hk::db::test::CopyFixture;
-using hk::db::test::ErrorOf;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
+using namespace hk::db::test;
 
 namespace {
 
@@ -303,7 +300,7 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
     std::string rooms = CopyFixture(dir, "fox2/rooms.dbf");
     std::vector<uint8_t> junk = ReadBytes(rooms);
     junk.resize(junk.size() + 60, 'j');
-    hk::db::test::WriteBytes(rooms, junk);
+    WriteBytes(rooms, junk);
     {
         auto t = DbfFile::Open(FileSystem::Default(), rooms, true);
         std::vector<uint8_t> rec(t->RecordLength());
@@ -358,9 +355,9 @@ TEST(DbfFile, EveryFixtureTakesAnAppendWithAMemo) {
         TempDir dir;
         std::string path = CopyFixture(dir, name);
         bool hasMemo = false;
-        std::string memoPath = DbfFile::MemoPathFor(hk::db::test::FixturePath(name), &hasMemo);
+        std::string memoPath = DbfFile::MemoPathFor(FixturePath(name), &hasMemo);
         if (hasMemo)
-            CopyFixture(dir, std::filesystem::relative(memoPath, hk::db::test::FixturePath("")));
+            CopyFixture(dir, std::filesystem::relative(memoPath, FixturePath("")));
         uint32_t count, block = 0;
         int memoField = -1;
         {

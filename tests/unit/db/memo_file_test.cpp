@@ -8,10 +8,7 @@
 #include "db_test_files.h"
 
 using namespace hk::db;
-using hk::db::test::CopyFixture;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
-using hk::db::test::WriteBytes;
+using namespace hk::db::test;
 
 namespace {
 
