@@ -5,27 +5,20 @@
 // time ratio ours/SQLite of each. Not a test.
 //
 //   bench_ctmgdb [--people=N] [--dir=PATH] [Google Benchmark flags]
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <map>
 #include <string>
+#include <vector>
 
+#include "bench_support.h"
 #include "db/ctmgdb.h"
-#include "mktmg/generator.h"
 
 using namespace hk::db;
-namespace fs = std::filesystem;
+using namespace hk::bench;
 
 namespace {
 
 long gPeople = 100000;
 std::string gDir;
-std::map<std::string, double> gSeconds;
 long gBirthGroup = 4;
 
 struct Fixture {
@@ -33,13 +26,7 @@ struct Fixture {
     CTMGDB db;
     sqlite3* lite = nullptr;
 
-    void Exec(const std::string& sql) {
-        char* err = nullptr;
-        if (sqlite3_exec(lite, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
-            std::fprintf(stderr, "sqlite: %s: %s\n", sql.c_str(), err);
-            std::exit(2);
-        }
-    }
+    void Exec(const std::string& sql) { SqliteExec(lite, sql); }
 
     // Copies the named integer fields of a table (and its deletion mark) into SQLite.
     void Copy(const std::string& suffix, const std::string& name,
@@ -77,14 +64,7 @@ struct Fixture {
     }
 
     void Build() {
-        fs::remove_all(gDir);
-        fs::create_directories(gDir);
-        hk::mktmg::GeneratorOptions o;
-        o.pjcPath = gDir + "/Bench__.pjc";
-        o.people = gPeople;
-        o.datasets = 1;
-        hk::mktmg::GenerateProject(o);
-        pjc = o.pjcPath;
+        pjc = GenerateProject(gDir, gPeople);
         db.OpenProject(pjc);
         db.SetDSID(1);
         sqlite3_open((gDir + "/bench.db").c_str(), &lite);
@@ -102,18 +82,8 @@ struct Fixture {
 
 Fixture* gFix = nullptr;
 
-template <typename Fn> void Timed(benchmark::State& state, const std::string& name, Fn&& fn) {
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        state.SetIterationTime(s);
-        gSeconds[name] = s;
-    }
-}
-
 void IndexOurs(benchmark::State& st) {
-    Timed(st, "a name index/ours", [] {
+    TimeEach(st, [] {
         gFix->db.OpenTable("n", "n");
         benchmark::DoNotOptimize(gFix->db.TagHandle("n.BYNPER"));
         gFix->db.CloseAllTables(); // closes and deletes the index file
@@ -121,7 +91,7 @@ void IndexOurs(benchmark::State& st) {
 }
 
 void IndexSqlite(benchmark::State& st) {
-    Timed(st, "a name index/sqlite", [] {
+    TimeEach(st, [] {
         gFix->Exec("CREATE INDEX n_nper ON n(nper) WHERE deleted = 0");
         gFix->Exec("CREATE INDEX n_recno ON n(recno) WHERE deleted = 0");
         gFix->Exec("DROP INDEX n_nper");
@@ -138,7 +108,7 @@ void RelationOurs(benchmark::State& st) {
     r->SetQuery("t->ADMIN = " + std::to_string(gBirthGroup) + " .AND. g->Per1 <> 0 .AND. " +
                 "g->DSID = 1 .AND. .NOT. Deleted()");
     FieldRef per = db.Field("e.EPer");
-    Timed(st, "b relation/ours", [&] {
+    TimeEach(st, [&] {
         long n = 0, sum = 0;
         for (int pos = r->Top(); pos == kPosOk; pos = r->Skip()) {
             sum += per.table->GetLong(per.index);
@@ -151,7 +121,7 @@ void RelationOurs(benchmark::State& st) {
 }
 
 void RelationSqlite(benchmark::State& st) {
-    Timed(st, "b relation/sqlite", [&] {
+    TimeEach(st, [&] {
         sqlite3_stmt* q;
         std::string sql = "SELECT e.eper FROM e LEFT JOIN g ON g.recno = e.gnum AND g.deleted = 0 "
                           "LEFT JOIN t ON t.etypenum = g.etype AND t.deleted = 0 WHERE t.admin = " +
@@ -172,42 +142,24 @@ void RelationSqlite(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--people=", 9) == 0)
-            gPeople = std::atol(argv[i] + 9);
-        else if (std::strncmp(argv[i], "--dir=", 6) == 0)
-            gDir = argv[i] + 6;
-        else
-            rest.push_back(argv[i]);
-    }
-    if (gDir.empty())
-        gDir = (fs::temp_directory_path() / "hk_bench_ctmgdb").string();
-    int n = static_cast<int>(rest.size());
-    benchmark::Initialize(&n, rest.data());
+    BenchArgs args(argc, argv);
+    gPeople = args.Number("people", gPeople);
+    gDir = args.Dir("hk_bench_ctmgdb");
+    args.InitializeBenchmark();
 
+    ScratchFolder scratch(gDir);
     Fixture fix;
     std::fprintf(stderr, "generating %ld people in %s ...\n", gPeople, gDir.c_str());
     fix.Build();
     gFix = &fix;
 
-    auto reg = [](const char* name, void (*fn)(benchmark::State&)) {
-        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseManualTime()->Unit(
-            benchmark::kMillisecond);
-    };
-    reg("a_private_name_index/ours", IndexOurs);
-    reg("a_private_name_index/sqlite", IndexSqlite);
-    reg("b_relation_walk/ours", RelationOurs);
-    reg("b_relation_walk/sqlite", RelationSqlite);
-    benchmark::RunSpecifiedBenchmarks();
+    RegisterOnce("a_private_name_index/ours", IndexOurs);
+    RegisterOnce("a_private_name_index/sqlite", IndexSqlite);
+    RegisterOnce("b_relation_walk/ours", RelationOurs);
+    RegisterOnce("b_relation_walk/sqlite", RelationSqlite);
+    RunBenchmarks("/ours", "/sqlite");
 
-    std::printf("\n%-12s %12s %12s %8s\n", "case", "ours (s)", "sqlite (s)", "ratio");
-    for (const char* c : {"a name index", "b relation"}) {
-        double o = gSeconds[std::string(c) + "/ours"], s = gSeconds[std::string(c) + "/sqlite"];
-        std::printf("%-12s %12.3f %12.3f %8.2f\n", c, o, s, s > 0 ? o / s : 0.0);
-    }
     sqlite3_close(fix.lite);
     fix.db.CloseProject();
-    fs::remove_all(gDir);
     return 0;
 }

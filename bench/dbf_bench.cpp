@@ -1,22 +1,24 @@
 // DBF record access against SQLite doing the same work on the same data: a full scan summing
-// an integer column, random reads by record number / rowid, and appends. Report ratios.
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <cstdlib>
+// an integer column, random reads by record number / rowid, and appends. The table at the end
+// gives the ratios.
+//
+//   bench_dbf [--records=N] [--dir=PATH] [Google Benchmark flags]
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "db/dbf_file.h"
 #include "db/field_codec.h"
 
 using namespace hk::db;
+using namespace hk::bench;
 
 namespace {
 
-constexpr uint32_t kRows = 100000;
+uint32_t gRows = 100000;
+std::string gDir;
 
 const std::vector<FieldSpec> kFields = {{"name", 'C', 30}, {"id", 'I'},    {"amount", 'N', 10, 2},
                                         {"born", 'D'},     {"alive", 'L'}, {"notes", 'M'}};
@@ -27,8 +29,7 @@ struct Data {
     sqlite3* db = nullptr;
 
     Data() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "hk_bench_XXXXXX").string();
-        dir = mkdtemp(tmpl.data());
+        dir = gDir;
         dbfPath = dir + "/people.dbf";
         auto t = DbfFile::Create(FileSystem::Default(), dbfPath, kFields);
         std::vector<uint8_t> rec(t->RecordLength());
@@ -36,14 +37,12 @@ struct Data {
         sqlite3_open((dir + "/people.sqlite").c_str(), &db);
         // The same cache budget as the table's page cache (64 MiB), and no re-check of the file
         // per statement (our reader does not re-check either).
-        sqlite3_exec(db,
-                     "PRAGMA cache_size=-65536; PRAGMA locking_mode=EXCLUSIVE; CREATE TABLE "
-                     "people(name TEXT, id INTEGER, amount REAL, born TEXT, "
-                     "alive INTEGER, notes TEXT); BEGIN",
-                     nullptr, nullptr, nullptr);
+        SqliteExec(db, "PRAGMA cache_size=-65536; PRAGMA locking_mode=EXCLUSIVE; CREATE TABLE "
+                       "people(name TEXT, id INTEGER, amount REAL, born TEXT, "
+                       "alive INTEGER, notes TEXT); BEGIN");
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(db, "INSERT INTO people VALUES(?,?,?,?,?,?)", -1, &ins, nullptr);
-        for (uint32_t i = 1; i <= kRows; ++i) {
+        for (uint32_t i = 1; i <= gRows; ++i) {
             std::string name = "Person " + std::to_string(i);
             t->BlankRecord(rec.data());
             PutChar(f[0], rec.data(), name);
@@ -62,12 +61,9 @@ struct Data {
             sqlite3_reset(ins);
         }
         sqlite3_finalize(ins);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        SqliteExec(db, "COMMIT");
     }
-    ~Data() {
-        sqlite3_close(db);
-        std::filesystem::remove_all(dir);
-    }
+    ~Data() { sqlite3_close(db); }
 };
 
 Data& Shared() {
@@ -87,7 +83,7 @@ void BM_DbfScan(benchmark::State& state) {
         }
         benchmark::DoNotOptimize(sum);
     }
-    state.SetItemsProcessed(state.iterations() * kRows);
+    state.SetItemsProcessed(state.iterations() * gRows);
 }
 
 void BM_SqliteScan(benchmark::State& state) {
@@ -100,7 +96,7 @@ void BM_SqliteScan(benchmark::State& state) {
         benchmark::DoNotOptimize(sum);
     }
     sqlite3_finalize(st);
-    state.SetItemsProcessed(state.iterations() * kRows);
+    state.SetItemsProcessed(state.iterations() * gRows);
 }
 
 void BM_DbfRandomRead(benchmark::State& state) {
@@ -108,7 +104,7 @@ void BM_DbfRandomRead(benchmark::State& state) {
     const FieldInfo amount = t->Fields()[t->FieldIndex("amount")];
     std::vector<uint8_t> rec(t->RecordLength());
     std::mt19937 rng(42);
-    std::uniform_int_distribution<uint32_t> pick(1, kRows);
+    std::uniform_int_distribution<uint32_t> pick(1, gRows);
     for (auto _ : state) {
         t->ReadRecord(pick(rng), rec.data());
         benchmark::DoNotOptimize(GetNumber(amount, rec.data()));
@@ -120,7 +116,7 @@ void BM_SqliteRandomRead(benchmark::State& state) {
     sqlite3_stmt* st;
     sqlite3_prepare_v2(Shared().db, "SELECT amount FROM people WHERE rowid = ?", -1, &st, nullptr);
     std::mt19937 rng(42);
-    std::uniform_int_distribution<uint32_t> pick(1, kRows);
+    std::uniform_int_distribution<uint32_t> pick(1, gRows);
     for (auto _ : state) {
         sqlite3_bind_int(st, 1, static_cast<int>(pick(rng)));
         sqlite3_step(st);
@@ -152,10 +148,8 @@ void BM_SqliteAppend10k(benchmark::State& state) {
         std::filesystem::remove(path);
         sqlite3* db;
         sqlite3_open(path.c_str(), &db);
-        sqlite3_exec(db,
-                     "CREATE TABLE people(name TEXT, id INTEGER, amount REAL, born TEXT, "
-                     "alive INTEGER, notes TEXT); BEGIN",
-                     nullptr, nullptr, nullptr);
+        SqliteExec(db, "CREATE TABLE people(name TEXT, id INTEGER, amount REAL, born TEXT, "
+                       "alive INTEGER, notes TEXT); BEGIN");
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(db, "INSERT INTO people(id) VALUES(?)", -1, &ins, nullptr);
         for (int i = 0; i < 10000; ++i) {
@@ -164,7 +158,7 @@ void BM_SqliteAppend10k(benchmark::State& state) {
             sqlite3_reset(ins);
         }
         sqlite3_finalize(ins);
-        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        SqliteExec(db, "COMMIT");
         sqlite3_close(db);
     }
     state.SetItemsProcessed(state.iterations() * 10000);
@@ -178,4 +172,13 @@ BENCHMARK(BM_DbfRandomRead);
 BENCHMARK(BM_SqliteRandomRead);
 BENCHMARK(BM_DbfAppend10k);
 BENCHMARK(BM_SqliteAppend10k);
-BENCHMARK_MAIN();
+
+int main(int argc, char** argv) {
+    BenchArgs args(argc, argv);
+    gRows = static_cast<uint32_t>(args.Number("records", gRows));
+    gDir = args.Dir("hk_bench_dbf");
+    args.InitializeBenchmark();
+    ScratchFolder scratch(gDir);
+    RunBenchmarks("BM_Dbf", "BM_Sqlite");
+    return 0;
+}

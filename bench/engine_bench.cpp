@@ -3,28 +3,21 @@
 // and key changes. Prints the time ratio ours/SQLite of each. Not a test.
 //
 //   bench_engine [--records=N] [--ops=M] [--dir=PATH] [Google Benchmark flags]
-#include <benchmark/benchmark.h>
-#include <sqlite3.h>
-
-#include <chrono>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <map>
 #include <random>
 #include <string>
 
+#include "bench_support.h"
 #include "db/table.h"
 
 using namespace hk::db;
-namespace fs = std::filesystem;
+using namespace hk::bench;
 
 namespace {
 
 long gRecords = 1000000;
 long gOps = 100000;
 std::string gDir;
-std::map<std::string, double> gSeconds;
 
 const char* kSurnames[] = {"Smith", "Jones", "Taylor", "Brown", "Williams", "Wilson", "Johnson",
                            "Davies", "Robinson", "Wright", "Thompson", "Evans", "Walker", "White",
@@ -46,11 +39,7 @@ struct Fixture {
     sqlite3* db = nullptr;
 
     void Build() {
-        fs::create_directories(gDir);
         std::string path = gDir + "/people.dbf";
-        fs::remove(path);
-        fs::remove(gDir + "/people.cdx");
-        fs::remove(gDir + "/people.db");
         table = Table::Create(path, {{"PER_NO", 'I'}, {"REF_ID", 'I'}, {"SURNAME", 'C', 30},
                                      {"FATHER", 'I'}, {"PBIRTH", 'C', 30}});
         perNo = table->FieldIndex("PER_NO");
@@ -98,29 +87,13 @@ struct Fixture {
         sqlite3_reset(ins);
     }
 
-    void Exec(const char* sql) {
-        char* err = nullptr;
-        if (sqlite3_exec(db, sql, nullptr, nullptr, &err) != SQLITE_OK) {
-            std::fprintf(stderr, "sqlite: %s: %s\n", sql, err);
-            std::exit(2);
-        }
-    }
+    void Exec(const char* sql) { SqliteExec(db, sql); }
 };
 
 Fixture* gFix = nullptr;
 
-template <typename Fn> void Timed(benchmark::State& state, const std::string& name, Fn&& fn) {
-    for (auto _ : state) {
-        auto t0 = std::chrono::steady_clock::now();
-        fn();
-        double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        state.SetIterationTime(s);
-        gSeconds[name] = s;
-    }
-}
-
 void WalkOurs(benchmark::State& st) {
-    Timed(st, "a walk/ours", [] {
+    TimeEach(st, [] {
         Table& t = *gFix->table;
         t.SelectTag(t.FindTag("SURNAME"));
         long n = 0, sum = 0;
@@ -135,7 +108,7 @@ void WalkOurs(benchmark::State& st) {
 }
 
 void WalkSqlite(benchmark::State& st) {
-    Timed(st, "a walk/sqlite", [] {
+    TimeEach(st, [] {
         sqlite3_stmt* q;
         sqlite3_prepare_v2(gFix->db,
                            "SELECT per_no, surname, pbirth FROM people ORDER BY upper(surname)", -1,
@@ -150,7 +123,7 @@ void WalkSqlite(benchmark::State& st) {
 }
 
 void SeekOurs(benchmark::State& st) {
-    Timed(st, "b seek/ours", [] {
+    TimeEach(st, [] {
         Table& t = *gFix->table;
         t.SelectTag(t.FindTag("PER_NO"));
         std::mt19937 rng(42);
@@ -164,7 +137,7 @@ void SeekOurs(benchmark::State& st) {
 }
 
 void SeekSqlite(benchmark::State& st) {
-    Timed(st, "b seek/sqlite", [] {
+    TimeEach(st, [] {
         sqlite3_stmt* q;
         sqlite3_prepare_v2(gFix->db, "SELECT surname FROM people WHERE per_no = ?", -1, &q,
                            nullptr);
@@ -181,7 +154,7 @@ void SeekSqlite(benchmark::State& st) {
 }
 
 void AppendOurs(benchmark::State& st) {
-    Timed(st, "c append/ours", [] {
+    TimeEach(st, [] {
         Table& t = *gFix->table;
         int refId = t.FieldIndex("REF_ID");
         for (long i = gRecords + 1; i <= gRecords + gOps; ++i) {
@@ -198,7 +171,7 @@ void AppendOurs(benchmark::State& st) {
 }
 
 void AppendSqlite(benchmark::State& st) {
-    Timed(st, "c append/sqlite", [] {
+    TimeEach(st, [] {
         gFix->Exec("BEGIN");
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(gFix->db, "INSERT INTO people VALUES(?,?,?,?,?)", -1, &ins, nullptr);
@@ -209,7 +182,7 @@ void AppendSqlite(benchmark::State& st) {
 }
 
 void UpdateOurs(benchmark::State& st) {
-    Timed(st, "d update/ours", [] {
+    TimeEach(st, [] {
         Table& t = *gFix->table;
         t.SelectTag(nullptr);
         std::mt19937 rng(7);
@@ -223,7 +196,7 @@ void UpdateOurs(benchmark::State& st) {
 }
 
 void UpdateSqlite(benchmark::State& st) {
-    Timed(st, "d update/sqlite", [] {
+    TimeEach(st, [] {
         gFix->Exec("BEGIN");
         sqlite3_stmt* q;
         sqlite3_prepare_v2(gFix->db, "UPDATE people SET father = ? WHERE rowid = ?", -1, &q,
@@ -244,44 +217,30 @@ void UpdateSqlite(benchmark::State& st) {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<char*> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--records=", 10) == 0) gRecords = std::atol(argv[i] + 10);
-        else if (std::strncmp(argv[i], "--ops=", 6) == 0) gOps = std::atol(argv[i] + 6);
-        else if (std::strncmp(argv[i], "--dir=", 6) == 0) gDir = argv[i] + 6;
-        else rest.push_back(argv[i]);
-    }
-    if (gDir.empty()) gDir = (fs::temp_directory_path() / "hk_bench_engine").string();
-    int n = static_cast<int>(rest.size());
-    benchmark::Initialize(&n, rest.data());
+    BenchArgs args(argc, argv);
+    gRecords = args.Number("records", gRecords);
+    gOps = args.Number("ops", gOps);
+    gDir = args.Dir("hk_bench_engine");
+    args.InitializeBenchmark();
 
+    ScratchFolder scratch(gDir);
     Fixture fix;
     std::fprintf(stderr, "building %ld records in %s ...\n", gRecords, gDir.c_str());
     fix.Build();
     gFix = &fix;
 
     // Order matters: walks and seeks on the built data, then appends, then updates.
-    auto reg = [](const char* name, void (*fn)(benchmark::State&)) {
-        benchmark::RegisterBenchmark(name, fn)->Iterations(1)->UseManualTime()->Unit(
-            benchmark::kMillisecond);
-    };
-    reg("a_walk_tag_3_fields/ours", WalkOurs);
-    reg("a_walk_tag_3_fields/sqlite", WalkSqlite);
-    reg("b_random_seeks/ours", SeekOurs);
-    reg("b_random_seeks/sqlite", SeekSqlite);
-    reg("c_append_3_tags/ours", AppendOurs);
-    reg("c_append_3_tags/sqlite", AppendSqlite);
-    reg("d_change_key/ours", UpdateOurs);
-    reg("d_change_key/sqlite", UpdateSqlite);
-    benchmark::RunSpecifiedBenchmarks();
+    RegisterOnce("a_walk_tag_3_fields/ours", WalkOurs);
+    RegisterOnce("a_walk_tag_3_fields/sqlite", WalkSqlite);
+    RegisterOnce("b_random_seeks/ours", SeekOurs);
+    RegisterOnce("b_random_seeks/sqlite", SeekSqlite);
+    RegisterOnce("c_append_3_tags/ours", AppendOurs);
+    RegisterOnce("c_append_3_tags/sqlite", AppendSqlite);
+    RegisterOnce("d_change_key/ours", UpdateOurs);
+    RegisterOnce("d_change_key/sqlite", UpdateSqlite);
+    RunBenchmarks("/ours", "/sqlite");
 
-    std::printf("\n%-10s %12s %12s %8s\n", "case", "ours (s)", "sqlite (s)", "ratio");
-    for (const char* c : {"a walk", "b seek", "c append", "d update"}) {
-        double o = gSeconds[std::string(c) + "/ours"], s = gSeconds[std::string(c) + "/sqlite"];
-        std::printf("%-10s %12.3f %12.3f %8.2f\n", c, o, s, s > 0 ? o / s : 0.0);
-    }
     sqlite3_close(fix.db);
     fix.table.reset();
-    fs::remove_all(gDir);
     return 0;
 }

@@ -1,10 +1,10 @@
 // Name and place formatting through compiled style templates, beside the same text built by
 // hand-written concatenation; and the per-event sentence work (parsing a tag type's
-// definition, rewriting role references). Report ratios to the hand-written baseline.
-#include <benchmark/benchmark.h>
-
+// definition, rewriting role references). The table at the end gives the ratios to the
+// hand-written baseline.
 #include <string>
 
+#include "bench_support.h"
 #include "formats/style_formatter.h"
 #include "formats/tmg_sentences.h"
 #include "formats/witness_role.h"
@@ -118,4 +118,10 @@ BENCHMARK(BM_FormatPlaceByHand);
 BENCHMARK(BM_ParseSentences);
 BENCHMARK(BM_RemapRoleReferences);
 BENCHMARK(BM_LoadStyles)->Arg(100);
-BENCHMARK_MAIN();
+
+int main(int argc, char **argv) {
+    hk::bench::BenchArgs args(argc, argv);
+    args.InitializeBenchmark();
+    hk::bench::RunBenchmarks("Style", "ByHand");
+    return 0;
+}

@@ -3,25 +3,18 @@
 //
 //   bench_loaders [--people=N] [--dir=PATH] [Google Benchmark flags]
 //
-// Reports people per second and the peak resident memory of the process.
-#include <benchmark/benchmark.h>
-#include <sys/resource.h>
-
-#include <chrono>
+// Reports people per second and the peak resident memory of the process: the project is
+// generated in a child process, so that peak is the questions' own.
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
+#include "bench_support.h"
 #include "db/ctmgdb.h"
 #include "loaders/event_loader.h"
 #include "loaders/format_tables.h"
 #include "loaders/person_loader.h"
-#include "mktmg/generator.h"
 
-namespace fs = std::filesystem;
+using namespace hk::bench;
 
 namespace {
 
@@ -29,15 +22,9 @@ long gPeople = 100000;
 std::string gDir;
 std::string gPjc;
 
-long PeakMemoryKiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-}
-
 void FamilyQuestions(benchmark::State &state) {
     for (auto _ : state) {
-        auto start = std::chrono::steady_clock::now();
+        Stopwatch watch;
         hk::db::CTMGDB db;
         db.OpenProject(gPjc);
         db.SetDSID(1);
@@ -55,51 +42,30 @@ void FamilyQuestions(benchmark::State &state) {
             children += people.GetChildren(-1).Count();
             dated += !events.GetBirthSortDate(people.PerNo(), tagTypes).empty();
         }
-        double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds = watch.Seconds();
         state.SetIterationTime(seconds);
         state.counters["people"] = static_cast<double>(persons);
         state.counters["people_per_s"] = persons / seconds;
         state.counters["partners"] = static_cast<double>(partners);
         state.counters["children"] = static_cast<double>(children);
         state.counters["dated_births"] = static_cast<double>(dated);
-        state.counters["peak_MiB"] = PeakMemoryKiB() / 1024.0;
+        state.counters["peak_MiB"] = PeakMiB();
     }
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
-    std::vector<char *> rest;
-    for (int i = 0; i < argc; ++i) {
-        if (std::strncmp(argv[i], "--people=", 9) == 0)
-            gPeople = std::atol(argv[i] + 9);
-        else if (std::strncmp(argv[i], "--dir=", 6) == 0)
-            gDir = argv[i] + 6;
-        else
-            rest.push_back(argv[i]);
-    }
-    if (gDir.empty())
-        gDir = (fs::temp_directory_path() / "hk_bench_loaders").string();
-    int n = static_cast<int>(rest.size());
-    benchmark::Initialize(&n, rest.data());
+    BenchArgs args(argc, argv);
+    gPeople = args.Number("people", gPeople);
+    gDir = args.Dir("hk_bench_loaders");
+    args.InitializeBenchmark();
 
-    fs::remove_all(gDir);
-    fs::create_directories(gDir);
+    ScratchFolder scratch(gDir);
     std::fprintf(stderr, "generating %ld people in %s ...\n", gPeople, gDir.c_str());
-    hk::mktmg::GeneratorOptions o;
-    o.pjcPath = gDir + "/Bench__.pjc";
-    o.people = gPeople;
-    o.datasets = 1;
-    hk::mktmg::GenerateProject(o);
-    gPjc = o.pjcPath;
-    std::fprintf(stderr, "peak memory after generating: %.1f MiB\n", PeakMemoryKiB() / 1024.0);
+    gPjc = GenerateProject(gDir, gPeople);
 
-    benchmark::RegisterBenchmark("family_questions", FamilyQuestions)
-        ->Iterations(1)
-        ->UseManualTime()
-        ->Unit(benchmark::kMillisecond);
-    benchmark::RunSpecifiedBenchmarks();
-    fs::remove_all(gDir);
+    RegisterOnce("family_questions", FamilyQuestions);
+    RunBenchmarks();
     return 0;
 }

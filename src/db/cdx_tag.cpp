@@ -158,8 +158,8 @@ void CdxTag::ReadLeaf(uint32_t offset, LeafNode &leaf, uint32_t from) {
     DecodeLeafPage(offset, page, leaf);
 }
 
-void CdxTag::Descend(const uint8_t *key, uint32_t recno, std::vector<PathStep> *path,
-                     LeafNode &leaf) {
+void CdxTag::DescendTo(const uint8_t *key, uint32_t recno, bool last, std::vector<PathStep> *path,
+                       LeafNode &leaf) {
     uint8_t page[kPageSize];
     uint32_t off = root_, from = headerOffset_;
     if (path)
@@ -175,30 +175,16 @@ void CdxTag::Descend(const uint8_t *key, uint32_t recno, std::vector<PathStep> *
             return;
         }
         uint32_t n = InteriorCount(off, page);
-        uint32_t idx = InteriorLowerBound(page, kl, n, key, recno);
-        if (idx == n)
-            idx = n - 1; // past the last key: the append position
+        uint32_t idx;
+        if (key) {
+            idx = InteriorLowerBound(page, kl, n, key, recno);
+            if (idx == n)
+                idx = n - 1; // past the last key: the append position
+        } else {
+            idx = last ? n - 1 : 0;
+        }
         if (path)
             path->push_back({off, idx});
-        off = GetBE32(page + kNodeHeaderSize + idx * InteriorEntrySize(kl) + kl + 4);
-    }
-}
-
-void CdxTag::DescendEdge(bool last, LeafNode &leaf) {
-    uint8_t page[kPageSize];
-    uint32_t off = root_, from = headerOffset_;
-    const uint16_t kl = info_.keyLength;
-    for (int depth = 0;; ++depth) {
-        if (depth > kMaxDepth)
-            Fail(off, "tree deeper than 32 levels: a child pointer loops");
-        ReadNode(off, page, from);
-        from = off;
-        if (Get16(page) & kAttrLeaf) {
-            DecodeLeafPage(off, page, leaf);
-            return;
-        }
-        uint32_t n = InteriorCount(off, page);
-        uint32_t idx = last ? n - 1 : 0;
         off = GetBE32(page + kNodeHeaderSize + idx * InteriorEntrySize(kl) + kl + 4);
     }
 }

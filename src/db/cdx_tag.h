@@ -74,8 +74,14 @@ private:
     // Descends to the leaf where (key, recno) is or would go; path receives the interior
     // steps when given.
     void Descend(const uint8_t *key, uint32_t recno, std::vector<PathStep> *path,
-                 cdx::LeafNode &leaf);
-    void DescendEdge(bool last, cdx::LeafNode &leaf);
+                 cdx::LeafNode &leaf) {
+        DescendTo(key, recno, false, path, leaf);
+    }
+    // Descends to the first or the last leaf.
+    void DescendEdge(bool last, cdx::LeafNode &leaf) { DescendTo(nullptr, 0, last, nullptr, leaf); }
+    // Both of the above: with no key, along the first or last child.
+    void DescendTo(const uint8_t *key, uint32_t recno, bool last, std::vector<PathStep> *path,
+                   cdx::LeafNode &leaf);
     // Moves to the next/previous non-empty leaf; false at the end of the tag.
     bool StepLeaf(bool forward, cdx::LeafNode &leaf);
     // Whether the entries at `before` / `after` (or the sibling pages past the ends) hold key.

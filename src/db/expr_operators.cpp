@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "db/db_error.h"
 
@@ -129,46 +130,32 @@ private:
     mutable std::string buf_;
 };
 
-class CharCompareNode : public BinaryNode {
+// The order of two operands: negative, zero or positive.
+int Order(std::string_view a, std::string_view b) {
+    return CompareExactOff(a, b);
+}
+int Order(double a, double b) {
+    return a < b ? -1 : a > b ? 1 : 0;
+}
+// .F. sorts before .T.; so "<>" on logicals is exclusive or.
+int Order(bool a, bool b) {
+    return static_cast<int>(a) - static_cast<int>(b);
+}
+
+// A comparison of two operands of one type, read by `Read`: Node::Str for strings, Node::Num
+// for numbers and dates, Node::Log for logicals.
+template <auto Read> class CompareNode : public BinaryNode {
 public:
-    CharCompareNode(BinaryOp op, NodePtr l, NodePtr r)
+    CompareNode(BinaryOp op, NodePtr l, NodePtr r)
         : BinaryNode(ExprType::Logical, std::move(l), std::move(r)), op_(op) {}
     bool Log() const override {
-        std::string_view a = l_->Str();
-        std::string_view b = r_->Str();
-        if (op_ == BinaryOp::ExactEq)
-            return a == b;
-        return OrderResult(op_, CompareExactOff(a, b));
-    }
-
-private:
-    BinaryOp op_;
-};
-
-// Numbers and dates.
-class NumberCompareNode : public BinaryNode {
-public:
-    NumberCompareNode(BinaryOp op, NodePtr l, NodePtr r)
-        : BinaryNode(ExprType::Logical, std::move(l), std::move(r)), op_(op) {}
-    bool Log() const override {
-        double a = l_->Num();
-        double b = r_->Num();
-        return OrderResult(op_, a < b ? -1 : a > b ? 1 : 0);
-    }
-
-private:
-    BinaryOp op_;
-};
-
-// .F. sorts before .T.; "<>" on logicals is exclusive or.
-class LogicalCompareNode : public BinaryNode {
-public:
-    LogicalCompareNode(BinaryOp op, NodePtr l, NodePtr r)
-        : BinaryNode(ExprType::Logical, std::move(l), std::move(r)), op_(op) {}
-    bool Log() const override {
-        int a = l_->Log() ? 1 : 0;
-        int b = r_->Log() ? 1 : 0;
-        return OrderResult(op_, a - b);
+        auto a = ((*l_).*Read)();
+        auto b = ((*r_).*Read)();
+        // "==" compares whole strings; the others compare them as SET EXACT OFF does.
+        if constexpr (std::is_same_v<decltype(a), std::string_view>)
+            if (op_ == BinaryOp::ExactEq)
+                return a == b;
+        return OrderResult(op_, Order(a, b));
     }
 
 private:
@@ -292,11 +279,11 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
         if (lt != rt)
             Mismatch(op, *left, *right, pos, ctx);
         if (lt == ExprType::Char)
-            node = std::make_unique<CharCompareNode>(op, std::move(left), std::move(right));
+            node = std::make_unique<CompareNode<&Node::Str>>(op, std::move(left), std::move(right));
         else if (lt == ExprType::Logical)
-            node = std::make_unique<LogicalCompareNode>(op, std::move(left), std::move(right));
+            node = std::make_unique<CompareNode<&Node::Log>>(op, std::move(left), std::move(right));
         else
-            node = std::make_unique<NumberCompareNode>(op, std::move(left), std::move(right));
+            node = std::make_unique<CompareNode<&Node::Num>>(op, std::move(left), std::move(right));
         break;
     case BinaryOp::Contains:
         if (lt != ExprType::Char || rt != ExprType::Char)

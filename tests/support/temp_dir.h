@@ -1,11 +1,27 @@
 #pragma once
-// A fresh folder for one test, removed with everything in it when the test ends.
+// A fresh folder for one test, removed with everything in it when the test ends; and whole-file
+// reads and writes.
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace hk::test {
+
+// The whole content of a file, byte for byte.
+inline std::string ReadBytes(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Replaces the whole content of a file.
+inline void WriteBytes(const std::filesystem::path& p, std::string_view bytes) {
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 class TempDir {
 public:
@@ -25,22 +41,18 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     // The folder as the program keeps folders: with a trailing "/".
     std::string Folder() const { return path_.string() + "/"; }
+    // The path of a file in the folder.
+    std::string File(const std::string& relative) const { return (path_ / relative).string(); }
     // Writes a file (creating its folders) and returns its path.
-    std::string Write(const std::string& relative, const std::string& bytes) const {
+    std::string Write(const std::string& relative, std::string_view bytes) const {
         std::filesystem::path p = path_ / relative;
         std::filesystem::create_directories(p.parent_path());
-        std::ofstream(p, std::ios::binary) << bytes;
+        WriteBytes(p, bytes);
         return p.string();
     }
 
 private:
     std::filesystem::path path_;
 };
-
-// The whole content of a file, byte for byte.
-inline std::string ReadBytes(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 } // namespace hk::test

@@ -1,53 +1,26 @@
 #pragma once
-// Helpers shared by the index tests: scratch folders, fixture copies, and the independent
-// reader index_dump (Perl XBase::Index) as an oracle for what we read and write.
+// Helpers shared by the index tests: the independent reader index_dump (Perl XBase::Index) as an
+// oracle for what we read and write, beside the folder and file helpers of every engine test.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "db/cdx_file.h"
 #include "db/cdx_tag.h"
 #include "db/index_key.h"
+#include "support/temp_dir.h"
+#include "unit/db/db_test_files.h"
 
 namespace hk::db::cdx_test {
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "hkcdxXXXXXX").string();
-        if (!mkdtemp(tmpl.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string &name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
-
-inline std::string FixturePath(const std::string &rel) {
-    return std::string(HK_FIXTURES_DIR) + "/foxpro/" + rel;
-}
-
-inline std::string ReadBytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void WriteBytes(const std::string &path, const std::string &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
+using hk::db::test::FixturePath;
+using hk::test::ReadBytes;
+using hk::test::TempDir;
+using hk::test::WriteBytes;
 
 struct DumpLine {
     std::string key; // as index_dump prints it: text, or the decoded number

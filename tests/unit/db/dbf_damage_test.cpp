@@ -12,9 +12,7 @@
 #include "db_test_files.h"
 
 using namespace hk::db;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
-using hk::db::test::WriteBytes;
+using namespace hk::db::test;
 
 namespace {
 
@@ -56,8 +54,8 @@ TEST(DbfDamage, BadHeadersAreRefusedAndLeftAlone) {
     TempDir dir;
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.what);
-        std::string path = dir.Copy("vfp9-db/calls.dbf");
-        dir.Copy("vfp9-db/calls.FPT");
+        std::string path = CopyFixture(dir, "vfp9-db/calls.dbf");
+        CopyFixture(dir, "vfp9-db/calls.FPT");
         std::vector<uint8_t> bytes = ReadBytes(path);
         d.apply(bytes);
         WriteBytes(path, bytes);
@@ -73,7 +71,7 @@ TEST(DbfDamage, BadHeadersAreRefusedAndLeftAlone) {
             EXPECT_EQ(ReadBytes(path), bytes);
         }
         // A failed writable open leaves no lock behind.
-        std::filesystem::copy_file(hk::db::test::FixturePath("vfp9-db/calls.dbf"), path,
+        std::filesystem::copy_file(FixturePath("vfp9-db/calls.dbf"), path,
                                    std::filesystem::copy_options::overwrite_existing);
         EXPECT_NO_THROW(DbfFile::Open(FileSystem::Default(), path, true));
     }
@@ -81,8 +79,8 @@ TEST(DbfDamage, BadHeadersAreRefusedAndLeftAlone) {
 
 TEST(DbfDamage, MemoFaults) {
     TempDir dir;
-    std::string path = dir.Copy("vfp9-db/calls.dbf");
-    std::string memoPath = dir.Copy("vfp9-db/calls.FPT");
+    std::string path = CopyFixture(dir, "vfp9-db/calls.dbf");
+    std::string memoPath = CopyFixture(dir, "vfp9-db/calls.FPT");
     std::vector<uint8_t> bytes = ReadBytes(path);
     // Record 2's memo pointer past the end of the .fpt.
     StoreLe32(&bytes[488 + 283 + 279], 9999);
@@ -117,6 +115,6 @@ TEST(DbfDamage, MemoFaults) {
         EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
     }
     // The memo file is found whatever the case of its name.
-    std::filesystem::copy_file(hk::db::test::FixturePath("vfp9-db/calls.FPT"), dir / "CALLS.fpt");
+    std::filesystem::copy_file(FixturePath("vfp9-db/calls.FPT"), dir.File("CALLS.fpt"));
     EXPECT_NE(DbfFile::Open(FileSystem::Default(), path, false)->Memo(), nullptr);
 }

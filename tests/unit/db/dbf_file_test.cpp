@@ -14,9 +14,7 @@
 #include "support/text.h"
 
 using namespace hk::db;
-using hk::db::test::ErrorOf;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
+using namespace hk::db::test;
 
 namespace {
 
@@ -39,7 +37,7 @@ const FieldInfo& F(DbfFile& t, const char* name) { return t.Fields()[t.FieldInde
 
 TEST(DbfCreate, VfpLayoutIsWhatVfpWrites) {
     TempDir dir;
-    std::string path = dir / "people.dbf";
+    std::string path = dir.File("people.dbf");
     CreateOptions options;
     options.productionIndex = true;
     auto t = DbfFile::Create(FileSystem::Default(), path, kVfpFields, options);
@@ -90,7 +88,7 @@ TEST(DbfCreate, VfpLayoutIsWhatVfpWrites) {
     for (uint32_t i = 32 + 32 * n + 1; i < hl; ++i) ASSERT_EQ(b[i], 0) << "backlink " << i;
     EXPECT_EQ(b[hl], 0x1A);
 
-    std::vector<uint8_t> memo = ReadBytes(dir / "people.fpt");
+    std::vector<uint8_t> memo = ReadBytes(dir.File("people.fpt"));
     ASSERT_EQ(memo.size(), 512u);
     EXPECT_EQ(LoadBe32(&memo[0]), 8u);
     EXPECT_EQ(LoadBe16(&memo[6]), 64u);
@@ -106,25 +104,25 @@ TEST(DbfCreate, FoxPro2Layout) {
     CreateOptions fox2;
     fox2.flavor = DbfFlavor::Fox2;
     fox2.codePage = 0x01;
-    auto memoTable = DbfFile::Create(FileSystem::Default(), dir / "m.DBF",
+    auto memoTable = DbfFile::Create(FileSystem::Default(), dir.File("m.DBF"),
                                      {{"id", 'N', 10}, {"text", 'M'}}, fox2);
     EXPECT_EQ(memoTable->VersionByte(), 0xF5);
     EXPECT_EQ(F(*memoTable, "text").length, 10);
     EXPECT_EQ(memoTable->HeaderLength(), 32u + 64 + 1);
     EXPECT_EQ(memoTable->RecordLength(), 21u);
-    EXPECT_TRUE(std::filesystem::exists(dir / "m.FPT")); // the table's extension case
+    EXPECT_TRUE(std::filesystem::exists(dir.File("m.FPT"))); // the table's extension case
     memoTable.reset();
-    std::vector<uint8_t> b = ReadBytes(dir / "m.DBF");
+    std::vector<uint8_t> b = ReadBytes(dir.File("m.DBF"));
     EXPECT_EQ(b[28], 0x00); // FoxPro 2.x has no memo flag
     EXPECT_EQ(b[29], 0x01);
     EXPECT_EQ(b[32 + 18], 0); // no VFP field flags
     EXPECT_EQ(b[96], 0x0D);
     EXPECT_EQ(b[97], 0x1A);
 
-    auto plain = DbfFile::Create(FileSystem::Default(), dir / "p.dbf", {{"flag", 'L'}}, fox2);
+    auto plain = DbfFile::Create(FileSystem::Default(), dir.File("p.dbf"), {{"flag", 'L'}}, fox2);
     EXPECT_EQ(plain->VersionByte(), 0x03);
     EXPECT_EQ(plain->Memo(), nullptr);
-    EXPECT_FALSE(std::filesystem::exists(dir / "p.fpt"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("p.fpt")));
 }
 
 TEST(DbfCreate, InvalidDefinitionsWriteNothing) {
@@ -159,22 +157,22 @@ TEST(DbfCreate, InvalidDefinitionsWriteNothing) {
     };
     int i = 0;
     for (const auto& [fields, options, code] : cases) {
-        std::string path = dir / ("t" + std::to_string(++i) + ".dbf");
+        std::string path = dir.File("t" + std::to_string(++i) + ".dbf");
         EXPECT_EQ(ErrorOf([&] { DbfFile::Create(FileSystem::Default(), path, fields, options); }),
                   code)
             << "case " << i;
         EXPECT_FALSE(std::filesystem::exists(path)) << "case " << i;
     }
     // The widest legal record still fits.
-    EXPECT_EQ(DbfFile::Create(FileSystem::Default(), dir / "w.dbf", many(255, 254))->RecordLength(),
-              1u + 255 * 254);
+    auto widest = DbfFile::Create(FileSystem::Default(), dir.File("w.dbf"), many(255, 254));
+    EXPECT_EQ(widest->RecordLength(), 1u + 255 * 254);
 }
 
 TEST(DbfFile, RecordsRoundTripInBothFlavors) {
     for (DbfFlavor flavor : {DbfFlavor::Vfp, DbfFlavor::Fox2}) {
         SCOPED_TRACE(flavor == DbfFlavor::Vfp ? "vfp" : "fox2");
         TempDir dir;
-        std::string path = dir / "t.dbf";
+        std::string path = dir.File("t.dbf");
         CreateOptions options;
         options.flavor = flavor;
         std::vector<FieldSpec> fields = {{"name", 'C', 12},
@@ -252,8 +250,8 @@ TEST(DbfFile, RecordsRoundTripInBothFlavors) {
 TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
     TempDir dir;
     // Opening for writing and reading everything changes no byte.
-    std::string calls = dir.Copy("vfp9-db/calls.dbf");
-    dir.Copy("vfp9-db/calls.FPT");
+    std::string calls = CopyFixture(dir, "vfp9-db/calls.dbf");
+    CopyFixture(dir, "vfp9-db/calls.FPT");
     const std::vector<uint8_t> original = ReadBytes(calls);
     {
         auto t = DbfFile::Open(FileSystem::Default(), calls, true);
@@ -278,7 +276,7 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
     EXPECT_EQ(after, original);
 
     // A VFP table without the end-of-file byte gets one after an append.
-    std::string products = dir.Copy("dbase_31.dbf");
+    std::string products = CopyFixture(dir, "dbase_31.dbf");
     const std::vector<uint8_t> before = ReadBytes(products);
     {
         auto t = DbfFile::Open(FileSystem::Default(), products, true);
@@ -299,10 +297,10 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
 
     // Bytes after the end-of-file byte (a stray line feed in this file, and more junk added
     // here) are cut on append.
-    std::string rooms = dir.Copy("fox2/rooms.dbf");
+    std::string rooms = CopyFixture(dir, "fox2/rooms.dbf");
     std::vector<uint8_t> junk = ReadBytes(rooms);
     junk.resize(junk.size() + 60, 'j');
-    hk::db::test::WriteBytes(rooms, junk);
+    WriteBytes(rooms, junk);
     {
         auto t = DbfFile::Open(FileSystem::Default(), rooms, true);
         std::vector<uint8_t> rec(t->RecordLength());
@@ -317,8 +315,8 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
 
 TEST(DbfFile, WritersLockReadersDoNotAndIndexFlag) {
     TempDir dir;
-    std::string path = dir.Copy("vfp9-db/contacts.dbf");
-    dir.Copy("vfp9-db/contacts.FPT");
+    std::string path = CopyFixture(dir, "vfp9-db/contacts.dbf");
+    CopyFixture(dir, "vfp9-db/contacts.FPT");
     {
         auto reader = DbfFile::Open(FileSystem::Default(), path, false);
         auto writer = DbfFile::Open(FileSystem::Default(), path, true);
@@ -330,11 +328,11 @@ TEST(DbfFile, WritersLockReadersDoNotAndIndexFlag) {
     }
     // Closed writers release the lock; a created table is locked like an opened one.
     EXPECT_NO_THROW(DbfFile::Open(FileSystem::Default(), path, true));
-    auto created = DbfFile::Create(FileSystem::Default(), dir / "new.dbf", {{"a", 'C', 1}});
-    EXPECT_EQ(ErrorOf([&] { DbfFile::Open(FileSystem::Default(), dir / "new.dbf", true); }),
+    auto created = DbfFile::Create(FileSystem::Default(), dir.File("new.dbf"), {{"a", 'C', 1}});
+    EXPECT_EQ(ErrorOf([&] { DbfFile::Open(FileSystem::Default(), dir.File("new.dbf"), true); }),
               kErrFileInUse);
     created.reset();
-    EXPECT_NO_THROW(DbfFile::Open(FileSystem::Default(), dir / "new.dbf", true));
+    EXPECT_NO_THROW(DbfFile::Open(FileSystem::Default(), dir.File("new.dbf"), true));
 
     // The structural-index flag is a header bit the table can switch.
     {
@@ -355,10 +353,11 @@ TEST(DbfFile, EveryFixtureTakesAnAppendWithAMemo) {
           "fox2/rooms.dbf", "vfp9-db/calls.dbf", "vfp9-db/FOXPRO-DB-TEST.DBC"}) {
         SCOPED_TRACE(name);
         TempDir dir;
-        std::string path = dir.Copy(name);
+        std::string path = CopyFixture(dir, name);
         bool hasMemo = false;
-        std::string memoPath = DbfFile::MemoPathFor(hk::db::test::FixturePath(name), &hasMemo);
-        if (hasMemo) dir.Copy(std::filesystem::relative(memoPath, hk::db::test::FixturePath("")));
+        std::string memoPath = DbfFile::MemoPathFor(FixturePath(name), &hasMemo);
+        if (hasMemo)
+            CopyFixture(dir, std::filesystem::relative(memoPath, FixturePath("")));
         uint32_t count, block = 0;
         int memoField = -1;
         {

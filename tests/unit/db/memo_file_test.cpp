@@ -8,9 +8,7 @@
 #include "db_test_files.h"
 
 using namespace hk::db;
-using hk::db::test::ReadBytes;
-using hk::db::test::TempDir;
-using hk::db::test::WriteBytes;
+using namespace hk::db::test;
 
 namespace {
 
@@ -28,7 +26,7 @@ template <class Fn> DbError CatchDbError(Fn fn) {
 
 TEST(MemoFile, AllocationFollowsFoxPro) {
     TempDir dir;
-    std::string path = dir / "t.fpt";
+    std::string path = dir.File("t.fpt");
     auto memo = MemoFile::Create(FileSystem::Default(), path, 64);
     std::vector<uint8_t> bytes = ReadBytes(path);
     ASSERT_EQ(bytes.size(), 512u);
@@ -82,31 +80,32 @@ TEST(MemoFile, AllocationFollowsFoxPro) {
 TEST(MemoFile, OtherBlockSizes) {
     TempDir dir;
     // 512-byte blocks: the header is block 0 and data starts at block 1.
-    auto big = MemoFile::Create(FileSystem::Default(), dir / "big.fpt", 512);
+    auto big = MemoFile::Create(FileSystem::Default(), dir.File("big.fpt"), 512);
     EXPECT_EQ(big->FirstDataBlock(), 1u);
     EXPECT_EQ(big->Write(0, std::string(600, 'a')), 1u);
     EXPECT_EQ(big->Write(0, "b"), 3u);
     big->Flush();
-    EXPECT_EQ(ReadBytes(dir / "big.fpt").size(), 4u * 512);
+    EXPECT_EQ(ReadBytes(dir.File("big.fpt")).size(), 4u * 512);
     // A stored block size of 0 means one-byte blocks.
     std::vector<uint8_t> header(512 + 13, 0);
     StoreBe32(header.data(), 512 + 13);
     StoreBe32(header.data() + 512, 1);
     StoreBe32(header.data() + 516, 5);
     std::copy_n("hello", 5, header.begin() + 520);
-    WriteBytes(dir / "one.fpt", header);
-    auto one = MemoFile::Open(FileSystem::Default(), dir / "one.fpt", true);
+    WriteBytes(dir.File("one.fpt"), header);
+    auto one = MemoFile::Open(FileSystem::Default(), dir.File("one.fpt"), true);
     EXPECT_EQ(one->BlockSize(), 1u);
     EXPECT_EQ(one->Read(512), "hello");
     EXPECT_EQ(one->Write(0, "abc"), 525u);
-    EXPECT_EQ(
-        CatchDbError([&] { MemoFile::Create(FileSystem::Default(), dir / "z.fpt", 0); }).Number(),
-        kErrParam);
+    EXPECT_EQ(CatchDbError([&] {
+                  MemoFile::Create(FileSystem::Default(), dir.File("z.fpt"), 0);
+              }).Number(),
+              kErrParam);
 }
 
 TEST(MemoFile, DamageIsReportedAndNeverWritten) {
     TempDir dir;
-    std::string path = dir.Copy("vfp9-db/calls.FPT");
+    std::string path = CopyFixture(dir, "vfp9-db/calls.FPT");
     const std::vector<uint8_t> original = ReadBytes(path);
     const uint32_t blocks = static_cast<uint32_t>(original.size() / 64);
     {

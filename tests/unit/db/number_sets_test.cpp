@@ -8,21 +8,12 @@
 #include "db/set_long_sequence.h"
 #include "db/set_string.h"
 #include "support/error.h"
+#include "support/set_items.h"
 
 using hk::db::CSetLong;
 using hk::db::CSetLongSequence;
 using hk::db::CSetString;
-
-namespace {
-
-std::vector<long> Items(const CSetLong& s) {
-    std::vector<long> out;
-    for (int i = 0; i < s.Count(); ++i)
-        out.push_back(s.Item(i));
-    return out;
-}
-
-} // namespace
+using hk::test::Items;
 
 TEST(CSetLong, AddUniqueFindsTheFirstCopyAndGrowsInStepsOf32) {
     CSetLong s;

@@ -14,13 +14,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // Copies a fixture table with its memo and index files; returns the copy's .dbf path.
-std::string CopyTable(const fs::path& dir, const std::string& rel) {
+std::string CopyTable(const hk::test::TempDir& dir, const std::string& rel) {
     fs::path src = cdx_test::FixturePath(rel);
     for (const auto& entry : fs::directory_iterator(src.parent_path())) {
         if (entry.path().stem() == src.stem())
-            fs::copy_file(entry.path(), dir / entry.path().filename());
+            fs::copy_file(entry.path(), dir.Path() / entry.path().filename());
     }
-    return (dir / src.filename()).string();
+    return dir.File(src.filename().string());
 }
 
 void ExpectConsistentAndDumpable(Table& t, const std::string& cdx) {
@@ -32,10 +32,9 @@ void ExpectConsistentAndDumpable(Table& t, const std::string& cdx) {
 }
 
 TEST(TableFixtureWrites, VisualFoxProTablesTakeAppendsKeyChangesAndDeletes) {
-    cdx_test::TempDir dir;
-    fs::path root = fs::path(dir.File("x")).parent_path();
-    std::string calls = CopyTable(root, "vfp9-db/calls.dbf");
-    std::string contacts = CopyTable(root, "vfp9-db/contacts.dbf");
+    hk::test::TempDir dir;
+    std::string calls = CopyTable(dir, "vfp9-db/calls.dbf");
+    std::string contacts = CopyTable(dir, "vfp9-db/contacts.dbf");
     {
         auto t = Table::Open(calls);
         int callId = t->FieldIndex("CALL_ID"), contactId = t->FieldIndex("CONTACT_ID");
@@ -53,7 +52,7 @@ TEST(TableFixtureWrites, VisualFoxProTablesTakeAppendsKeyChangesAndDeletes) {
         // A candidate key may not repeat: refused, nothing changed.
         t->Go(6);
         EXPECT_THROW(t->AssignLong(callId, 1000), DbError);
-        ExpectConsistentAndDumpable(*t, (root / "calls.CDX").string());
+        ExpectConsistentAndDumpable(*t, dir.File("calls.CDX"));
     }
     {
         auto t = Table::Open(contacts);
@@ -64,14 +63,13 @@ TEST(TableFixtureWrites, VisualFoxProTablesTakeAppendsKeyChangesAndDeletes) {
         t->Go(1);
         t->Delete();
         t->Recall();
-        ExpectConsistentAndDumpable(*t, (root / "contacts.CDX").string());
+        ExpectConsistentAndDumpable(*t, dir.File("contacts.CDX"));
     }
 }
 
 TEST(TableFixtureWrites, FoxProTwoTableWithForTagsFollowsFacilityChanges) {
-    cdx_test::TempDir dir;
-    fs::path root = fs::path(dir.File("x")).parent_path();
-    std::string rooms = CopyTable(root, "fox2/rooms.dbf");
+    hk::test::TempDir dir;
+    std::string rooms = CopyTable(dir, "fox2/rooms.dbf");
     auto t = Table::Open(rooms);
     int name = t->FieldIndex("ROOMNAME"), facility = t->FieldIndex("FACILITY");
     Tag* audio = t->FindTag("AUDIO");
@@ -85,7 +83,7 @@ TEST(TableFixtureWrites, FoxProTwoTableWithForTagsFollowsFacilityChanges) {
     EXPECT_EQ(audio->Entries().size(), audioBefore + 1) << "FOR clause on UPPER(facility)";
     t->Go(1);
     t->AssignString(facility, "Film");
-    ExpectConsistentAndDumpable(*t, (root / "rooms.cdx").string());
+    ExpectConsistentAndDumpable(*t, dir.File("rooms.cdx"));
 }
 
 } // namespace

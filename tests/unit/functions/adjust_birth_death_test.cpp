@@ -3,8 +3,6 @@
 // primary where the person has none.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "people_functions_fixture.h"
 
 using namespace hk;
@@ -12,12 +10,6 @@ using namespace hk::test;
 using namespace hk::mktmg;
 
 namespace {
-
-std::string Born(int year, int month, int day) {
-    char b[32];
-    std::snprintf(b, sizeof b, "1%04d%02d%02d030000000000", year, month, day);
-    return b;
-}
 
 // The Primary flag of each participant row, in record order.
 std::string PrimaryFlags(const std::string& tablePath) {
@@ -34,23 +26,25 @@ TEST(AdjustBirthDeath, DatesFollowThePrimaryEventsAndTheOptionChoosesAPrimary) {
     TestProjectBuilder& b = f.build;
     b.Datasets({1, 8});
     int moved = b.Person('M', "Max", "Moved");
-    b.EventRecord(b.Event(kTagBirth, moved, 0, Born(1820, 3, 5))).sortDate = Born(1820, 3, 1);
+    b.EventRecord(b.Event(kTagBirth, moved, 0, ExactDate(1820, 3, 5))).sortDate =
+        ExactDate(1820, 3, 1);
     int stale = b.Person('F', "Stella", "Stale");
     // Two births, neither primary: participant rows 2 and 3.
     int unsure = b.Person('M', "Ugo", "Unsure");
-    b.Event(kTagBirth, unsure, 0, Born(1790, 0, 0));
-    b.Event(kTagBirth, unsure, 0, Born(1788, 0, 0));
+    b.Event(kTagBirth, unsure, 0, ExactDate(1790, 0, 0));
+    b.Event(kTagBirth, unsure, 0, ExactDate(1788, 0, 0));
     b.Participants()[1].primary = b.Participants()[2].primary = false;
     int settled = b.Person('F', "Sofie", "Settled");
-    b.Event(kTagBirth, settled, 0, Born(1801, 1, 2));
-    b.Event(kTagDeath, settled, 0, Born(1870, 12, 24));
+    b.Event(kTagBirth, settled, 0, ExactDate(1801, 1, 2));
+    b.Event(kTagDeath, settled, 0, ExactDate(1870, 12, 24));
     int war = b.Person('M', "Willem", "War");
     b.Event(kTagDeath, war, 0, "0in the war");
     b.UseDataset(8);
     int other = b.Person('M', "Otto", "Other");
-    b.EventRecord(b.Event(kTagBirth, other, 0, Born(1830, 1, 1))).sortDate = Born(1830, 1, 9);
+    b.EventRecord(b.Event(kTagBirth, other, 0, ExactDate(1830, 1, 1))).sortDate =
+        ExactDate(1830, 1, 9);
     b.Write();
-    SetPersonField(f.Table("$"), stale, "PBIRTH", Born(1790, 1, 1));
+    SetPersonField(f.Table("$"), stale, "PBIRTH", ExactDate(1790, 1, 1));
     const std::string people = f.Table("$"), rows = f.Table("e");
 
     ASSERT_EQ(f.Run("adjustbirthdeath", {"--opt", "Choose primary=0"}), 0) << f.err.str();
@@ -65,9 +59,9 @@ TEST(AdjustBirthDeath, DatesFollowThePrimaryEventsAndTheOptionChoosesAPrimary) {
                      "Lifespan births changed=2", "Primary deaths on input=2",
                      "Primary deaths set=0", "Lifespan deaths changed=1", "Total changes=3"}));
     Lines births = Column(people, "PBIRTH");
-    EXPECT_EQ(births[moved - 1], Born(1820, 3, 5));
+    EXPECT_EQ(births[moved - 1], ExactDate(1820, 3, 5));
     EXPECT_EQ(births[stale - 1], "");
-    EXPECT_EQ(births[other - 1], Born(1830, 1, 9)) << "another dataset";
+    EXPECT_EQ(births[other - 1], ExactDate(1830, 1, 9)) << "another dataset";
     EXPECT_EQ(Column(people, "PDEATH")[war - 1], "0in the war");
     EXPECT_EQ(PrimaryFlags(rows), "TFFTTTT") << "the option was off";
     ExpectTableSound(people, "PBIRTH", "BYBIRTH");
@@ -86,7 +80,7 @@ TEST(AdjustBirthDeath, DatesFollowThePrimaryEventsAndTheOptionChoosesAPrimary) {
     EXPECT_TRUE(log.Has("Primary births set=1"));
     EXPECT_TRUE(log.Has("Total changes=1"));
     EXPECT_EQ(PrimaryFlags(rows), "TFTTTTT");
-    EXPECT_EQ(Column(people, "PBIRTH")[unsure - 1], Born(1788, 0, 0));
+    EXPECT_EQ(Column(people, "PBIRTH")[unsure - 1], ExactDate(1788, 0, 0));
     ExpectTableSound(people, "PBIRTH", "BYBIRTH");
     ExpectTableSound(rows, "PRIMARY", "EVBYPER");
 

@@ -2,8 +2,6 @@
 // child lacks a birth sort date or there are too many children, the flag filter, Log Only.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "people_functions_fixture.h"
 
 using namespace hk;
@@ -11,12 +9,6 @@ using namespace hk::test;
 using namespace hk::mktmg;
 
 namespace {
-
-std::string Born(int year) {
-    char b[32];
-    std::snprintf(b, sizeof b, "1%04d0101030000000000", year);
-    return b;
-}
 
 int Child(TestProjectBuilder& b, int father, int mother, const std::string& birth,
           const std::string& order = {}) {
@@ -34,23 +26,23 @@ TEST(SetBirthOrder, CouplesAreNumberedByBirthSortDateUnlessAChildLacksOne) {
     FunctionProject f;
     TestProjectBuilder& b = f.build;
     int fa = b.Person('M', "Frank", "Able"), mo = b.Person('F', "Mary", "Able");
-    int c1 = Child(b, fa, mo, Born(1830));
-    int c2 = Child(b, fa, mo, Born(1825), "3");
-    int c3 = Child(b, fa, mo, Born(1828), "2"); // right already
+    int c1 = Child(b, fa, mo, ExactDate(1830, 1, 1));
+    int c2 = Child(b, fa, mo, ExactDate(1825, 1, 1), "3");
+    int c3 = Child(b, fa, mo, ExactDate(1828, 1, 1), "2"); // right already
     // The second child has no birth event, the fourth one the empty date.
     int g = b.Person('M', "Gus", "Gap"), h = b.Person('F', "Hilda", "Gap");
-    int d1 = Child(b, g, h, Born(1850), "7");
+    int d1 = Child(b, g, h, ExactDate(1850, 1, 1), "7");
     int d2 = Child(b, g, h, {});
-    Child(b, g, h, Born(1855));
+    Child(b, g, h, ExactDate(1855, 1, 1));
     int d4 = Child(b, g, h, "100000000030000000000");
     // A mother alone: her children's other parent is 0.
     int k = b.Person('F', "Kate", "Single");
-    int e1 = Child(b, 0, k, Born(1870));
-    int e2 = Child(b, 0, k, Born(1860), "01");
+    int e1 = Child(b, 0, k, ExactDate(1870, 1, 1));
+    int e2 = Child(b, 0, k, ExactDate(1860, 1, 1), "01");
     // Married, without children.
     int p = b.Person('M', "Paul", "Wed");
     int q = b.Person('F', "Quinn", "Wed");
-    b.Event(kTagMarriage, p, q, Born(1900));
+    b.Event(kTagMarriage, p, q, ExactDate(1900, 1, 1));
     b.Write();
 
     auto before = Snapshot(f.Folder());
@@ -90,9 +82,9 @@ TEST(SetBirthOrder, ThirtyThreeChildrenAreTooManyThirtyTwoAreNumbered) {
     std::vector<int> first, second;
     // Born in the reverse order of their numbers.
     for (int i = 0; i < 33; ++i)
-        first.push_back(Child(b, many, wife1, Born(1833 - i)));
+        first.push_back(Child(b, many, wife1, ExactDate(1833 - i, 1, 1)));
     for (int i = 0; i < 32; ++i)
-        second.push_back(Child(b, most, wife2, Born(1832 - i)));
+        second.push_back(Child(b, most, wife2, ExactDate(1832 - i, 1, 1)));
     b.Write();
 
     ASSERT_EQ(f.Run("setbirthorder", {}), 0) << f.err.str();
@@ -114,10 +106,10 @@ TEST(SetBirthOrder, TheFlagFilterChoosesWhoseCouplesAreNumberedAndIsKeptForThePr
     int rolf = b.Person('M', "Rolf", "Print");
     b.PersonRecord(rolf).flags[0] = 'Y';
     int wife1 = b.Person('F', "Rita", "Print");
-    int younger = Child(b, rolf, wife1, Born(1801));
-    Child(b, rolf, wife1, Born(1800));
+    int younger = Child(b, rolf, wife1, ExactDate(1801, 1, 1));
+    Child(b, rolf, wife1, ExactDate(1800, 1, 1));
     int sven = b.Person('M', "Sven", "Plain");
-    int other = Child(b, sven, b.Person('F', "Sara", "Plain"), Born(1802));
+    int other = Child(b, sven, b.Person('F', "Sara", "Plain"), ExactDate(1802, 1, 1));
     b.Write();
 
     // Sven fails the filter, and Sara leaves their couple to him (his number is lower).

@@ -2,8 +2,6 @@
 // ancestors, the confirmation, and the Log Only promise.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "people_functions_fixture.h"
 
 using namespace hk;
@@ -11,12 +9,6 @@ using namespace hk::test;
 using namespace hk::mktmg;
 
 namespace {
-
-std::string InYear(int year) {
-    char b[32];
-    std::snprintf(b, sizeof b, "1%04d0000030000000000", year);
-    return b;
-}
 
 // People with Living "Y" are not tested themselves: they only carry the events searched.
 int Helper(TestProjectBuilder& b, char sex) {
@@ -47,29 +39,29 @@ TEST(SetLiving, OwnEventsBeforeTheYearMarkOnlyUnknownPeopleAndLogOnlyChangesNoth
     TestProjectBuilder& b = f.build;
     b.Datasets({1, 8});
     int abel = b.Person('M', "Abel", "Old");
-    int birth = b.Event(kTagBirth, abel, 0, InYear(1850));
-    b.Event(kTagBirth, b.Person('F', "Bea", "Threshold"), 0, InYear(1900));
-    b.Event(kTagBirth, Helper(b, 'M'), 0, InYear(1800));                           // "Y"
+    int birth = b.Event(kTagBirth, abel, 0, ExactDate(1850));
+    b.Event(kTagBirth, b.Person('F', "Bea", "Threshold"), 0, ExactDate(1900));
+    b.Event(kTagBirth, Helper(b, 'M'), 0, ExactDate(1800));                           // "Y"
     b.Event(kTagBirth, b.Person('M', "Zeno", "Zero"), 0, "100000101030000000000"); // year 0
     int cena = b.Person('F', "Cena", "Census");
-    b.Event(kTagCensus, cena, 0, InYear(1800));
-    b.Event(kTagDeath, cena, 0, InYear(1880));
+    b.Event(kTagCensus, cena, 0, ExactDate(1800));
+    b.Event(kTagDeath, cena, 0, ExactDate(1880));
     b.Participants().back().primary = false;
     b.Witness(birth, b.Person('M', "Walt", "Witness")).primary = true;
     int hugo = b.Person('M', "Hugo", "Wed");
-    b.Event(kTagMarriage, hugo, b.Person('F', "Wilma", "Wed"), InYear(1870));
-    b.Event(kTagBurial, b.Person('M', "Boris", "Buried"), 0, InYear(1890));
+    b.Event(kTagMarriage, hugo, b.Person('F', "Wilma", "Wed"), ExactDate(1870));
+    b.Event(kTagBurial, b.Person('M', "Boris", "Buried"), 0, ExactDate(1890));
     int nora = b.Person('F', "Nora", "No");
     b.PersonRecord(nora).living = 'N';
-    b.Event(kTagBirth, nora, 0, InYear(1700));
+    b.Event(kTagBirth, nora, 0, ExactDate(1700));
     b.Event(kTagBirth, b.Person('M', "Vic", "Vague"), 0, "0about 1800");
     int tess = b.Person('F', "Tess", "Twice");
-    b.Event(kTagBirth, tess, 0, InYear(1950));
-    b.Event(kTagBirth, tess, 0, InYear(1800));
+    b.Event(kTagBirth, tess, 0, ExactDate(1950));
+    b.Event(kTagBirth, tess, 0, ExactDate(1800));
     b.Participants().back().primary = false;
-    b.Event(kTagDeath, b.Person('M', "Dirk", "Died"), 0, InYear(1899));
+    b.Event(kTagDeath, b.Person('M', "Dirk", "Died"), 0, ExactDate(1899));
     b.UseDataset(8);
-    b.Event(kTagBirth, b.Person('M', "Otto", "Other"), 0, InYear(1800));
+    b.Event(kTagBirth, b.Person('M', "Otto", "Other"), 0, ExactDate(1800));
     b.Write();
     const Lines opts = {"--opt", "MaxYear=1900", "--opt", "UseParents=0", "--opt", "UseChildren=0"};
 
@@ -107,25 +99,25 @@ TEST(SetLiving, DescendantsAndAncestorsAllowYearsPerGenerationAndTraceBackToTheP
     int adam = b.Person('M', "Adam", "Parent");
     int carl = b.Person('M', "Carl", "Child");
     b.Parents(carl, adam, 0);
-    b.Event(kTagBirth, carl, 0, InYear(1905));
+    b.Event(kTagBirth, carl, 0, ExactDate(1905));
     int gert = b.Person('M', "Gert", "Grand");
     std::vector<int> down = Line(b, gert, 2, true);
-    b.Event(kTagBirth, down[1], 0, InYear(1915));
+    b.Event(kTagBirth, down[1], 0, ExactDate(1915));
     // With sixty years per generation, a father's birth in 1835 counts; so does one in 1650 of
     // a great-great-grandfather, but not one in 1500 of the generation above.
     int dora = b.Person('F', "Dora", "Daughter");
-    b.Event(kTagBirth, Line(b, dora, 1, false)[0], 0, InYear(1835));
+    b.Event(kTagBirth, Line(b, dora, 1, false)[0], 0, ExactDate(1835));
     int yann = b.Person('M', "Yann", "Near");
     std::vector<int> up = Line(b, yann, 4, false);
-    b.Event(kTagBirth, up[3], 0, InYear(1650));
+    b.Event(kTagBirth, up[3], 0, ExactDate(1650));
     int xaver = b.Person('M', "Xaver", "Far");
-    b.Event(kTagBirth, Line(b, xaver, 5, false)[4], 0, InYear(1500));
+    b.Event(kTagBirth, Line(b, xaver, 5, false)[4], 0, ExactDate(1500));
     // Only 32 children are read: the 33rd child's birth does not count.
     int many = b.Person('M', "Max", "Many");
     for (int i = 0; i < 33; ++i) {
         int kid = Line(b, many, 1, true)[0];
         if (i == 32)
-            b.Event(kTagBirth, kid, 0, InYear(1850));
+            b.Event(kTagBirth, kid, 0, ExactDate(1850));
     }
     b.Write();
 
@@ -209,7 +201,7 @@ TEST(SetLiving, FiveGenerationsOfDescendantsSufficeWithoutDatesAndLoopsEnd) {
 TEST(SetLiving, TheConfirmationNamesTheYearsOfTheSettingsFileAndOnlyOkRuns) {
     FunctionProject f;
     int adam = f.build.Person('M', "Adam", "Parent");
-    f.build.Event(kTagBirth, Line(f.build, adam, 1, true)[0], 0, InYear(1915));
+    f.build.Event(kTagBirth, Line(f.build, adam, 1, true)[0], 0, ExactDate(1915));
     f.build.Write();
     f.programFolder = f.dir.Folder() + "program/";
     f.dir.Write("program/hearthkit.ini", "[Advanced]\r\nSet Living.Descendant Years=20\r\n"

@@ -7,22 +7,15 @@
 #include "loaders/event_loader.h"
 #include "loaders/joint_event.h"
 #include "loaders/parent_child_loader.h"
+#include "support/set_items.h"
 #include "support/table_data.h"
 #include "unit/formats/expect_error.h"
 
 using namespace hk;
 using namespace hk::mktmg;
+using hk::test::Items;
 using hk::test::LoaderProject;
 using hk::test::TableData;
-
-namespace {
-std::vector<long> Items(const db::CSetLong &set) {
-    std::vector<long> out;
-    for (int i = 0; i < set.Count(); ++i)
-        out.push_back(set.Item(i));
-    return out;
-}
-} // namespace
 
 TEST(EventLoader, FindsPrimaryEventsParticipantsAndBirthDates) {
     LoaderProject p;

@@ -8,22 +8,13 @@
 #include "loader_project.h"
 #include "loaders/event_loader.h"
 #include "loaders/person_loader.h"
+#include "support/set_items.h"
 #include "unit/formats/expect_error.h"
 
 using namespace hk;
 using namespace hk::mktmg;
+using hk::test::Items;
 using hk::test::LoaderProject;
-
-namespace {
-
-std::vector<long> Items(const db::CSetLong &set) {
-    std::vector<long> out;
-    for (int i = 0; i < set.Count(); ++i)
-        out.push_back(set.Item(i));
-    return out;
-}
-
-} // namespace
 
 TEST(PersonLoader, WalksAndSeeksSeeOnlyLivePeopleOfTheDataset) {
     LoaderProject p;

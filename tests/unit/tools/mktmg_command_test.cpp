@@ -15,13 +15,6 @@ using hk::test::TableData;
 using hk::test::TempDir;
 
 namespace {
-// A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) {
-    return (dir.Path() / name).string();
-}
-} // namespace
-
-namespace {
 
 struct CommandRun {
     int status = -1;
@@ -47,22 +40,22 @@ CommandRun Mktmg(const std::string& args) {
 
 TEST(MktmgCommand, RefusesBadArgumentsWithUsage) {
     TempDir dir;
-    const std::string a = In(dir, "A__.pjc");
+    const std::string a = dir.File("A__.pjc");
     for (const std::string& args : std::vector<std::string>{
              "", "--people", "--people ten " + a, "--layout new " + a, "--datasets 0 " + a,
-             "--bogus " + a, a + " " + In(dir, "B__.pjc")}) {
+             "--bogus " + a, a + " " + dir.File("B__.pjc")}) {
         CommandRun r = Mktmg(args);
         EXPECT_EQ(r.status, 2) << args;
         EXPECT_NE(r.out.find("usage: mktmg"), std::string::npos) << args;
     }
-    CommandRun named = Mktmg("--people 3 " + In(dir, "NotAProject.pjc"));
+    CommandRun named = Mktmg("--people 3 " + dir.File("NotAProject.pjc"));
     EXPECT_EQ(named.status, 2);
     EXPECT_NE(named.out.find("NAME__.pjc"), std::string::npos) << named.out;
 }
 
 TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
     TempDir dir;
-    CommandRun r = Mktmg("--people 60 --seed 3 --datasets 2 " + In(dir, "Cli__.pjc"));
+    CommandRun r = Mktmg("--people 60 --seed 3 --datasets 2 " + dir.File("Cli__.pjc"));
     ASSERT_EQ(r.status, 0) << r.out;
     std::istringstream lines(r.out);
     std::string line;
@@ -82,7 +75,7 @@ TEST(MktmgCommand, PrintsTheCountsOfEachTablePerDataset) {
     }
     EXPECT_EQ(printed["$"]["dsid1"] + printed["$"]["dsid2"], 60);
     for (const char* table : {"$", "G", "E", "N", "S", "ND"}) {
-        TableData t(In(dir, "Cli_" + hk::AsciiLower(table) + ".dbf"));
+        TableData t(dir.File("Cli_" + hk::AsciiLower(table) + ".dbf"));
         std::map<std::string, long> counted;
         for (size_t row = 0; row < t.Size(); ++row) {
             if (t.Deleted(row))

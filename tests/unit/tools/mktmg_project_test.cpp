@@ -22,13 +22,6 @@ using hk::test::TableData;
 using hk::test::TempDir;
 
 namespace {
-// A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) {
-    return (dir.Path() / name).string();
-}
-} // namespace
-
-namespace {
 
 constexpr int64_t kPeople = 400;
 
@@ -37,7 +30,7 @@ protected:
     static void SetUpTestSuite() {
         dir_ = new TempDir();
         GeneratorOptions o;
-        o.pjcPath = In(*dir_, "Gen__.pjc");
+        o.pjcPath = dir_->File("Gen__.pjc");
         o.people = kPeople;
         o.seed = 7;
         o.datasets = 3;
@@ -52,7 +45,7 @@ protected:
         delete dir_;
     }
     static std::string Path(const std::string& suffix) {
-        return In(*dir_, TmgTableFileName("Gen_", suffix));
+        return dir_->File(TmgTableFileName("Gen_", suffix));
     }
     static const TableData& T(const std::string& suffix) { return *tables_->at(suffix); }
 
@@ -142,8 +135,8 @@ TEST_F(MktmgProject, EveryTableHasItsIndexHeaderAndTheReportedCounts) {
     EXPECT_EQ(files.count("Gen_$.fpt"), 0u);
     EXPECT_EQ(files.count("Gen_npv.dbf"), 1u);
     for (const std::string& f : files)
-        EXPECT_TRUE(fs::exists(In(*dir_, f))) << f;
-    std::string pjc = hk::test::ReadBytes(In(*dir_, "Gen__.pjc"));
+        EXPECT_TRUE(fs::exists(dir_->File(f))) << f;
+    std::string pjc = hk::test::ReadBytes(dir_->File("Gen__.pjc"));
     EXPECT_EQ(pjc.rfind("[Stamp]\r\nPjcVersion=11.0\r\n", 0), 0u);
     for (const char* key : {"SPTemplate=", "SourceRule=", "ImageDirectory="})
         EXPECT_NE(pjc.find(key), std::string::npos) << key;
@@ -417,7 +410,7 @@ TEST(MktmgGenerator, SameArgumentsWriteTheSameBytesAndTheSeedChangesThem) {
     TempDir dir;
     auto generate = [&](const std::string& sub, uint64_t seed) {
         GeneratorOptions o;
-        o.pjcPath = In(dir, sub) + "/Same__.pjc";
+        o.pjcPath = dir.File(sub) + "/Same__.pjc";
         o.people = 120;
         o.seed = seed;
         return GenerateProject(o).files;
@@ -427,9 +420,9 @@ TEST(MktmgGenerator, SameArgumentsWriteTheSameBytesAndTheSeedChangesThem) {
     ASSERT_EQ(a, c);
     int differ = 0;
     for (const std::string& f : a) {
-        std::string x = hk::test::ReadBytes(In(dir, "a/" + f));
-        EXPECT_EQ(x, hk::test::ReadBytes(In(dir, "b/" + f))) << f;
-        differ += x != hk::test::ReadBytes(In(dir, "c/" + f));
+        std::string x = hk::test::ReadBytes(dir.File("a/" + f));
+        EXPECT_EQ(x, hk::test::ReadBytes(dir.File("b/" + f))) << f;
+        differ += x != hk::test::ReadBytes(dir.File("c/" + f));
     }
     EXPECT_GT(differ, 10);
 }
@@ -437,15 +430,15 @@ TEST(MktmgGenerator, SameArgumentsWriteTheSameBytesAndTheSeedChangesThem) {
 TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
     TempDir dir;
     GeneratorOptions o;
-    o.pjcPath = In(dir, "Old__.pjc");
+    o.pjcPath = dir.File("Old__.pjc");
     o.people = 80;
     o.layout = TmgLayout::Old;
     o.datasets = 3; // an old project has no datasets
     GeneratorResult r = GenerateProject(o);
     ASSERT_EQ(r.datasets.size(), 1u);
-    EXPECT_FALSE(fs::exists(In(dir, "Old_npv.dbf")));
-    EXPECT_EQ(hk::test::ReadBytes(In(dir, "Old__.tmg")), "TMG Version 4.0d\r\n");
-    std::string mem = hk::test::ReadBytes(In(dir, "Old__.mem"));
+    EXPECT_FALSE(fs::exists(dir.File("Old_npv.dbf")));
+    EXPECT_EQ(hk::test::ReadBytes(dir.File("Old__.tmg")), "TMG Version 4.0d\r\n");
+    std::string mem = hk::test::ReadBytes(dir.File("Old__.mem"));
     size_t at = mem.find("M_FVALSPLA");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(
@@ -455,15 +448,15 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
         SCOPED_TRACE(layout.suffix);
         db::OpenOptions oo;
         oo.writable = false;
-        auto table = db::Table::Open(In(dir, TmgTableFileName("Old_", layout.suffix)), oo);
+        auto table = db::Table::Open(dir.File(TmgTableFileName("Old_", layout.suffix)), oo);
         std::string fault;
         EXPECT_TRUE(table->CheckIndexes(&fault)) << fault;
         EXPECT_EQ(table->Dbf().VersionByte(), layout.HasMemo() ? 0xF5 : 0x03);
     }
-    TableData people(In(dir, "Old_$.dbf"));
+    TableData people(dir.File("Old_$.dbf"));
     EXPECT_EQ(people.Live().size(), 80u);
     EXPECT_FALSE(people.Has("DSID"));
-    TableData names(In(dir, "Old_n.dbf"));
+    TableData names(dir.File("Old_n.dbf"));
     std::map<long, size_t> byPerson;
     for (size_t row : names.Live())
         if (names.Bool(row, "PRIMARY"))
@@ -477,13 +470,13 @@ TEST(MktmgGenerator, OldLayoutWritesFoxProTablesPackedNamesAndAVersionStamp) {
         packed += name.find("$!&") != std::string::npos;
     }
     EXPECT_EQ(packed, 80);
-    TableData events(In(dir, "Old_e.dbf"));
+    TableData events(dir.File("Old_e.dbf"));
     std::set<std::string> roles;
     for (size_t row : events.Live())
         roles.insert(events.Str(row, "ROLE"));
     EXPECT_EQ(roles.count("Principal"), 1u);
     EXPECT_EQ(roles.count("00001"), 0u);
-    TableData places(In(dir, "Old_p.dbf"));
+    TableData places(dir.File("Old_p.dbf"));
     int packedPlaces = 0;
     for (size_t row : places.Live())
         packedPlaces += places.Str(row, "PLACE").find("$!&") != std::string::npos;

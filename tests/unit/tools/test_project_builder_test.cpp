@@ -15,12 +15,6 @@ using namespace hk::mktmg;
 using hk::test::TableData;
 using hk::test::TempDir;
 
-namespace {
-// A file or folder inside a test folder.
-std::string In(const TempDir& dir, const std::string& name) {
-    return (dir.Path() / name).string();
-}
-} // namespace
 using hk::test::TestProjectBuilder;
 
 namespace {
@@ -41,7 +35,7 @@ std::map<long, std::string> Parts(const TableData& values, const TableData& dict
 
 TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     TempDir dir;
-    TestProjectBuilder b(In(dir, "proj"), "Family");
+    TestProjectBuilder b(dir.File("proj"), "Family");
     int john = b.Person('M', "John", "Smith");
     int mary = b.Person('F', "Mary", "Jones");
     int tom = b.Person('M', "Tom", "Smith");
@@ -139,7 +133,7 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
 
 TEST(TestProjectBuilder, DatasetsNumberTheirOwnPeopleAndOldProjectsPackNames) {
     TempDir dir;
-    TestProjectBuilder b(In(dir, "ds"), "Two");
+    TestProjectBuilder b(dir.File("ds"), "Two");
     b.Datasets({1, 2});
     b.Person('F', "Ada", "Lovelace");
     b.UseDataset(2);
@@ -154,7 +148,7 @@ TEST(TestProjectBuilder, DatasetsNumberTheirOwnPeopleAndOldProjectsPackNames) {
     TableData datasets(b.TablePath("D"));
     EXPECT_EQ(datasets.Live().size(), 2u);
 
-    TestProjectBuilder old(In(dir, "old"), "Old", TmgLayout::Old);
+    TestProjectBuilder old(dir.File("old"), "Old", TmgLayout::Old);
     int p = old.Person('M', "Hans", "Müller");
     NameParts parts;
     parts[kTitle] = "Dr.";
