@@ -475,10 +475,9 @@ uint32_t Table::Append() {
 
 void Table::Flush() { file_->Flush(); }
 
-void Table::SetCacheLimit(size_t bytes) {
-    file_->Dbf().SetCacheLimit(bytes);
-    for (auto& set : file_->Indexes()) set->Cdx().SetCacheLimit(bytes);
-}
+void Table::SetCacheLimit(size_t bytes) { file_->SetCacheLimit(bytes); }
+
+void Table::SetSortMemory(size_t bytes) { file_->SetSortMemory(bytes); }
 
 void Table::SetUpdateDate(int year, int month, int day) {
     file_->Dbf().SetUpdateDate(year, month, day);

@@ -77,6 +77,11 @@ public:
     bool Check(std::string* fault);
     void Flush();
 
+    // Bounds the page cache of every file of the table, indexes attached later included.
+    void SetCacheLimit(size_t bytes);
+    // The memory a tag build sorts keys in; beyond it, sorted runs spill beside the index.
+    void SetSortMemory(size_t bytes) { sortMemory_ = bytes; }
+
 private:
     void CompileTag(TagState& state);
     void RequireWritable();
@@ -93,6 +98,8 @@ private:
     RecordView keyView_;
     std::string missingIndex_;
     std::vector<std::pair<bool, std::string>> appendKeys_;
+    size_t cacheLimit_ = 0; // 0: each file keeps its default
+    size_t sortMemory_ = 32u << 20;
 };
 
 } // namespace hk::db
