@@ -18,8 +18,6 @@ using namespace cdx;
 namespace {
 
 constexpr uint32_t kChunkEntries = 16384;
-// The entries above the leaves kept in memory before they go to the spill file.
-constexpr size_t kLevelBytesInMemory = 64u << 10;
 
 void PutLE32(uint8_t *p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -112,7 +110,7 @@ void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
         }
         packer_.Write(chunk, first, last, layout, kAttrLeaf, pendingAt, kNoPage, pending);
         AddChild(pieces, chunk.Key(last - 1), chunk.recnos[last - 1], at);
-        if (pieces.raw.size() >= kLevelBytesInMemory) {
+        if (pieces.raw.size() >= tagDef.levelMemory) {
             spill.Write(pieces.raw.data(), pieces.count);
             pieces.raw.clear();
             pieces.count = 0;

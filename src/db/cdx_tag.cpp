@@ -574,8 +574,8 @@ CdxTag::ChildList CdxTag::WriteLevel(uint32_t count, bool fillFull,
     ChildList up;
     uint32_t first = 0;
     for (uint32_t g = 0; g < groups; ++g) {
-        uint32_t size = fillFull ? std::min(cap, count - first)
-                                 : count / groups + (g < count % groups);
+        uint32_t size =
+            fillFull ? std::min(cap, count - first) : count / groups + (g < count % groups);
         uint32_t l = g == 0 ? kNoPage : pages[g - 1];
         uint32_t r = g + 1 == groups ? kNoPage : pages[g + 1];
         const uint8_t *raw = next(size);

@@ -475,9 +475,13 @@ uint32_t Table::Append() {
 
 void Table::Flush() { file_->Flush(); }
 
-void Table::SetCacheLimit(size_t bytes) { file_->SetCacheLimit(bytes); }
+void Table::SetCacheLimit(size_t bytes) {
+    file_->SetCacheLimit(bytes);
+}
 
-void Table::SetSortMemory(size_t bytes) { file_->SetSortMemory(bytes); }
+void Table::SetIndexBuildMemory(size_t bytes) {
+    file_->SetIndexBuildMemory(bytes);
+}
 
 void Table::SetUpdateDate(int year, int month, int day) {
     file_->Dbf().SetUpdateDate(year, month, day);

@@ -79,8 +79,8 @@ public:
 
     // Bounds the page cache of every file of the table, indexes attached later included.
     void SetCacheLimit(size_t bytes);
-    // The memory a tag build sorts keys in; beyond it, sorted runs spill beside the index.
-    void SetSortMemory(size_t bytes) { sortMemory_ = bytes; }
+    // The memory a tag build works in; see Table::SetIndexBuildMemory.
+    void SetIndexBuildMemory(size_t bytes) { buildMemory_ = bytes; }
 
 private:
     void CompileTag(TagState& state);
@@ -99,7 +99,7 @@ private:
     std::string missingIndex_;
     std::vector<std::pair<bool, std::string>> appendKeys_;
     size_t cacheLimit_ = 0; // 0: each file keeps its default
-    size_t sortMemory_ = 32u << 20;
+    size_t buildMemory_ = 32u << 20;
 };
 
 } // namespace hk::db

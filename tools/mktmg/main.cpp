@@ -2,9 +2,6 @@
 // for tests, the demo and benchmarks.
 #include <charconv>
 #include <cstdio>
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #include <cstdlib>
 #include <stdexcept>
 #include <string>
@@ -107,12 +104,6 @@ void Report(const GeneratorOptions& o, const GeneratorResult& r) {
 } // namespace
 
 int main(int argc, char** argv) {
-#if defined(__GLIBC__)
-    // Large buffers (sort batches, cache blocks) come and go with every table. Mapped on their
-    // own they go back to the system when freed; glibc's moving threshold would otherwise put
-    // them in the heap between small blocks, and the process would keep more than it uses.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
-#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     try {
         GeneratorOptions o = Parse(args);

@@ -18,7 +18,7 @@ namespace {
 // Memory is bounded per file, not per project: these hold at any number of people.
 constexpr size_t kAppendCacheBytes = 64u << 10; // per table or memo file while records stream in
 constexpr size_t kIndexCacheBytes = 1u << 20;   // per file while an index is built
-constexpr size_t kSortMemory = 4u << 20;        // keys of one tag; more are sorted in runs
+constexpr size_t kBuildMemory = 4u << 20;       // one tag's build: more keys are sorted in runs
 
 } // namespace
 
@@ -172,7 +172,7 @@ void ProjectWriter::BuildIndex(const TableSink& sink) {
         auto table = db::Table::Open(sink.Path(), o);
         // The index being built is bounded too, and so are its keys while they are sorted.
         table->SetCacheLimit(kIndexCacheBytes);
-        table->SetSortMemory(kSortMemory);
+        table->SetIndexBuildMemory(kBuildMemory);
         table->CreateProductionIndex(layout.tags);
         table->SetUpdateDate(date_.year, date_.month, date_.day);
         table->Flush();
