@@ -1,11 +1,15 @@
 // Bulk build of a new tag from a stream of sorted entries. Leaves are filled left to right
-// and written as they fill; only one chunk of entries and the keys of the level above are
-// held in memory, so a tag of any size builds in bounded memory.
+// and written as they fill; one chunk of entries is held in memory, and the entries of the
+// level above (one per leaf) spill to a temporary file once there are many, so a tag of any
+// size builds in bounded memory.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "db/cdx_file.h"
 #include "db/cdx_tag.h"
+#include "db/db_error.h"
 
 namespace hk::db {
 
@@ -19,6 +23,59 @@ void PutLE32(uint8_t *p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
+
+// Interior entries written in order to a temporary file beside the index, then read back in
+// the same order. The file is made on the first write and removed with the object.
+class LevelSpill {
+public:
+    LevelSpill(std::string folder, uint32_t entrySize)
+        : folder_(std::move(folder)), entrySize_(entrySize) {}
+    ~LevelSpill() {
+        if (!file_)
+            return;
+        std::fclose(file_);
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+    }
+    LevelSpill(const LevelSpill &) = delete;
+    LevelSpill &operator=(const LevelSpill &) = delete;
+
+    uint32_t Count() const { return count_; }
+
+    void Write(const uint8_t *raw, uint32_t count) {
+        if (!file_) {
+            path_ = (std::filesystem::path(folder_) /
+                     ("hk_level_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".tmp"))
+                        .string();
+            file_ = std::fopen(path_.c_str(), "w+b");
+            if (!file_)
+                throw DbError(kErrCreate, path_, "cannot create an index build file");
+        }
+        size_t bytes = size_t(count) * entrySize_;
+        if (std::fwrite(raw, 1, bytes, file_) != bytes)
+            throw DbError(kErrWrite, path_, "cannot write an index build file");
+        count_ += count;
+    }
+    void Rewind() {
+        if (file_ && std::fseek(file_, 0, SEEK_SET) != 0)
+            throw DbError(kErrRead, path_, "cannot read an index build file");
+    }
+    // The next `count` entries.
+    const uint8_t *Read(uint32_t count) {
+        buffer_.resize(size_t(count) * entrySize_);
+        if (std::fread(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
+            throw DbError(kErrRead, path_, "an index build file ended early");
+        return buffer_.data();
+    }
+
+private:
+    std::string folder_;
+    uint32_t entrySize_;
+    std::string path_;
+    std::FILE *file_ = nullptr;
+    uint32_t count_ = 0;
+    std::vector<uint8_t> buffer_;
+};
 
 } // namespace
 
@@ -34,6 +91,8 @@ void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
     chunk.recnos.reserve(kChunkEntries);
 
     ChildList pieces;
+    LevelSpill spill(std::filesystem::path(file_.Path()).parent_path().string(),
+                     InteriorEntrySize(kl));
     uint8_t page[kPageSize];
     uint8_t pending[kPageSize];
     uint32_t pendingAt = kNoPage; // the last leaf, written once its right neighbour is known
@@ -51,6 +110,11 @@ void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
         }
         packer_.Write(chunk, first, last, layout, kAttrLeaf, pendingAt, kNoPage, pending);
         AddChild(pieces, chunk.Key(last - 1), chunk.recnos[last - 1], at);
+        if (pieces.raw.size() >= tagDef.levelMemory) {
+            spill.Write(pieces.raw.data(), pieces.count);
+            pieces.raw.clear();
+            pieces.count = 0;
+        }
         pendingAt = at;
         ++leaves;
     };
@@ -91,6 +155,12 @@ void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
     }
     if (pendingAt != kNoPage) {
         file_.WritePage(pendingAt, pending);
+        if (spill.Count() > 0) {
+            // Far more entries than one node holds: the first level is written from the file.
+            spill.Write(pieces.raw.data(), pieces.count);
+            spill.Rewind();
+            pieces = WriteLevel(spill.Count(), true, [&](uint32_t n) { return spill.Read(n); });
+        }
         GrowRoot(pieces, true);
     }
 

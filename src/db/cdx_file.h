@@ -46,6 +46,9 @@ struct NewTag {
     // Records in the table; sizes the leaf record-number fields like FoxPro does. 0 = use the
     // highest record number among the entries.
     uint32_t recordCount = 0;
+    // Bytes of the level above the leaves a build holds in memory (one entry per leaf); the
+    // rest wait in a temporary file beside the index.
+    size_t levelMemory = 64u << 10;
 };
 
 class CdxTag;

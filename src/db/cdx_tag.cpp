@@ -535,31 +535,42 @@ void CdxTag::WriteInterior(uint32_t offset, uint16_t attr, uint32_t left, uint32
 }
 
 void CdxTag::GrowRoot(ChildList &pieces, bool fillFull) {
-    const uint16_t kl = info_.keyLength;
-    const uint32_t es = InteriorEntrySize(kl);
-    const uint32_t cap = InteriorCapacity(kl);
-    while (pieces.count > cap) {
-        // One more level: group the children under new interior pages.
-        uint32_t groups = (pieces.count + cap - 1) / cap;
-        std::vector<uint32_t> pages(groups);
-        for (auto &p : pages)
-            p = file_.AllocatePage();
-        ChildList up;
-        uint32_t first = 0;
-        for (uint32_t g = 0; g < groups; ++g) {
-            uint32_t size = fillFull ? std::min(cap, pieces.count - first)
-                                     : pieces.count / groups + (g < pieces.count % groups);
-            uint32_t l = g == 0 ? kNoPage : pages[g - 1];
-            uint32_t r = g + 1 == groups ? kNoPage : pages[g + 1];
-            const uint8_t *raw = pieces.raw.data() + size_t(first) * es;
-            WriteInterior(pages[g], 0, l, r, raw, size);
-            const uint8_t *lastEntry = raw + size_t(size - 1) * es;
-            AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
-            first += size;
-        }
+    const uint32_t es = InteriorEntrySize(info_.keyLength);
+    while (pieces.count > InteriorCapacity(info_.keyLength)) {
+        size_t at = 0;
+        ChildList up = WriteLevel(pieces.count, fillFull, [&](uint32_t n) {
+            const uint8_t *raw = pieces.raw.data() + at;
+            at += size_t(n) * es;
+            return raw;
+        });
         pieces = std::move(up);
     }
     WriteInterior(root_, kAttrRoot, kNoPage, kNoPage, pieces.raw.data(), pieces.count);
+}
+
+CdxTag::ChildList CdxTag::WriteLevel(uint32_t count, bool fillFull,
+                                     const std::function<const uint8_t *(uint32_t)> &next) {
+    const uint16_t kl = info_.keyLength;
+    const uint32_t es = InteriorEntrySize(kl);
+    const uint32_t cap = InteriorCapacity(kl);
+    uint32_t groups = (count + cap - 1) / cap;
+    std::vector<uint32_t> pages(groups);
+    for (auto &p : pages)
+        p = file_.AllocatePage();
+    ChildList up;
+    uint32_t first = 0;
+    for (uint32_t g = 0; g < groups; ++g) {
+        uint32_t size =
+            fillFull ? std::min(cap, count - first) : count / groups + (g < count % groups);
+        uint32_t l = g == 0 ? kNoPage : pages[g - 1];
+        uint32_t r = g + 1 == groups ? kNoPage : pages[g + 1];
+        const uint8_t *raw = next(size);
+        WriteInterior(pages[g], 0, l, r, raw, size);
+        const uint8_t *lastEntry = raw + size_t(size - 1) * es;
+        AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
+        first += size;
+    }
+    return up;
 }
 
 void CdxTag::ReplaceChild(size_t level, ChildList &pieces, uint32_t replaced) {

@@ -2,6 +2,7 @@
 // One tag of a compound index: a B-tree of (key bytes, record number) entries in unsigned
 // byte order. Keeps the tree FoxPro-compatible through inserts and removes.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -102,6 +103,10 @@ private:
     void CollapseRoot();
     // Writes `pieces` as the root's children, adding levels while they do not fit one node.
     void GrowRoot(ChildList &pieces, bool fillFull);
+    // Writes one level of interior nodes over `count` children, which `next(n)` hands out n
+    // raw entries at a time, in order; returns the entries of the level above.
+    ChildList WriteLevel(uint32_t count, bool fillFull,
+                         const std::function<const uint8_t *(uint32_t)> &next);
     void WriteInterior(uint32_t offset, uint16_t attr, uint32_t left, uint32_t right,
                        const uint8_t *raw, uint32_t count);
     uint16_t RootLeafAttr() const;

@@ -64,6 +64,10 @@ KeySorter::~KeySorter() {
 void KeySorter::Add(std::string_view key, uint32_t recno) {
     if (batchCount_ == budgetEntries_) Spill();
     size_t at = batch_.size();
+    // The whole batch is reserved at once: growing it by copies would hold one and a half
+    // batches at the peak. Pages not yet written cost no memory.
+    if (at == 0)
+        batch_.reserve(budgetEntries_ * EntrySize());
     batch_.resize(at + EntrySize());
     std::memcpy(batch_.data() + at, key.data(), std::min<size_t>(key.size(), keyLength_));
     uint8_t* r = batch_.data() + at + keyLength_;

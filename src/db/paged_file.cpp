@@ -34,9 +34,11 @@ void PagedFile::WriteSlot(size_t slot) {
 
 size_t PagedFile::Evict() {
     if (slots_.size() < maxSlots_) {
-        // Grow lazily up to the bound, a block of pages at a time.
+        // Grow lazily up to the bound, a block of pages at a time. Blocks are not cleared: a
+        // slot is filled when it is taken, and a cleared block would be resident as a whole.
         if (slots_.size() % kSlotsPerBlock == 0)
-            blocks_.push_back(std::make_unique<uint8_t[]>(kSlotsPerBlock * pageSize_));
+            blocks_.push_back(
+                std::make_unique_for_overwrite<uint8_t[]>(kSlotsPerBlock * pageSize_));
         slots_.emplace_back();
         return slots_.size() - 1;
     }

@@ -476,8 +476,11 @@ uint32_t Table::Append() {
 void Table::Flush() { file_->Flush(); }
 
 void Table::SetCacheLimit(size_t bytes) {
-    file_->Dbf().SetCacheLimit(bytes);
-    for (auto& set : file_->Indexes()) set->Cdx().SetCacheLimit(bytes);
+    file_->SetCacheLimit(bytes);
+}
+
+void Table::SetIndexBuildMemory(size_t bytes) {
+    file_->SetIndexBuildMemory(bytes);
 }
 
 void Table::SetUpdateDate(int year, int month, int day) {

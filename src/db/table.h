@@ -147,8 +147,13 @@ public:
     bool Appending() const { return appending_; }
 
     void Flush();
-    // Bounds the memory each of the table's files keeps cached (bulk writers of many tables).
+    // Bounds the memory each of the table's files keeps cached (bulk writers of many tables),
+    // indexes created or opened later included.
     void SetCacheLimit(size_t bytes);
+    // Bounds the memory a tag build works in (default 32 MB). Keys beyond it are sorted in runs
+    // spilled beside the index and merged; the entries of the level above the leaves get a
+    // 64th of it and spill beyond that.
+    void SetIndexBuildMemory(size_t bytes);
     // The last-update date the header gets when the table changed (default today).
     void SetUpdateDate(int year, int month, int day);
 

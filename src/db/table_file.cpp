@@ -80,6 +80,8 @@ TableFile::~TableFile() {
 IndexSet* TableFile::AttachIndex(std::unique_ptr<CdxFile> cdx, bool production, bool selectable) {
     auto set = std::make_unique<IndexSet>();
     set->cdx_ = std::move(cdx);
+    if (cacheLimit_)
+        set->cdx_->SetCacheLimit(cacheLimit_);
     set->production_ = production;
     set->selectable_ = selectable;
     for (size_t i = 0; i < set->cdx_->TagCount(); ++i) {
@@ -94,6 +96,13 @@ IndexSet* TableFile::AttachIndex(std::unique_ptr<CdxFile> cdx, bool production, 
     if (production) indexes_.insert(indexes_.begin(), std::move(set));
     else indexes_.push_back(std::move(set));
     return raw;
+}
+
+void TableFile::SetCacheLimit(size_t bytes) {
+    cacheLimit_ = bytes;
+    dbf_->SetCacheLimit(bytes);
+    for (auto& set : indexes_)
+        set->cdx_->SetCacheLimit(bytes);
 }
 
 void TableFile::DetachIndex(IndexSet* index) {
@@ -170,7 +179,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
                           std::to_string(state->keyLength));
     // Keys are sorted in bounded memory (runs spill beside the index), then streamed into the
     // tag; a UNIQUE tag keeps the first record of each key.
-    KeySorter sorter(state->keyLength, 32u << 20,
+    KeySorter sorter(state->keyLength, buildMemory_,
                      std::filesystem::path(set.Cdx().Path()).parent_path().string());
     {
         std::vector<uint8_t> rec(dbf_->RecordLength());
@@ -189,6 +198,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
     nt.keyLength = state->keyLength;
     nt.padByte = static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0);
     nt.recordCount = dbf_->RecordCount();
+    nt.levelMemory = std::max<size_t>(buildMemory_ / 64, 1024);
     state->tag = &set.cdx_->AddTag(nt, sorter);
     set.tags_.push_back(std::move(state));
 }

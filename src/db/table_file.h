@@ -77,6 +77,11 @@ public:
     bool Check(std::string* fault);
     void Flush();
 
+    // Bounds the page cache of every file of the table, indexes attached later included.
+    void SetCacheLimit(size_t bytes);
+    // The memory a tag build works in; see Table::SetIndexBuildMemory.
+    void SetIndexBuildMemory(size_t bytes) { buildMemory_ = bytes; }
+
 private:
     void CompileTag(TagState& state);
     void RequireWritable();
@@ -93,6 +98,8 @@ private:
     RecordView keyView_;
     std::string missingIndex_;
     std::vector<std::pair<bool, std::string>> appendKeys_;
+    size_t cacheLimit_ = 0; // 0: each file keeps its default
+    size_t buildMemory_ = 32u << 20;
 };
 
 } // namespace hk::db

@@ -408,11 +408,14 @@ GeneratorResult GenerateProject(const GeneratorOptions& o) {
     GeneratorResult result;
     result.datasets = DefaultDatasets(o.layout == TmgLayout::Old ? 1 : std::max(o.datasets, 1));
     ProjectWriter project(o.pjcPath, o.layout, static_cast<int>(CustomFlags().size()), o.date);
-    RecordWriter writer(project);
-    ReferenceOptions ref;
-    ref.datasets = result.datasets;
-    WriteReferenceData(writer, ref);
-    Generator(o, writer, result.datasets).Run();
+    {
+        // The writer's dictionaries are not needed by the index builds: gone before them.
+        RecordWriter writer(project);
+        ReferenceOptions ref;
+        ref.datasets = result.datasets;
+        WriteReferenceData(writer, ref);
+        Generator(o, writer, result.datasets).Run();
+    }
     WriteProjectFiles(project);
     project.Finish();
     result.counts = project.Counts();

@@ -13,6 +13,15 @@ namespace fs = std::filesystem;
 
 namespace hk::mktmg {
 
+namespace {
+
+// Memory is bounded per file, not per project: these hold at any number of people.
+constexpr size_t kAppendCacheBytes = 64u << 10; // per table or memo file while records stream in
+constexpr size_t kIndexCacheBytes = 1u << 20;   // per file while an index is built
+constexpr size_t kBuildMemory = 4u << 20;       // one tag's build: more keys are sorted in runs
+
+} // namespace
+
 void SplitProjectPath(const std::string& pjcPath, std::string& folder, std::string& prefix) {
     fs::path p(pjcPath);
     std::string stem = p.stem().string();
@@ -32,9 +41,9 @@ TableSink::TableSink(std::string path, TmgTableLayout layout, const db::CreateOp
     // The production index is built after the data (ProjectWriter::Finish), in one sorted pass.
     table_ = db::Table::Create(path_, layout_.fields, options);
     dsidField_ = Field("DSID");
-    // Written pages go to disk as they fill: a project of any size streams through a few
-    // megabytes per table.
-    table_->SetCacheLimit(1u << 20);
+    // Written pages go to disk as they fill: records are only appended, so a few pages per
+    // file are enough, whatever the size of the project.
+    table_->SetCacheLimit(kAppendCacheBytes);
 }
 
 TableSink::~TableSink() = default;
@@ -161,7 +170,9 @@ void ProjectWriter::BuildIndex(const TableSink& sink) {
         db::OpenOptions o;
         o.writable = true;
         auto table = db::Table::Open(sink.Path(), o);
-        table->SetCacheLimit(4u << 20);
+        // The index being built is bounded too, and so are its keys while they are sorted.
+        table->SetCacheLimit(kIndexCacheBytes);
+        table->SetIndexBuildMemory(kBuildMemory);
         table->CreateProductionIndex(layout.tags);
         table->SetUpdateDate(date_.year, date_.month, date_.day);
         table->Flush();

@@ -90,7 +90,7 @@ std::string RecordWriter::SurnameDisplay(const NameParts& p) {
     return Joined(FullSurname(p), ", ", p[kGiven]);
 }
 
-int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted) {
+int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted, bool remember) {
     if (!d.sink)
         return 0;
     if (!deleted) {
@@ -105,10 +105,10 @@ int RecordWriter::Word(Dictionary& d, const std::string& text, bool deleted) {
     f.s->Memo(f.VALUE, text);
     f.s->Text(f.SDX, CSoundex::SoundCode(text));
     f.s->End(deleted);
-    // Coordinates and other one-off texts would make this map grow with the project;
-    // past this size a text is written again rather than remembered.
+    // One-off texts would make this map grow with the project; past this size a text is
+    // written again rather than remembered.
     constexpr size_t kRemember = 1 << 16;
-    if (!deleted && d.uids.size() < kRemember)
+    if (remember && !deleted && d.uids.size() < kRemember)
         d.uids.emplace(text, uid);
     return uid;
 }
@@ -228,7 +228,8 @@ void RecordWriter::Write(const PlaceRec& r) {
                 continue;
             v.s->Begin(r.dsid);
             v.s->Int(v.RECNO, r.recNo);
-            v.s->Int(v.UID, PlaceWord(r.parts[id]));
+            // Coordinates are drawn anew for every place and are not looked up again.
+            v.s->Int(v.UID, Word(places_, r.parts[id], false, id != kLatLong));
             v.s->Int(v.TYPE, id + 1);
             v.s->Int(v.ID, id + 1);
             v.s->End(r.deleted);

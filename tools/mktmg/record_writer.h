@@ -67,7 +67,8 @@ private:
         std::unordered_map<std::string, int> uids;
         int next = 1;
     };
-    int Word(Dictionary& d, const std::string& text, bool deleted);
+    // `remember`: whether a later use of the same text should find this entry.
+    int Word(Dictionary& d, const std::string& text, bool deleted, bool remember = true);
 
     ProjectWriter& project_;
     TmgLayout layout_;

@@ -2,7 +2,9 @@
 // choices are known, and read back by index_dump everywhere else.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <set>
 
@@ -324,4 +326,44 @@ TEST(CdxWrite, UniqueTagKeepsFirstRecordOfEachKey) {
                              {{"B  ", 1}, {"A  ", 2}}),
                  DbError);
     EXPECT_EQ(cdx->TagCount(), 1u);
+}
+
+TEST(CdxWrite, BulkBuildSpillingTheLevelAboveTheLeavesWritesTheSameBytes) {
+    // Long keys that share little: a few entries per leaf, so many leaves and three levels.
+    std::vector<KeyEntry> entries;
+    for (uint32_t i = 1; i <= 6000; ++i) {
+        std::string key = std::to_string(i * 2654435761u) + std::to_string(i * 40503u);
+        key.resize(60, static_cast<char>('a' + i % 26));
+        entries.push_back({key, i});
+    }
+    std::sort(entries.begin(), entries.end(), [](const KeyEntry &a, const KeyEntry &b) {
+        return a.key != b.key ? a.key < b.key : a.recno < b.recno;
+    });
+    auto build = [&](const TempDir &dir, size_t levelMemory) {
+        std::string path = dir.File("t.cdx");
+        {
+            auto cdx = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);
+            NewTag tag{"LONG", "LONG", "", false, false, false, 60, ' ', 0};
+            tag.levelMemory = levelMemory;
+            cdx->AddTag(tag, entries);
+        }
+        return ReadBytes(path);
+    };
+    TempDir held, spilled;
+    std::string inMemory = build(held, 1u << 20);
+    // A few leaves per write: the spill file is written many times and read back in groups.
+    std::string fromFile = build(spilled, 300);
+    ASSERT_GT(inMemory.size(), 500u * cdx::kPageSize) << "enough leaves to need the file";
+    EXPECT_EQ(FirstDifference(inMemory, fromFile), -1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(spilled.File("")),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "only the index is left in the folder";
+
+    std::vector<DumpLine> dump = IndexDump(spilled.File("t.cdx"), "LONG", false);
+    ASSERT_EQ(dump.size(), entries.size());
+    for (size_t i = 0; i < dump.size(); i += 397) {
+        EXPECT_EQ(dump[i].recno, entries[i].recno);
+        EXPECT_EQ(dump[i].key, entries[i].key);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
 
 #include "db/cdx_file.h"
 #include "db/cdx_tag.h"
@@ -201,6 +202,47 @@ TEST(TableIndexRules, BulkBuiltProductionIndexOverManyRecordsIsExact) {
     t->SelectTag(t->FindTag("S"));
     ASSERT_EQ(t->Seek("k996"), kPosOk);
     EXPECT_EQ(t->GetTrimmed(1), "k996");
+}
+
+TEST(TableIndexRules, TightBuildMemoryAndCacheGiveTheSameIndexStreamedToDisk) {
+    hk::test::TempDir dir;
+    auto make = [&](const std::string& name, size_t bound) {
+        std::string path = (dir.Path() / (name + ".dbf")).string();
+        auto t = Table::Create(path, {{"N", 'I'}, {"S", 'C', 40}});
+        for (int i = 0; i < 30000; ++i) {
+            t->AppendStart();
+            t->AssignLong(0, (i * 7919) % 30011);
+            t->AssignString(1, std::to_string(i * 2654435761u % 100003) + "x" +
+                                   std::to_string(i % 613));
+            t->Append();
+        }
+        t->Flush();
+        if (bound) {
+            // Set before the index exists: it must hold for the index created afterwards.
+            t->SetCacheLimit(bound);
+            t->SetIndexBuildMemory(bound);
+        }
+        t->CreateProductionIndex({{"N", "N"}, {"S", "S", ".NOT. DELETED()"}});
+        uint64_t onDisk = std::filesystem::file_size(SiblingPath(path, ".cdx"));
+        t->SetUpdateDate(2024, 3, 1);
+        std::string fault;
+        EXPECT_TRUE(t->CheckIndexes(&fault)) << fault;
+        return onDisk;
+    };
+    uint64_t heldBack = make("plain", 0);
+    uint64_t streamed = make("tight", 64 * 1024);
+    std::string plain = Slurp((dir.Path() / "plain.cdx").string());
+    std::string tight = Slurp((dir.Path() / "tight.cdx").string());
+    ASSERT_GT(plain.size(), 256u * 1024);
+    EXPECT_TRUE(plain == tight) << "sorted runs and a spilled level build the same tree";
+    // A bounded cache writes pages out as it fills; the default one holds the whole index.
+    EXPECT_LT(heldBack, 16u * 1024);
+    EXPECT_GT(streamed, plain.size() - 128 * 1024);
+    std::set<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.Path()))
+        files.insert(e.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"plain.cdx", "plain.dbf", "tight.cdx", "tight.dbf"}))
+        << "no run or level files are left behind";
 }
 
 } // namespace

@@ -264,6 +264,15 @@ TEST_F(MktmgProject, NamesPlacesCitationsAndSourcesResolve) {
     }
     EXPECT_GT(noGiven, 0) << "some names lack a given name";
 
+    // Dictionary texts are shared: each is written once (coordinates are not looked up, but
+    // they do not repeat either).
+    for (const char* dictionary : {"ND", "PD"}) {
+        std::set<std::string> seen;
+        for (size_t r : T(dictionary).Live())
+            EXPECT_TRUE(seen.insert(T(dictionary).Str(r, "VALUE")).second)
+                << dictionary << " " << T(dictionary).Str(r, "VALUE");
+    }
+
     const TableData& ppv = T("PPV");
     for (size_t r : ppv.Live()) {
         ASSERT_EQ(pd.count(ppv.Int(r, "UID")), 1u);
