@@ -64,15 +64,15 @@ std::string TempPath(const char *name) {
     return gDir + "/" + name;
 }
 
-NewTag Spec(int tag) {
-    static const NewTag specs[kTags] = {
+NewTag TagDefinition(int tag) {
+    static const NewTag definitions[kTags] = {
         {"NAME", "UPPER(surname+given)", "", false, false, false, 20, ' ', 0},
         {"ID", "id", "", false, false, false, 4, 0, 0},
         {"BORN", "born", "", false, false, false, 8, 0, 0},
     };
-    NewTag spec = specs[tag];
-    spec.recordCount = gRecords;
-    return spec;
+    NewTag definition = definitions[tag];
+    definition.recordCount = gRecords;
+    return definition;
 }
 
 // ---- SQLite side ------------------------------------------------------------------------
@@ -132,7 +132,7 @@ CdxFile &SharedCdx() {
             std::sort(entries.begin(), entries.end(), [](auto &a, auto &b) {
                 return a.key != b.key ? a.key < b.key : a.recno < b.recno;
             });
-            f->AddTag(Spec(t), entries);
+            f->AddTag(TagDefinition(t), entries);
         }
         f->Flush();
         return f;
@@ -163,7 +163,7 @@ void Cdx_Insert(benchmark::State &state) {
             CdxFile::Create(FileSystem::Default(), TempPath("hk_bench_insert.cdx"), CdxFlavor::Vfp);
         CdxTag *tags[kTags];
         for (int t = 0; t < kTags; ++t)
-            tags[t] = &cdx->AddTag(Spec(t), {});
+            tags[t] = &cdx->AddTag(TagDefinition(t), {});
         for (uint32_t i = 1; i <= gRecords; ++i)
             for (int t = 0; t < kTags; ++t)
                 tags[t]->Insert(recs[i].keys[t], i);
