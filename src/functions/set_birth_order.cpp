@@ -52,7 +52,7 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
         LoadTagTypes(db, tagTypes);
         CTMGCrossIndex ids;
         ids.BuildPersonIDs(db);
-        auto id = [&](long person) { return "#" + std::to_string(ids.Lookup(person)); };
+        auto id = [&](long person) { return ids.PersonLabel(person); };
 
         CTMGPersonLoader persons;
         if (filter)

@@ -31,9 +31,6 @@ void FixSortDates::Run(RunContext &ctx, const ControlStates &) {
         LoadTagTypes(db, tagTypes);
         CTMGCrossIndex ids;
         ids.BuildPersonIDs(db);
-        auto person = [&](long perNo) {
-            return "#" + std::to_string(perNo == 0 ? 0 : ids.Lookup(perNo));
-        };
         FormatSettings formats;
         CTMGDate dates(formats);
 
@@ -54,8 +51,8 @@ void FixSortDates::Run(RunContext &ctx, const ControlStates &) {
                 continue;
             std::string value(eDate);
             log.LogLine(std::string(Trim(tagTypes.NameOf(events.Long(type)))) + ", " +
-                        person(events.Long(per1)) + ", " + person(events.Long(per2)) + ", " +
-                        dates.DisplayText(value));
+                        ids.PersonLabel(events.Long(per1)) + ", " +
+                        ids.PersonLabel(events.Long(per2)) + ", " + dates.DisplayText(value));
             if (!ctx.logOnly)
                 g.AssignString(sortDate, value);
             ++fixed;

@@ -84,9 +84,6 @@ void SetYearOnlyDates::Run(RunContext &ctx, const ControlStates &options) {
         CTMGCrossIndex ids, living;
         ids.BuildPersonIDs(db);
         living.BuildLiving(db);
-        auto person = [&](long perNo) {
-            return "#" + std::to_string(perNo == 0 ? 0 : ids.Lookup(perNo));
-        };
         // Someone not found in the dataset may be living too.
         auto mayLive = [&](long perNo) { return perNo != 0 && living.Lookup(perNo) != 'N'; };
         FormatSettings formats;
@@ -117,8 +114,9 @@ void SetYearOnlyDates::Run(RunContext &ctx, const ControlStates &options) {
                 continue;
             std::string newDate(oldDate);
             newDate.replace(5, 4, "0000");
-            log.LogLine(std::string(Trim(tagTypes.NameOf(events.Long(type)))) + ", " + person(p1) +
-                        ", " + person(p2) + ", " + dates.DisplayText(std::string(oldDate)) + ", " +
+            log.LogLine(std::string(Trim(tagTypes.NameOf(events.Long(type)))) + ", " +
+                        ids.PersonLabel(p1) + ", " + ids.PersonLabel(p2) + ", " +
+                        dates.DisplayText(std::string(oldDate)) + ", " +
                         dates.DisplayText(newDate));
             if (!ctx.logOnly)
                 g.AssignString(date, newDate);

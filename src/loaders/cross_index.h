@@ -3,6 +3,7 @@
 // dataset (person number to ID or to living flag, source number to reference number), so
 // that repeated lookups are array reads.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "db/ctmgdb.h"
@@ -23,6 +24,10 @@ public:
         return number >= 0 && number < static_cast<long>(values_.size()) ? values_[number] : 0;
     }
     long Size() const { return static_cast<long>(values_.size()); }
+    // A person as log lines show one: "#" and the ID; person number 0 (nobody) is "#0".
+    std::string PersonLabel(long perNo) const {
+        return "#" + std::to_string(perNo == 0 ? 0 : Lookup(perNo));
+    }
 
 private:
     void Build(db::CTMGDB &db, const char *suffix, const char *tag, const char *keyField,
