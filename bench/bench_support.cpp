@@ -13,7 +13,7 @@
 namespace hk::bench {
 namespace {
 
-bool WriteAll(int fd, const std::string &bytes) {
+bool WriteAll(int fd, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -47,11 +47,11 @@ public:
         double Seconds() const { return median ? *median : runs ? total / runs : 0; }
     };
 
-    explicit RecordingReporter(benchmark::BenchmarkReporter *display) : display_(display) {}
+    explicit RecordingReporter(benchmark::BenchmarkReporter* display) : display_(display) {}
 
-    bool ReportContext(const Context &context) override { return display_->ReportContext(context); }
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &run : runs) {
+    bool ReportContext(const Context& context) override { return display_->ReportContext(context); }
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
             if (run.error_occurred)
                 continue;
             // The "Time" column of the display (wall clock, or hand time), in seconds. Processor
@@ -59,7 +59,7 @@ public:
             double seconds =
                 run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             if (run.run_type == Run::RT_Iteration) {
-                Entry &e = EntryOf(run);
+                Entry& e = EntryOf(run);
                 e.total += seconds;
                 ++e.runs;
             } else if (run.aggregate_name == "median") {
@@ -70,18 +70,18 @@ public:
     }
     void Finalize() override { display_->Finalize(); }
 
-    const Entry *Find(const std::string &name) const {
-        for (const Entry &e : entries_)
+    const Entry* Find(const std::string& name) const {
+        for (const Entry& e : entries_)
             if (e.name == name)
                 return &e;
         return nullptr;
     }
-    const std::vector<Entry> &Entries() const { return entries_; }
+    const std::vector<Entry>& Entries() const { return entries_; }
 
 private:
-    Entry &EntryOf(const Run &run) {
+    Entry& EntryOf(const Run& run) {
         std::string name = run.run_name.str();
-        for (Entry &e : entries_)
+        for (Entry& e : entries_)
             if (e.name == name)
                 return e;
         std::string label = run.run_name.function_name;
@@ -90,7 +90,7 @@ private:
         return entries_.emplace_back(Entry{name, label});
     }
 
-    benchmark::BenchmarkReporter *display_;
+    benchmark::BenchmarkReporter* display_;
     std::vector<Entry> entries_; // in the order the benchmarks ran
 };
 
@@ -114,21 +114,21 @@ std::string WithoutFirst(std::string text, std::string_view part) {
     return text;
 }
 
-void PrintRatios(const RecordingReporter &recorded, std::string_view ours,
-                 std::string_view baseline, std::FILE *out) {
+void PrintRatios(const RecordingReporter& recorded, std::string_view ours,
+                 std::string_view baseline, std::FILE* out) {
     struct Row {
         std::string label;
         double ours, baseline;
     };
     std::vector<Row> rows;
     size_t width = 4;
-    for (const RecordingReporter::Entry &e : recorded.Entries()) {
+    for (const RecordingReporter::Entry& e : recorded.Entries()) {
         size_t at = e.name.find(ours);
         if (at == std::string::npos)
             continue;
         std::string other = e.name;
         other.replace(at, ours.size(), baseline);
-        const RecordingReporter::Entry *b = recorded.Find(other);
+        const RecordingReporter::Entry* b = recorded.Find(other);
         if (!b)
             continue;
         rows.push_back({WithoutFirst(e.label, ours), e.Seconds(), b->Seconds()});
@@ -138,7 +138,7 @@ void PrintRatios(const RecordingReporter &recorded, std::string_view ours,
         return;
     int w = static_cast<int>(width);
     std::fprintf(out, "\n%-*s %14s %14s %8s\n", w, "case", "ours", "baseline", "ratio");
-    for (const Row &r : rows)
+    for (const Row& r : rows)
         std::fprintf(out, "%-*s %14s %14s %8.2f\n", w, r.label.c_str(),
                      FormatSeconds(r.ours).c_str(), FormatSeconds(r.baseline).c_str(),
                      r.baseline > 0 ? r.ours / r.baseline : 0.0);
@@ -146,7 +146,7 @@ void PrintRatios(const RecordingReporter &recorded, std::string_view ours,
 
 } // namespace
 
-BenchArgs::BenchArgs(int argc, char **argv)
+BenchArgs::BenchArgs(int argc, char** argv)
     : args_(argv, argv + argc), taken_(static_cast<size_t>(argc), false) {}
 
 std::optional<std::string_view> BenchArgs::Take(std::string_view name, bool withValue) {
@@ -175,7 +175,7 @@ std::vector<long> BenchArgs::Numbers(std::string_view name, std::vector<long> fa
         return fallback;
     std::vector<long> out;
     std::string text(*value);
-    for (char *p = text.data(); *p;) {
+    for (char* p = text.data(); *p;) {
         out.push_back(std::strtol(p, &p, 10));
         if (*p == ',')
             ++p;
@@ -196,7 +196,7 @@ std::string BenchArgs::Dir(std::string_view fallbackName) {
 }
 
 void BenchArgs::InitializeBenchmark() {
-    std::vector<char *> rest;
+    std::vector<char*> rest;
     for (size_t i = 0; i < args_.size(); ++i)
         if (!taken_[i])
             rest.push_back(args_[i]);
@@ -214,7 +214,7 @@ ScratchFolder::~ScratchFolder() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string GenerateProject(const std::string &folder, long people) {
+std::string GenerateProject(const std::string& folder, long people) {
     std::string pjc = folder + "/Bench__.pjc";
     ChildRun run = RunInChild([&] {
         Stopwatch watch;
@@ -235,7 +235,7 @@ std::string GenerateProject(const std::string &folder, long people) {
     return pjc;
 }
 
-ChildRun RunInChild(const std::function<Timing()> &work) {
+ChildRun RunInChild(const std::function<Timing()>& work) {
     ChildRun run;
     int fds[2];
     if (pipe(fds) != 0)
@@ -255,7 +255,7 @@ ChildRun RunInChild(const std::function<Timing()> &work) {
             char seconds[64];
             std::snprintf(seconds, sizeof seconds, "%.9f\n", t.seconds);
             rc = WriteAll(fds[1], seconds + t.label) ? 0 : 1;
-        } catch (const std::exception &e) {
+        } catch (const std::exception& e) {
             std::fprintf(stderr, "failed: %s\n", e.what());
         }
         _exit(rc);
@@ -278,7 +278,7 @@ ChildRun RunInChild(const std::function<Timing()> &work) {
     return run;
 }
 
-void ReportRun(benchmark::State &state, const ChildRun &run, long people) {
+void ReportRun(benchmark::State& state, const ChildRun& run, long people) {
     if (!run.ok) {
         state.SkipWithError("the run failed");
         return;
@@ -298,8 +298,8 @@ double PeakMiB() {
     return usage.ru_maxrss / 1024.0;
 }
 
-benchmark::internal::Benchmark *RegisterOnce(const std::string &name,
-                                             std::function<void(benchmark::State &)> fn) {
+benchmark::internal::Benchmark* RegisterOnce(const std::string& name,
+                                             std::function<void(benchmark::State&)> fn) {
     return benchmark::RegisterBenchmark(name.c_str(), std::move(fn))
         ->Iterations(1)
         ->UseManualTime()
@@ -308,18 +308,18 @@ benchmark::internal::Benchmark *RegisterOnce(const std::string &name,
 
 void RunBenchmarks(std::string_view ours, std::string_view baseline) {
     // The default display is created once and kept by the library: not ours to delete.
-    benchmark::BenchmarkReporter *display = benchmark::CreateDefaultDisplayReporter();
+    benchmark::BenchmarkReporter* display = benchmark::CreateDefaultDisplayReporter();
     RecordingReporter recorder(display);
     benchmark::RunSpecifiedBenchmarks(&recorder);
     // Below the console table; JSON or CSV on standard output stays readable as such.
-    bool console = dynamic_cast<benchmark::ConsoleReporter *>(display) != nullptr;
+    bool console = dynamic_cast<benchmark::ConsoleReporter*>(display) != nullptr;
     if (!ours.empty())
         PrintRatios(recorder, ours, baseline, console ? stdout : stderr);
     benchmark::Shutdown();
 }
 
-void SqliteExec(sqlite3 *db, const std::string &sql) {
-    char *err = nullptr;
+void SqliteExec(sqlite3* db, const std::string& sql) {
+    char* err = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         std::fprintf(stderr, "sqlite: %s: %s\n", sql.c_str(), err ? err : "");
         std::exit(2);

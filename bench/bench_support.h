@@ -20,7 +20,7 @@ namespace hk::bench {
 // takes is handed to Google Benchmark by InitializeBenchmark.
 class BenchArgs {
 public:
-    BenchArgs(int argc, char **argv);
+    BenchArgs(int argc, char** argv);
 
     // --name=N
     long Number(std::string_view name, long fallback);
@@ -36,7 +36,7 @@ public:
 private:
     std::optional<std::string_view> Take(std::string_view name, bool withValue);
 
-    std::vector<char *> args_;
+    std::vector<char*> args_;
     std::vector<bool> taken_;
 };
 
@@ -45,8 +45,8 @@ class ScratchFolder {
 public:
     explicit ScratchFolder(std::string path);
     ~ScratchFolder();
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
 private:
     std::string path_;
@@ -55,7 +55,7 @@ private:
 // Writes a generated project of `people` people and one data set as <folder>/Bench__.pjc and
 // returns that path. Runs in a child process, so that the generator's memory is not counted
 // as ours; exits the program when it fails.
-std::string GenerateProject(const std::string &folder, long people);
+std::string GenerateProject(const std::string& folder, long people);
 
 // What a piece of work measured about itself.
 struct Timing {
@@ -72,11 +72,11 @@ struct ChildRun {
 
 // Runs `work` in a child process of its own. An exception in the work is printed and fails
 // the run.
-ChildRun RunInChild(const std::function<Timing()> &work);
+ChildRun RunInChild(const std::function<Timing()>& work);
 
 // Sets a whole-project run's time and its counters (people, people_per_s, peak_MiB, cpu_s)
 // and label; a failed run is skipped with an error.
-void ReportRun(benchmark::State &state, const ChildRun &run, long people);
+void ReportRun(benchmark::State& state, const ChildRun& run, long people);
 
 // This process's peak resident memory.
 double PeakMiB();
@@ -92,7 +92,7 @@ private:
 };
 
 // Times `fn` by hand on each iteration: for cases whose set-up must stay outside the time.
-template <typename Fn> void TimeEach(benchmark::State &state, Fn &&fn) {
+template <typename Fn> void TimeEach(benchmark::State& state, Fn&& fn) {
     for (auto _ : state) {
         Stopwatch watch;
         fn();
@@ -101,15 +101,15 @@ template <typename Fn> void TimeEach(benchmark::State &state, Fn &&fn) {
 }
 
 // Registers a benchmark that runs once, timed by hand, in milliseconds: the large cases.
-benchmark::internal::Benchmark *RegisterOnce(const std::string &name,
-                                             std::function<void(benchmark::State &)> fn);
+benchmark::internal::Benchmark* RegisterOnce(const std::string& name,
+                                             std::function<void(benchmark::State&)> fn);
 
 // Runs the chosen benchmarks. Then, when `ours` is given, prints a table: each benchmark whose
 // name holds `ours`, beside the one with `baseline` in its place, and the ratio of their times.
 void RunBenchmarks(std::string_view ours = {}, std::string_view baseline = {});
 
 // Runs SQL that must succeed; exits the program when it does not.
-void SqliteExec(sqlite3 *db, const std::string &sql);
+void SqliteExec(sqlite3* db, const std::string& sql);
 
 // Says OK and Yes to everything and shows nothing: a function runs as if the user agreed.
 class QuietUserInterface : public UserInterface {
@@ -130,13 +130,13 @@ public:
                                               std::string_view) override {
         return std::nullopt;
     }
-    long ChooseDataset(const std::vector<DatasetChoice> &) override { return 1; }
+    long ChooseDataset(const std::vector<DatasetChoice>&) override { return 1; }
     void SetProgressRange(long) override {}
     void SetProgress(long) override {}
     void ResetProgress() override {}
     void SetStatusText(std::string_view) override {}
-    void ShowLog(const std::string &) override {}
-    void OpenDocument(const std::string &) override {}
+    void ShowLog(const std::string&) override {}
+    void OpenDocument(const std::string&) override {}
 };
 
 } // namespace hk::bench

@@ -31,8 +31,8 @@ struct Record {
     std::string keys[kTags];
 };
 
-std::string NameKey(std::mt19937 &rng) {
-    static const char *surnames[] = {"SMITH", "JONES",  "WILLIAMS", "BROWN",   "TAYLOR", "DAVIES",
+std::string NameKey(std::mt19937& rng) {
+    static const char* surnames[] = {"SMITH", "JONES",  "WILLIAMS", "BROWN",   "TAYLOR", "DAVIES",
                                      "EVANS", "THOMAS", "JOHNSON",  "ROBERTS", "WALKER", "WRIGHT"};
     std::string s = surnames[rng() % 12];
     s += ' ';
@@ -41,12 +41,12 @@ std::string NameKey(std::mt19937 &rng) {
     return PadKey(s, 20);
 }
 
-std::string DateKey(std::mt19937 &rng) {
+std::string DateKey(std::mt19937& rng) {
     return EncodeDoubleKey(2300000.0 + rng() % 60000);
 }
 
 // Keys of records 1..N (index 0 unused), deterministic.
-const std::vector<Record> &Records() {
+const std::vector<Record>& Records() {
     static std::vector<Record> recs = [] {
         std::vector<Record> r(gRecords + 1);
         std::mt19937 rng(42);
@@ -60,7 +60,7 @@ const std::vector<Record> &Records() {
     return recs;
 }
 
-std::string TempPath(const char *name) {
+std::string TempPath(const char* name) {
     return gDir + "/" + name;
 }
 
@@ -78,13 +78,13 @@ NewTag TagDefinition(int tag) {
 // ---- SQLite side ------------------------------------------------------------------------
 
 struct Sql {
-    sqlite3 *db = nullptr;
-    sqlite3_stmt *insert[kTags] = {};
-    sqlite3_stmt *remove[kTags] = {};
-    sqlite3_stmt *seek[kTags] = {};
-    sqlite3_stmt *walk[kTags] = {};
+    sqlite3* db = nullptr;
+    sqlite3_stmt* insert[kTags] = {};
+    sqlite3_stmt* remove[kTags] = {};
+    sqlite3_stmt* seek[kTags] = {};
+    sqlite3_stmt* walk[kTags] = {};
 
-    explicit Sql(const std::string &path) {
+    explicit Sql(const std::string& path) {
         std::filesystem::remove(path);
         sqlite3_open(path.c_str(), &db);
         Exec("PRAGMA journal_mode=OFF; PRAGMA synchronous=OFF; PRAGMA locking_mode=EXCLUSIVE;"
@@ -101,15 +101,15 @@ struct Sql {
     }
     ~Sql() {
         for (int t = 0; t < kTags; ++t)
-            for (auto *s : {insert[t], remove[t], seek[t], walk[t]})
+            for (auto* s : {insert[t], remove[t], seek[t], walk[t]})
                 sqlite3_finalize(s);
         sqlite3_close(db);
     }
-    void Exec(const std::string &sql) { SqliteExec(db, sql); }
-    void Prepare(const std::string &sql, sqlite3_stmt **s) {
+    void Exec(const std::string& sql) { SqliteExec(db, sql); }
+    void Prepare(const std::string& sql, sqlite3_stmt** s) {
         sqlite3_prepare_v2(db, sql.c_str(), -1, s, nullptr);
     }
-    void Run(sqlite3_stmt *s, const std::string &key, uint32_t recno) {
+    void Run(sqlite3_stmt* s, const std::string& key, uint32_t recno) {
         sqlite3_bind_blob(s, 1, key.data(), int(key.size()), SQLITE_STATIC);
         sqlite3_bind_int64(s, 2, recno);
         sqlite3_step(s);
@@ -119,17 +119,17 @@ struct Sql {
 
 // ---- The prebuilt million-record files, shared by walk / seek / update -----------------
 
-CdxFile &SharedCdx() {
+CdxFile& SharedCdx() {
     static std::unique_ptr<CdxFile> cdx = [] {
         std::string path = TempPath("hk_bench_shared.cdx");
         auto f = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);
-        const auto &recs = Records();
+        const auto& recs = Records();
         for (int t = 0; t < kTags; ++t) {
             std::vector<KeyEntry> entries;
             entries.reserve(gRecords);
             for (uint32_t i = 1; i <= gRecords; ++i)
                 entries.push_back({recs[i].keys[t], i});
-            std::sort(entries.begin(), entries.end(), [](auto &a, auto &b) {
+            std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) {
                 return a.key != b.key ? a.key < b.key : a.recno < b.recno;
             });
             f->AddTag(TagDefinition(t), entries);
@@ -140,10 +140,10 @@ CdxFile &SharedCdx() {
     return *cdx;
 }
 
-Sql &SharedSql() {
+Sql& SharedSql() {
     static std::unique_ptr<Sql> sql = [] {
         auto s = std::make_unique<Sql>(TempPath("hk_bench_shared.sqlite"));
-        const auto &recs = Records();
+        const auto& recs = Records();
         s->Exec("BEGIN");
         for (uint32_t i = 1; i <= gRecords; ++i)
             for (int t = 0; t < kTags; ++t)
@@ -156,12 +156,12 @@ Sql &SharedSql() {
 
 // ---- Insert: one record at a time, three keys each, into empty indexes ------------------
 
-void Cdx_Insert(benchmark::State &state) {
-    const auto &recs = Records();
+void Cdx_Insert(benchmark::State& state) {
+    const auto& recs = Records();
     for (auto _ : state) {
         auto cdx =
             CdxFile::Create(FileSystem::Default(), TempPath("hk_bench_insert.cdx"), CdxFlavor::Vfp);
-        CdxTag *tags[kTags];
+        CdxTag* tags[kTags];
         for (int t = 0; t < kTags; ++t)
             tags[t] = &cdx->AddTag(TagDefinition(t), {});
         for (uint32_t i = 1; i <= gRecords; ++i)
@@ -172,8 +172,8 @@ void Cdx_Insert(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * gRecords);
 }
 
-void Sqlite_Insert(benchmark::State &state) {
-    const auto &recs = Records();
+void Sqlite_Insert(benchmark::State& state) {
+    const auto& recs = Records();
     for (auto _ : state) {
         Sql sql(TempPath("hk_bench_insert.sqlite"));
         sql.Exec("BEGIN");
@@ -187,8 +187,8 @@ void Sqlite_Insert(benchmark::State &state) {
 
 // ---- Walk: every entry of all three indexes in order -------------------------------------
 
-void Cdx_Walk(benchmark::State &state) {
-    CdxFile &cdx = SharedCdx();
+void Cdx_Walk(benchmark::State& state) {
+    CdxFile& cdx = SharedCdx();
     for (auto _ : state) {
         uint64_t sum = 0;
         for (int t = 0; t < kTags; ++t) {
@@ -201,15 +201,15 @@ void Cdx_Walk(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * gRecords * kTags);
 }
 
-void Sqlite_Walk(benchmark::State &state) {
-    Sql &sql = SharedSql();
+void Sqlite_Walk(benchmark::State& state) {
+    Sql& sql = SharedSql();
     for (auto _ : state) {
         uint64_t sum = 0;
         for (int t = 0; t < kTags; ++t) {
-            sqlite3_stmt *s = sql.walk[t];
+            sqlite3_stmt* s = sql.walk[t];
             while (sqlite3_step(s) == SQLITE_ROW)
                 sum += uint64_t(sqlite3_column_int64(s, 1)) +
-                       static_cast<const uint8_t *>(sqlite3_column_blob(s, 0))[0];
+                       static_cast<const uint8_t*>(sqlite3_column_blob(s, 0))[0];
             sqlite3_reset(s);
         }
         benchmark::DoNotOptimize(sum);
@@ -234,15 +234,15 @@ std::vector<std::pair<int, std::string>> SeekTargets() {
     return out;
 }
 
-void Cdx_Seek(benchmark::State &state) {
-    CdxFile &cdx = SharedCdx();
+void Cdx_Seek(benchmark::State& state) {
+    CdxFile& cdx = SharedCdx();
     auto targets = SeekTargets();
     std::vector<CdxCursor> cursors;
     for (int t = 0; t < kTags; ++t)
         cursors.emplace_back(cdx.TagAt(t));
     for (auto _ : state) {
         uint64_t sum = 0;
-        for (auto &[t, key] : targets)
+        for (auto& [t, key] : targets)
             if (cursors[t].SeekFirst(key))
                 sum += cursors[t].RecNo();
         benchmark::DoNotOptimize(sum);
@@ -250,13 +250,13 @@ void Cdx_Seek(benchmark::State &state) {
     state.SetItemsProcessed(state.iterations() * kSeeks);
 }
 
-void Sqlite_Seek(benchmark::State &state) {
-    Sql &sql = SharedSql();
+void Sqlite_Seek(benchmark::State& state) {
+    Sql& sql = SharedSql();
     auto targets = SeekTargets();
     for (auto _ : state) {
         uint64_t sum = 0;
-        for (auto &[t, key] : targets) {
-            sqlite3_stmt *s = sql.seek[t];
+        for (auto& [t, key] : targets) {
+            sqlite3_stmt* s = sql.seek[t];
             sqlite3_bind_blob(s, 1, key.data(), int(key.size()), SQLITE_STATIC);
             if (sqlite3_step(s) == SQLITE_ROW)
                 sum += uint64_t(sqlite3_column_int64(s, 0));
@@ -277,7 +277,7 @@ struct Updates {
 };
 
 // Each round moves records to new keys; the next round's "old" keys are this round's "new".
-template <typename Apply> void RunUpdates(benchmark::State &state, Apply apply) {
+template <typename Apply> void RunUpdates(benchmark::State& state, Apply apply) {
     std::mt19937 rng(5);
     std::vector<Record> current(Records().begin(), Records().end());
     for (auto _ : state) {
@@ -290,7 +290,7 @@ template <typename Apply> void RunUpdates(benchmark::State &state, Apply apply) 
         }
         state.ResumeTiming();
         for (int i = 0; i < kUpdates; ++i) {
-            Record &r = current[u.recnos[i]];
+            Record& r = current[u.recnos[i]];
             apply(0, r.keys[0], u.names[i], u.recnos[i]);
             apply(2, r.keys[2], u.dates[i], u.recnos[i]);
             r.keys[0] = u.names[i];
@@ -300,20 +300,20 @@ template <typename Apply> void RunUpdates(benchmark::State &state, Apply apply) 
     state.SetItemsProcessed(state.iterations() * kUpdates);
 }
 
-void Cdx_Update(benchmark::State &state) {
-    CdxFile &cdx = SharedCdx();
-    RunUpdates(state, [&](int t, const std::string &from, const std::string &to, uint32_t r) {
-        CdxTag &tag = cdx.TagAt(t);
+void Cdx_Update(benchmark::State& state) {
+    CdxFile& cdx = SharedCdx();
+    RunUpdates(state, [&](int t, const std::string& from, const std::string& to, uint32_t r) {
+        CdxTag& tag = cdx.TagAt(t);
         tag.Remove(from, r);
         tag.Insert(to, r);
     });
     cdx.Flush();
 }
 
-void Sqlite_Update(benchmark::State &state) {
-    Sql &sql = SharedSql();
+void Sqlite_Update(benchmark::State& state) {
+    Sql& sql = SharedSql();
     sql.Exec("BEGIN");
-    RunUpdates(state, [&](int t, const std::string &from, const std::string &to, uint32_t r) {
+    RunUpdates(state, [&](int t, const std::string& from, const std::string& to, uint32_t r) {
         sql.Run(sql.remove[t], from, r);
         sql.Run(sql.insert[t], to, r);
     });
@@ -322,7 +322,7 @@ void Sqlite_Update(benchmark::State &state) {
 
 // ---- Open: the full structural check of a million-entry, three-tag file -----------------
 
-void Cdx_OpenAndCheck(benchmark::State &state) {
+void Cdx_OpenAndCheck(benchmark::State& state) {
     SharedCdx().Flush();
     std::string path = TempPath("hk_bench_shared.cdx");
     for (auto _ : state) {
@@ -344,7 +344,7 @@ BENCHMARK(Cdx_Update)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Sqlite_Update)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(Cdx_OpenAndCheck)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     BenchArgs args(argc, argv);
     gRecords = static_cast<uint32_t>(args.Number("records", gRecords));
     gDir = args.Dir("hk_bench_cdx");

@@ -91,7 +91,8 @@ void BM_SqliteScan(benchmark::State& state) {
     sqlite3_prepare_v2(Shared().db, "SELECT id FROM people", -1, &st, nullptr);
     for (auto _ : state) {
         int64_t sum = 0;
-        while (sqlite3_step(st) == SQLITE_ROW) sum += sqlite3_column_int64(st, 0);
+        while (sqlite3_step(st) == SQLITE_ROW)
+            sum += sqlite3_column_int64(st, 0);
         sqlite3_reset(st);
         benchmark::DoNotOptimize(sum);
     }

@@ -19,9 +19,10 @@ long gRecords = 1000000;
 long gOps = 100000;
 std::string gDir;
 
-const char* kSurnames[] = {"Smith", "Jones", "Taylor", "Brown", "Williams", "Wilson", "Johnson",
-                           "Davies", "Robinson", "Wright", "Thompson", "Evans", "Walker", "White",
-                           "Roberts", "Green", "Hall", "Wood", "Jackson", "Clarke"};
+const char* kSurnames[] = {"Smith",    "Jones",   "Taylor", "Brown",    "Williams",
+                           "Wilson",   "Johnson", "Davies", "Robinson", "Wright",
+                           "Thompson", "Evans",   "Walker", "White",    "Roberts",
+                           "Green",    "Hall",    "Wood",   "Jackson",  "Clarke"};
 
 std::string Surname(long i) {
     return std::string(kSurnames[i % 20]) + std::to_string((i * 7919) % 5000);
@@ -40,8 +41,11 @@ struct Fixture {
 
     void Build() {
         std::string path = gDir + "/people.dbf";
-        table = Table::Create(path, {{"PER_NO", 'I'}, {"REF_ID", 'I'}, {"SURNAME", 'C', 30},
-                                     {"FATHER", 'I'}, {"PBIRTH", 'C', 30}});
+        table = Table::Create(path, {{"PER_NO", 'I'},
+                                     {"REF_ID", 'I'},
+                                     {"SURNAME", 'C', 30},
+                                     {"FATHER", 'I'},
+                                     {"PBIRTH", 'C', 30}});
         perNo = table->FieldIndex("PER_NO");
         surname = table->FieldIndex("SURNAME");
         father = table->FieldIndex("FATHER");
@@ -55,9 +59,9 @@ struct Fixture {
             table->AssignString(pbirth, Birth(i));
             table->Append();
         }
-        table->CreateIndex(gDir + "/people.cdx", {{"PER_NO", "PER_NO"},
-                                                  {"SURNAME", "UPPER(SURNAME)"},
-                                                  {"FATHER", "FATHER"}});
+        table->CreateIndex(
+            gDir + "/people.cdx",
+            {{"PER_NO", "PER_NO"}, {"SURNAME", "UPPER(SURNAME)"}, {"FATHER", "FATHER"}});
         table->Flush();
 
         sqlite3_open((gDir + "/people.db").c_str(), &db);
@@ -68,7 +72,8 @@ struct Fixture {
         Exec("BEGIN");
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(db, "INSERT INTO people VALUES(?,?,?,?,?)", -1, &ins, nullptr);
-        for (long i = 1; i <= gRecords; ++i) BindInsert(ins, i);
+        for (long i = 1; i <= gRecords; ++i)
+            BindInsert(ins, i);
         sqlite3_finalize(ins);
         Exec("CREATE INDEX by_no ON people(per_no)");
         Exec("CREATE INDEX by_surname ON people(upper(surname))");
@@ -103,7 +108,8 @@ void WalkOurs(benchmark::State& st) {
             ++n;
         }
         benchmark::DoNotOptimize(sum);
-        if (n < gRecords) std::fprintf(stderr, "walk saw %ld of %ld\n", n, gRecords);
+        if (n < gRecords)
+            std::fprintf(stderr, "walk saw %ld of %ld\n", n, gRecords);
     });
 }
 
@@ -130,7 +136,8 @@ void SeekOurs(benchmark::State& st) {
         long sum = 0;
         for (long i = 0; i < gOps; ++i) {
             long k = 1 + static_cast<long>(rng() % gRecords);
-            if (t.SeekDouble(static_cast<double>(k)) == kPosOk) sum += t.Raw(gFix->surname)[0];
+            if (t.SeekDouble(static_cast<double>(k)) == kPosOk)
+                sum += t.Raw(gFix->surname)[0];
         }
         benchmark::DoNotOptimize(sum);
     });
@@ -145,7 +152,8 @@ void SeekSqlite(benchmark::State& st) {
         long sum = 0;
         for (long i = 0; i < gOps; ++i) {
             sqlite3_bind_int64(q, 1, 1 + static_cast<long>(rng() % gRecords));
-            if (sqlite3_step(q) == SQLITE_ROW) sum += sqlite3_column_text(q, 0)[0];
+            if (sqlite3_step(q) == SQLITE_ROW)
+                sum += sqlite3_column_text(q, 0)[0];
             sqlite3_reset(q);
         }
         sqlite3_finalize(q);
@@ -175,7 +183,8 @@ void AppendSqlite(benchmark::State& st) {
         gFix->Exec("BEGIN");
         sqlite3_stmt* ins;
         sqlite3_prepare_v2(gFix->db, "INSERT INTO people VALUES(?,?,?,?,?)", -1, &ins, nullptr);
-        for (long i = gRecords + 1; i <= gRecords + gOps; ++i) gFix->BindInsert(ins, i);
+        for (long i = gRecords + 1; i <= gRecords + gOps; ++i)
+            gFix->BindInsert(ins, i);
         sqlite3_finalize(ins);
         gFix->Exec("COMMIT");
     });

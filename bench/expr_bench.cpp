@@ -27,7 +27,7 @@ public:
     uint32_t RecCount() const override { return 1; }
 
     std::optional<FieldBinding> Resolve(std::string_view, std::string_view name) override {
-        static const char *kNames[] = {"SRNAMESORT", "RULESET", "SOURTYPE", "ADMIN", "PER1"};
+        static const char* kNames[] = {"SRNAMESORT", "RULESET", "SOURTYPE", "ADMIN", "PER1"};
         static const char kTypes[] = {'C', 'N', 'I', 'N', 'I'};
         static const int kLengths[] = {70, 1, 4, 2, 4};
         for (int i = 0; i < kCount; ++i)
@@ -35,11 +35,11 @@ public:
                 return FieldBinding{this, i, kTypes[i], kLengths[i], 0};
         return std::nullopt;
     }
-    const RecordSource *DefaultSource() override { return this; }
-    const RecordSource *SourceForAlias(std::string_view) override { return this; }
+    const RecordSource* DefaultSource() override { return this; }
+    const RecordSource* SourceForAlias(std::string_view) override { return this; }
 
     void Load(int i) {
-        static const char *kSurnames[] = {"Smith, John", "d'Arcy, \xC9mile", "Jones, Mary Ann",
+        static const char* kSurnames[] = {"Smith, John", "d'Arcy, \xC9mile", "Jones, Mary Ann",
                                           "van der Berg, Pieter"};
         surname_.assign(kSurnames[i % 4]);
         surname_.resize(70, ' ');
@@ -56,7 +56,7 @@ private:
     bool deleted_ = false;
 };
 
-void Evaluate(benchmark::State &state, const char *text) {
+void Evaluate(benchmark::State& state, const char* text) {
     Record rec;
     auto e = Expression::Compile(text, rec);
     ExprValue out;
@@ -68,21 +68,21 @@ void Evaluate(benchmark::State &state, const char *text) {
     }
 }
 
-void BM_ExprUpperName(benchmark::State &s) {
+void BM_ExprUpperName(benchmark::State& s) {
     Evaluate(s, "UPPER(SRNAMESORT)");
 }
-void BM_ExprStrConcat(benchmark::State &s) {
+void BM_ExprStrConcat(benchmark::State& s) {
     Evaluate(s, "STR(RULESET,1)+STR(SOURTYPE,10)");
 }
-void BM_ExprFilter(benchmark::State &s) {
+void BM_ExprFilter(benchmark::State& s) {
     Evaluate(s, "t->ADMIN = 6 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()");
 }
 
-void BM_ExprCompare(benchmark::State &s) {
+void BM_ExprCompare(benchmark::State& s) {
     Evaluate(s, "SRNAMESORT >= 'Jones' .AND. DELETED() = .F. .AND. RULESET <= 2");
 }
 
-void BM_HandUpperName(benchmark::State &state) {
+void BM_HandUpperName(benchmark::State& state) {
     Record rec;
     char upper[256];
     for (int c = 0; c < 256; ++c)
@@ -99,7 +99,7 @@ void BM_HandUpperName(benchmark::State &state) {
     }
 }
 
-void BM_HandStrConcat(benchmark::State &state) {
+void BM_HandStrConcat(benchmark::State& state) {
     Record rec;
     char buf[16];
     int i = 0;
@@ -114,9 +114,9 @@ void BM_HandStrConcat(benchmark::State &state) {
 
 // A hand-written test on each iteration's record, read through the same virtual calls the
 // compiled tree makes.
-template <typename Test> void HandTest(benchmark::State &state, Test &&test) {
+template <typename Test> void HandTest(benchmark::State& state, Test&& test) {
     Record rec;
-    const RecordSource &src = rec;
+    const RecordSource& src = rec;
     int i = 0;
     for (auto _ : state) {
         rec.Load(i++);
@@ -125,21 +125,21 @@ template <typename Test> void HandTest(benchmark::State &state, Test &&test) {
     }
 }
 
-void BM_HandFilter(benchmark::State &state) {
-    HandTest(state, [](const RecordSource &src) {
+void BM_HandFilter(benchmark::State& state) {
+    HandTest(state, [](const RecordSource& src) {
         return src.NumberValue(Record::kAdmin) == 6 && src.NumberValue(Record::kPer1) != 0 &&
                !src.Deleted();
     });
 }
 
-void BM_HandCompare(benchmark::State &state) {
-    HandTest(state, [](const RecordSource &src) {
+void BM_HandCompare(benchmark::State& state) {
+    HandTest(state, [](const RecordSource& src) {
         return src.CharValue(Record::kSurname).compare(0, 5, "Jones") >= 0 && !src.Deleted() &&
                src.NumberValue(Record::kRuleset) <= 2;
     });
 }
 
-void BM_LoadOnly(benchmark::State &state) {
+void BM_LoadOnly(benchmark::State& state) {
     Record rec;
     int i = 0;
     for (auto _ : state) {
@@ -148,7 +148,7 @@ void BM_LoadOnly(benchmark::State &state) {
     }
 }
 
-void BM_CompileFilter(benchmark::State &state) {
+void BM_CompileFilter(benchmark::State& state) {
     Record rec;
     for (auto _ : state) {
         auto e = Expression::Compile("t->ADMIN = 6 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()", rec);
@@ -169,7 +169,7 @@ BENCHMARK(BM_CompileFilter);
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     hk::bench::BenchArgs args(argc, argv);
     args.InitializeBenchmark();
     hk::bench::RunBenchmarks("BM_Expr", "BM_Hand");

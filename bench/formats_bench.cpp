@@ -38,14 +38,14 @@ const std::string kDefinition =
     "[R=00002][W] witnessed the birth of [P] <[D]> <[L]>[R=00003][RW:00003] was godparent"
     "[L=GERMAN][R=00001][P] wurde <[D]> <[L]> geboren";
 
-void BM_FormatNameStyle(benchmark::State &state) {
+void BM_FormatNameStyle(benchmark::State& state) {
     CTMGStyleFormatter f;
     NameParts parts = SampleName();
     for (auto _ : state)
         benchmark::DoNotOptimize(f.FormatName(parts, nullptr, 2, StyleTemplate::SurnameDisplay));
 }
 
-void BM_FormatNameByHand(benchmark::State &state) {
+void BM_FormatNameByHand(benchmark::State& state) {
     NameParts parts = SampleName();
     for (auto _ : state) {
         std::string out = parts.PartValue(kNameSurname) + ", " + parts.PartValue(kNameGiven);
@@ -55,25 +55,25 @@ void BM_FormatNameByHand(benchmark::State &state) {
     }
 }
 
-void BM_FormatPlaceStyle(benchmark::State &state) {
+void BM_FormatPlaceStyle(benchmark::State& state) {
     CTMGStyleFormatter f;
     PlaceParts::Texts parts = SamplePlace();
     for (auto _ : state)
         benchmark::DoNotOptimize(f.FormatPlace(parts, 1));
 }
 
-void BM_FormatPlaceByHand(benchmark::State &state) {
+void BM_FormatPlaceByHand(benchmark::State& state) {
     PlaceParts::Texts parts = SamplePlace();
     for (auto _ : state) {
         std::string out;
-        for (const std::string &p : parts)
+        for (const std::string& p : parts)
             if (!p.empty())
                 out += (out.empty() ? "" : ", ") + p;
         benchmark::DoNotOptimize(out);
     }
 }
 
-void BM_ParseSentences(benchmark::State &state) {
+void BM_ParseSentences(benchmark::State& state) {
     for (auto _ : state) {
         CTMGSentences s;
         s.LoadSentences(kDefinition);
@@ -81,7 +81,7 @@ void BM_ParseSentences(benchmark::State &state) {
     }
 }
 
-void BM_RemapRoleReferences(benchmark::State &state) {
+void BM_RemapRoleReferences(benchmark::State& state) {
     RoleMap map;
     map.Add("00003", "00004");
     map.Add("00004", "00005");
@@ -89,7 +89,7 @@ void BM_RemapRoleReferences(benchmark::State &state) {
         benchmark::DoNotOptimize(map.RemapReferences(kDefinition));
 }
 
-void BM_LoadStyles(benchmark::State &state) {
+void BM_LoadStyles(benchmark::State& state) {
     StyleTables tables;
     tables.versionMajor = 9;
     tables.shortPlaceTemplate = "<[CITY], ><[COUNTY], ><[STATE]>";
@@ -119,7 +119,7 @@ BENCHMARK(BM_ParseSentences);
 BENCHMARK(BM_RemapRoleReferences);
 BENCHMARK(BM_LoadStyles)->Arg(100);
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     hk::bench::BenchArgs args(argc, argv);
     args.InitializeBenchmark();
     hk::bench::RunBenchmarks("Style", "ByHand");

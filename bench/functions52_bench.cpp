@@ -28,7 +28,7 @@ std::string gDir;
 std::map<long, std::string> gProjects; // people -> generated .pjc
 
 // The totals of a log ("label=count" lines after the footer), joined by "; ".
-std::string Totals(const std::string &logPath) {
+std::string Totals(const std::string& logPath) {
     std::ifstream in(logPath, std::ios::binary);
     std::string line, out;
     bool footer = false;
@@ -45,10 +45,10 @@ std::string Totals(const std::string &logPath) {
 
 // Opens the project and runs the function with every tag type / group chosen; returns the
 // seconds the run took (closing the project included) and the log's totals.
-Timing RunOnce(const std::string &key, const std::string &pjc) {
+Timing RunOnce(const std::string& key, const std::string& pjc) {
     FunctionRegistry registry;
     RegisterAllFunctions(registry);
-    MaintenanceFunction *fn = registry.FindByKey(key);
+    MaintenanceFunction* fn = registry.FindByKey(key);
     MemorySettingsStore store;
     Settings settings(store);
     QuietUserInterface ui;
@@ -61,10 +61,10 @@ Timing RunOnce(const std::string &key, const std::string &pjc) {
     db.SetDSID(1);
     ControlStates options;
     fn->FillOptionLists(db, settings, kSettingsRoot, "File Preferences\\Bench_", options);
-    for (auto &[name, state] : options)
-        for (ListItem &item : state.items)
+    for (auto& [name, state] : options)
+        for (ListItem& item : state.items)
             item.selected = true;
-    for (const OptionDecl &d : fn->Options())
+    for (const OptionDecl& d : fn->Options())
         if (d.kind == OptionKind::CheckBox)
             options[d.control].value = 1;
     RunContext ctx(ui, clock, settings, logs);
@@ -76,7 +76,7 @@ Timing RunOnce(const std::string &key, const std::string &pjc) {
     return {watch.Seconds(), ctx.log ? Totals(ctx.log->FileName()) : std::string("no log")};
 }
 
-void Function(benchmark::State &state, const std::string &key, long people) {
+void Function(benchmark::State& state, const std::string& key, long people) {
     for (auto _ : state) {
         std::string work = gDir + "/run";
         fs::remove_all(work);
@@ -87,14 +87,14 @@ void Function(benchmark::State &state, const std::string &key, long people) {
     }
 }
 
-void Register(const std::string &key, long people) {
+void Register(const std::string& key, long people) {
     RegisterOnce(key + "/" + std::to_string(people),
-                 [key, people](benchmark::State &state) { Function(state, key, people); });
+                 [key, people](benchmark::State& state) { Function(state, key, people); });
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     BenchArgs args(argc, argv);
     std::vector<long> sizes = args.Numbers("sizes", {10000, 100000});
     bool million = args.Flag("million");
@@ -104,7 +104,7 @@ int main(int argc, char **argv) {
 
     for (long people : sizes) {
         gProjects[people] = GenerateProject(gDir + "/p" + std::to_string(people), people);
-        for (const char *key : {"sortdates", "fixsortdates", "yearonlydates"})
+        for (const char* key : {"sortdates", "fixsortdates", "yearonlydates"})
             Register(key, people);
     }
     if (million) {

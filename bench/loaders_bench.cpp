@@ -22,7 +22,7 @@ long gPeople = 100000;
 std::string gDir;
 std::string gPjc;
 
-void FamilyQuestions(benchmark::State &state) {
+void FamilyQuestions(benchmark::State& state) {
     for (auto _ : state) {
         Stopwatch watch;
         hk::db::CTMGDB db;
@@ -55,7 +55,7 @@ void FamilyQuestions(benchmark::State &state) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     BenchArgs args(argc, argv);
     gPeople = args.Number("people", gPeople);
     gDir = args.Dir("hk_bench_loaders");

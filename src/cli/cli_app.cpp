@@ -45,8 +45,6 @@ struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-
-
 // The setting name a data field "r:<file>\Function\Setting" keeps an option under.
 std::string SettingName(const OptionDecl& d) {
     size_t slash = d.dataField.rfind('\\');
@@ -55,20 +53,26 @@ std::string SettingName(const OptionDecl& d) {
 
 bool ParseCheck(std::string_view v, int& out) {
     std::string s = AsciiLower(Trim(v));
-    if (s == "1" || s == "true" || s == "yes" || s == "on") out = 1;
-    else if (s == "0" || s == "false" || s == "no" || s == "off" || s.empty()) out = 0;
-    else if (s == "2") out = 2;
-    else return false;
+    if (s == "1" || s == "true" || s == "yes" || s == "on")
+        out = 1;
+    else if (s == "0" || s == "false" || s == "no" || s == "off" || s.empty())
+        out = 0;
+    else if (s == "2")
+        out = 2;
+    else
+        return false;
     return true;
 }
 
 int List(CliEnvironment& env, bool all) {
     for (const CatalogEntry& e : CatalogEntries(true)) {
         bool exists = env.functions.FindByKey(e.key) != nullptr;
-        if (!exists && !all) continue;
+        if (!exists && !all)
+            continue;
         std::string category;
         for (const auto& c : CatalogCategories())
-            if (c.key == e.categoryKey) category = c.caption;
+            if (c.key == e.categoryKey)
+                category = c.caption;
         env.out << e.index << '\t' << e.key << '\t' << e.caption << '\t' << category
                 << (exists ? "" : "\t(not available yet)") << '\n';
     }
@@ -91,22 +95,26 @@ int Info(CliEnvironment& env, const std::string& project) {
         env.out << "  " << d.dsid << ": " << d.name << (d.locked ? " (locked)" : "") << "\n";
     env.out << "Tables:\n";
     long tagTypes = -1;
-    for (const char* suffix : {"$", "n", "npv", "nd", "npt", "e", "g", "f", "s", "ppv", "pd",
-                               "ppt", "m", "r", "w", "p", "k", "t", "i", "l", "u", "a", "o",
-                               "b", "c", "d", "xd", "st", "dna"}) {
-        if (!db::FindFileNoCase(db.TablePath(suffix))) continue;
+    for (const char* suffix :
+         {"$", "n", "npv", "nd", "npt", "e", "g", "f", "s", "ppv", "pd", "ppt", "m",  "r",  "w",
+          "p", "k", "t",   "i",  "l",   "u", "a", "o", "b", "c",   "d",  "xd",  "st", "dna"}) {
+        if (!db::FindFileNoCase(db.TablePath(suffix)))
+            continue;
         std::string alias = db.NewAlias();
         db.OpenTable(suffix, alias);
         db::Table* t = db.TableHandle(alias);
         long active = 0;
         for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
-            if (!t->Deleted()) ++active;
-        if (std::string_view(suffix) == "t") tagTypes = active;
+            if (!t->Deleted())
+                ++active;
+        if (std::string_view(suffix) == "t")
+            tagTypes = active;
         env.out << "  " << suffix << '\t' << t->RecCount() << " records (" << active
                 << " not deleted)\t" << db::CTMGDB::TableDescription(suffix) << "\n";
         db.CloseTable(alias);
     }
-    if (tagTypes >= 0) env.out << "Tag types: " << tagTypes << "\n";
+    if (tagTypes >= 0)
+        env.out << "Tag types: " << tagTypes << "\n";
     db.CloseProject();
     return 0;
 }
@@ -121,9 +129,12 @@ std::vector<std::string> Totals(const std::string& logPath) {
     static const std::regex total(R"(^ ?[^ =][^=]*=\s*-?[0-9][0-9,]*$)");
     bool footer = false;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("Elapsed Time=", 0) == 0) footer = true;
-        else if (footer && std::regex_match(line, total)) out.push_back(Cp1252ToUtf8(line));
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.rfind("Elapsed Time=", 0) == 0)
+            footer = true;
+        else if (footer && std::regex_match(line, total))
+            out.push_back(Cp1252ToUtf8(line));
     }
     return out;
 }
@@ -141,23 +152,32 @@ RunArgs ParseRun(const std::vector<std::string>& a) {
     std::vector<std::string> positional;
     for (size_t i = 1; i < a.size(); ++i) {
         auto value = [&](const char* what) {
-            if (i + 1 >= a.size()) throw UsageError(std::string(what) + " needs a value");
+            if (i + 1 >= a.size())
+                throw UsageError(std::string(what) + " needs a value");
             return a[++i];
         };
-        if (a[i] == "--log-only") r.logOnly = true;
-        else if (a[i] == "--yes" || a[i] == "-y") r.yes = true;
-        else if (a[i] == "--opt") r.opts.push_back(value("--opt"));
-        else if (a[i] == "--log-dir") r.logDir = value("--log-dir");
-        else if (a[i] == "--flag-filter") r.flagFilter = value("--flag-filter");
+        if (a[i] == "--log-only")
+            r.logOnly = true;
+        else if (a[i] == "--yes" || a[i] == "-y")
+            r.yes = true;
+        else if (a[i] == "--opt")
+            r.opts.push_back(value("--opt"));
+        else if (a[i] == "--log-dir")
+            r.logDir = value("--log-dir");
+        else if (a[i] == "--flag-filter")
+            r.flagFilter = value("--flag-filter");
         else if (a[i] == "--dataset") {
             std::string v = value("--dataset");
             auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), r.dataset);
             if (ec != std::errc() || p != v.data() + v.size() || r.dataset < 0)
                 throw UsageError("--dataset needs a dataset number, not " + v);
-        } else if (a[i].rfind("--", 0) == 0) throw UsageError("unknown option " + a[i]);
-        else positional.push_back(a[i]);
+        } else if (a[i].rfind("--", 0) == 0)
+            throw UsageError("unknown option " + a[i]);
+        else
+            positional.push_back(a[i]);
     }
-    if (positional.size() != 2) throw UsageError("run needs a function key and a project file");
+    if (positional.size() != 2)
+        throw UsageError("run needs a function key and a project file");
     r.key = positional[0];
     r.project = positional[1];
     return r;
@@ -204,7 +224,8 @@ int Run(CliEnvironment& env, const RunArgs& args) {
         logFolder = folders.logFolder;
     } else {
         std::filesystem::create_directories(logFolder);
-        if (logFolder.back() != '/') logFolder += '/';
+        if (logFolder.back() != '/')
+            logFolder += '/';
     }
 
     db::CTMGDB db;
@@ -269,7 +290,8 @@ int Run(CliEnvironment& env, const RunArgs& args) {
 
     if (!logPath.empty()) {
         env.out << "Log: " << logPath << "\n";
-        for (const std::string& t : Totals(logPath)) env.out << t << "\n";
+        for (const std::string& t : Totals(logPath))
+            env.out << t << "\n";
     }
     if (ui.Refused() && !logged) {
         env.err << "hearthkit-cli: not run: " << ui.RefusedWhat()
@@ -284,11 +306,13 @@ int Run(CliEnvironment& env, const RunArgs& args) {
 std::string ApplyOption(const std::vector<OptionDecl>& decls, const std::string& assignment,
                         ControlStates& states) {
     size_t eq = assignment.find('=');
-    if (eq == std::string::npos || eq == 0) return "expected --opt NAME=VALUE, got " + assignment;
+    if (eq == std::string::npos || eq == 0)
+        return "expected --opt NAME=VALUE, got " + assignment;
     std::string name = assignment.substr(0, eq), value = assignment.substr(eq + 1);
     const OptionDecl* d = nullptr;
     for (const OptionDecl& c : decls)
-        if (EqualsNoCase(SettingName(c), name) || EqualsNoCase(c.control, name)) d = &c;
+        if (EqualsNoCase(SettingName(c), name) || EqualsNoCase(c.control, name))
+            d = &c;
     if (!d) {
         std::string known;
         for (const OptionDecl& c : decls) {
@@ -300,9 +324,12 @@ std::string ApplyOption(const std::vector<OptionDecl>& decls, const std::string&
     ControlState& st = states[d->control];
     switch (d->kind) {
     case OptionKind::CheckBox:
-        if (!ParseCheck(value, st.value)) return "option " + name + " takes 0 or 1, not " + value;
+        if (!ParseCheck(value, st.value))
+            return "option " + name + " takes 0 or 1, not " + value;
         break;
-    case OptionKind::TextBox: st.text = value; break;
+    case OptionKind::TextBox:
+        st.text = value;
+        break;
     case OptionKind::ComboBox: {
         // A list position, or the text of an item.
         int index = -1;
@@ -312,7 +339,8 @@ std::string ApplyOption(const std::vector<OptionDecl>& decls, const std::string&
         } else {
             st.listIndex = -1;
             for (size_t i = 0; i < st.items.size(); ++i)
-                if (EqualsNoCase(st.items[i].text, value)) st.listIndex = static_cast<int>(i);
+                if (EqualsNoCase(st.items[i].text, value))
+                    st.listIndex = static_cast<int>(i);
         }
         st.text = value;
         break;
@@ -332,11 +360,13 @@ std::string ApplyOption(const std::vector<OptionDecl>& decls, const std::string&
                 if (bar != std::string::npos) {
                     size_t bar2 = item.find('|', bar + 1);
                     li.selected = item.substr(bar + 1, bar2 - bar - 1) != "0";
-                    if (bar2 != std::string::npos) li.data = std::atol(item.c_str() + bar2 + 1);
+                    if (bar2 != std::string::npos)
+                        li.data = std::atol(item.c_str() + bar2 + 1);
                 }
                 st.items.push_back(li);
             }
-            if (semi == std::string::npos) break;
+            if (semi == std::string::npos)
+                break;
             start = semi + 1;
         }
         break;
@@ -366,7 +396,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
             return List(env, args.size() == 2);
         }
         if (cmd == "info") {
-            if (args.size() != 2) throw UsageError("info needs one project file");
+            if (args.size() != 2)
+                throw UsageError("info needs one project file");
             try {
                 return Info(env, args[1]);
             } catch (const Error& e) {
@@ -374,7 +405,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
                 return 2;
             }
         }
-        if (cmd == "run") return Run(env, ParseRun(args));
+        if (cmd == "run")
+            return Run(env, ParseRun(args));
         throw UsageError("unknown command " + cmd);
     } catch (const UsageError& e) {
         env.err << "hearthkit-cli: " << e.what() << "\n(see hearthkit-cli --help)\n";

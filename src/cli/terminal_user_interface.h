@@ -10,8 +10,8 @@
 namespace hk::cli {
 
 struct TerminalOptions {
-    bool assumeYes = false; // --yes: every confirmation answered OK / Yes / Yes to All
-    long dataset = -2;      // --dataset N; -2 when not given
+    bool assumeYes = false;   // --yes: every confirmation answered OK / Yes / Yes to All
+    long dataset = -2;        // --dataset N; -2 when not given
     bool interactive = false; // stdin is a terminal: questions may be asked
     bool progressBar = false; // stderr is a terminal: draw a progress bar
 };

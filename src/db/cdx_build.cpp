@@ -19,7 +19,7 @@ namespace {
 
 constexpr uint32_t kChunkEntries = 16384;
 
-void PutLE32(uint8_t *p, uint32_t v) {
+void PutLE32(uint8_t* p, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
@@ -37,12 +37,12 @@ public:
         std::error_code ec;
         std::filesystem::remove(path_, ec);
     }
-    LevelSpill(const LevelSpill &) = delete;
-    LevelSpill &operator=(const LevelSpill &) = delete;
+    LevelSpill(const LevelSpill&) = delete;
+    LevelSpill& operator=(const LevelSpill&) = delete;
 
     uint32_t Count() const { return count_; }
 
-    void Write(const uint8_t *raw, uint32_t count) {
+    void Write(const uint8_t* raw, uint32_t count) {
         if (!file_) {
             path_ = (std::filesystem::path(folder_) /
                      ("hk_level_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".tmp"))
@@ -61,7 +61,7 @@ public:
             throw DbError(kErrRead, path_, "cannot read an index build file");
     }
     // The next `count` entries.
-    const uint8_t *Read(uint32_t count) {
+    const uint8_t* Read(uint32_t count) {
         buffer_.resize(size_t(count) * entrySize_);
         if (std::fread(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
             throw DbError(kErrRead, path_, "an index build file ended early");
@@ -72,14 +72,14 @@ private:
     std::string folder_;
     uint32_t entrySize_;
     std::string path_;
-    std::FILE *file_ = nullptr;
+    std::FILE* file_ = nullptr;
     uint32_t count_ = 0;
     std::vector<uint8_t> buffer_;
 };
 
 } // namespace
 
-void CdxTag::BulkBuild(const NewTag &tagDef, KeySource &source) {
+void CdxTag::BulkBuild(const NewTag& tagDef, KeySource& source) {
     const uint16_t kl = info_.keyLength;
     // The root comes first, right after the header, where FoxPro puts it.
     root_ = file_.AllocatePage();

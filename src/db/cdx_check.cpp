@@ -25,7 +25,7 @@ struct LevelOrder {
 
 } // namespace
 
-void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
+void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
     orderFault_ = false;
     const uint16_t kl = info_.keyLength;
     const uint32_t es = InteriorEntrySize(kl);
@@ -38,28 +38,28 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
     LevelOrder order;
     order.key.resize(kl);
 
-    auto orderFail = [&](uint32_t off, const std::string &what) {
+    auto orderFail = [&](uint32_t off, const std::string& what) {
         orderFault_ = true;
         Fail(off, what);
     };
     // Checks one node's first and last entries against the parent entries around it.
-    auto checkBounds = [&](size_t i, uint32_t off, const uint8_t *firstKey, uint32_t firstRec,
-                           const uint8_t *lastKey, uint32_t lastRec) {
+    auto checkBounds = [&](size_t i, uint32_t off, const uint8_t* firstKey, uint32_t firstRec,
+                           const uint8_t* lastKey, uint32_t lastRec) {
         if (bounds.empty())
             return;
-        const uint8_t *hi = bounds.data() + i * (kl + 4);
+        const uint8_t* hi = bounds.data() + i * (kl + 4);
         int c = CompareEntry(lastKey, lastRec, hi, GetBE32(hi + kl), kl);
         if (c > 0)
             orderFail(off, "last key is above the parent key for this page");
         if (exact && c != 0)
             Fail(off, "parent key does not equal the last key of this page");
         if (i > 0) {
-            const uint8_t *lo = hi - (kl + 4);
+            const uint8_t* lo = hi - (kl + 4);
             if (CompareEntry(firstKey, firstRec, lo, GetBE32(lo + kl), kl) <= 0)
                 orderFail(off, "first key is not above the parent key of the page before");
         }
     };
-    auto follow = [&](const uint8_t *key, uint32_t recno) {
+    auto follow = [&](const uint8_t* key, uint32_t recno) {
         if (order.any && CompareEntry(key, recno, order.key.data(), order.recno, kl) <= 0)
             return false;
         std::memcpy(order.key.data(), key, kl);
@@ -82,7 +82,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
             if (!file_.ValidPage(off))
                 Fail(holders[i], "pointer " + Hex(off) + " is outside the file or misaligned");
             if (owners) {
-                uint8_t &owner = (*owners)[off / kPageSize];
+                uint8_t& owner = (*owners)[off / kPageSize];
                 if (owner)
                     Fail(off, "page is used twice (or a child pointer loops)");
                 owner = 1;
@@ -127,7 +127,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
                             leaf_.recnos[leaf_.count - 1]);
             } else {
                 const uint32_t n = InteriorCount(off, page);
-                const uint8_t *e = page + kNodeHeaderSize;
+                const uint8_t* e = page + kNodeHeaderSize;
                 for (uint32_t j = 0; j < n; ++j, e += es) {
                     if (!follow(e, GetBE32(e + kl)))
                         orderFail(off, "interior keys out of order at entry " + std::to_string(j));
@@ -135,7 +135,7 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t> *owners) {
                     nextHolders.push_back(off);
                     nextBounds.insert(nextBounds.end(), e, e + kl + 4);
                 }
-                const uint8_t *last = page + kNodeHeaderSize + (n - 1) * es;
+                const uint8_t* last = page + kNodeHeaderSize + (n - 1) * es;
                 checkBounds(i, off, page + kNodeHeaderSize, GetBE32(page + kNodeHeaderSize + kl),
                             last, GetBE32(last + kl));
             }
@@ -159,7 +159,7 @@ uint8_t CdxTag::GuessPad() {
     DescendEdge(false, leaf_);
     uint8_t page[kPageSize];
     ReadNode(leaf_.offset, page, leaf_.offset);
-    const LeafLayout &l = leaf_.layout;
+    const LeafLayout& l = leaf_.layout;
     const uint32_t kl = info_.keyLength;
     int blank = 0, zero = 0;
     uint32_t textStart = kPageSize;
@@ -185,19 +185,19 @@ uint8_t CdxTag::GuessPad() {
     return zero > blank ? 0 : ' ';
 }
 
-void CdxTag::CheckWithPadGuess(std::vector<uint8_t> &owners) {
+void CdxTag::CheckWithPadGuess(std::vector<uint8_t>& owners) {
     pad_ = GuessPad();
     std::vector<uint8_t> before = owners;
     try {
         CheckTree(false, &owners);
-    } catch (const DbError &) {
+    } catch (const DbError&) {
         if (!orderFault_ || !MachineCollation())
             throw;
         owners = before;
         pad_ = pad_ == ' ' ? 0 : ' ';
         try {
             CheckTree(false, &owners);
-        } catch (const DbError &) {
+        } catch (const DbError&) {
             pad_ = pad_ == ' ' ? 0 : ' ';
             owners = before;
             CheckTree(false, &owners); // report the fault found with the first guess
@@ -205,11 +205,11 @@ void CdxTag::CheckWithPadGuess(std::vector<uint8_t> &owners) {
     }
 }
 
-bool CdxTag::Check(std::string *fault, bool exact) {
+bool CdxTag::Check(std::string* fault, bool exact) {
     try {
         CheckTree(exact, nullptr);
         return true;
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         if (fault)
             *fault = e.what();
         return false;

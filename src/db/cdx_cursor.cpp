@@ -6,18 +6,18 @@ namespace hk::db {
 
 using namespace cdx;
 
-CdxCursor::CdxCursor(CdxTag &tag) : tag_(tag) {
+CdxCursor::CdxCursor(CdxTag& tag) : tag_(tag) {
     target_.reserve(kMaxKeyLength);
 }
 
 bool CdxCursor::LowerBound(std::string_view key, uint32_t recno) {
-    const auto *k = reinterpret_cast<const uint8_t *>(key.data());
+    const auto* k = reinterpret_cast<const uint8_t*>(key.data());
     // Seeks near the last one (walks of related tables in key order) usually land in the leaf
     // already decoded: when the target lies within it, no descent is needed.
     if (leafRead_ && seen_ == tag_.ModCount() && leaf_.count > 0) {
         const uint16_t kl = leaf_.keyLength;
-        bool afterFirst = leaf_.left == kNoPage ||
-                          CompareEntry(leaf_.Key(0), leaf_.recnos[0], k, recno, kl) <= 0;
+        bool afterFirst =
+            leaf_.left == kNoPage || CompareEntry(leaf_.Key(0), leaf_.recnos[0], k, recno, kl) <= 0;
         uint32_t last = leaf_.count - 1;
         bool beforeLast = CompareEntry(leaf_.Key(last), leaf_.recnos[last], k, recno, kl) >= 0;
         if (afterFirst && beforeLast) {

@@ -13,7 +13,7 @@ class CdxTag;
 
 class CdxCursor {
 public:
-    explicit CdxCursor(CdxTag &tag);
+    explicit CdxCursor(CdxTag& tag);
 
     bool First();
     bool Last();
@@ -39,11 +39,11 @@ private:
     bool StepForward();
     void FillTarget(std::string_view prefix, char fill);
 
-    CdxTag &tag_;
+    CdxTag& tag_;
     cdx::LeafNode leaf_;
     uint32_t pos_ = 0;
     bool valid_ = false;
-    uint64_t seen_ = 0; // the tag's change count when leaf_ was read
+    uint64_t seen_ = 0;     // the tag's change count when leaf_ was read
     bool leafRead_ = false; // leaf_ holds a leaf of the tag as it was at seen_
     std::string target_;
 };

@@ -49,7 +49,7 @@ CdxFile::~CdxFile() {
     }
 }
 
-void CdxFile::Fail(const std::string &what) const {
+void CdxFile::Fail(const std::string& what) const {
     throw DbError(kErrIndex, path_, what);
 }
 
@@ -58,10 +58,10 @@ bool CdxFile::ValidPage(uint32_t offset) const {
            uint64_t(offset) + kPageSize <= pages_->Size();
 }
 
-void CdxFile::ReadPage(uint32_t offset, uint8_t *buf, const CdxTag &tag, uint32_t from) {
+void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from) {
     if (!ValidPage(offset))
         tag.Fail(from, "pointer " + Hex(offset) + " is outside the file or misaligned");
-    CachedNode &slot = NodeSlot(offset);
+    CachedNode& slot = NodeSlot(offset);
     if (slot.offset != offset) {
         pages_->Read(offset, slot.bytes, kPageSize);
         slot.offset = offset;
@@ -69,9 +69,9 @@ void CdxFile::ReadPage(uint32_t offset, uint8_t *buf, const CdxTag &tag, uint32_
     std::memcpy(buf, slot.bytes, kPageSize);
 }
 
-void CdxFile::WritePage(uint32_t offset, const uint8_t *buf) {
+void CdxFile::WritePage(uint32_t offset, const uint8_t* buf) {
     pages_->Write(offset, buf, kPageSize);
-    CachedNode &slot = NodeSlot(offset);
+    CachedNode& slot = NodeSlot(offset);
     std::memcpy(slot.bytes, buf, kPageSize);
     slot.offset = offset;
     changed_ = true;
@@ -103,7 +103,7 @@ void CdxFile::FreePage(uint32_t offset) {
     freeHead_ = offset;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Create(FileSystem &fs, const std::string &path,
+std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path,
                                          CdxFlavor flavor) {
     auto pages =
         std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), kPageSize, true);
@@ -130,7 +130,7 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem &fs, const std::string &path
     return cdx;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Open(FileSystem &fs, const std::string &path, bool writable,
+std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, bool writable,
                                        std::optional<CdxFlavor> flavor) {
     auto file = fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable);
     uint64_t size = file->Size();
@@ -159,15 +159,15 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem &fs, const std::string &path, 
         cdx->flavor_ = *flavor;
     else
         cdx->DetectFlavor();
-    for (auto &tag : cdx->tags_)
+    for (auto& tag : cdx->tags_)
         tag->CheckWithPadGuess(owners);
     cdx->CheckFreeList(owners);
     return cdx;
 }
 
-void CdxFile::LoadTags(std::vector<uint8_t> &owners) {
+void CdxFile::LoadTags(std::vector<uint8_t>& owners) {
     uint8_t header[2 * kPageSize];
-    for (const KeyEntry &e : directory_->Entries()) {
+    for (const KeyEntry& e : directory_->Entries()) {
         std::string name(Trim(e.key));
         uint32_t off = e.recno;
         if (name.empty())
@@ -189,7 +189,7 @@ void CdxFile::LoadTags(std::vector<uint8_t> &owners) {
         tags_.push_back(std::move(tag));
     }
     std::sort(tags_.begin(), tags_.end(),
-              [](const auto &a, const auto &b) { return a->headerOffset_ < b->headerOffset_; });
+              [](const auto& a, const auto& b) { return a->headerOffset_ < b->headerOffset_; });
 }
 
 void CdxFile::DetectFlavor() {
@@ -197,7 +197,7 @@ void CdxFile::DetectFlavor() {
     // the file is taken for FoxPro 2.x, whose conventions VFP reads as well.
     flavor_ = CdxFlavor::Fox2;
     uint8_t page[kPageSize];
-    for (auto &tag : tags_) {
+    for (auto& tag : tags_) {
         if (tag->info_.candidate)
             flavor_ = CdxFlavor::Vfp;
         ReadPage(tag->root_, page, *tag, tag->headerOffset_);
@@ -206,7 +206,7 @@ void CdxFile::DetectFlavor() {
     }
 }
 
-void CdxFile::CheckFreeList(std::vector<uint8_t> &owners) {
+void CdxFile::CheckFreeList(std::vector<uint8_t>& owners) {
     uint32_t off = freeHead_;
     uint8_t next[4];
     while (off != 0 && off != kNoPage) {
@@ -220,9 +220,9 @@ void CdxFile::CheckFreeList(std::vector<uint8_t> &owners) {
     }
 }
 
-CdxTag *CdxFile::FindTag(std::string_view name) {
+CdxTag* CdxFile::FindTag(std::string_view name) {
     std::string_view trimmed = Trim(name);
-    for (auto &tag : tags_)
+    for (auto& tag : tags_)
         if (EqualsNoCase(tag->info_.name, trimmed))
             return tag.get();
     return nullptr;
@@ -232,8 +232,8 @@ namespace {
 
 class VectorSource final : public KeySource {
 public:
-    explicit VectorSource(const std::vector<KeyEntry> &v) : v_(v) {}
-    bool Next(KeyEntry &out) override {
+    explicit VectorSource(const std::vector<KeyEntry>& v) : v_(v) {}
+    bool Next(KeyEntry& out) override {
         if (i_ == v_.size())
             return false;
         out = v_[i_++];
@@ -241,7 +241,7 @@ public:
     }
 
 private:
-    const std::vector<KeyEntry> &v_;
+    const std::vector<KeyEntry>& v_;
     size_t i_ = 0;
 };
 
@@ -249,15 +249,17 @@ private:
 // UNIQUE tag does not keep.
 class CheckedSource final : public KeySource {
 public:
-    CheckedSource(KeySource &in, const NewTag &tagDef, const std::string &name,
-                  const std::string &path)
+    CheckedSource(KeySource& in, const NewTag& tagDef, const std::string& name,
+                  const std::string& path)
         : in_(in), tagDef_(tagDef), name_(name), path_(path) {}
-    bool Next(KeyEntry &out) override {
+    bool Next(KeyEntry& out) override {
         while (in_.Next(out)) {
             if (out.key.size() != tagDef_.keyLength || out.recno == 0)
-                throw DbError(kErrParam, path_, "tag " + name_ + ": entry of wrong size or record 0");
+                throw DbError(kErrParam, path_,
+                              "tag " + name_ + ": entry of wrong size or record 0");
             if (tagDef_.recordCount && out.recno > tagDef_.recordCount)
-                throw DbError(kErrParam, path_, "tag " + name_ + ": record number beyond the table");
+                throw DbError(kErrParam, path_,
+                              "tag " + name_ + ": record number beyond the table");
             if (have_) {
                 int c = out.key.compare(prevKey_);
                 if (c < 0 || (c == 0 && out.recno <= prevRecno_))
@@ -277,10 +279,10 @@ public:
     }
 
 private:
-    KeySource &in_;
-    const NewTag &tagDef_;
-    const std::string &name_;
-    const std::string &path_;
+    KeySource& in_;
+    const NewTag& tagDef_;
+    const std::string& name_;
+    const std::string& path_;
     bool have_ = false;
     std::string prevKey_;
     uint32_t prevRecno_ = 0;
@@ -288,16 +290,16 @@ private:
 
 } // namespace
 
-CdxTag &CdxFile::AddTag(const NewTag &tagDef, const std::vector<KeyEntry> &sorted) {
+CdxTag& CdxFile::AddTag(const NewTag& tagDef, const std::vector<KeyEntry>& sorted) {
     NewTag sized = tagDef;
     if (sized.recordCount == 0)
-        for (const KeyEntry &e : sorted)
+        for (const KeyEntry& e : sorted)
             sized.recordCount = std::max(sized.recordCount, e.recno);
     VectorSource source(sorted);
     return AddTag(sized, source);
 }
 
-CdxTag &CdxFile::AddTag(const NewTag &tagDef, KeySource &sorted) {
+CdxTag& CdxFile::AddTag(const NewTag& tagDef, KeySource& sorted) {
     if (!Writable())
         throw DbError(kErrReadOnly, path_, "the index is open read-only");
     std::string name = AsciiUpper(Trim(tagDef.name));
@@ -323,8 +325,14 @@ CdxTag &CdxFile::AddTag(const NewTag &tagDef, KeySource &sorted) {
     pages_->Write(headerOffset, header, sizeof header);
 
     std::unique_ptr<CdxTag> tag(new CdxTag(*this, headerOffset, false));
-    tag->info_ = {name,        tagDef.keyExpr,   tagDef.forExpr, tagDef.descending,
-                  tagDef.unique, tagDef.candidate, kl,           ""};
+    tag->info_ = {name,
+                  tagDef.keyExpr,
+                  tagDef.forExpr,
+                  tagDef.descending,
+                  tagDef.unique,
+                  tagDef.candidate,
+                  kl,
+                  ""};
     tag->pad_ = tagDef.padByte;
     tag->hasFor_ = !tagDef.forExpr.empty();
     tag->BulkBuild(tagDef, checked);
@@ -348,7 +356,7 @@ void CdxFile::Flush() {
         return;
     if (changed_) {
         pages_->Flush(); // nodes before the headers that lead to them
-        for (auto &tag : tags_)
+        for (auto& tag : tags_)
             tag->WriteStats();
         uint8_t page[kPageSize];
         pages_->Read(0, page, kPageSize);
@@ -363,12 +371,12 @@ void CdxFile::Flush() {
     pages_->Flush();
 }
 
-bool CdxFile::Check(std::string *fault) {
+bool CdxFile::Check(std::string* fault) {
     try {
         std::vector<uint8_t> owners(pages_->Size() / kPageSize, 0);
         owners[0] = owners[1] = 1;
         directory_->CheckTree(false, &owners);
-        for (auto &tag : tags_) {
+        for (auto& tag : tags_) {
             for (uint32_t p = tag->headerOffset_ / kPageSize;
                  p < tag->headerOffset_ / kPageSize + 2; ++p) {
                 if (owners[p])
@@ -376,11 +384,11 @@ bool CdxFile::Check(std::string *fault) {
                 owners[p] = 1;
             }
         }
-        for (auto &tag : tags_)
+        for (auto& tag : tags_)
             tag->CheckTree(false, &owners);
         CheckFreeList(owners);
         return true;
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         if (fault)
             *fault = e.what();
         return false;

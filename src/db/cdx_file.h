@@ -20,7 +20,7 @@ enum class CdxFlavor { Fox2, Vfp };
 struct KeyEntry {
     std::string key;
     uint32_t recno = 0;
-    bool operator==(const KeyEntry &) const = default;
+    bool operator==(const KeyEntry&) const = default;
 };
 
 struct TagInfo {
@@ -67,56 +67,56 @@ public:
     // Opens and validates the whole file (headers, every tag's tree, the free list); a damaged
     // file raises DbError(kErrIndex) naming the tag, page and fault. Writable opens take the
     // file's lock. The flavor is detected from the file unless given.
-    static std::unique_ptr<CdxFile> Open(FileSystem &fs, const std::string &path, bool writable,
+    static std::unique_ptr<CdxFile> Open(FileSystem& fs, const std::string& path, bool writable,
                                          std::optional<CdxFlavor> flavor = std::nullopt);
     // Creates an empty file (directory only), replacing any file at `path`.
-    static std::unique_ptr<CdxFile> Create(FileSystem &fs, const std::string &path,
+    static std::unique_ptr<CdxFile> Create(FileSystem& fs, const std::string& path,
                                            CdxFlavor flavor);
     ~CdxFile(); // flushes; errors are swallowed (call Flush to see them)
 
-    CdxFile(const CdxFile &) = delete;
-    CdxFile &operator=(const CdxFile &) = delete;
+    CdxFile(const CdxFile&) = delete;
+    CdxFile& operator=(const CdxFile&) = delete;
 
     size_t TagCount() const { return tags_.size(); }
     // Tags in creation order (ascending tag-header offset), the order FoxPro numbers them.
-    CdxTag &TagAt(size_t i) { return *tags_.at(i); }
+    CdxTag& TagAt(size_t i) { return *tags_.at(i); }
     // Case-insensitive; nullptr when there is no such tag.
-    CdxTag *FindTag(std::string_view name);
+    CdxTag* FindTag(std::string_view name);
     // Builds a tag from entries sorted by (key bytes, recno). Unique tags keep the first entry
     // of each key; a candidate tag with a repeated key fails with kErrUnique before writing.
-    CdxTag &AddTag(const NewTag &tagDef, const std::vector<KeyEntry> &sorted);
+    CdxTag& AddTag(const NewTag& tagDef, const std::vector<KeyEntry>& sorted);
     // The same from a stream. tagDef.recordCount must be at least the highest record number.
-    CdxTag &AddTag(const NewTag &tagDef, KeySource &sorted);
+    CdxTag& AddTag(const NewTag& tagDef, KeySource& sorted);
 
     // Writes every change: pages first, then tag statistics, free list and update counter.
     void Flush();
     // Structural check of every tag and the free list; the first fault as text.
-    bool Check(std::string *fault);
+    bool Check(std::string* fault);
 
     bool Writable() const { return pages_->Writable(); }
     void SetCacheLimit(size_t bytes) { pages_->SetMaxCachedBytes(bytes); }
-    const std::string &Path() const { return path_; }
+    const std::string& Path() const { return path_; }
     CdxFlavor Flavor() const { return flavor_; }
     // The tag of tags: tag names (blank padded to 10) with their header offsets as "recnos".
-    CdxTag &Directory() { return *directory_; }
+    CdxTag& Directory() { return *directory_; }
 
 private:
     friend class CdxTag;
     friend class CdxCursor;
     CdxFile(std::string path, std::unique_ptr<PagedFile> pages);
     // `owners` marks the pages already claimed (headers, nodes), to find pages used twice.
-    void LoadTags(std::vector<uint8_t> &owners);
+    void LoadTags(std::vector<uint8_t>& owners);
     void DetectFlavor();
-    void CheckFreeList(std::vector<uint8_t> &owners);
+    void CheckFreeList(std::vector<uint8_t>& owners);
 
     // Page services for the tags.
-    void ReadPage(uint32_t offset, uint8_t *buf, const CdxTag &tag, uint32_t from);
-    void WritePage(uint32_t offset, const uint8_t *buf);
+    void ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from);
+    void WritePage(uint32_t offset, const uint8_t* buf);
     uint32_t AllocatePage();
     void FreePage(uint32_t offset);
     void NoteChange() { changed_ = true; }
     bool ValidPage(uint32_t offset) const;
-    [[noreturn]] void Fail(const std::string &what) const;
+    [[noreturn]] void Fail(const std::string& what) const;
 
     // A small direct-mapped copy of recently used node pages in front of the page cache: the
     // upper levels of every tag stay here, so descents skip the page cache's hash lookups.
@@ -125,7 +125,7 @@ private:
         uint8_t bytes[512];
     };
     static constexpr size_t kNodeCacheSlots = 2048;
-    CachedNode &NodeSlot(uint32_t offset) { return nodeCache_[(offset / 512) % kNodeCacheSlots]; }
+    CachedNode& NodeSlot(uint32_t offset) { return nodeCache_[(offset / 512) % kNodeCacheSlots]; }
 
     std::string path_;
     std::unique_ptr<PagedFile> pages_;

@@ -33,7 +33,7 @@ LeafLayout LayoutFor(uint16_t keyLength, uint32_t maxRecno, int minRecBits) {
     return l;
 }
 
-uint32_t LeafNode::LowerBound(const uint8_t *key, uint32_t recno) const {
+uint32_t LeafNode::LowerBound(const uint8_t* key, uint32_t recno) const {
     uint32_t lo = 0, hi = count;
     while (lo < hi) {
         uint32_t mid = (lo + hi) / 2;
@@ -45,7 +45,7 @@ uint32_t LeafNode::LowerBound(const uint8_t *key, uint32_t recno) const {
     return lo;
 }
 
-void LeafNode::InsertAt(uint32_t pos, const uint8_t *key, uint32_t recno) {
+void LeafNode::InsertAt(uint32_t pos, const uint8_t* key, uint32_t recno) {
     keys.insert(keys.begin() + size_t(pos) * keyLength, key, key + keyLength);
     recnos.insert(recnos.begin() + pos, recno);
     ++count;
@@ -69,7 +69,7 @@ namespace {
 
 // Word-at-a-time copies for the short runs of key bytes: they may write up to 7 bytes past
 // dst + n (key buffers keep that much slack, and later writes overwrite the spill).
-inline void CopyWords(uint8_t *dst, const uint8_t *src, size_t n) {
+inline void CopyWords(uint8_t* dst, const uint8_t* src, size_t n) {
     for (size_t i = 0; i < n; i += 8) {
         uint64_t w;
         std::memcpy(&w, src + i, 8);
@@ -77,14 +77,14 @@ inline void CopyWords(uint8_t *dst, const uint8_t *src, size_t n) {
     }
 }
 
-inline void FillWords(uint8_t *dst, uint64_t word, size_t n) {
+inline void FillWords(uint8_t* dst, uint64_t word, size_t n) {
     for (size_t i = 0; i < n; i += 8)
         std::memcpy(dst + i, &word, 8);
 }
 
 } // namespace
 
-const char *DecodeLeaf(const uint8_t *page, uint16_t keyLength, uint8_t pad, LeafNode &out) {
+const char* DecodeLeaf(const uint8_t* page, uint16_t keyLength, uint8_t pad, LeafNode& out) {
     out.attr = Get16(page);
     out.count = Get16(page + 2);
     out.left = Get32(page + 4);
@@ -92,7 +92,7 @@ const char *DecodeLeaf(const uint8_t *page, uint16_t keyLength, uint8_t pad, Lea
     out.keyLength = keyLength;
     uint32_t freeSpace = Get16(page + 12);
     uint32_t recMask = Get32(page + 14);
-    LeafLayout &l = out.layout;
+    LeafLayout& l = out.layout;
     l.recBits = page[20];
     l.dupBits = page[21];
     l.trailBits = page[22];
@@ -126,8 +126,8 @@ const char *DecodeLeaf(const uint8_t *page, uint16_t keyLength, uint8_t pad, Lea
     const uint32_t trailMask = (1u << l.trailBits) - 1;
     uint32_t textStart = kPageSize;
     const uint64_t padWord = 0x0101010101010101ull * pad;
-    const uint8_t *packed = page + kLeafHeaderSize;
-    uint8_t *key = out.keys.data();
+    const uint8_t* packed = page + kLeafHeaderSize;
+    uint8_t* key = out.keys.data();
     for (uint32_t i = 0; i < n; ++i, packed += l.entryBytes, key += keyLength) {
         uint64_t v = 0;
         std::memcpy(&v, packed, l.entryBytes);
@@ -162,7 +162,7 @@ const char *DecodeLeaf(const uint8_t *page, uint16_t keyLength, uint8_t pad, Lea
     return nullptr;
 }
 
-void LeafPacker::Prepare(const LeafNode &entries, uint8_t pad, bool compressTrail) {
+void LeafPacker::Prepare(const LeafNode& entries, uint8_t pad, bool compressTrail) {
     const uint32_t n = entries.count;
     const uint16_t kl = keyLength_ = entries.keyLength;
     trail_.resize(n);
@@ -170,7 +170,7 @@ void LeafPacker::Prepare(const LeafNode &entries, uint8_t pad, bool compressTrai
     storedSum_.resize(size_t(n) + 1);
     storedSum_[0] = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        const uint8_t *key = entries.Key(i);
+        const uint8_t* key = entries.Key(i);
         uint32_t t = compressTrail ? TrailOf(key, kl, pad) : 0;
         trail_[i] = static_cast<uint8_t>(t);
         uint32_t d = 0;
@@ -188,7 +188,7 @@ uint32_t LeafPacker::SliceBytes(uint32_t first, uint32_t last, uint8_t entryByte
            storedSum_[first + 1];
 }
 
-void LeafPacker::FillGreedy(uint32_t count, uint8_t entryBytes, std::vector<uint32_t> &ends) const {
+void LeafPacker::FillGreedy(uint32_t count, uint8_t entryBytes, std::vector<uint32_t>& ends) const {
     ends.clear();
     uint32_t first = 0;
     while (first < count) {
@@ -200,7 +200,7 @@ void LeafPacker::FillGreedy(uint32_t count, uint8_t entryBytes, std::vector<uint
     }
 }
 
-void LeafPacker::Split(uint32_t count, uint8_t entryBytes, std::vector<uint32_t> &ends) const {
+void LeafPacker::Split(uint32_t count, uint8_t entryBytes, std::vector<uint32_t>& ends) const {
     FillGreedy(count, entryBytes, ends);
     const size_t pages = ends.size();
     if (pages <= 1)
@@ -225,9 +225,9 @@ void LeafPacker::Split(uint32_t count, uint8_t entryBytes, std::vector<uint32_t>
     }
 }
 
-void LeafPacker::Write(const LeafNode &entries, uint32_t first, uint32_t last,
-                       const LeafLayout &layout, uint16_t attr, uint32_t left, uint32_t right,
-                       uint8_t *page) const {
+void LeafPacker::Write(const LeafNode& entries, uint32_t first, uint32_t last,
+                       const LeafLayout& layout, uint16_t attr, uint32_t left, uint32_t right,
+                       uint8_t* page) const {
     std::memset(page, 0, kPageSize);
     Put16(page, attr);
     Put16(page + 2, static_cast<uint16_t>(last - first));
@@ -255,7 +255,7 @@ void LeafPacker::Write(const LeafNode &entries, uint32_t first, uint32_t last,
     page[23] = layout.entryBytes;
 }
 
-void InteriorNode::Read(const uint8_t *page, uint32_t pageOffset, uint16_t keyLen) {
+void InteriorNode::Read(const uint8_t* page, uint32_t pageOffset, uint16_t keyLen) {
     offset = pageOffset;
     keyLength = keyLen;
     attr = Get16(page);
@@ -265,7 +265,7 @@ void InteriorNode::Read(const uint8_t *page, uint32_t pageOffset, uint16_t keyLe
     raw.assign(page + kNodeHeaderSize, page + kNodeHeaderSize + size_t(count) * EntrySize());
 }
 
-void InteriorNode::Write(uint8_t *page) const {
+void InteriorNode::Write(uint8_t* page) const {
     std::memset(page, 0, kPageSize);
     Put16(page, attr);
     Put16(page + 2, static_cast<uint16_t>(count));
@@ -274,14 +274,14 @@ void InteriorNode::Write(uint8_t *page) const {
     std::memcpy(page + kNodeHeaderSize, raw.data(), size_t(count) * EntrySize());
 }
 
-uint32_t InteriorLowerBound(const uint8_t *page, uint16_t keyLength, uint32_t count,
-                            const uint8_t *key, uint32_t recno) {
-    const uint8_t *base = page + kNodeHeaderSize;
+uint32_t InteriorLowerBound(const uint8_t* page, uint16_t keyLength, uint32_t count,
+                            const uint8_t* key, uint32_t recno) {
+    const uint8_t* base = page + kNodeHeaderSize;
     const uint32_t size = InteriorEntrySize(keyLength);
     uint32_t lo = 0, hi = count;
     while (lo < hi) {
         uint32_t mid = (lo + hi) / 2;
-        const uint8_t *e = base + size_t(mid) * size;
+        const uint8_t* e = base + size_t(mid) * size;
         if (CompareEntry(e, GetBE32(e + keyLength), key, recno, keyLength) < 0)
             lo = mid + 1;
         else

@@ -20,9 +20,9 @@ std::string Hex(uint32_t v) {
     return buf;
 }
 
-std::string PoolString(const uint8_t *pool, uint32_t offset, uint32_t length) {
+std::string PoolString(const uint8_t* pool, uint32_t offset, uint32_t length) {
     // length counts the terminating NUL; stop early at a NUL inside it.
-    const char *s = reinterpret_cast<const char *>(pool + offset);
+    const char* s = reinterpret_cast<const char*>(pool + offset);
     size_t n = length > 0 ? length - 1 : 0;
     size_t end = 0;
     while (end < n && s[end] != '\0')
@@ -32,17 +32,17 @@ std::string PoolString(const uint8_t *pool, uint32_t offset, uint32_t length) {
 
 } // namespace
 
-CdxTag::CdxTag(CdxFile &file, uint32_t headerOffset, bool directory)
+CdxTag::CdxTag(CdxFile& file, uint32_t headerOffset, bool directory)
     : file_(file), headerOffset_(headerOffset), directory_(directory) {
     leaf_.keepDetail = true;
 }
 
-void CdxTag::Fail(uint32_t page, const std::string &what) const {
+void CdxTag::Fail(uint32_t page, const std::string& what) const {
     std::string who = directory_ ? "tag directory" : "tag " + info_.name;
     file_.Fail(who + ", page " + Hex(page) + ": " + what);
 }
 
-void CdxTag::LoadHeader(const uint8_t *h) {
+void CdxTag::LoadHeader(const uint8_t* h) {
     root_ = Get32(h);
     info_.keyLength = Get16(h + 12);
     uint8_t options = h[14];
@@ -64,7 +64,7 @@ void CdxTag::LoadHeader(const uint8_t *h) {
         Fail(headerOffset_, "key expression length does not fit the expression pool");
     if (forLen == 0 || forOff + forLen > kPageSize)
         Fail(headerOffset_, "FOR expression length does not fit the expression pool");
-    const uint8_t *pool = h + kPageSize;
+    const uint8_t* pool = h + kPageSize;
     info_.keyExpr = PoolString(pool, keyOff, keyLen);
     info_.forExpr = PoolString(pool, forOff, forLen);
     if (!directory_ && info_.keyExpr.empty())
@@ -78,7 +78,7 @@ void CdxTag::LoadHeader(const uint8_t *h) {
              "root pointer " + Hex(root_) + " is outside the file, misaligned or inside a header");
 }
 
-void CdxTag::WriteNewHeader(uint8_t *h, const NewTag &tagDef, uint32_t root, bool directory) {
+void CdxTag::WriteNewHeader(uint8_t* h, const NewTag& tagDef, uint32_t root, bool directory) {
     std::memset(h, 0, 2 * kPageSize);
     Put32(h, root);
     Put16(h + 12, tagDef.keyLength);
@@ -128,14 +128,14 @@ void CdxTag::SetPadByte(uint8_t pad) {
 // ---------------------------------------------------------------------------------------
 // Reading
 
-void CdxTag::ReadNode(uint32_t offset, uint8_t *page, uint32_t from) {
+void CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from) {
     file_.ReadPage(offset, page, *this, from);
     uint16_t attr = Get16(page);
     if (attr & ~7u)
         Fail(offset, "impossible node attributes " + Hex(attr));
 }
 
-uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t *page) const {
+uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t* page) const {
     uint32_t n = Get16(page + 2);
     uint32_t cap = InteriorCapacity(info_.keyLength);
     if (n == 0 || n > cap)
@@ -144,13 +144,13 @@ uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t *page) const {
     return n;
 }
 
-void CdxTag::DecodeLeafPage(uint32_t offset, const uint8_t *page, LeafNode &leaf) const {
-    if (const char *fault = DecodeLeaf(page, info_.keyLength, pad_, leaf))
+void CdxTag::DecodeLeafPage(uint32_t offset, const uint8_t* page, LeafNode& leaf) const {
+    if (const char* fault = DecodeLeaf(page, info_.keyLength, pad_, leaf))
         Fail(offset, fault);
     leaf.offset = offset;
 }
 
-void CdxTag::ReadLeaf(uint32_t offset, LeafNode &leaf, uint32_t from) {
+void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf, uint32_t from) {
     uint8_t page[kPageSize];
     ReadNode(offset, page, from);
     if (!(Get16(page) & kAttrLeaf))
@@ -158,8 +158,8 @@ void CdxTag::ReadLeaf(uint32_t offset, LeafNode &leaf, uint32_t from) {
     DecodeLeafPage(offset, page, leaf);
 }
 
-void CdxTag::DescendTo(const uint8_t *key, uint32_t recno, bool last, std::vector<PathStep> *path,
-                       LeafNode &leaf) {
+void CdxTag::DescendTo(const uint8_t* key, uint32_t recno, bool last, std::vector<PathStep>* path,
+                       LeafNode& leaf) {
     uint8_t page[kPageSize];
     uint32_t off = root_, from = headerOffset_;
     if (path)
@@ -189,7 +189,7 @@ void CdxTag::DescendTo(const uint8_t *key, uint32_t recno, bool last, std::vecto
     }
 }
 
-bool CdxTag::StepLeaf(bool forward, LeafNode &leaf) {
+bool CdxTag::StepLeaf(bool forward, LeafNode& leaf) {
     uint8_t page[kPageSize];
     uint8_t boundary[kMaxKeyLength];
     uint32_t boundaryRecno = 0;
@@ -227,7 +227,7 @@ bool CdxTag::StepLeaf(bool forward, LeafNode &leaf) {
     }
 }
 
-bool CdxTag::NeighbourHasKey(const LeafNode &leaf, int before, uint32_t after, const uint8_t *key) {
+bool CdxTag::NeighbourHasKey(const LeafNode& leaf, int before, uint32_t after, const uint8_t* key) {
     const uint16_t kl = info_.keyLength;
     if (before >= 0) {
         if (std::memcmp(leaf.Key(before), key, kl) == 0)
@@ -288,7 +288,7 @@ void CdxTag::CheckWritable(std::string_view key, uint32_t recno) const {
         throw DbError(kErrParam, file_.Path(), who + ": record number 0");
 }
 
-void CdxTag::AddChild(ChildList &list, const uint8_t *key, uint32_t recno, uint32_t child) const {
+void CdxTag::AddChild(ChildList& list, const uint8_t* key, uint32_t recno, uint32_t child) const {
     const uint16_t kl = info_.keyLength;
     size_t at = list.raw.size();
     list.raw.resize(at + InteriorEntrySize(kl));
@@ -300,7 +300,7 @@ void CdxTag::AddChild(ChildList &list, const uint8_t *key, uint32_t recno, uint3
 
 bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
     CheckWritable(keyText, recno);
-    const auto *key = reinterpret_cast<const uint8_t *>(keyText.data());
+    const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
     Descend(key, recno, &path_, leaf_);
     uint32_t pos = leaf_.LowerBound(key, recno);
     if (pos < leaf_.count && leaf_.recnos[pos] == recno &&
@@ -332,7 +332,7 @@ bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
 
 bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
     CheckWritable(keyText, recno);
-    const auto *key = reinterpret_cast<const uint8_t *>(keyText.data());
+    const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
     Descend(key, recno, &path_, leaf_);
     uint32_t pos = leaf_.LowerBound(key, recno);
     if (pos >= leaf_.count || leaf_.recnos[pos] != recno ||
@@ -357,7 +357,7 @@ bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
 
 // The common insert: the entry fits the page as it is. Only the new entry, its successor's
 // shared-prefix count and the text after them change; everything else is moved, not rebuilt.
-bool CdxTag::InsertInPlace(LeafNode &leaf, uint32_t pos, const uint8_t *key, uint32_t recno) {
+bool CdxTag::InsertInPlace(LeafNode& leaf, uint32_t pos, const uint8_t* key, uint32_t recno) {
     const uint32_t kl = info_.keyLength, n = leaf.count, eb = leaf.layout.entryBytes;
     if (!leaf.keepDetail || !leaf.layout.Holds(recno) || n >= 0xFFFF)
         return false;
@@ -377,7 +377,7 @@ bool CdxTag::InsertInPlace(LeafNode &leaf, uint32_t pos, const uint8_t *key, uin
     if (int(leaf.freeSpace) < int(eb) + delta)
         return false;
 
-    uint8_t *page = leaf.page;
+    uint8_t* page = leaf.page;
     const uint32_t top = pos > 0 ? leaf.textAt[pos - 1] : kPageSize;
     const uint32_t textStart = n > 0 ? leaf.textAt[n - 1] : kPageSize;
     if (pos < n) // text of the entries after the successor
@@ -385,7 +385,7 @@ bool CdxTag::InsertInPlace(LeafNode &leaf, uint32_t pos, const uint8_t *key, uin
     std::memcpy(page + top - s, key + d, s);
     if (pos < n)
         std::memcpy(page + top - s - sNext, leaf.Key(pos) + dNext, sNext);
-    uint8_t *packed = page + kLeafHeaderSize;
+    uint8_t* packed = page + kLeafHeaderSize;
     std::memmove(packed + (pos + 1) * eb, packed + pos * eb, (n - pos) * eb);
     PutPacked(packed + pos * eb, leaf.layout, recno, d, t);
     if (pos < n)
@@ -405,7 +405,7 @@ bool CdxTag::InsertInPlace(LeafNode &leaf, uint32_t pos, const uint8_t *key, uin
 }
 
 // The common remove: the page keeps at least a quarter of its bytes (else it may merge).
-bool CdxTag::RemoveInPlace(LeafNode &leaf, uint32_t pos) {
+bool CdxTag::RemoveInPlace(LeafNode& leaf, uint32_t pos) {
     const uint32_t kl = info_.keyLength, n = leaf.count, eb = leaf.layout.entryBytes;
     if (!leaf.keepDetail || n < 2)
         return false;
@@ -424,7 +424,7 @@ bool CdxTag::RemoveInPlace(LeafNode &leaf, uint32_t pos) {
     if (freeSpace < 0 || (int(kLeafSpace) - freeSpace) * 4 <= int(kLeafSpace))
         return false;
 
-    uint8_t *page = leaf.page;
+    uint8_t* page = leaf.page;
     const uint32_t top = pos > 0 ? leaf.textAt[pos - 1] : kPageSize;
     const uint32_t textStart = leaf.textAt[n - 1];
     if (pos + 1 < n) {
@@ -432,7 +432,7 @@ bool CdxTag::RemoveInPlace(LeafNode &leaf, uint32_t pos) {
         std::memmove(page + textStart - delta, page + textStart, restEnd - textStart);
         std::memcpy(page + top - sNext, leaf.Key(pos + 1) + dNext, sNext);
     }
-    uint8_t *packed = page + kLeafHeaderSize;
+    uint8_t* packed = page + kLeafHeaderSize;
     std::memmove(packed + pos * eb, packed + (pos + 1) * eb, (n - pos - 1) * eb);
     if (pos + 1 < n)
         PutPacked(packed + pos * eb, leaf.layout, leaf.recnos[pos + 1], dNext,
@@ -449,7 +449,7 @@ bool CdxTag::RemoveInPlace(LeafNode &leaf, uint32_t pos) {
     return true;
 }
 
-void CdxTag::StoreLeaf(LeafNode &leaf, bool lastChanged, uint32_t insertedAt) {
+void CdxTag::StoreLeaf(LeafNode& leaf, bool lastChanged, uint32_t insertedAt) {
     const uint32_t off = leaf.offset;
     const bool isRoot = path_.empty();
     uint8_t page[kPageSize];
@@ -523,7 +523,7 @@ void CdxTag::StoreLeaf(LeafNode &leaf, bool lastChanged, uint32_t insertedAt) {
 }
 
 void CdxTag::WriteInterior(uint32_t offset, uint16_t attr, uint32_t left, uint32_t right,
-                           const uint8_t *raw, uint32_t count) {
+                           const uint8_t* raw, uint32_t count) {
     uint8_t page[kPageSize];
     std::memset(page, 0, kPageSize);
     Put16(page, attr);
@@ -534,12 +534,12 @@ void CdxTag::WriteInterior(uint32_t offset, uint16_t attr, uint32_t left, uint32
     file_.WritePage(offset, page);
 }
 
-void CdxTag::GrowRoot(ChildList &pieces, bool fillFull) {
+void CdxTag::GrowRoot(ChildList& pieces, bool fillFull) {
     const uint32_t es = InteriorEntrySize(info_.keyLength);
     while (pieces.count > InteriorCapacity(info_.keyLength)) {
         size_t at = 0;
         ChildList up = WriteLevel(pieces.count, fillFull, [&](uint32_t n) {
-            const uint8_t *raw = pieces.raw.data() + at;
+            const uint8_t* raw = pieces.raw.data() + at;
             at += size_t(n) * es;
             return raw;
         });
@@ -549,13 +549,13 @@ void CdxTag::GrowRoot(ChildList &pieces, bool fillFull) {
 }
 
 CdxTag::ChildList CdxTag::WriteLevel(uint32_t count, bool fillFull,
-                                     const std::function<const uint8_t *(uint32_t)> &next) {
+                                     const std::function<const uint8_t*(uint32_t)>& next) {
     const uint16_t kl = info_.keyLength;
     const uint32_t es = InteriorEntrySize(kl);
     const uint32_t cap = InteriorCapacity(kl);
     uint32_t groups = (count + cap - 1) / cap;
     std::vector<uint32_t> pages(groups);
-    for (auto &p : pages)
+    for (auto& p : pages)
         p = file_.AllocatePage();
     ChildList up;
     uint32_t first = 0;
@@ -564,23 +564,23 @@ CdxTag::ChildList CdxTag::WriteLevel(uint32_t count, bool fillFull,
             fillFull ? std::min(cap, count - first) : count / groups + (g < count % groups);
         uint32_t l = g == 0 ? kNoPage : pages[g - 1];
         uint32_t r = g + 1 == groups ? kNoPage : pages[g + 1];
-        const uint8_t *raw = next(size);
+        const uint8_t* raw = next(size);
         WriteInterior(pages[g], 0, l, r, raw, size);
-        const uint8_t *lastEntry = raw + size_t(size - 1) * es;
+        const uint8_t* lastEntry = raw + size_t(size - 1) * es;
         AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
         first += size;
     }
     return up;
 }
 
-void CdxTag::ReplaceChild(size_t level, ChildList &pieces, uint32_t replaced) {
+void CdxTag::ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced) {
     const uint16_t kl = info_.keyLength;
     const uint32_t es = InteriorEntrySize(kl);
     const uint32_t cap = InteriorCapacity(kl);
     const PathStep step = path_[level];
     uint8_t page[kPageSize];
     ReadNode(step.offset, page, step.offset);
-    InteriorNode &node = interior_;
+    InteriorNode& node = interior_;
     node.Read(page, step.offset, kl);
 
     if (step.index + replaced > node.count)
@@ -616,7 +616,7 @@ void CdxTag::ReplaceChild(size_t level, ChildList &pieces, uint32_t replaced) {
                 CollapseRoot();
             return;
         }
-        const uint8_t *newLast = node.Entry(node.count - 1);
+        const uint8_t* newLast = node.Entry(node.count - 1);
         if (wasLast && std::memcmp(newLast, oldLast, kl + 4) != 0) {
             ChildList one;
             AddChild(one, newLast, GetBE32(newLast + kl), node.offset);
@@ -644,9 +644,9 @@ void CdxTag::ReplaceChild(size_t level, ChildList &pieces, uint32_t replaced) {
         uint32_t size = node.count / groups + (g < node.count % groups);
         uint32_t l = g == 0 ? node.left : pages[g - 1];
         uint32_t r = g + 1 == groups ? node.right : pages[g + 1];
-        const uint8_t *raw = node.raw.data() + size_t(first) * es;
+        const uint8_t* raw = node.raw.data() + size_t(first) * es;
         WriteInterior(pages[g], 0, l, r, raw, size);
-        const uint8_t *lastEntry = raw + size_t(size - 1) * es;
+        const uint8_t* lastEntry = raw + size_t(size - 1) * es;
         AddChild(up, lastEntry, GetBE32(lastEntry + kl), pages[g]);
         first += size;
     }
@@ -670,7 +670,7 @@ void CdxTag::RemoveNode(uint32_t offset, uint32_t left, uint32_t right) {
     file_.FreePage(offset);
 }
 
-bool CdxTag::MergeLeaf(LeafNode &leaf) {
+bool CdxTag::MergeLeaf(LeafNode& leaf) {
     // A leaf left under a quarter full joins a neighbour under the same parent when the two
     // fill at most three quarters of a page, so deletes do not leave a sparse tree behind
     // (and the margin keeps the next insert from splitting it straight away).
@@ -698,8 +698,8 @@ bool CdxTag::MergeLeaf(LeafNode &leaf) {
     if ((intoRight ? sibling_.left : sibling_.right) != leaf.offset)
         return false;
 
-    const LeafNode &lower = intoRight ? leaf : sibling_;
-    const LeafNode &upper = intoRight ? sibling_ : leaf;
+    const LeafNode& lower = intoRight ? leaf : sibling_;
+    const LeafNode& upper = intoRight ? sibling_ : leaf;
     merged_.keyLength = kl;
     merged_.count = lower.count + upper.count;
     merged_.keys.assign(lower.keys.begin(), lower.keys.begin() + size_t(lower.count) * kl);

@@ -14,16 +14,16 @@ enum ErrorCode : long {
     kErrRead = -70,
     kErrRemove = -80,
     kErrWrite = -120,
-    kErrData = -200,       // table file damaged: header, sizes, record count
+    kErrData = -200, // table file damaged: header, sizes, record count
     kErrFieldName = -210,
     kErrFieldType = -220,
     kErrRecordLen = -230,
-    kErrMemo = -250,       // memo file damaged or pointer out of range
-    kErrIndex = -310,      // index file damaged, or an index that cannot be maintained
+    kErrMemo = -250,  // memo file damaged or pointer out of range
+    kErrIndex = -310, // index file damaged, or an index that cannot be maintained
     kErrTagName = -330,
     kErrUnique = -340,
-    kErrExpr = -400,       // expression syntax
-    kErrExprType = -460,   // operand types do not fit
+    kErrExpr = -400,     // expression syntax
+    kErrExprType = -460, // operand types do not fit
     kErrUnknownFunction = -470,
     kErrUnknownName = -420, // field or alias not found
     kErrRelate = -710,
@@ -37,8 +37,8 @@ const char* ErrorText(long code);
 class DbError : public hk::Error {
 public:
     DbError(long code, const std::string& file, const std::string& what)
-        : hk::Error(code, "[table engine]", file.empty() ? what : file + ": " + what),
-          file_(file) {}
+        : hk::Error(code, "[table engine]", file.empty() ? what : file + ": " + what), file_(file) {
+    }
     const std::string& File() const { return file_; }
 
 private:

@@ -14,11 +14,14 @@ constexpr int kMaxFields = 255;
 constexpr uint32_t kBacklinkSize = 263;
 
 bool ValidName(const std::string& name) {
-    if (name.empty() || name.size() > 10) return false;
+    if (name.empty() || name.size() > 10)
+        return false;
     auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || c == '_'; };
-    if (!letter(name[0])) return false;
+    if (!letter(name[0]))
+        return false;
     for (char c : name)
-        if (!letter(c) && !(c >= '0' && c <= '9')) return false;
+        if (!letter(c) && !(c >= '0' && c <= '9'))
+            return false;
     return true;
 }
 
@@ -27,7 +30,8 @@ FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string&
     FieldInfo f;
     f.name = AsciiUpper(fieldDef.name);
     f.type = static_cast<char>(AsciiUpper(std::string(1, fieldDef.type))[0]);
-    const std::string label = "field " + (fieldDef.name.empty() ? std::string("\"\"") : fieldDef.name);
+    const std::string label =
+        "field " + (fieldDef.name.empty() ? std::string("\"\"") : fieldDef.name);
     if (!ValidName(f.name) || f.name == "_NULLFLAGS")
         throw DbError(kErrFieldName, path,
                       label + ": a name is 1 to 10 letters, digits or '_', starting with a "
@@ -36,24 +40,35 @@ FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string&
     const std::string_view types = vfp ? "CNFLDTIBYMGP" : "CNFLDMGP";
     if (types.find(f.type) == std::string_view::npos)
         throw DbError(kErrFieldType, path,
-                      label + ": type '" + std::string(1, fieldDef.type) + "' is not supported in a " +
-                          (vfp ? "Visual FoxPro" : "FoxPro 2.x") + " table");
+                      label + ": type '" + std::string(1, fieldDef.type) +
+                          "' is not supported in a " + (vfp ? "Visual FoxPro" : "FoxPro 2.x") +
+                          " table");
     auto bad = [&](const std::string& what) {
         return DbError(kErrParam, path, label + ": " + what);
     };
-    if (fieldDef.nullable && !vfp) throw bad("FoxPro 2.x tables have no NULL values");
+    if (fieldDef.nullable && !vfp)
+        throw bad("FoxPro 2.x tables have no NULL values");
     int natural = 0;
     switch (f.type) {
     case 'D':
     case 'T':
     case 'B':
-    case 'Y': natural = 8; break;
-    case 'L': natural = 1; break;
-    case 'I': natural = 4; break;
+    case 'Y':
+        natural = 8;
+        break;
+    case 'L':
+        natural = 1;
+        break;
+    case 'I':
+        natural = 4;
+        break;
     case 'M':
     case 'G':
-    case 'P': natural = vfp ? 4 : 10; break;
-    default: break;
+    case 'P':
+        natural = vfp ? 4 : 10;
+        break;
+    default:
+        break;
     }
     int length = fieldDef.length, dec = fieldDef.decimals;
     if (natural) {
@@ -62,16 +77,19 @@ FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string&
                       " bytes wide");
         length = natural;
     }
-    if (f.type == 'C' && (length < 1 || length > 254)) throw bad("width must be 1..254");
+    if (f.type == 'C' && (length < 1 || length > 254))
+        throw bad("width must be 1..254");
     if ((f.type == 'N' || f.type == 'F') && (length < 1 || length > 20))
         throw bad("width must be 1..20");
     if (f.type == 'N' || f.type == 'F') {
         if (dec < 0 || (dec > 0 && dec > length - 2))
             throw bad("decimals must leave room for the point and a digit");
     } else if (f.type == 'B') {
-        if (dec < 0 || dec > 18) throw bad("decimals must be 0..18");
+        if (dec < 0 || dec > 18)
+            throw bad("decimals must be 0..18");
     } else if (f.type == 'Y') {
-        if (dec != 0 && dec != 4) throw bad("currency has 4 decimals");
+        if (dec != 0 && dec != 4)
+            throw bad("currency has 4 decimals");
         dec = 4;
     } else if (dec != 0) {
         throw bad("type " + std::string(1, f.type) + " has no decimals");
@@ -79,8 +97,10 @@ FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string&
     f.length = static_cast<uint8_t>(length);
     f.decimals = static_cast<uint8_t>(dec);
     if (vfp) {
-        if (f.type == 'I' || f.type == 'T' || f.type == 'Y') f.flags |= kFieldBinary;
-        if (fieldDef.nullable) f.flags |= kFieldNullable;
+        if (f.type == 'I' || f.type == 'T' || f.type == 'Y')
+            f.flags |= kFieldBinary;
+        if (fieldDef.nullable)
+            f.flags |= kFieldNullable;
     }
     return f;
 }
@@ -91,8 +111,10 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
                                          const std::vector<FieldSpec>& specs,
                                          const CreateOptions& options) {
     const bool vfp = options.flavor == DbfFlavor::Vfp;
-    if (specs.empty()) throw DbError(kErrParam, path, "a table needs at least one field");
-    if (specs.size() > kMaxFields) throw DbError(kErrParam, path, "a table has at most 255 fields");
+    if (specs.empty())
+        throw DbError(kErrParam, path, "a table needs at least one field");
+    if (specs.size() > kMaxFields)
+        throw DbError(kErrParam, path, "a table has at most 255 fields");
     std::vector<FieldInfo> fields;
     std::set<std::string> names;
     uint32_t offset = 1;
@@ -104,7 +126,8 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
             throw DbError(kErrFieldName, path, "field " + fieldDef.name + " appears twice");
         f.offset = offset;
         offset += f.length;
-        if (f.flags & kFieldNullable) ++nullable;
+        if (f.flags & kFieldNullable)
+            ++nullable;
         hasMemo |= f.IsMemo();
         fields.push_back(std::move(f));
     }
@@ -158,7 +181,8 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
     try {
         dbf->file_->Write(0, bytes.data(), bytes.size());
         dbf->ReadHeader();
-        if (hasMemo) dbf->memo_ = MemoFile::Create(fs, memoPath, options.memoBlockSize);
+        if (hasMemo)
+            dbf->memo_ = MemoFile::Create(fs, memoPath, options.memoBlockSize);
         dbf->changed_ = true; // the first Flush writes count and date
     } catch (...) {
         dbf.reset();

@@ -23,7 +23,9 @@ std::string Hex(unsigned v) {
     return std::string("0x") + kDigits[(v >> 4) & 15] + kDigits[v & 15];
 }
 
-bool IsDbaseMemoVersion(uint8_t v) { return v == 0x83 || v == 0x8B; }
+bool IsDbaseMemoVersion(uint8_t v) {
+    return v == 0x83 || v == 0x8B;
+}
 
 } // namespace
 
@@ -34,7 +36,8 @@ std::string DbfFile::MemoPathFor(const std::string& path, bool* exists) {
 
 void DbfFile::SetCacheLimit(size_t bytes) {
     file_->SetMaxCachedBytes(bytes);
-    if (memo_) memo_->SetCacheLimit(bytes);
+    if (memo_)
+        memo_->SetCacheLimit(bytes);
 }
 
 std::unique_ptr<DbfFile> DbfFile::Open(FileSystem& fs, const std::string& path, bool writable) {
@@ -61,11 +64,16 @@ void DbfFile::ReadHeader() {
     case 0x03:
     case 0xF5:
     case 0x83:
-    case 0x8B: flavor_ = DbfFlavor::Fox2; break;
+    case 0x8B:
+        flavor_ = DbfFlavor::Fox2;
+        break;
     case 0x30:
     case 0x31:
-    case 0x32: flavor_ = DbfFlavor::Vfp; break;
-    default: throw fault("unknown version byte " + Hex(version_));
+    case 0x32:
+        flavor_ = DbfFlavor::Vfp;
+        break;
+    default:
+        throw fault("unknown version byte " + Hex(version_));
     }
     recordCount_ = LoadLe32(h + 4);
     headerLength_ = LoadLe16(h + 8);
@@ -91,7 +99,8 @@ void DbfFile::ReadHeader() {
         const uint8_t* d = hdr.data() + pos;
         FieldInfo f;
         size_t nameLen = 0;
-        while (nameLen < 11 && d[nameLen] != 0) ++nameLen;
+        while (nameLen < 11 && d[nameLen] != 0)
+            ++nameLen;
         f.name.assign(reinterpret_cast<const char*>(d), nameLen);
         f.type = static_cast<char>(d[11]);
         f.offset = LoadLe32(d + 12);
@@ -108,10 +117,12 @@ void DbfFile::ReadHeader() {
         label += " (" + f.name + ")";
         if (kKnownTypes.find(f.type) == std::string_view::npos || f.type == 0)
             throw fault(label + " has an unknown type " + Hex(static_cast<uint8_t>(f.type)));
-        if (f.length == 0) throw fault(label + " has length 0");
+        if (f.length == 0)
+            throw fault(label + " has length 0");
         fields_.push_back(std::move(f));
     }
-    if (fields_.empty()) throw fault("the table has no fields");
+    if (fields_.empty())
+        throw fault("the table has no fields");
     uint32_t needed = pos + 1 + (flavor_ == DbfFlavor::Vfp ? kBacklinkSize : 0);
     if (headerLength_ < needed)
         throw fault("header length " + std::to_string(headerLength_) + " is too short for " +
@@ -120,10 +131,12 @@ void DbfFile::ReadHeader() {
 
     // dBase III writers leave the displacements zero: then the lengths place the fields.
     bool storedOffsets = false;
-    for (const FieldInfo& f : fields_) storedOffsets |= f.offset != 0;
+    for (const FieldInfo& f : fields_)
+        storedOffsets |= f.offset != 0;
     uint32_t sum = 1;
     for (FieldInfo& f : fields_) {
-        if (!storedOffsets) f.offset = sum;
+        if (!storedOffsets)
+            f.offset = sum;
         sum += f.length;
         if (f.offset < 1 || uint64_t(f.offset) + f.length > recordLength_)
             throw fault("field " + f.name + " (offset " + std::to_string(f.offset) + ", length " +
@@ -142,9 +155,12 @@ void DbfFile::ReadHeader() {
     if (nullFlagsIndex_ >= 0) {
         int bit = 0;
         for (FieldInfo& f : fields_) {
-            if (f.type == '0') continue;
-            if (f.type == 'V' || f.type == 'Q') f.varLengthBit = bit++;
-            if (f.flags & kFieldNullable) f.nullBit = bit++;
+            if (f.type == '0')
+                continue;
+            if (f.type == 'V' || f.type == 'Q')
+                f.varLengthBit = bit++;
+            if (f.flags & kFieldNullable)
+                f.nullBit = bit++;
         }
     }
 
@@ -156,11 +172,14 @@ void DbfFile::ReadHeader() {
 
 void DbfFile::OpenMemo(FileSystem& fs, bool writable) {
     bool hasMemo = false;
-    for (const FieldInfo& f : fields_) hasMemo |= f.IsMemo();
-    if (!hasMemo || IsDbaseMemoVersion(version_)) return;
+    for (const FieldInfo& f : fields_)
+        hasMemo |= f.IsMemo();
+    if (!hasMemo || IsDbaseMemoVersion(version_))
+        return;
     bool exists = false;
     std::string memoPath = MemoPathFor(Path(), &exists);
-    if (!exists) throw DbError(kErrMemo, memoPath, "the memo file of " + Path() + " is missing");
+    if (!exists)
+        throw DbError(kErrMemo, memoPath, "the memo file of " + Path() + " is missing");
     memo_ = MemoFile::Open(fs, memoPath, writable);
 }
 
@@ -173,7 +192,8 @@ DbfFile::~DbfFile() {
 
 int DbfFile::FieldIndex(std::string_view name) const {
     for (size_t i = 0; i < fields_.size(); ++i)
-        if (EqualsNoCase(fields_[i].name, name)) return static_cast<int>(i);
+        if (EqualsNoCase(fields_[i].name, name))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -185,7 +205,8 @@ void DbfFile::CheckRecno(uint32_t recno) const {
 }
 
 void DbfFile::CheckWritable() const {
-    if (!Writable()) throw DbError(kErrReadOnly, Path(), "the table is open read-only");
+    if (!Writable())
+        throw DbError(kErrReadOnly, Path(), "the table is open read-only");
 }
 
 void DbfFile::ReadRecord(uint32_t recno, uint8_t* buf) {
@@ -215,13 +236,15 @@ uint32_t DbfFile::AppendRecord(const uint8_t* buf) {
 
 void DbfFile::BlankRecord(uint8_t* buf) const {
     buf[0] = ' ';
-    for (const FieldInfo& f : fields_) PutBlank(f, buf, flavor_);
+    for (const FieldInfo& f : fields_)
+        PutBlank(f, buf, flavor_);
 }
 
 void DbfFile::SetProductionIndexFlag(bool on) {
     CheckWritable();
     uint8_t flags = on ? (tableFlags_ | kTableFlagCdx) : (tableFlags_ & ~kTableFlagCdx);
-    if (flags == tableFlags_) return;
+    if (flags == tableFlags_)
+        return;
     tableFlags_ = flags;
     file_->Write(28, &tableFlags_, 1);
     changed_ = true;
@@ -251,9 +274,11 @@ void DbfFile::SetUpdateDate(int year, int month, int day) {
 }
 
 void DbfFile::Flush() {
-    if (!Writable()) return;
+    if (!Writable())
+        return;
     // Memo data reaches the disk before the records that point at it.
-    if (memo_) memo_->Flush();
+    if (memo_)
+        memo_->Flush();
     if (changed_) {
         int y = dateYear_, m = dateMonth_, d = dateDay_;
         if (y == 0) {
@@ -273,7 +298,8 @@ void DbfFile::Flush() {
     if (appended_) {
         // Writers end the file right after the end-of-file byte.
         uint64_t end = headerLength_ + uint64_t(recordCount_) * recordLength_ + 1;
-        if (file_->Size() > end) file_->Truncate(end);
+        if (file_->Size() > end)
+            file_->Truncate(end);
         appended_ = false;
     }
     file_->Flush();

@@ -20,7 +20,7 @@ struct Digits {
 
 constexpr int kMaxDecimals = 18;
 
-void StripTrailingZeros(Digits &x) {
+void StripTrailingZeros(Digits& x) {
     while (x.n > 0 && x.d[x.n - 1] == '0')
         --x.n;
 }
@@ -59,7 +59,7 @@ Digits ToDigits(double v) {
 }
 
 // Keeps the first `keep` digits, rounding the half away from zero.
-void RoundAt(Digits &x, int keep) {
+void RoundAt(Digits& x, int keep) {
     if (keep >= x.n)
         return;
     bool up = keep >= 0 && x.d[keep] >= '5';
@@ -80,16 +80,16 @@ void RoundAt(Digits &x, int keep) {
     StripTrailingZeros(x);
 }
 
-char DigitAt(const Digits &x, int pos) {
+char DigitAt(const Digits& x, int pos) {
     return pos >= 0 && pos < x.n ? x.d[pos] : '0';
 }
 
-int IntegerLength(const Digits &x) {
+int IntegerLength(const Digits& x) {
     return std::max(x.exp, 1) + (x.neg && x.n > 0 ? 1 : 0);
 }
 
 // Appends the rounded digits as fixed-point text with `decimals` decimals.
-void AppendFixed(const Digits &x, int decimals, std::string &out) {
+void AppendFixed(const Digits& x, int decimals, std::string& out) {
     if (x.neg && x.n > 0)
         out += '-';
     if (x.exp <= 0)
@@ -113,7 +113,7 @@ constexpr double kJdnUnixEpoch = 2440588; // 1970-01-01
 constexpr double kFirstJdn = 1721426;     // 0001-01-01
 constexpr double kLastJdn = 5373484;      // 9999-12-31
 
-void AppendNumber(int value, int width, std::string &out) {
+void AppendNumber(int value, int width, std::string& out) {
     char buf[12];
     for (int i = width - 1; i >= 0; --i) {
         buf[i] = static_cast<char>('0' + value % 10);
@@ -123,7 +123,7 @@ void AppendNumber(int value, int width, std::string &out) {
 }
 
 // Reads up to `maxDigits` digits starting at `i`; -1 when there is none.
-int ReadNumber(std::string_view s, size_t &i, int maxDigits, int &digits) {
+int ReadNumber(std::string_view s, size_t& i, int maxDigits, int& digits) {
     int value = 0;
     digits = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9' && digits < maxDigits) {
@@ -136,7 +136,7 @@ int ReadNumber(std::string_view s, size_t &i, int maxDigits, int &digits) {
 
 } // namespace
 
-void FormatStr(double value, int width, int decimals, std::string &out) {
+void FormatStr(double value, int width, int decimals, std::string& out) {
     out.clear();
     if (width <= 0)
         return;
@@ -182,13 +182,13 @@ double RoundHalfAway(double value, int decimals) {
     for (int i = 0; i < x.n; ++i)
         buf[len++] = x.d[i];
     buf[len++] = 'e';
-    char *end = std::to_chars(buf + len, buf + sizeof buf, x.exp - x.n).ptr;
+    char* end = std::to_chars(buf + len, buf + sizeof buf, x.exp - x.n).ptr;
     double result = 0;
     std::from_chars(buf, end, result);
     return result;
 }
 
-void FormatNumber(double value, int decimals, std::string &out) {
+void FormatNumber(double value, int decimals, std::string& out) {
     out.clear();
     if (!std::isfinite(value)) {
         out.push_back('*');
@@ -240,7 +240,7 @@ double JulianDay(int year, int month, int day) {
     return static_cast<double>(era) * 146097 + doe - 719468 + kJdnUnixEpoch;
 }
 
-bool CivilDate(double jdn, int &year, int &month, int &day) {
+bool CivilDate(double jdn, int& year, int& month, int& day) {
     if (!(jdn >= kFirstJdn && jdn < kLastJdn + 1))
         return false;
     long z = static_cast<long>(std::floor(jdn) - kJdnUnixEpoch) + 719468;
@@ -255,7 +255,7 @@ bool CivilDate(double jdn, int &year, int &month, int &day) {
     return true;
 }
 
-void AppendDtos(double jdn, std::string &out) {
+void AppendDtos(double jdn, std::string& out) {
     int y, m, d;
     if (!CivilDate(jdn, y, m, d)) {
         out.append(8, ' ');
@@ -266,7 +266,7 @@ void AppendDtos(double jdn, std::string &out) {
     AppendNumber(d, 2, out);
 }
 
-void AppendDtoc(double jdn, std::string &out) {
+void AppendDtoc(double jdn, std::string& out) {
     int y, m, d;
     if (!CivilDate(jdn, y, m, d)) {
         out.append("  /  /  ");

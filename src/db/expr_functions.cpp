@@ -13,7 +13,6 @@
 namespace hk::db::expr {
 namespace {
 
-
 class UnaryNode : public Node {
 public:
     UnaryNode(ExprType type, NodePtr arg, int decimals = 0)
@@ -189,7 +188,7 @@ public:
     }
     bool Log() const override {
         bool any = false, all = true;
-        for (const auto &a : args_) {
+        for (const auto& a : args_) {
             bool v = a->Log();
             any |= v;
             all &= v;
@@ -206,7 +205,7 @@ enum class RecordInfo { Deleted, RecNo, RecCount };
 
 class RecordNode : public Node {
 public:
-    RecordNode(const RecordSource *source, RecordInfo what)
+    RecordNode(const RecordSource* source, RecordInfo what)
         : Node(what == RecordInfo::Deleted ? ExprType::Logical : ExprType::Numeric),
           source_(source), what_(what) {}
     bool Log() const override { return source_->Deleted(); }
@@ -216,80 +215,80 @@ public:
     bool IsPure() const override { return false; }
 
 private:
-    const RecordSource *source_;
+    const RecordSource* source_;
     RecordInfo what_;
 };
 
-std::string Where(const CallSite &site) {
+std::string Where(const CallSite& site) {
     return AsciiUpper(site.name) + "()";
 }
 
-void RequireArg(const CallSite &site, const NodeList &args, size_t i, ExprType type) {
+void RequireArg(const CallSite& site, const NodeList& args, size_t i, ExprType type) {
     site.ctx.Require(*args[i], type, Where(site));
 }
 
-NodePtr BuildLen(const CallSite &site, NodeList &args) {
+NodePtr BuildLen(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<LenNode>(ExprType::Numeric, std::move(args[0]));
 }
 
-NodePtr BuildAsc(const CallSite &site, NodeList &args) {
+NodePtr BuildAsc(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<AscNode>(ExprType::Numeric, std::move(args[0]));
 }
 
-NodePtr BuildVal(const CallSite &site, NodeList &args) {
+NodePtr BuildVal(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<ValNode>(ExprType::Numeric, std::move(args[0]), kSetDecimals);
 }
 
-NodePtr BuildInt(const CallSite &site, NodeList &args) {
+NodePtr BuildInt(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     return std::make_unique<MathNode>(std::move(args[0]), Math::Int, 0);
 }
 
-NodePtr BuildAbs(const CallSite &site, NodeList &args) {
+NodePtr BuildAbs(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int decimals = args[0]->Decimals();
     return std::make_unique<MathNode>(std::move(args[0]), Math::Abs, decimals);
 }
 
-NodePtr BuildRound(const CallSite &site, NodeList &args) {
+NodePtr BuildRound(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     RequireArg(site, args, 1, ExprType::Numeric);
     int decimals = std::max(ConstantInt(*args[1], args[0]->Decimals()), 0);
     return std::make_unique<RoundNode>(std::move(args[0]), std::move(args[1]), decimals);
 }
 
-NodePtr BuildDatePart(const CallSite &site, NodeList &args, DatePart part) {
+NodePtr BuildDatePart(const CallSite& site, NodeList& args, DatePart part) {
     RequireArg(site, args, 0, ExprType::Date);
     return std::make_unique<DatePartNode>(std::move(args[0]), part);
 }
-NodePtr BuildYear(const CallSite &s, NodeList &a) {
+NodePtr BuildYear(const CallSite& s, NodeList& a) {
     return BuildDatePart(s, a, DatePart::Year);
 }
-NodePtr BuildMonth(const CallSite &s, NodeList &a) {
+NodePtr BuildMonth(const CallSite& s, NodeList& a) {
     return BuildDatePart(s, a, DatePart::Month);
 }
-NodePtr BuildDay(const CallSite &s, NodeList &a) {
+NodePtr BuildDay(const CallSite& s, NodeList& a) {
     return BuildDatePart(s, a, DatePart::Day);
 }
 
-NodePtr BuildStod(const CallSite &site, NodeList &args) {
+NodePtr BuildStod(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TextToDateNode>(std::move(args[0]), true);
 }
 
-NodePtr BuildCtod(const CallSite &site, NodeList &args) {
+NodePtr BuildCtod(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TextToDateNode>(std::move(args[0]), false);
 }
 
-NodePtr BuildEmpty(const CallSite &, NodeList &args) {
+NodePtr BuildEmpty(const CallSite&, NodeList& args) {
     return std::make_unique<EmptyNode>(ExprType::Logical, std::move(args[0]));
 }
 
-NodePtr BuildAt(const CallSite &site, NodeList &args) {
+NodePtr BuildAt(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Char);
     if (args.size() > 2)
@@ -298,7 +297,7 @@ NodePtr BuildAt(const CallSite &site, NodeList &args) {
     return std::make_unique<AtNode>(std::move(args[0]), std::move(args[1]), std::move(nth));
 }
 
-NodePtr BuildIif(const CallSite &site, NodeList &args) {
+NodePtr BuildIif(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Logical);
     if (args[1]->Type() != args[2]->Type())
         site.ctx.Fail(kErrExprType, args[2]->Pos(),
@@ -309,53 +308,53 @@ NodePtr BuildIif(const CallSite &site, NodeList &args) {
     return std::make_unique<IifNode>(std::move(args[0]), std::move(args[1]), std::move(args[2]));
 }
 
-NodePtr BuildMaxMin(const CallSite &site, NodeList &args, bool max) {
+NodePtr BuildMaxMin(const CallSite& site, NodeList& args, bool max) {
     int width = args[0]->Width();
     int decimals = 0;
-    for (const auto &a : args) {
+    for (const auto& a : args) {
         RequireArg(site, args, &a - &args[0], args[0]->Type());
         width = MaxWidth(width, a->Width());
         decimals = std::max(decimals, a->Decimals());
     }
     return std::make_unique<MaxMinNode>(std::move(args), max, width, decimals);
 }
-NodePtr BuildMax(const CallSite &s, NodeList &a) {
+NodePtr BuildMax(const CallSite& s, NodeList& a) {
     return BuildMaxMin(s, a, true);
 }
-NodePtr BuildMin(const CallSite &s, NodeList &a) {
+NodePtr BuildMin(const CallSite& s, NodeList& a) {
     return BuildMaxMin(s, a, false);
 }
 
 // The table a record function reads: its alias argument, the enclosing a->( ), or the
 // resolver's default table.
-const RecordSource *SourceOf(const CallSite &site, const NodeList &args) {
+const RecordSource* SourceOf(const CallSite& site, const NodeList& args) {
     if (!args.empty()) {
-        const Node &a = *args[0];
+        const Node& a = *args[0];
         if (a.Type() != ExprType::Char || !a.IsConstant())
             site.ctx.Fail(kErrExpr, a.Pos(), Where(site) + " takes a constant alias");
         std::string_view alias = TrimBlanks(a.Str(), true, true);
-        const RecordSource *src = site.resolver.SourceForAlias(alias);
+        const RecordSource* src = site.resolver.SourceForAlias(alias);
         if (!src)
             site.ctx.Fail(kErrUnknownName, a.Pos(), "Unknown alias \"" + std::string(alias) + "\"");
         return src;
     }
-    const RecordSource *src = site.alias.empty() ? site.resolver.DefaultSource()
+    const RecordSource* src = site.alias.empty() ? site.resolver.DefaultSource()
                                                  : site.resolver.SourceForAlias(site.alias);
     if (!src)
         site.ctx.Fail(kErrUnknownName, site.pos, "No table for " + Where(site));
     return src;
 }
 
-NodePtr BuildRecord(const CallSite &site, NodeList &args, RecordInfo what) {
+NodePtr BuildRecord(const CallSite& site, NodeList& args, RecordInfo what) {
     return std::make_unique<RecordNode>(SourceOf(site, args), what);
 }
-NodePtr BuildDeleted(const CallSite &s, NodeList &a) {
+NodePtr BuildDeleted(const CallSite& s, NodeList& a) {
     return BuildRecord(s, a, RecordInfo::Deleted);
 }
-NodePtr BuildRecNo(const CallSite &s, NodeList &a) {
+NodePtr BuildRecNo(const CallSite& s, NodeList& a) {
     return BuildRecord(s, a, RecordInfo::RecNo);
 }
-NodePtr BuildRecCount(const CallSite &s, NodeList &a) {
+NodePtr BuildRecCount(const CallSite& s, NodeList& a) {
     return BuildRecord(s, a, RecordInfo::RecCount);
 }
 
@@ -382,10 +381,10 @@ constexpr FunctionDef kValueFunctions[] = {
 };
 
 // Exact names first; then an abbreviation of four letters or more.
-const FunctionDef *Lookup(std::string_view name) {
-    const FunctionDef *abbreviated = nullptr;
+const FunctionDef* Lookup(std::string_view name) {
+    const FunctionDef* abbreviated = nullptr;
     for (auto table : {TextFunctions(), ValueFunctions()}) {
-        for (const auto &f : table) {
+        for (const auto& f : table) {
             if (EqualsNoCase(f.name, name))
                 return &f;
             if (name.size() >= 4 && name.size() < f.name.size() &&
@@ -402,7 +401,7 @@ std::span<const FunctionDef> ValueFunctions() {
     return kValueFunctions;
 }
 
-int ConstantInt(const Node &node, int fallback) {
+int ConstantInt(const Node& node, int fallback) {
     if (!node.IsConstant() || node.Type() != ExprType::Numeric)
         return fallback;
     return ClampedInt(node.Num(), -(1 << 30), 1 << 30);
@@ -416,8 +415,8 @@ int ClampedInt(double value, int lo, int hi) {
     return static_cast<int>(std::trunc(value));
 }
 
-NodePtr MakeFunction(const CallSite &site, NodeList args) {
-    const FunctionDef *f = Lookup(site.name);
+NodePtr MakeFunction(const CallSite& site, NodeList args) {
+    const FunctionDef* f = Lookup(site.name);
     if (!f)
         site.ctx.Fail(kErrUnknownFunction, site.pos,
                       "Unknown function \"" + std::string(site.name) + "\"");
@@ -431,7 +430,7 @@ NodePtr MakeFunction(const CallSite &site, NodeList args) {
                           (f->maxArgs == 1 ? "" : "s") + ", not " + std::to_string(count));
     }
     bool constant =
-        std::all_of(args.begin(), args.end(), [](const NodePtr &a) { return a->IsConstant(); });
+        std::all_of(args.begin(), args.end(), [](const NodePtr& a) { return a->IsConstant(); });
     NodePtr node = f->build(site, args);
     if (node->IsConstant())
         return node; // IIF on a constant condition returns its branch

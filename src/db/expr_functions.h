@@ -12,13 +12,13 @@ namespace hk::db::expr {
 struct CallSite {
     std::string_view name;
     size_t pos;
-    const CompileContext &ctx;
-    FieldResolver &resolver;
+    const CompileContext& ctx;
+    FieldResolver& resolver;
     std::string_view alias;
 };
 
 // Checks arity and argument types and folds calls on constants. An unknown name fails with
 // kErrUnknownFunction.
-NodePtr MakeFunction(const CallSite &site, NodeList args);
+NodePtr MakeFunction(const CallSite& site, NodeList args);
 
 } // namespace hk::db::expr

@@ -44,7 +44,7 @@ constexpr Symbol kSymbols[] = {
 
 class Lexer {
 public:
-    explicit Lexer(const CompileContext &ctx) : ctx_(ctx), s_(ctx.Text()) {}
+    explicit Lexer(const CompileContext& ctx) : ctx_(ctx), s_(ctx.Text()) {}
 
     std::vector<Token> Run() {
         while (i_ < s_.size()) {
@@ -71,7 +71,7 @@ public:
     }
 
 private:
-    Token &Add(Tok kind, size_t start, size_t length) {
+    Token& Add(Tok kind, size_t start, size_t length) {
         Token t;
         t.kind = kind;
         t.pos = start;
@@ -86,7 +86,7 @@ private:
     }
 
     bool DotWord() {
-        for (const auto &w : kDotWords) {
+        for (const auto& w : kDotWords) {
             if (StartsWith(i_, w.text)) {
                 Add(w.kind, i_, w.text.size());
                 return true;
@@ -96,7 +96,7 @@ private:
     }
 
     bool AtDotWord(size_t at) const {
-        for (const auto &w : kDotWords)
+        for (const auto& w : kDotWords)
             if (StartsWith(at, w.text))
                 return true;
         return false;
@@ -156,7 +156,7 @@ private:
                 j = k;
             }
         }
-        Token &t = Add(Tok::Number, start, j - start);
+        Token& t = Add(Tok::Number, start, j - start);
         t.decimals = decimals;
         auto res = std::from_chars(s_.data() + start, s_.data() + j, t.number);
         if (res.ec != std::errc() || res.ptr != s_.data() + j)
@@ -203,7 +203,7 @@ private:
     }
 
     void Operator() {
-        for (const auto &sym : kSymbols) {
+        for (const auto& sym : kSymbols) {
             if (s_.compare(i_, sym.text.size(), sym.text) == 0) {
                 Add(sym.kind, i_, sym.text.size());
                 return;
@@ -212,7 +212,7 @@ private:
         ctx_.Fail(kErrExpr, i_, "Unexpected character \"" + std::string(1, s_[i_]) + "\"");
     }
 
-    const CompileContext &ctx_;
+    const CompileContext& ctx_;
     std::string_view s_;
     size_t i_ = 0;
     std::vector<Token> out_;
@@ -220,7 +220,7 @@ private:
 
 } // namespace
 
-std::vector<Token> Tokenize(const CompileContext &ctx) {
+std::vector<Token> Tokenize(const CompileContext& ctx) {
     return Lexer(ctx).Run();
 }
 

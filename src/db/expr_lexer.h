@@ -50,6 +50,6 @@ struct Token {
     int decimals = 0;      // Number: digits written after the point
 };
 
-std::vector<Token> Tokenize(const CompileContext &ctx);
+std::vector<Token> Tokenize(const CompileContext& ctx);
 
 } // namespace hk::db::expr

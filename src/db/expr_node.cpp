@@ -9,10 +9,10 @@ namespace {
 
 class CharFieldNode : public Node {
 public:
-    explicit CharFieldNode(const FieldBinding &b) : Node(ExprType::Char, b.length), b_(b) {}
+    explicit CharFieldNode(const FieldBinding& b) : Node(ExprType::Char, b.length), b_(b) {}
     std::string_view Str() const override { return b_.source->CharValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding *Field() const override { return &b_; }
+    const FieldBinding* Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -22,13 +22,13 @@ private:
 // an expression can read two of them at once.
 class MemoFieldNode : public Node {
 public:
-    explicit MemoFieldNode(const FieldBinding &b) : Node(ExprType::Char, kUnbounded), b_(b) {}
+    explicit MemoFieldNode(const FieldBinding& b) : Node(ExprType::Char, kUnbounded), b_(b) {}
     std::string_view Str() const override {
         buf_.assign(b_.source->CharValue(b_.field));
         return buf_;
     }
     bool IsPure() const override { return false; }
-    const FieldBinding *Field() const override { return &b_; }
+    const FieldBinding* Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -37,7 +37,7 @@ private:
 
 class NumberFieldNode : public Node {
 public:
-    explicit NumberFieldNode(const FieldBinding &b)
+    explicit NumberFieldNode(const FieldBinding& b)
         : Node(ExprType::Numeric, 0,
                b.type == 'I'   ? 0
                : b.type == 'Y' ? 4
@@ -45,7 +45,7 @@ public:
           b_(b) {}
     double Num() const override { return b_.source->NumberValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding *Field() const override { return &b_; }
+    const FieldBinding* Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -53,10 +53,10 @@ private:
 
 class DateFieldNode : public Node {
 public:
-    explicit DateFieldNode(const FieldBinding &b) : Node(ExprType::Date), b_(b) {}
+    explicit DateFieldNode(const FieldBinding& b) : Node(ExprType::Date), b_(b) {}
     double Num() const override { return b_.source->DateValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding *Field() const override { return &b_; }
+    const FieldBinding* Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -64,10 +64,10 @@ private:
 
 class LogicalFieldNode : public Node {
 public:
-    explicit LogicalFieldNode(const FieldBinding &b) : Node(ExprType::Logical), b_(b) {}
+    explicit LogicalFieldNode(const FieldBinding& b) : Node(ExprType::Logical), b_(b) {}
     bool Log() const override { return b_.source->LogicalValue(b_.field); }
     bool IsPure() const override { return false; }
-    const FieldBinding *Field() const override { return &b_; }
+    const FieldBinding* Field() const override { return &b_; }
 
 private:
     FieldBinding b_;
@@ -108,7 +108,7 @@ NodePtr ConstNode::Logical(bool value) {
     return n;
 }
 
-NodePtr ConstNode::Fold(const Node &node) {
+NodePtr ConstNode::Fold(const Node& node) {
     NodePtr folded;
     switch (node.Type()) {
     case ExprType::Char:
@@ -128,7 +128,7 @@ NodePtr ConstNode::Fold(const Node &node) {
     return folded;
 }
 
-NodePtr MakeFieldNode(const FieldBinding &binding) {
+NodePtr MakeFieldNode(const FieldBinding& binding) {
     switch (binding.type) {
     case 'C':
     case 'V':
@@ -151,13 +151,13 @@ NodePtr MakeFieldNode(const FieldBinding &binding) {
     }
 }
 
-void CompileContext::Fail(long code, size_t pos, const std::string &what) const {
+void CompileContext::Fail(long code, size_t pos, const std::string& what) const {
     throw DbError(code, "",
                   what + " at position " + std::to_string(pos + 1) + " in expression \"" +
                       std::string(text_) + "\"");
 }
 
-void CompileContext::Require(const Node &node, ExprType type, std::string_view where) const {
+void CompileContext::Require(const Node& node, ExprType type, std::string_view where) const {
     if (node.Type() == type)
         return;
     Fail(kErrExprType, node.Pos(),
@@ -165,7 +165,7 @@ void CompileContext::Require(const Node &node, ExprType type, std::string_view w
              TypeName(node.Type()));
 }
 
-const char *TypeName(ExprType type) {
+const char* TypeName(ExprType type) {
     switch (type) {
     case ExprType::Char:
         return "character";

@@ -27,8 +27,8 @@ public:
     Node(ExprType type, int width = 0, int decimals = 0)
         : type_(type), width_(width), decimals_(decimals) {}
     virtual ~Node() = default;
-    Node(const Node &) = delete;
-    Node &operator=(const Node &) = delete;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
 
     ExprType Type() const { return type_; }
     // Char: the key width (kUnbounded when only a memo bounds it).
@@ -49,7 +49,7 @@ public:
     // False for nodes that read records (fields, DELETED(), RECNO()): never folded.
     virtual bool IsPure() const { return true; }
     // The field this node reads directly, if it is a field reference.
-    virtual const FieldBinding *Field() const { return nullptr; }
+    virtual const FieldBinding* Field() const { return nullptr; }
 
 private:
     ExprType type_;
@@ -68,7 +68,7 @@ public:
     static NodePtr Date(double jdn);
     static NodePtr Logical(bool value);
     // Evaluates a node whose inputs are all constant.
-    static NodePtr Fold(const Node &node);
+    static NodePtr Fold(const Node& node);
 
     std::string_view Str() const override { return str_; }
     double Num() const override { return num_; }
@@ -83,21 +83,21 @@ private:
 };
 
 // A reference to a field of one table's current record.
-NodePtr MakeFieldNode(const FieldBinding &binding);
+NodePtr MakeFieldNode(const FieldBinding& binding);
 
 // What error messages need: the expression text, and how to fail at a position in it.
 class CompileContext {
 public:
     explicit CompileContext(std::string_view text) : text_(text) {}
     std::string_view Text() const { return text_; }
-    [[noreturn]] void Fail(long code, size_t pos, const std::string &what) const;
+    [[noreturn]] void Fail(long code, size_t pos, const std::string& what) const;
     // Fails with kErrExprType unless `node` has the type.
-    void Require(const Node &node, ExprType type, std::string_view where) const;
+    void Require(const Node& node, ExprType type, std::string_view where) const;
 
 private:
     std::string_view text_;
 };
 
-const char *TypeName(ExprType type);
+const char* TypeName(ExprType type);
 
 } // namespace hk::db::expr

@@ -11,7 +11,7 @@ namespace hk::db::expr {
 namespace {
 
 // Indexed by BinaryOp.
-constexpr const char *kOpNames[] = {
+constexpr const char* kOpNames[] = {
     "+", "-", "*", "/", "%", "^", "=", "==", "<>", "<", ">", "<=", ">=", "$", ".AND.", ".OR."};
 
 bool OrderResult(BinaryOp op, int cmp) {
@@ -211,8 +211,8 @@ NodePtr Finish(NodePtr node, bool constantInputs, size_t pos) {
     return node;
 }
 
-[[noreturn]] void Mismatch(BinaryOp op, const Node &l, const Node &r, size_t pos,
-                           const CompileContext &ctx) {
+[[noreturn]] void Mismatch(BinaryOp op, const Node& l, const Node& r, size_t pos,
+                           const CompileContext& ctx) {
     ctx.Fail(kErrExprType, pos,
              std::string("Operand types do not fit for \"") + kOpNames[static_cast<int>(op)] +
                  "\" (" + TypeName(l.Type()) + " and " + TypeName(r.Type()) + ")");
@@ -229,7 +229,7 @@ int CompareExactOff(std::string_view left, std::string_view right) {
 }
 
 NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
-                   const CompileContext &ctx) {
+                   const CompileContext& ctx) {
     const ExprType lt = left->Type();
     const ExprType rt = right->Type();
     const bool constant = left->IsConstant() && right->IsConstant();
@@ -303,13 +303,13 @@ NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos,
     return Finish(std::move(node), constant, pos);
 }
 
-NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext &ctx) {
+NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext& ctx) {
     ctx.Require(*operand, ExprType::Numeric, "Unary \"-\"");
     bool constant = operand->IsConstant();
     return Finish(std::make_unique<NegateNode>(std::move(operand)), constant, pos);
 }
 
-NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext &ctx) {
+NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext& ctx) {
     ctx.Require(*operand, ExprType::Logical, ".NOT.");
     bool constant = operand->IsConstant();
     return Finish(std::make_unique<NotNode>(std::move(operand)), constant, pos);

@@ -25,9 +25,9 @@ enum class BinaryOp {
     Or,
 };
 
-NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos, const CompileContext &ctx);
-NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext &ctx);
-NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext &ctx);
+NodePtr MakeBinary(BinaryOp op, NodePtr left, NodePtr right, size_t pos, const CompileContext& ctx);
+NodePtr MakeNegate(NodePtr operand, size_t pos, const CompileContext& ctx);
+NodePtr MakeNot(NodePtr operand, size_t pos, const CompileContext& ctx);
 
 // String order under SET EXACT OFF: bytes are compared up to the end of the right operand, so
 // a left operand that starts with the whole right one compares equal; a shorter left operand

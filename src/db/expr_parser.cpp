@@ -12,7 +12,7 @@ namespace {
 // ^ **, unary - +. Operators of one level group left to right, the power operator included.
 class Parser {
 public:
-    Parser(const CompileContext &ctx, FieldResolver &resolver)
+    Parser(const CompileContext& ctx, FieldResolver& resolver)
         : ctx_(ctx), resolver_(resolver), tokens_(Tokenize(ctx)) {}
 
     ParseResult Run() {
@@ -25,12 +25,12 @@ public:
     }
 
 private:
-    const Token &Peek(size_t ahead = 0) const {
+    const Token& Peek(size_t ahead = 0) const {
         size_t i = std::min(next_ + ahead, tokens_.size() - 1);
         return tokens_[i];
     }
-    const Token &Take() {
-        const Token &t = tokens_[next_];
+    const Token& Take() {
+        const Token& t = tokens_[next_];
         if (next_ + 1 < tokens_.size())
             ++next_;
         return t;
@@ -41,12 +41,12 @@ private:
         Take();
     }
     [[noreturn]] void Unexpected() {
-        const Token &t = Peek();
+        const Token& t = Peek();
         if (t.kind == Tok::End)
             ctx_.Fail(kErrExpr, t.pos, "Unexpected end of expression");
         ctx_.Fail(kErrExpr, t.pos, "Unexpected " + Describe(t));
     }
-    static std::string Describe(const Token &t) {
+    static std::string Describe(const Token& t) {
         if (t.kind == Tok::End)
             return "end of expression";
         return "\"" + std::string(t.text) + "\"";
@@ -55,14 +55,14 @@ private:
     // Bounds the recursion a damaged index header could ask for.
     class Nesting {
     public:
-        Nesting(Parser &p) : p_(p) {
+        Nesting(Parser& p) : p_(p) {
             if (++p_.depth_ > kMaxDepth)
                 p_.ctx_.Fail(kErrExpr, p_.Peek().pos, "Expression nested too deeply");
         }
         ~Nesting() { --p_.depth_; }
 
     private:
-        Parser &p_;
+        Parser& p_;
     };
 
     NodePtr ParseOr() {
@@ -93,7 +93,7 @@ private:
         return ParseRelational();
     }
 
-    static bool Relational(Tok kind, BinaryOp &op) {
+    static bool Relational(Tok kind, BinaryOp& op) {
         switch (kind) {
         case Tok::Eq:
             op = BinaryOp::Eq;
@@ -192,7 +192,7 @@ private:
     }
 
     NodePtr ParsePrimary() {
-        const Token &t = Peek();
+        const Token& t = Peek();
         NodePtr node;
         switch (t.kind) {
         case Tok::Number:
@@ -227,7 +227,7 @@ private:
     }
 
     NodePtr ParseName() {
-        const Token &name = Take();
+        const Token& name = Take();
         if (Peek().kind == Tok::LParen)
             return ParseCall(name);
         if (Peek().kind == Tok::Dot) {
@@ -256,7 +256,7 @@ private:
         return inner;
     }
 
-    NodePtr ParseCall(const Token &name) {
+    NodePtr ParseCall(const Token& name) {
         Take(); // (
         NodeList args;
         if (Peek().kind != Tok::RParen) {
@@ -288,15 +288,15 @@ private:
                           " cannot be used in an expression");
         node->SetPos(pos);
         bool seen = false;
-        for (const auto &f : fields_)
+        for (const auto& f : fields_)
             seen |= f.source == b->source && f.field == b->field;
         if (!seen)
             fields_.push_back(*b);
         return node;
     }
 
-    const CompileContext &ctx_;
-    FieldResolver &resolver_;
+    const CompileContext& ctx_;
+    FieldResolver& resolver_;
     std::vector<Token> tokens_;
     size_t next_ = 0;
     int depth_ = 0;
@@ -307,7 +307,7 @@ private:
 
 } // namespace
 
-ParseResult Parse(const CompileContext &ctx, FieldResolver &resolver) {
+ParseResult Parse(const CompileContext& ctx, FieldResolver& resolver) {
     return Parser(ctx, resolver).Run();
 }
 

@@ -12,6 +12,6 @@ struct ParseResult {
     std::vector<FieldBinding> fields; // each field once, in order of first appearance
 };
 
-ParseResult Parse(const CompileContext &ctx, FieldResolver &resolver);
+ParseResult Parse(const CompileContext& ctx, FieldResolver& resolver);
 
 } // namespace hk::db::expr

@@ -39,7 +39,7 @@ CaseTable MakeCaseTable(unsigned char (*map)(unsigned char)) {
 
 // Built on first use, so that an expression compiled during static initialisation still
 // finds them filled.
-const CaseTable &CaseTableFor(bool upper) {
+const CaseTable& CaseTableFor(bool upper) {
     static const CaseTable kUpper = MakeCaseTable(Cp1252Upper);
     static const CaseTable kLower = MakeCaseTable(Cp1252Lower);
     return upper ? kUpper : kLower;
@@ -59,7 +59,7 @@ public:
 
 private:
     NodePtr arg_;
-    const CaseTable &table_;
+    const CaseTable& table_;
 };
 
 // TRIM and friends keep the argument's width: keys are padded back to it anyway.
@@ -263,36 +263,36 @@ private:
     bool reverse_, keepSign_;
 };
 
-void RequireArg(const CallSite &site, const NodeList &args, size_t i, ExprType type) {
+void RequireArg(const CallSite& site, const NodeList& args, size_t i, ExprType type) {
     site.ctx.Require(*args[i], type, std::string(AsciiUpper(site.name)) + "()");
 }
 
-NodePtr BuildCase(const CallSite &site, NodeList &args, bool upper) {
+NodePtr BuildCase(const CallSite& site, NodeList& args, bool upper) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<CaseNode>(std::move(args[0]), upper);
 }
-NodePtr BuildUpper(const CallSite &s, NodeList &a) {
+NodePtr BuildUpper(const CallSite& s, NodeList& a) {
     return BuildCase(s, a, true);
 }
-NodePtr BuildLower(const CallSite &s, NodeList &a) {
+NodePtr BuildLower(const CallSite& s, NodeList& a) {
     return BuildCase(s, a, false);
 }
 
-NodePtr BuildTrim(const CallSite &site, NodeList &args, bool left, bool right) {
+NodePtr BuildTrim(const CallSite& site, NodeList& args, bool left, bool right) {
     RequireArg(site, args, 0, ExprType::Char);
     return std::make_unique<TrimNode>(std::move(args[0]), left, right);
 }
-NodePtr BuildRtrim(const CallSite &s, NodeList &a) {
+NodePtr BuildRtrim(const CallSite& s, NodeList& a) {
     return BuildTrim(s, a, false, true);
 }
-NodePtr BuildLtrim(const CallSite &s, NodeList &a) {
+NodePtr BuildLtrim(const CallSite& s, NodeList& a) {
     return BuildTrim(s, a, true, false);
 }
-NodePtr BuildAlltrim(const CallSite &s, NodeList &a) {
+NodePtr BuildAlltrim(const CallSite& s, NodeList& a) {
     return BuildTrim(s, a, true, true);
 }
 
-NodePtr BuildLeftRight(const CallSite &site, NodeList &args, bool right) {
+NodePtr BuildLeftRight(const CallSite& site, NodeList& args, bool right) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
     int argWidth = args[0]->Width();
@@ -303,14 +303,14 @@ NodePtr BuildLeftRight(const CallSite &site, NodeList &args, bool right) {
     }
     return std::make_unique<LeftRightNode>(std::move(args[0]), std::move(args[1]), width, right);
 }
-NodePtr BuildLeft(const CallSite &s, NodeList &a) {
+NodePtr BuildLeft(const CallSite& s, NodeList& a) {
     return BuildLeftRight(s, a, false);
 }
-NodePtr BuildRight(const CallSite &s, NodeList &a) {
+NodePtr BuildRight(const CallSite& s, NodeList& a) {
     return BuildLeftRight(s, a, true);
 }
 
-NodePtr BuildSubstr(const CallSite &site, NodeList &args) {
+NodePtr BuildSubstr(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
     if (args.size() > 2)
@@ -333,7 +333,7 @@ NodePtr BuildSubstr(const CallSite &site, NodeList &args) {
                                         width);
 }
 
-NodePtr BuildPad(const CallSite &site, NodeList &args, PadSide side) {
+NodePtr BuildPad(const CallSite& site, NodeList& args, PadSide side) {
     RequireArg(site, args, 1, ExprType::Numeric);
     if (args.size() > 2)
         RequireArg(site, args, 2, ExprType::Char);
@@ -342,17 +342,17 @@ NodePtr BuildPad(const CallSite &site, NodeList &args, PadSide side) {
     return std::make_unique<PadNode>(std::move(args[0]), std::move(args[1]), std::move(fill), width,
                                      side);
 }
-NodePtr BuildPadr(const CallSite &s, NodeList &a) {
+NodePtr BuildPadr(const CallSite& s, NodeList& a) {
     return BuildPad(s, a, PadSide::Right);
 }
-NodePtr BuildPadl(const CallSite &s, NodeList &a) {
+NodePtr BuildPadl(const CallSite& s, NodeList& a) {
     return BuildPad(s, a, PadSide::Left);
 }
-NodePtr BuildPadc(const CallSite &s, NodeList &a) {
+NodePtr BuildPadc(const CallSite& s, NodeList& a) {
     return BuildPad(s, a, PadSide::Center);
 }
 
-NodePtr BuildStr(const CallSite &site, NodeList &args) {
+NodePtr BuildStr(const CallSite& site, NodeList& args) {
     for (size_t i = 0; i < args.size(); ++i)
         RequireArg(site, args, i, ExprType::Numeric);
     int width = kStrDefaultWidth;
@@ -364,12 +364,12 @@ NodePtr BuildStr(const CallSite &site, NodeList &args) {
     return std::make_unique<StrNode>(std::move(args[0]), std::move(w), std::move(d), width);
 }
 
-NodePtr BuildDtos(const CallSite &site, NodeList &args) {
+NodePtr BuildDtos(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Date);
     return std::make_unique<DateTextNode>(std::move(args[0]), true);
 }
 
-NodePtr BuildDtoc(const CallSite &site, NodeList &args) {
+NodePtr BuildDtoc(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Date);
     bool sortable = false;
     if (args.size() > 1) {
@@ -380,18 +380,18 @@ NodePtr BuildDtoc(const CallSite &site, NodeList &args) {
     return std::make_unique<DateTextNode>(std::move(args[0]), sortable);
 }
 
-NodePtr BuildChr(const CallSite &site, NodeList &args) {
+NodePtr BuildChr(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     return std::make_unique<ChrNode>(std::move(args[0]));
 }
 
-NodePtr BuildSpace(const CallSite &site, NodeList &args) {
+NodePtr BuildSpace(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int width = args[0]->IsConstant() ? std::max(ConstantInt(*args[0], 0), 0) : kRuntimeWidth;
     return std::make_unique<ReplicateNode>(nullptr, std::move(args[0]), width);
 }
 
-NodePtr BuildReplicate(const CallSite &site, NodeList &args) {
+NodePtr BuildReplicate(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Char);
     RequireArg(site, args, 1, ExprType::Numeric);
     int textWidth = args[0]->Width();
@@ -402,12 +402,12 @@ NodePtr BuildReplicate(const CallSite &site, NodeList &args) {
 }
 
 // BINTOC(n [, size] [, flags]) and BINTOC(n, flags).
-NodePtr BuildBintoc(const CallSite &site, NodeList &args) {
+NodePtr BuildBintoc(const CallSite& site, NodeList& args) {
     RequireArg(site, args, 0, ExprType::Numeric);
     int size = 4;
     std::string_view flags;
     for (size_t i = 1; i < args.size(); ++i) {
-        const Node &a = *args[i];
+        const Node& a = *args[i];
         if (!a.IsConstant())
             site.ctx.Fail(kErrExpr, a.Pos(), "BINTOC() needs a constant size and flags");
         if (a.Type() == ExprType::Numeric && i == 1) {

@@ -7,7 +7,7 @@
 namespace hk::db {
 namespace {
 
-KeyKind KindOf(const expr::Node &root) {
+KeyKind KindOf(const expr::Node& root) {
     switch (root.Type()) {
     case ExprType::Char:
         return KeyKind::Char;
@@ -19,7 +19,7 @@ KeyKind KindOf(const expr::Node &root) {
         break;
     }
     // A lone I or Y field keeps its own key encoding; any arithmetic on it makes a double.
-    if (const FieldBinding *f = root.Field()) {
+    if (const FieldBinding* f = root.Field()) {
         if (f->type == 'I')
             return KeyKind::Int4;
         if (f->type == 'Y')
@@ -28,7 +28,7 @@ KeyKind KindOf(const expr::Node &root) {
     return KeyKind::Double;
 }
 
-int KeyLength(const expr::Node &root, KeyKind kind) {
+int KeyLength(const expr::Node& root, KeyKind kind) {
     switch (kind) {
     case KeyKind::Char:
         return root.Width() == expr::kUnbounded ? 0 : root.Width();
@@ -52,7 +52,7 @@ Expression::Expression(std::string text, std::unique_ptr<expr::Node> root,
 
 Expression::~Expression() = default;
 
-std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldResolver &resolver) {
+std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldResolver& resolver) {
     expr::CompileContext ctx(text);
     expr::ParseResult parsed = expr::Parse(ctx, resolver);
     return std::unique_ptr<Expression>(
@@ -60,7 +60,7 @@ std::unique_ptr<Expression> Expression::Compile(std::string_view text, FieldReso
 }
 
 std::unique_ptr<Expression> Expression::CompileFilter(std::string_view text,
-                                                      FieldResolver &resolver) {
+                                                      FieldResolver& resolver) {
     auto e = Compile(text, resolver);
     if (e->Type() != ExprType::Logical)
         throw DbError(kErrExprType, "",
@@ -81,7 +81,7 @@ KeyKind Expression::KeyKindForIndex() const {
     return keyKind_;
 }
 
-void Expression::Evaluate(ExprValue &out) const {
+void Expression::Evaluate(ExprValue& out) const {
     out.type = root_->Type();
     switch (out.type) {
     case ExprType::Char:

@@ -38,7 +38,7 @@ public:
 
 // A field an expression reads: its table's record, its number there and its declared shape.
 struct FieldBinding {
-    const RecordSource *source = nullptr;
+    const RecordSource* source = nullptr;
     int field = 0;
     char type = 'C';
     int length = 0;
@@ -52,9 +52,9 @@ public:
     // `alias` is empty for an unqualified name; nullopt when unknown.
     virtual std::optional<FieldBinding> Resolve(std::string_view alias, std::string_view field) = 0;
     // The table of DELETED(), RECNO() and RECCOUNT() without an alias; may be null.
-    virtual const RecordSource *DefaultSource() = 0;
+    virtual const RecordSource* DefaultSource() = 0;
     // The table behind an alias (a->(DELETED()), DELETED("a")); null when unknown.
-    virtual const RecordSource *SourceForAlias(std::string_view alias) = 0;
+    virtual const RecordSource* SourceForAlias(std::string_view alias) = 0;
 };
 
 // How an index stores the keys of an expression.
@@ -68,13 +68,13 @@ class Expression {
 public:
     // `text` is Windows-1252, as index headers store it. Throws DbError: kErrExpr (syntax),
     // kErrUnknownFunction, kErrUnknownName (field or alias), kErrExprType (operand types).
-    static std::unique_ptr<Expression> Compile(std::string_view text, FieldResolver &resolver);
+    static std::unique_ptr<Expression> Compile(std::string_view text, FieldResolver& resolver);
     // As Compile, and the result must be logical (a FOR clause or a query filter).
     static std::unique_ptr<Expression> CompileFilter(std::string_view text,
-                                                     FieldResolver &resolver);
+                                                     FieldResolver& resolver);
     ~Expression();
-    Expression(const Expression &) = delete;
-    Expression &operator=(const Expression &) = delete;
+    Expression(const Expression&) = delete;
+    Expression& operator=(const Expression&) = delete;
 
     ExprType Type() const;
     // Key length in bytes: 8, 4, 8 and 1 for the Double, Int4, Currency and Logical kinds.
@@ -91,14 +91,14 @@ public:
 
     // Evaluation reads the sources' current records. Buffers live in the expression, so one
     // expression must not be evaluated by two threads at once.
-    void Evaluate(ExprValue &out) const;
+    void Evaluate(ExprValue& out) const;
     bool EvaluateLogical() const;          // false when the result is not logical
     double EvaluateNumber() const;         // numeric and date results, else 0
     std::string_view EvaluateChar() const; // valid until the next evaluation, else empty
 
-    const std::string &Text() const { return text_; }
+    const std::string& Text() const { return text_; }
     // Every field the expression reads, in order of appearance, repeats included once.
-    const std::vector<FieldBinding> &Fields() const { return fields_; }
+    const std::vector<FieldBinding>& Fields() const { return fields_; }
 
 private:
     Expression(std::string text, std::unique_ptr<expr::Node> root,

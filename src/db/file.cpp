@@ -14,7 +14,9 @@
 namespace hk::db {
 namespace {
 
-std::string SysText() { return std::strerror(errno); }
+std::string SysText() {
+    return std::strerror(errno);
+}
 
 class PosixFile final : public File {
 public:
@@ -27,10 +29,12 @@ public:
             ssize_t r = ::pread(fd_, static_cast<char*>(buf) + done, n - done,
                                 static_cast<off_t>(offset + done));
             if (r < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 throw DbError(kErrRead, path_, "read failed: " + SysText());
             }
-            if (r == 0) break;
+            if (r == 0)
+                break;
             done += static_cast<size_t>(r);
         }
         return done;
@@ -42,7 +46,8 @@ public:
             ssize_t r = ::pwrite(fd_, static_cast<const char*>(buf) + done, n - done,
                                  static_cast<off_t>(offset + done));
             if (r < 0) {
-                if (errno == EINTR) continue;
+                if (errno == EINTR)
+                    continue;
                 throw DbError(kErrWrite, path_, "write failed: " + SysText());
             }
             done += static_cast<size_t>(r);
@@ -51,7 +56,8 @@ public:
 
     uint64_t Size() override {
         struct stat st;
-        if (::fstat(fd_, &st) != 0) throw DbError(kErrRead, path_, "stat failed: " + SysText());
+        if (::fstat(fd_, &st) != 0)
+            throw DbError(kErrRead, path_, "stat failed: " + SysText());
         return static_cast<uint64_t>(st.st_size);
     }
 
@@ -71,14 +77,14 @@ private:
 class PosixFileSystem final : public FileSystem {
 public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override {
-        int flags = mode == OpenMode::ReadOnly ? O_RDONLY
+        int flags = mode == OpenMode::ReadOnly    ? O_RDONLY
                     : mode == OpenMode::ReadWrite ? O_RDWR
                                                   : O_RDWR | O_CREAT | O_TRUNC;
         // Lock before truncating, so a file in use by another writer is never emptied.
         int openFlags = flags & ~O_TRUNC;
         int fd = ::open(path.c_str(), openFlags | O_CLOEXEC, 0644);
         if (fd < 0) {
-            long code = mode == OpenMode::CreateTruncate ? kErrCreate
+            long code = mode == OpenMode::CreateTruncate    ? kErrCreate
                         : errno == EACCES || errno == EPERM ? kErrFileInUse
                                                             : kErrOpen;
             throw DbError(code, path, SysText());
@@ -117,7 +123,8 @@ FileSystem& FileSystem::Default() {
 std::optional<std::string> FindFileNoCase(const std::string& path) {
     namespace fs = std::filesystem;
     std::error_code ec;
-    if (fs::exists(path, ec)) return path;
+    if (fs::exists(path, ec))
+        return path;
     fs::path p(path);
     fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
     std::string name = p.filename().string();
@@ -137,12 +144,15 @@ std::string SiblingPath(const std::string& path, const std::string& newExtension
     std::string oldExt = p.extension().string();
     std::string ext = newExtension;
     // Keep the case style of the table's own extension for files we create.
-    if (!oldExt.empty() && oldExt[1] >= 'A' && oldExt[1] <= 'Z') ext = AsciiUpper(ext);
-    else ext = AsciiLower(ext);
+    if (!oldExt.empty() && oldExt[1] >= 'A' && oldExt[1] <= 'Z')
+        ext = AsciiUpper(ext);
+    else
+        ext = AsciiLower(ext);
     fs::path candidate = p;
     candidate.replace_extension(ext);
     auto found = FindFileNoCase(candidate.string());
-    if (exists) *exists = found.has_value();
+    if (exists)
+        *exists = found.has_value();
     return found ? *found : candidate.string();
 }
 

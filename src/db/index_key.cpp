@@ -6,7 +6,7 @@
 namespace hk::db {
 namespace {
 
-void PutBigEndian(uint64_t v, int bytes, char *out) {
+void PutBigEndian(uint64_t v, int bytes, char* out) {
     for (int i = bytes - 1; i >= 0; --i) {
         out[i] = static_cast<char>(v & 0xFF);
         v >>= 8;

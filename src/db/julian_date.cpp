@@ -7,16 +7,20 @@ constexpr int32_t kFirstJdn = 1721426; // 0001-01-01
 constexpr int32_t kLastJdn = 5373484;  // 9999-12-31
 } // namespace
 
-bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 int DaysInMonth(int year, int month) {
     static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12) return 0;
+    if (month < 1 || month > 12)
+        return 0;
     return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
 }
 
 int32_t JulianFromYmd(int year, int month, int day) {
-    if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month)) return 0;
+    if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month))
+        return 0;
     // Fliegel & Van Flandern, with March as the first month so leap days come last.
     int a = (14 - month) / 12;
     int64_t y = year + 4800 - a;
@@ -43,10 +47,12 @@ bool YmdFromJulian(int32_t jdn, int& year, int& month, int& day) {
 }
 
 int32_t JulianFromDate(std::string_view s) {
-    if (s.size() != 8) return 0;
+    if (s.size() != 8)
+        return 0;
     int v[8];
     for (int i = 0; i < 8; ++i) {
-        if (s[i] < '0' || s[i] > '9') return 0;
+        if (s[i] < '0' || s[i] > '9')
+            return 0;
         v[i] = s[i] - '0';
     }
     int year = v[0] * 1000 + v[1] * 100 + v[2] * 10 + v[3];
@@ -57,9 +63,11 @@ int32_t JulianFromDate(std::string_view s) {
 
 std::string DateFromJulian(int32_t jdn) {
     int y, m, d;
-    if (!YmdFromJulian(jdn, y, m, d)) return {};
+    if (!YmdFromJulian(jdn, y, m, d))
+        return {};
     std::string out(8, '0');
-    for (int i = 3; i >= 0; --i, y /= 10) out[i] = static_cast<char>('0' + y % 10);
+    for (int i = 3; i >= 0; --i, y /= 10)
+        out[i] = static_cast<char>('0' + y % 10);
     out[4] = static_cast<char>('0' + m / 10);
     out[5] = static_cast<char>('0' + m % 10);
     out[6] = static_cast<char>('0' + d / 10);

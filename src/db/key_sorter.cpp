@@ -17,7 +17,8 @@ struct KeySorter::Run {
     std::string path;
 
     ~Run() {
-        if (file) std::fclose(file);
+        if (file)
+            std::fclose(file);
     }
     // The current entry, or null at the end of the run.
     const uint8_t* Current() {
@@ -25,7 +26,8 @@ struct KeySorter::Run {
             end = std::fread(buffer.data(), 1, buffer.size(), file);
             end -= end % entrySize;
             pos = 0;
-            if (end == 0) return nullptr;
+            if (end == 0)
+                return nullptr;
         }
         return buffer.data() + pos;
     }
@@ -49,12 +51,14 @@ bool Less(const uint8_t* a, const uint8_t* b, uint16_t keyLength) {
 KeySorter::KeySorter(uint16_t keyLength, size_t memoryBudget, std::string tempFolder)
     : keyLength_(keyLength), tempFolder_(std::move(tempFolder)) {
     budgetEntries_ = std::max<size_t>(1024, memoryBudget / (EntrySize() + sizeof(uint32_t)));
-    if (tempFolder_.empty()) tempFolder_ = std::filesystem::temp_directory_path().string();
+    if (tempFolder_.empty())
+        tempFolder_ = std::filesystem::temp_directory_path().string();
 }
 
 KeySorter::~KeySorter() {
     for (auto& r : runs_) {
-        if (r->file) std::fclose(r->file);
+        if (r->file)
+            std::fclose(r->file);
         r->file = nullptr;
         std::error_code ec;
         std::filesystem::remove(r->path, ec);
@@ -62,7 +66,8 @@ KeySorter::~KeySorter() {
 }
 
 void KeySorter::Add(std::string_view key, uint32_t recno) {
-    if (batchCount_ == budgetEntries_) Spill();
+    if (batchCount_ == budgetEntries_)
+        Spill();
     size_t at = batch_.size();
     // The whole batch is reserved at once: growing it by copies would hold one and a half
     // batches at the peak. Pages not yet written cost no memory.
@@ -71,14 +76,16 @@ void KeySorter::Add(std::string_view key, uint32_t recno) {
     batch_.resize(at + EntrySize());
     std::memcpy(batch_.data() + at, key.data(), std::min<size_t>(key.size(), keyLength_));
     uint8_t* r = batch_.data() + at + keyLength_;
-    for (int i = 0; i < 4; ++i) r[i] = static_cast<uint8_t>(recno >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        r[i] = static_cast<uint8_t>(recno >> (8 * i));
     ++batchCount_;
     ++count_;
 }
 
 void KeySorter::SortBatch() {
     order_.resize(batchCount_);
-    for (size_t i = 0; i < batchCount_; ++i) order_[i] = static_cast<uint32_t>(i);
+    for (size_t i = 0; i < batchCount_; ++i)
+        order_[i] = static_cast<uint32_t>(i);
     const uint8_t* base = batch_.data();
     size_t es = EntrySize();
     uint16_t kl = keyLength_;
@@ -87,7 +94,8 @@ void KeySorter::SortBatch() {
 }
 
 void KeySorter::Spill() {
-    if (batchCount_ == 0) return;
+    if (batchCount_ == 0)
+        return;
     SortBatch();
     auto run = std::make_unique<Run>();
     run->entrySize = EntrySize();
@@ -96,11 +104,13 @@ void KeySorter::Spill() {
                   std::to_string(runs_.size()) + ".tmp"))
                     .string();
     run->file = std::fopen(run->path.c_str(), "w+b");
-    if (!run->file) throw DbError(kErrCreate, run->path, "cannot create a sort run file");
+    if (!run->file)
+        throw DbError(kErrCreate, run->path, "cannot create a sort run file");
     std::vector<uint8_t> out(std::min<size_t>(batchCount_, 4096) * EntrySize());
     size_t filled = 0;
     for (size_t i = 0; i < batchCount_; ++i) {
-        std::memcpy(out.data() + filled, batch_.data() + size_t(order_[i]) * EntrySize(), EntrySize());
+        std::memcpy(out.data() + filled, batch_.data() + size_t(order_[i]) * EntrySize(),
+                    EntrySize());
         filled += EntrySize();
         if (filled == out.size() || i + 1 == batchCount_) {
             if (std::fwrite(out.data(), 1, filled, run->file) != filled)
@@ -116,7 +126,8 @@ void KeySorter::Spill() {
 }
 
 void KeySorter::Finish() {
-    if (finished_) return;
+    if (finished_)
+        return;
     finished_ = true;
     if (runs_.empty()) {
         SortBatch(); // everything fits in memory: no files at all
@@ -131,21 +142,25 @@ void KeySorter::Finish() {
         return Less(runs_[b]->Current(), runs_[a]->Current(), keyLength_);
     };
     for (size_t i = 0; i < runs_.size(); ++i)
-        if (runs_[i]->Current()) heap_.push_back(i);
+        if (runs_[i]->Current())
+            heap_.push_back(i);
     std::make_heap(heap_.begin(), heap_.end(), greater);
 }
 
 bool KeySorter::Next(KeyEntry& out) {
-    if (!finished_) Finish();
+    if (!finished_)
+        Finish();
     const uint8_t* e;
     if (runs_.empty()) {
-        if (memoryPos_ == order_.size()) return false;
+        if (memoryPos_ == order_.size())
+            return false;
         e = batch_.data() + size_t(order_[memoryPos_++]) * EntrySize();
         out.key.assign(reinterpret_cast<const char*>(e), keyLength_);
         out.recno = RecnoAt(e, keyLength_);
         return true;
     }
-    if (heap_.empty()) return false;
+    if (heap_.empty())
+        return false;
     auto greater = [&](size_t a, size_t b) {
         return Less(runs_[b]->Current(), runs_[a]->Current(), keyLength_);
     };
@@ -155,8 +170,10 @@ bool KeySorter::Next(KeyEntry& out) {
     out.key.assign(reinterpret_cast<const char*>(e), keyLength_);
     out.recno = RecnoAt(e, keyLength_);
     runs_[r]->Advance();
-    if (runs_[r]->Current()) std::push_heap(heap_.begin(), heap_.end(), greater);
-    else heap_.pop_back();
+    if (runs_[r]->Current())
+        std::push_heap(heap_.begin(), heap_.end(), greater);
+    else
+        heap_.pop_back();
     return true;
 }
 

@@ -21,7 +21,8 @@ std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path
         throw DbError(kErrMemo, path, "the memo file is shorter than its 512-byte header");
     uint32_t nextFree = LoadBe32(h);
     uint32_t blockSize = LoadBe16(h + 6);
-    if (blockSize == 0) blockSize = 1; // SET BLOCKSIZE TO 0: one-byte blocks
+    if (blockSize == 0)
+        blockSize = 1; // SET BLOCKSIZE TO 0: one-byte blocks
     std::unique_ptr<MemoFile> memo(new MemoFile(std::move(file), blockSize, nextFree));
     if (writable) {
         // Appends go to the next-free block; one inside the header or the data would overwrite.
@@ -70,7 +71,8 @@ std::string MemoFile::Read(uint32_t block) const {
 
 std::string MemoFile::Read(uint32_t block, uint32_t& type) const {
     type = kTypeText;
-    if (block == 0) return {};
+    if (block == 0)
+        return {};
     const std::string where = "memo block " + std::to_string(block);
     if (block < FirstDataBlock())
         throw DbError(kErrMemo, Path(), where + " lies inside the header");
@@ -114,8 +116,10 @@ void MemoFile::WriteHeader() {
 }
 
 uint32_t MemoFile::Write(uint32_t oldBlock, std::string_view data, uint32_t type) {
-    if (!Writable()) throw DbError(kErrReadOnly, Path(), "the memo file is open read-only");
-    if (data.empty()) return 0;
+    if (!Writable())
+        throw DbError(kErrReadOnly, Path(), "the memo file is open read-only");
+    if (data.empty())
+        return 0;
     if (data.size() > UINT32_MAX - 8)
         throw DbError(kErrParam, Path(), "memo value larger than 4 GiB");
     uint32_t needed = BlocksFor(data.size());
@@ -137,6 +141,8 @@ uint32_t MemoFile::Write(uint32_t oldBlock, std::string_view data, uint32_t type
     return block;
 }
 
-void MemoFile::Flush() { file_->Flush(); }
+void MemoFile::Flush() {
+    file_->Flush();
+}
 
 } // namespace hk::db

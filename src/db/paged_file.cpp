@@ -49,10 +49,12 @@ size_t PagedFile::Evict() {
             s.referenced = false;
             continue;
         }
-        if (s.dirty) WriteSlot(hand_);
+        if (s.dirty)
+            WriteSlot(hand_);
         index_.erase(s.pageNo);
         s.pageNo = UINT64_MAX;
-        if (lastSlot_ == hand_) lastPage_ = UINT64_MAX;
+        if (lastSlot_ == hand_)
+            lastPage_ = UINT64_MAX;
         return hand_;
     }
 }
@@ -73,8 +75,10 @@ uint8_t* PagedFile::Page(uint64_t pageNo, bool forWrite) {
         uint8_t* d = SlotData(slot);
         uint64_t off = pageNo * pageSize_;
         size_t got = 0;
-        if (off < diskSize_) got = file_->ReadAt(off, d, pageSize_);
-        if (got < pageSize_) std::memset(d + got, 0, pageSize_ - got);
+        if (off < diskSize_)
+            got = file_->ReadAt(off, d, pageSize_);
+        if (got < pageSize_)
+            std::memset(d + got, 0, pageSize_ - got);
         slots_[slot].pageNo = pageNo;
         slots_[slot].dirty = false;
         index_.emplace(pageNo, slot);
@@ -88,7 +92,8 @@ uint8_t* PagedFile::Page(uint64_t pageNo, bool forWrite) {
 }
 
 size_t PagedFile::Read(uint64_t offset, void* buf, size_t n) {
-    if (offset >= size_) return 0;
+    if (offset >= size_)
+        return 0;
     n = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
     auto* out = static_cast<uint8_t*>(buf);
     size_t done = 0;
@@ -104,7 +109,8 @@ size_t PagedFile::Read(uint64_t offset, void* buf, size_t n) {
 }
 
 void PagedFile::Write(uint64_t offset, const void* buf, size_t n) {
-    if (!writable_) throw DbError(kErrReadOnly, Path(), "the file is open read-only");
+    if (!writable_)
+        throw DbError(kErrReadOnly, Path(), "the file is open read-only");
     const auto* in = static_cast<const uint8_t*>(buf);
     size_t done = 0;
     while (done < n) {
@@ -119,11 +125,13 @@ void PagedFile::Write(uint64_t offset, const void* buf, size_t n) {
 }
 
 void PagedFile::Truncate(uint64_t size) {
-    if (!writable_) throw DbError(kErrReadOnly, Path(), "the file is open read-only");
+    if (!writable_)
+        throw DbError(kErrReadOnly, Path(), "the file is open read-only");
     Flush();
     for (size_t i = 0; i < slots_.size(); ++i) {
         Slot& s = slots_[i];
-        if (s.pageNo == UINT64_MAX) continue;
+        if (s.pageNo == UINT64_MAX)
+            continue;
         uint64_t start = s.pageNo * pageSize_;
         if (start >= size) {
             index_.erase(s.pageNo);
@@ -151,13 +159,16 @@ void PagedFile::SetMaxCachedBytes(size_t bytes) {
 }
 
 void PagedFile::Flush() {
-    if (!writable_) return;
+    if (!writable_)
+        return;
     std::vector<size_t> dirty;
     for (size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].dirty && slots_[i].pageNo != UINT64_MAX) dirty.push_back(i);
+        if (slots_[i].dirty && slots_[i].pageNo != UINT64_MAX)
+            dirty.push_back(i);
     std::sort(dirty.begin(), dirty.end(),
               [&](size_t a, size_t b) { return slots_[a].pageNo < slots_[b].pageNo; });
-    for (size_t i : dirty) WriteSlot(i);
+    for (size_t i : dirty)
+        WriteSlot(i);
     if (diskSize_ < size_) { // pages never written but logically present (holes)
         file_->Truncate(size_);
         diskSize_ = size_;

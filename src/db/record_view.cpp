@@ -7,11 +7,13 @@ namespace hk::db {
 std::string RecordView::MemoBytes(int field) const {
     if (overrides_) {
         auto it = overrides_->find(field);
-        if (it != overrides_->end()) return it->second;
+        if (it != overrides_->end())
+            return it->second;
     }
     const FieldInfo& fi = dbf_->Fields()[field];
     uint32_t block = GetMemoBlock(fi, record_, dbf_->Flavor());
-    if (block == 0 || !dbf_->Memo()) return {};
+    if (block == 0 || !dbf_->Memo())
+        return {};
     return dbf_->Memo()->Read(block);
 }
 

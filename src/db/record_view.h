@@ -18,7 +18,8 @@ public:
         record_ = record;
         recno_ = recno;
         overrides_ = memoOverrides;
-        if (memoCache_.size() < dbf->Fields().size()) memoCache_.resize(dbf->Fields().size());
+        if (memoCache_.size() < dbf->Fields().size())
+            memoCache_.resize(dbf->Fields().size());
     }
     const uint8_t* Record() const { return record_; }
     DbfFile* Dbf() const { return dbf_; }

@@ -10,16 +10,20 @@ public:
     explicit Resolver(Relation& r) : r_(r) {}
 
     Table* Find(std::string_view alias) {
-        if (alias.empty() || EqualsNoCase(alias, r_.master_.Alias())) return &r_.master_;
+        if (alias.empty() || EqualsNoCase(alias, r_.master_.Alias()))
+            return &r_.master_;
         for (auto& s : r_.slaves_)
-            if (EqualsNoCase(alias, s.table->Alias())) return s.table;
+            if (EqualsNoCase(alias, s.table->Alias()))
+                return s.table;
         return nullptr;
     }
     std::optional<FieldBinding> Resolve(std::string_view alias, std::string_view field) override {
         Table* t = Find(alias);
-        if (!t) return std::nullopt;
+        if (!t)
+            return std::nullopt;
         int i = t->FieldIndex(field);
-        if (i < 0) return std::nullopt;
+        if (i < 0)
+            return std::nullopt;
         const FieldInfo& fi = t->FieldAt(i);
         return FieldBinding{&t->Current(), i, fi.type, fi.length, fi.decimals};
     }
@@ -42,8 +46,10 @@ void Relation::AddSlave(Table& parent, int parentField, Table& slave, Tag* slave
     if (parentField < 0 || parentField >= parent.FieldCount())
         throw DbError(kErrRelate, parent.Path(), "the relation names a field the table lacks");
     bool known = &parent == &master_;
-    for (auto& s : slaves_) known = known || s.table == &parent;
-    if (!known) throw DbError(kErrRelate, parent.Path(), "the parent table is not in the relation");
+    for (auto& s : slaves_)
+        known = known || s.table == &parent;
+    if (!known)
+        throw DbError(kErrRelate, parent.Path(), "the parent table is not in the relation");
     slaves_.push_back({&parent, parentField, &slave, slaveTag});
     slave.SelectTag(slaveTag);
 }
@@ -71,28 +77,42 @@ void Relation::PositionSlaves() {
             continue;
         }
         switch (fi.type) {
-        case 'I': case 'N': case 'F': case 'B': case 'Y':
+        case 'I':
+        case 'N':
+        case 'F':
+        case 'B':
+        case 'Y':
             r = s.table->SeekDouble(p.GetDouble(s.parentField));
             break;
-        default: r = s.table->Seek(p.GetString(s.parentField)); break;
+        default:
+            r = s.table->Seek(p.GetString(s.parentField));
+            break;
         }
-        if (r != kPosOk) s.table->Go(0);
+        if (r != kPosOk)
+            s.table->Go(0);
     }
 }
 
-bool Relation::Passes() const { return !query_ || query_->EvaluateLogical(); }
+bool Relation::Passes() const {
+    return !query_ || query_->EvaluateLogical();
+}
 
 int Relation::SettleOnMatch(int pos) {
     while (pos == kPosOk) {
         PositionSlaves();
-        if (Passes()) return kPosOk;
+        if (Passes())
+            return kPosOk;
         pos = master_.Skip(1);
     }
     PositionSlaves();
     return pos == kPosOk ? kPosEof : pos;
 }
 
-int Relation::Top() { return SettleOnMatch(master_.Top()); }
-int Relation::Skip() { return master_.Eof() ? kPosEof : SettleOnMatch(master_.Skip(1)); }
+int Relation::Top() {
+    return SettleOnMatch(master_.Top());
+}
+int Relation::Skip() {
+    return master_.Eof() ? kPosEof : SettleOnMatch(master_.Skip(1));
+}
 
 } // namespace hk::db

@@ -13,16 +13,30 @@
 
 namespace hk::db {
 
-const std::string& Tag::Name() const { return state_->tag->Info().name; }
-const TagInfo& Tag::Info() const { return state_->tag->Info(); }
-const std::string& Tag::Unusable() const { return state_->unusable; }
-KeyKind Tag::Kind() const { return state_->kind; }
-bool Tag::DateKeys() const { return state_->key && state_->key->Type() == ExprType::Date; }
-std::vector<KeyEntry> Tag::Entries() const { return state_->tag->Entries(); }
+const std::string& Tag::Name() const {
+    return state_->tag->Info().name;
+}
+const TagInfo& Tag::Info() const {
+    return state_->tag->Info();
+}
+const std::string& Tag::Unusable() const {
+    return state_->unusable;
+}
+KeyKind Tag::Kind() const {
+    return state_->kind;
+}
+bool Tag::DateKeys() const {
+    return state_->key && state_->key->Type() == ExprType::Date;
+}
+std::vector<KeyEntry> Tag::Entries() const {
+    return state_->tag->Entries();
+}
 
 namespace {
 
-FileSystem& Fs(FileSystem* fs) { return fs ? *fs : FileSystem::Default(); }
+FileSystem& Fs(FileSystem* fs) {
+    return fs ? *fs : FileSystem::Default();
+}
 
 CdxFlavor FlavorOf(const DbfFile& dbf) {
     return dbf.Flavor() == DbfFlavor::Fox2 ? CdxFlavor::Fox2 : CdxFlavor::Vfp;
@@ -37,7 +51,8 @@ Table::Table(std::shared_ptr<TableFile> file) : file_(std::move(file)) {
 
 Table::~Table() {
     try {
-        if (file_->Dbf().Writable()) file_->Flush();
+        if (file_->Dbf().Writable())
+            file_->Flush();
     } catch (...) {
     }
 }
@@ -45,7 +60,8 @@ Table::~Table() {
 std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& options) {
     FileSystem& fs = Fs(options.fs);
     auto found = FindFileNoCase(path);
-    if (!found) throw DbError(kErrOpen, path, "file not found");
+    if (!found)
+        throw DbError(kErrOpen, path, "file not found");
     auto file = std::make_shared<TableFile>(DbfFile::Open(fs, *found, options.writable), fs);
     bool exists = false;
     std::string cdxPath = SiblingPath(*found, ".cdx", &exists);
@@ -85,21 +101,37 @@ std::unique_ptr<Table> Table::Create(const std::string& path, const std::vector<
     return table;
 }
 
-std::unique_ptr<Table> Table::Clone() { return std::unique_ptr<Table>(new Table(file_)); }
+std::unique_ptr<Table> Table::Clone() {
+    return std::unique_ptr<Table>(new Table(file_));
+}
 
-const std::string& Table::Path() const { return file_->Dbf().Path(); }
-bool Table::Writable() const { return file_->Dbf().Writable(); }
-const DbfFile& Table::Dbf() const { return file_->Dbf(); }
-int Table::FieldCount() const { return static_cast<int>(file_->Dbf().Fields().size()); }
+const std::string& Table::Path() const {
+    return file_->Dbf().Path();
+}
+bool Table::Writable() const {
+    return file_->Dbf().Writable();
+}
+const DbfFile& Table::Dbf() const {
+    return file_->Dbf();
+}
+int Table::FieldCount() const {
+    return static_cast<int>(file_->Dbf().Fields().size());
+}
 const FieldInfo& Table::FieldAt(int i) const {
     const auto& fields = file_->Dbf().Fields();
     if (i < 0 || i >= static_cast<int>(fields.size()))
         throw DbError(kErrFieldName, Path(), "no field number " + std::to_string(i));
     return fields[i];
 }
-int Table::FieldIndex(std::string_view name) const { return file_->Dbf().FieldIndex(name); }
-uint32_t Table::RecCount() const { return file_->Dbf().RecordCount(); }
-bool Table::Deleted() const { return !eof_ && record_[0] == '*'; }
+int Table::FieldIndex(std::string_view name) const {
+    return file_->Dbf().FieldIndex(name);
+}
+uint32_t Table::RecCount() const {
+    return file_->Dbf().RecordCount();
+}
+bool Table::Deleted() const {
+    return !eof_ && record_[0] == '*';
+}
 
 void Table::LoadRecord(uint32_t recno) {
     file_->Dbf().ReadRecord(recno, record_.data());
@@ -119,7 +151,9 @@ void Table::SetEof() {
     view_.Bind(&file_->Dbf(), record_.data(), recno_);
 }
 
-bool Table::Descending() const { return selected_ && selected_->Info().descending; }
+bool Table::Descending() const {
+    return selected_ && selected_->Info().descending;
+}
 
 int Table::PositionFromCursor(bool valid) {
     if (!valid) {
@@ -171,11 +205,13 @@ bool Table::StepCursor(bool forward) {
 }
 
 int Table::Skip(long n) {
-    if (n == 0) return eof_ ? kPosEof : kPosOk;
+    if (n == 0)
+        return eof_ ? kPosEof : kPosOk;
     bool forward = n > 0;
     long steps = forward ? n : -n;
     if (!selected_) {
-        if (eof_ && forward) return kPosEof;
+        if (eof_ && forward)
+            return kPosEof;
         int64_t target = static_cast<int64_t>(eof_ ? RecCount() + 1 : recno_) + n;
         if (target > static_cast<int64_t>(RecCount())) {
             SetEof();
@@ -194,17 +230,20 @@ int Table::Skip(long n) {
         return kPosOk;
     }
     if (eof_) {
-        if (forward) return kPosEof;
+        if (forward)
+            return kPosEof;
         // Backwards from the end: the last entry in tag order.
         int r = Bottom();
-        if (r != kPosOk) return kPosBof;
+        if (r != kPosOk)
+            return kPosBof;
         --steps;
     } else if (!synced_) {
         // Re-find the current record in the tag (its key may have changed since).
         TagState* st = selected_->state_;
         std::string key;
         bool in = st->key && file_->ComputeKey(*st, record_.data(), recno_, nullptr, key);
-        if (!st->key) throw DbError(kErrIndex, Path(), "cannot position in tag " + selected_->Name());
+        if (!st->key)
+            throw DbError(kErrIndex, Path(), "cannot position in tag " + selected_->Name());
         bool valid = cursor_->Seek(in ? key : key, recno_);
         bool onCurrent = in && valid && cursor_->RecNo() == recno_ && cursor_->Key() == key;
         if (!onCurrent) {
@@ -224,7 +263,8 @@ int Table::Skip(long n) {
                     return kPosBof;
                 }
             }
-            if (steps == 0) return PositionFromCursor(true);
+            if (steps == 0)
+                return PositionFromCursor(true);
         }
         synced_ = true;
     }
@@ -244,9 +284,11 @@ int Table::Skip(long n) {
 
 Tag* Table::FindTag(std::string_view name) const {
     for (auto& set : file_->Indexes()) {
-        if (!set->Selectable()) continue;
+        if (!set->Selectable())
+            continue;
         for (auto& tag : set->Tags())
-            if (EqualsNoCase(tag->tag->Info().name, name)) return &tag->handle;
+            if (EqualsNoCase(tag->tag->Info().name, name))
+                return &tag->handle;
     }
     return nullptr;
 }
@@ -255,7 +297,8 @@ std::vector<Tag*> Table::Tags() const {
     std::vector<Tag*> out;
     for (auto& set : file_->Indexes())
         if (set->Selectable())
-            for (auto& tag : set->Tags()) out.push_back(&tag->handle);
+            for (auto& tag : set->Tags())
+                out.push_back(&tag->handle);
     return out;
 }
 
@@ -270,7 +313,8 @@ std::string Table::KeyFromText(std::string_view text) const {
     switch (st->kind) {
     case KeyKind::Char: {
         std::string key = Utf8ToCp1252(text);
-        if (key.size() > st->tag->KeyLength()) key.resize(st->tag->KeyLength());
+        if (key.size() > st->tag->KeyLength())
+            key.resize(st->tag->KeyLength());
         return key;
     }
     case KeyKind::Logical: {
@@ -293,10 +337,12 @@ std::string Table::KeyFromText(std::string_view text) const {
 std::string Table::KeyFromDouble(double value) const {
     TagState* st = selected_->state_;
     switch (st->kind) {
-    case KeyKind::Int4: return EncodeIntKey(static_cast<int32_t>(std::llround(value)));
+    case KeyKind::Int4:
+        return EncodeIntKey(static_cast<int32_t>(std::llround(value)));
     case KeyKind::Currency:
         return EncodeCurrencyKey(static_cast<int64_t>(std::llround(value * 10000.0)));
-    case KeyKind::Double: return EncodeDoubleKey(value);
+    case KeyKind::Double:
+        return EncodeDoubleKey(value);
     default:
         throw DbError(kErrParam, Path(),
                       "tag " + selected_->Name() + " has character keys; seek it with text");
@@ -304,7 +350,8 @@ std::string Table::KeyFromDouble(double value) const {
 }
 
 int Table::SeekKey(const std::string& key) {
-    if (!selected_) throw DbError(kErrParam, Path(), "seek without a selected tag");
+    if (!selected_)
+        throw DbError(kErrParam, Path(), "seek without a selected tag");
     bool valid = Descending() ? cursor_->SeekLast(key) : cursor_->SeekFirst(key);
     if (!valid) {
         SetEof();
@@ -315,8 +362,10 @@ int Table::SeekKey(const std::string& key) {
 }
 
 int Table::SeekNextKey(const std::string& key) {
-    if (!selected_) throw DbError(kErrParam, Path(), "seek without a selected tag");
-    if (eof_ || !synced_ || cursor_->Key().substr(0, key.size()) != key) return SeekKey(key);
+    if (!selected_)
+        throw DbError(kErrParam, Path(), "seek without a selected tag");
+    if (eof_ || !synced_ || cursor_->Key().substr(0, key.size()) != key)
+        return SeekKey(key);
     if (!StepCursor(true)) {
         SetEof();
         return kPosEof;
@@ -325,47 +374,72 @@ int Table::SeekNextKey(const std::string& key) {
     return cursor_->Key().substr(0, key.size()) == key ? kPosOk : kPosAfter;
 }
 
-int Table::Seek(std::string_view key) { return SeekKey(KeyFromText(key)); }
-int Table::SeekDouble(double key) { return SeekKey(KeyFromDouble(key)); }
-int Table::SeekNext(std::string_view key) { return SeekNextKey(KeyFromText(key)); }
-int Table::SeekNextDouble(double key) { return SeekNextKey(KeyFromDouble(key)); }
+int Table::Seek(std::string_view key) {
+    return SeekKey(KeyFromText(key));
+}
+int Table::SeekDouble(double key) {
+    return SeekKey(KeyFromDouble(key));
+}
+int Table::SeekNext(std::string_view key) {
+    return SeekNextKey(KeyFromText(key));
+}
+int Table::SeekNextDouble(double key) {
+    return SeekNextKey(KeyFromDouble(key));
+}
 
-std::string_view Table::Raw(int field) const { return FieldBytes(FieldAt(field), record_.data()); }
+std::string_view Table::Raw(int field) const {
+    return FieldBytes(FieldAt(field), record_.data());
+}
 
 std::string Table::MemoText(int field) const {
     auto it = pendingMemos_.find(field);
-    if (it != pendingMemos_.end()) return it->second;
-    if (eof_) return {};
+    if (it != pendingMemos_.end())
+        return it->second;
+    if (eof_)
+        return {};
     return view_.MemoBytes(field);
 }
 
 std::string Table::GetString(int field) const {
     const FieldInfo& fi = FieldAt(field);
     switch (fi.type) {
-    case 'M': return Cp1252ToUtf8(MemoText(field));
-    case 'I': return std::to_string(GetInteger(fi, record_.data()));
-    case 'L': return GetLogical(fi, record_.data()) ? "T" : "F";
-    default: return Cp1252ToUtf8(Raw(field));
+    case 'M':
+        return Cp1252ToUtf8(MemoText(field));
+    case 'I':
+        return std::to_string(GetInteger(fi, record_.data()));
+    case 'L':
+        return GetLogical(fi, record_.data()) ? "T" : "F";
+    default:
+        return Cp1252ToUtf8(Raw(field));
     }
 }
 
-std::string Table::GetTrimmed(int field) const { return std::string(Trim(GetString(field))); }
+std::string Table::GetTrimmed(int field) const {
+    return std::string(Trim(GetString(field)));
+}
 
 long Table::GetLong(int field) const {
     const FieldInfo& fi = FieldAt(field);
     if (fi.type == 'C') {
         std::string_view t = Trim(Raw(field));
         long v = 0;
-        if (!t.empty() && t[0] == '+') t.remove_prefix(1);
+        if (!t.empty() && t[0] == '+')
+            t.remove_prefix(1);
         std::from_chars(t.data(), t.data() + t.size(), v);
         return v;
     }
     return static_cast<long>(GetInteger(fi, record_.data()));
 }
 
-double Table::GetDouble(int field) const { return GetNumber(FieldAt(field), record_.data()); }
-bool Table::GetBool(int field) const { return GetLogical(FieldAt(field), record_.data()); }
-std::string Table::GetMemo(int field) const { return Cp1252ToUtf8(MemoText(field)); }
+double Table::GetDouble(int field) const {
+    return GetNumber(FieldAt(field), record_.data());
+}
+bool Table::GetBool(int field) const {
+    return GetLogical(FieldAt(field), record_.data());
+}
+std::string Table::GetMemo(int field) const {
+    return Cp1252ToUtf8(MemoText(field));
+}
 bool Table::IsNull(int field) const {
     const FieldInfo* flags = file_->Dbf().NullFlagsField();
     return flags && db::IsNull(FieldAt(field), *flags, record_.data());
@@ -376,7 +450,8 @@ template <typename Fn> void Table::Modify(Fn&& apply) {
         apply(record_, pendingMemos_);
         return;
     }
-    if (eof_) throw DbError(kErrParam, Path(), "there is no current record to change");
+    if (eof_)
+        throw DbError(kErrParam, Path(), "there is no current record to change");
     std::vector<uint8_t> after = record_;
     std::map<int, std::string> memos;
     apply(after, memos);
@@ -389,11 +464,18 @@ template <typename Fn> void Table::Modify(Fn&& apply) {
 void Table::AssignString(int field, std::string_view utf8) {
     const FieldInfo& fi = FieldAt(field);
     switch (fi.type) {
-    case 'M': AssignMemo(field, utf8); return;
-    case 'N': case 'F': case 'I': case 'B': case 'Y': {
+    case 'M':
+        AssignMemo(field, utf8);
+        return;
+    case 'N':
+    case 'F':
+    case 'I':
+    case 'B':
+    case 'Y': {
         std::string_view t = Trim(utf8);
         double v = 0;
-        if (!t.empty() && t[0] == '+') t.remove_prefix(1);
+        if (!t.empty() && t[0] == '+')
+            t.remove_prefix(1);
         std::from_chars(t.data(), t.data() + t.size(), v);
         AssignDouble(field, v);
         return;
@@ -403,7 +485,9 @@ void Table::AssignString(int field, std::string_view utf8) {
         AssignBool(field, !t.empty() && std::strchr("TtYy", t[0]) != nullptr);
         return;
     }
-    case 'D': AssignDate(field, utf8); return;
+    case 'D':
+        AssignDate(field, utf8);
+        return;
     default: {
         std::string bytes = Utf8ToCp1252(utf8);
         Modify([&](std::vector<uint8_t>& rec, auto&) { PutChar(fi, rec.data(), bytes); });
@@ -438,9 +522,7 @@ void Table::AssignDate(int field, std::string_view yyyymmdd) {
 
 void Table::AssignMemo(int field, std::string_view utf8) {
     std::string bytes = Utf8ToCp1252(utf8);
-    Modify([&](std::vector<uint8_t>&, std::map<int, std::string>& memos) {
-        memos[field] = bytes;
-    });
+    Modify([&](std::vector<uint8_t>&, std::map<int, std::string>& memos) { memos[field] = bytes; });
 }
 
 void Table::Delete() {
@@ -466,14 +548,17 @@ void Table::Blank() {
 }
 
 uint32_t Table::Append() {
-    if (!appending_) throw DbError(kErrParam, Path(), "Append without AppendStart");
+    if (!appending_)
+        throw DbError(kErrParam, Path(), "Append without AppendStart");
     uint32_t recno = file_->Append(record_, pendingMemos_);
     LoadRecord(recno);
     synced_ = false;
     return recno;
 }
 
-void Table::Flush() { file_->Flush(); }
+void Table::Flush() {
+    file_->Flush();
+}
 
 void Table::SetCacheLimit(size_t bytes) {
     file_->SetCacheLimit(bytes);
@@ -497,7 +582,8 @@ void Table::CreateProductionIndex(const std::vector<IndexTagSpec>& tags) {
 
 IndexSet* Table::OpenIndex(const std::string& path) {
     auto found = FindFileNoCase(path);
-    if (!found) throw DbError(kErrOpen, path, "index file not found");
+    if (!found)
+        throw DbError(kErrOpen, path, "index file not found");
     return file_->AttachIndex(
         CdxFile::Open(file_->Fs(), *found, Writable(), FlavorOf(file_->Dbf())), false, true);
 }
@@ -505,15 +591,19 @@ IndexSet* Table::OpenIndex(const std::string& path) {
 IndexSet* Table::CreateIndex(const std::string& path, const std::vector<IndexTagSpec>& tags) {
     IndexSet* set =
         file_->AttachIndex(CdxFile::Create(file_->Fs(), path, FlavorOf(file_->Dbf())), false, true);
-    for (const IndexTagSpec& tagDef : tags) file_->AddTag(*set, tagDef);
+    for (const IndexTagSpec& tagDef : tags)
+        file_->AddTag(*set, tagDef);
     return set;
 }
 
 void Table::CloseIndex(IndexSet* index) {
-    if (selected_ && selected_->state_->owner == index) SelectTag(nullptr);
+    if (selected_ && selected_->state_->owner == index)
+        SelectTag(nullptr);
     file_->DetachIndex(index);
 }
 
-bool Table::CheckIndexes(std::string* fault) { return file_->Check(fault); }
+bool Table::CheckIndexes(std::string* fault) {
+    return file_->Check(fault);
+}
 
 } // namespace hk::db

@@ -69,7 +69,8 @@ class Table {
 public:
     static std::unique_ptr<Table> Open(const std::string& path, const OpenOptions& options = {});
     // Creates a table (and its production index when tags are given) and opens it writable.
-    static std::unique_ptr<Table> Create(const std::string& path, const std::vector<FieldSpec>& fields,
+    static std::unique_ptr<Table> Create(const std::string& path,
+                                         const std::vector<FieldSpec>& fields,
                                          const CreateOptions& options = {},
                                          const std::vector<IndexTagSpec>& productionTags = {},
                                          FileSystem* fs = nullptr);
@@ -122,7 +123,7 @@ public:
     long GetLong(int field) const;
     double GetDouble(int field) const;
     bool GetBool(int field) const;
-    std::string GetMemo(int field) const; // UTF-8
+    std::string GetMemo(int field) const;  // UTF-8
     std::string_view Raw(int field) const; // bytes as stored in the record
     bool IsNull(int field) const;
     const RecordSource& Current() const { return view_; }

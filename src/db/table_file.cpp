@@ -22,9 +22,11 @@ public:
         : dbf_(dbf), view_(view), state_(state) {}
 
     std::optional<FieldBinding> Resolve(std::string_view alias, std::string_view field) override {
-        if (!alias.empty()) return std::nullopt;
+        if (!alias.empty())
+            return std::nullopt;
         int i = dbf_.FieldIndex(field);
-        if (i < 0) return std::nullopt;
+        if (i < 0)
+            return std::nullopt;
         state_.fieldDeps[i] = true;
         const FieldInfo& fi = dbf_.Fields()[i];
         return FieldBinding{&view_, i, fi.type, fi.length, fi.decimals};
@@ -55,7 +57,8 @@ void ScanNamedFields(const DbfFile& dbf, std::string_view text, TagState& state)
                 ++j;
             std::string_view word(upper.data() + i, j - i);
             int f = dbf.FieldIndex(word);
-            if (f >= 0) state.fieldDeps[f] = true;
+            if (f >= 0)
+                state.fieldDeps[f] = true;
             if (word.rfind("DELE", 0) == 0 || word.rfind("RECN", 0) == 0)
                 state.dependsOnRecord = true;
             i = j;
@@ -93,8 +96,10 @@ IndexSet* TableFile::AttachIndex(std::unique_ptr<CdxFile> cdx, bool production, 
     }
     IndexSet* raw = set.get();
     // The production index comes first, so its tags are found first by name.
-    if (production) indexes_.insert(indexes_.begin(), std::move(set));
-    else indexes_.push_back(std::move(set));
+    if (production)
+        indexes_.insert(indexes_.begin(), std::move(set));
+    else
+        indexes_.push_back(std::move(set));
     return raw;
 }
 
@@ -108,7 +113,8 @@ void TableFile::SetCacheLimit(size_t bytes) {
 void TableFile::DetachIndex(IndexSet* index) {
     auto it = std::find_if(indexes_.begin(), indexes_.end(),
                            [&](const auto& p) { return p.get() == index; });
-    if (it == indexes_.end()) return;
+    if (it == indexes_.end())
+        return;
     (*it)->cdx_->Flush();
     indexes_.erase(it);
 }
@@ -116,7 +122,8 @@ void TableFile::DetachIndex(IndexSet* index) {
 void TableFile::MakeProduction(IndexSet* index) {
     auto it = std::find_if(indexes_.begin(), indexes_.end(),
                            [&](const auto& p) { return p.get() == index; });
-    if (it == indexes_.end()) return;
+    if (it == indexes_.end())
+        return;
     index->production_ = true;
     std::rotate(indexes_.begin(), it, it + 1);
     dbf_->SetProductionIndexFlag(true);
@@ -128,7 +135,8 @@ void TableFile::CompileTag(TagState& state) {
     TagResolver resolver(*dbf_, keyView_, state);
     try {
         state.key = Expression::Compile(info.keyExpr, resolver);
-        if (!info.forExpr.empty()) state.forExpr = Expression::Compile(info.forExpr, resolver);
+        if (!info.forExpr.empty())
+            state.forExpr = Expression::Compile(info.forExpr, resolver);
         state.kind = state.key->KeyKindForIndex();
         uint16_t want = state.kind == KeyKind::Int4      ? 4
                         : state.kind == KeyKind::Logical ? 1
@@ -149,12 +157,14 @@ void TableFile::CompileTag(TagState& state) {
     if (state.unusable.empty() && !state.tag->MachineCollation())
         state.unusable = "its collation " + info.collation + " is not supported for writing";
     state.keyLength = state.tag->KeyLength();
-    if (state.key) state.tag->SetPadByte(state.kind == KeyKind::Char ? ' ' : 0);
+    if (state.key)
+        state.tag->SetPadByte(state.kind == KeyKind::Char ? ' ' : 0);
 }
 
 void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
     if (tagDef.name.empty() || tagDef.name.size() > 10)
-        throw DbError(kErrTagName, set.Cdx().Path(), "tag name \"" + tagDef.name + "\" must have 1 to 10 characters");
+        throw DbError(kErrTagName, set.Cdx().Path(),
+                      "tag name \"" + tagDef.name + "\" must have 1 to 10 characters");
     auto state = std::make_unique<TagState>();
     state->owner = &set;
     state->fieldDeps.assign(dbf_->Fields().size(), false);
@@ -168,10 +178,18 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
     }
     state->kind = state->key->KeyKindForIndex();
     switch (state->kind) {
-    case KeyKind::Char: state->keyLength = static_cast<uint16_t>(state->key->Length()); break;
-    case KeyKind::Int4: state->keyLength = 4; break;
-    case KeyKind::Logical: state->keyLength = 1; break;
-    default: state->keyLength = 8; break;
+    case KeyKind::Char:
+        state->keyLength = static_cast<uint16_t>(state->key->Length());
+        break;
+    case KeyKind::Int4:
+        state->keyLength = 4;
+        break;
+    case KeyKind::Logical:
+        state->keyLength = 1;
+        break;
+    default:
+        state->keyLength = 8;
+        break;
     }
     if (state->keyLength < 1 || state->keyLength > 240)
         throw DbError(kErrIndex, set.Cdx().Path(),
@@ -186,7 +204,8 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
         std::string key;
         for (uint32_t r = 1; r <= dbf_->RecordCount(); ++r) {
             dbf_->ReadRecord(r, rec.data());
-            if (ComputeKey(*state, rec.data(), r, nullptr, key)) sorter.Add(key, r);
+            if (ComputeKey(*state, rec.data(), r, nullptr, key))
+                sorter.Add(key, r);
         }
     }
     NewTag nt;
@@ -206,7 +225,8 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
 bool TableFile::ComputeKey(TagState& tag, const uint8_t* record, uint32_t recno,
                            const std::map<int, std::string>* memos, std::string& key) {
     keyView_.Bind(dbf_.get(), record, recno, memos);
-    if (tag.forExpr && !tag.forExpr->EvaluateLogical()) return false;
+    if (tag.forExpr && !tag.forExpr->EvaluateLogical())
+        return false;
     static thread_local ExprValue value;
     tag.key->Evaluate(value);
     switch (tag.kind) {
@@ -216,18 +236,25 @@ bool TableFile::ComputeKey(TagState& tag, const uint8_t* record, uint32_t recno,
         key.resize(len, ' ');
         break;
     }
-    case KeyKind::Double: key = EncodeDoubleKey(value.num); break;
-    case KeyKind::Int4: key = EncodeIntKey(static_cast<int32_t>(std::llround(value.num))); break;
+    case KeyKind::Double:
+        key = EncodeDoubleKey(value.num);
+        break;
+    case KeyKind::Int4:
+        key = EncodeIntKey(static_cast<int32_t>(std::llround(value.num)));
+        break;
     case KeyKind::Currency:
         key = EncodeCurrencyKey(static_cast<int64_t>(std::llround(value.num * 10000.0)));
         break;
-    case KeyKind::Logical: key.assign(1, value.b ? 'T' : 'F'); break;
+    case KeyKind::Logical:
+        key.assign(1, value.b ? 'T' : 'F');
+        break;
     }
     return true;
 }
 
 void TableFile::RequireWritable() {
-    if (!dbf_->Writable()) throw DbError(kErrReadOnly, dbf_->Path(), "the table is open read-only");
+    if (!dbf_->Writable())
+        throw DbError(kErrReadOnly, dbf_->Path(), "the table is open read-only");
     if (!missingIndex_.empty())
         throw DbError(kErrIndex, dbf_->Path(),
                       "writing is refused because the production index is not usable: " +
@@ -244,7 +271,7 @@ void TableFile::CheckMaintainable(TagState& tag) {
 }
 
 std::vector<TagState*> TableFile::AffectedTags(const uint8_t* before, const uint8_t* after,
-                                                const std::map<int, std::string>& memos) {
+                                               const std::map<int, std::string>& memos) {
     const auto& fields = dbf_->Fields();
     std::vector<bool> changed(fields.size(), false);
     bool any = false;
@@ -258,18 +285,22 @@ std::vector<TagState*> TableFile::AffectedTags(const uint8_t* before, const uint
     }
     bool deletion = before[0] != after[0];
     std::vector<TagState*> out;
-    if (!any && !deletion) return out;
+    if (!any && !deletion)
+        return out;
     for (auto& set : indexes_)
         for (auto& tag : set->tags_) {
             bool hit = deletion && tag->dependsOnRecord;
-            for (size_t i = 0; !hit && i < changed.size(); ++i) hit = changed[i] && tag->fieldDeps[i];
-            if (hit) out.push_back(tag.get());
+            for (size_t i = 0; !hit && i < changed.size(); ++i)
+                hit = changed[i] && tag->fieldDeps[i];
+            if (hit)
+                out.push_back(tag.get());
         }
     return out;
 }
 
 void TableFile::CheckCandidate(TagState& tag, const std::string& key) {
-    if (!tag.tag->Info().candidate) return;
+    if (!tag.tag->Info().candidate)
+        return;
     CdxCursor probe(*tag.tag);
     if (probe.SeekFirst(key) && probe.Key() == key)
         throw DbError(kErrUnique, tag.owner->Cdx().Path(),
@@ -284,9 +315,11 @@ void TableFile::InsertKey(TagState& tag, const std::string& key, uint32_t recno)
 }
 
 void TableFile::WriteMemos(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
-    if (memos.empty()) return;
+    if (memos.empty())
+        return;
     MemoFile* memo = dbf_->Memo();
-    if (!memo) throw DbError(kErrMemo, dbf_->Path(), "the table has no memo file");
+    if (!memo)
+        throw DbError(kErrMemo, dbf_->Path(), "the table has no memo file");
     for (const auto& [field, text] : memos) {
         const FieldInfo& fi = dbf_->Fields()[field];
         uint32_t old = GetMemoBlock(fi, record.data(), dbf_->Flavor());
@@ -299,7 +332,8 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
                        const std::map<int, std::string>& memos) {
     RequireWritable();
     std::vector<TagState*> tags = AffectedTags(before, after.data(), memos);
-    for (TagState* t : tags) CheckMaintainable(*t);
+    for (TagState* t : tags)
+        CheckMaintainable(*t);
 
     // Old keys first: a memo rewritten in place loses its old text.
     std::vector<std::pair<bool, std::string>> oldKeys(tags.size());
@@ -311,32 +345,39 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
     std::vector<std::pair<bool, std::string>> newKeys(tags.size());
     for (size_t i = 0; i < tags.size(); ++i) {
         newKeys[i].first = ComputeKey(*tags[i], after.data(), recno, &memos, newKeys[i].second);
-        if (newKeys[i].first && newKeys[i] != oldKeys[i]) CheckCandidate(*tags[i], newKeys[i].second);
+        if (newKeys[i].first && newKeys[i] != oldKeys[i])
+            CheckCandidate(*tags[i], newKeys[i].second);
     }
 
     WriteMemos(after, memos);
     dbf_->WriteRecord(recno, after.data());
     for (size_t i = 0; i < tags.size(); ++i) {
-        if (oldKeys[i] == newKeys[i]) continue;
-        if (oldKeys[i].first) tags[i]->tag->Remove(oldKeys[i].second, recno);
-        if (newKeys[i].first) InsertKey(*tags[i], newKeys[i].second, recno);
+        if (oldKeys[i] == newKeys[i])
+            continue;
+        if (oldKeys[i].first)
+            tags[i]->tag->Remove(oldKeys[i].second, recno);
+        if (newKeys[i].first)
+            InsertKey(*tags[i], newKeys[i].second, recno);
     }
 }
 
 uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
     RequireWritable();
     for (auto& set : indexes_)
-        for (auto& tag : set->tags_) CheckMaintainable(*tag);
+        for (auto& tag : set->tags_)
+            CheckMaintainable(*tag);
     uint32_t recno = dbf_->RecordCount() + 1;
     // Keys are computed into reused buffers (appends are the bulk path), from the memo texts
     // not yet written, so that a refused key leaves the files alone.
     size_t n = 0;
     for (auto& set : indexes_)
         for (auto& tag : set->tags_) {
-            if (appendKeys_.size() <= n) appendKeys_.emplace_back();
+            if (appendKeys_.size() <= n)
+                appendKeys_.emplace_back();
             appendKeys_[n].first =
                 ComputeKey(*tag, record.data(), recno, &memos, appendKeys_[n].second);
-            if (appendKeys_[n].first) CheckCandidate(*tag, appendKeys_[n].second);
+            if (appendKeys_[n].first)
+                CheckCandidate(*tag, appendKeys_[n].second);
             ++n;
         }
     WriteMemos(record, memos);
@@ -344,7 +385,8 @@ uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std
     n = 0;
     for (auto& set : indexes_)
         for (auto& tag : set->tags_) {
-            if (appendKeys_[n].first) InsertKey(*tag, appendKeys_[n].second, got);
+            if (appendKeys_[n].first)
+                InsertKey(*tag, appendKeys_[n].second, got);
             ++n;
         }
     return got;
@@ -355,13 +397,16 @@ bool TableFile::Check(std::string* fault) {
     for (auto& set : indexes_) {
         for (auto& tag : set->tags_) {
             const std::string& name = tag->tag->Info().name;
-            if (!tag->tag->Check(fault)) return false;
-            if (!tag->key) continue; // cannot be computed: structure checked only
+            if (!tag->tag->Check(fault))
+                return false;
+            if (!tag->key)
+                continue; // cannot be computed: structure checked only
             std::vector<KeyEntry> expected;
             std::string key;
             for (uint32_t r = 1; r <= dbf_->RecordCount(); ++r) {
                 dbf_->ReadRecord(r, rec.data());
-                if (ComputeKey(*tag, rec.data(), r, nullptr, key)) expected.push_back({key, r});
+                if (ComputeKey(*tag, rec.data(), r, nullptr, key))
+                    expected.push_back({key, r});
             }
             std::vector<KeyEntry> actual = tag->tag->Entries();
             auto less = [](const KeyEntry& a, const KeyEntry& b) {
@@ -372,7 +417,8 @@ bool TableFile::Check(std::string* fault) {
             if (unique) {
                 // Each entry must carry its record's key, and no key may repeat.
                 std::map<uint32_t, std::string> byRec;
-                for (auto& e : expected) byRec[e.recno] = e.key;
+                for (auto& e : expected)
+                    byRec[e.recno] = e.key;
                 for (size_t i = 0; i < actual.size(); ++i) {
                     auto it = byRec.find(actual[i].recno);
                     if (it == byRec.end() || it->second != actual[i].key ||
@@ -411,7 +457,8 @@ bool TableFile::Check(std::string* fault) {
 
 void TableFile::Flush() {
     dbf_->Flush();
-    for (auto& set : indexes_) set->cdx_->Flush();
+    for (auto& set : indexes_)
+        set->cdx_->Flush();
 }
 
 } // namespace hk::db

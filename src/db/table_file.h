@@ -22,9 +22,9 @@ struct TagState {
     std::unique_ptr<Expression> forExpr;
     KeyKind kind = KeyKind::Char;
     uint16_t keyLength = 0;
-    std::string unusable;          // why its key cannot be computed; empty when it can
-    std::vector<bool> fieldDeps;   // fields the key or FOR expression reads
-    bool dependsOnRecord = false;  // DELETED() or RECNO() (delete and recall change it)
+    std::string unusable;         // why its key cannot be computed; empty when it can
+    std::vector<bool> fieldDeps;  // fields the key or FOR expression reads
+    bool dependsOnRecord = false; // DELETED() or RECNO() (delete and recall change it)
     Tag handle{this};
 };
 

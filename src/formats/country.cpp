@@ -61,13 +61,13 @@ constexpr std::array<CountryName, 19> kCountries = {{
     {"MX", "MEXICO"},
 }};
 
-void ReplaceAll(std::string &s, std::string_view what, std::string_view with) {
+void ReplaceAll(std::string& s, std::string_view what, std::string_view with) {
     for (std::size_t at = s.find(what); at != std::string::npos;
          at = s.find(what, at + with.size()))
         s.replace(at, what.size(), with);
 }
 
-void RemoveChars(std::string &s, std::string_view chars) {
+void RemoveChars(std::string& s, std::string_view chars) {
     std::erase_if(s, [chars](char ch) { return chars.find(ch) != std::string_view::npos; });
 }
 
@@ -79,7 +79,7 @@ std::string DeriveCountry(std::string_view state, std::string_view country) {
     ReplaceAll(c, " OF ", " ");
     RemoveChars(c, " ");
     if (!c.empty()) {
-        for (const CountryName &known : kCountries)
+        for (const CountryName& known : kCountries)
             if (c == known.name)
                 return std::string(known.result);
     } else {
@@ -101,7 +101,7 @@ std::string DeriveCountry(std::string_view state, std::string_view country) {
     return c;
 }
 
-std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts &parts,
+std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts& parts,
                               std::string_view country) {
     std::string t = AsciiUpper(templ);
     ReplaceAll(t, "L3L4", country == "USA" ? "L0" : "L3+L4");

@@ -16,7 +16,7 @@ std::string DeriveCountry(std::string_view state, std::string_view country);
 // A place text from a "+"-separated template of up to 12 tokens: "L1".."L10" a part,
 // "L0" the city or else the county, "DC" the country given. "L3L4" stands for "L0" in the
 // USA and "L3+L4" elsewhere. Empty parts are skipped; the rest are joined with ", ".
-std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts &parts,
+std::string GetDerivedCountry(std::string_view templ, const PlaceParts::Texts& parts,
                               std::string_view country);
 
 } // namespace hk

@@ -48,21 +48,21 @@ WordCase CaseOf(std::string_view token) {
     return WordCase::Invalid;
 }
 
-std::string ApplyCase(const std::string &word, WordCase c) {
+std::string ApplyCase(const std::string& word, WordCase c) {
     return c == WordCase::Lower ? LowerText(word) : c == WordCase::Upper ? UpperText(word) : word;
 }
 
 } // namespace
 
-bool CustomDateFormat::ApplyToken(std::string_view token, const DateVocabulary &v) {
+bool CustomDateFormat::ApplyToken(std::string_view token, const DateVocabulary& v) {
     const std::size_t n = token.size();
     switch (Lower(token[0])) {
     case 'a': {
         WordCase c = CaseOf(token);
         if ((n != 3 && n != 4) || c == WordCase::Invalid)
             return false;
-        const auto &keywords = n == 4 ? v.keywordFull : v.keywordShort;
-        const auto &connectors = n == 4 ? v.connectorFull : v.connectorShort;
+        const auto& keywords = n == 4 ? v.keywordFull : v.keywordShort;
+        const auto& connectors = n == 4 ? v.connectorFull : v.connectorShort;
         for (int i = 0; i < 8; ++i) {
             keywords_[i] = ApplyCase(keywords[i], c);
             connectors_[i] = ApplyCase(connectors[i], c);
@@ -89,7 +89,7 @@ bool CustomDateFormat::ApplyToken(std::string_view token, const DateVocabulary &
             return false;
         numericMonth_ = false;
         monthPlaceholder_.clear();
-        const auto &names = n == 4 ? v.months.longNames : v.months.shortNames;
+        const auto& names = n == 4 ? v.months.longNames : v.months.shortNames;
         for (int m = 0; m < 13; ++m)
             monthNames_[m] = ApplyCase(names[m], c);
         return true;
@@ -105,9 +105,9 @@ bool CustomDateFormat::ApplyToken(std::string_view token, const DateVocabulary &
     }
 }
 
-bool CustomDateFormat::Parse(std::string_view format, const DateVocabulary &vocabulary) {
-    for (auto *table : {&plain_, &bracketed_, &braced_})
-        for (auto &s : *table)
+bool CustomDateFormat::Parse(std::string_view format, const DateVocabulary& vocabulary) {
+    for (auto* table : {&plain_, &bracketed_, &braced_})
+        for (auto& s : *table)
             s.clear();
     enum class Mode { Plain, Bracketed, Braced } mode = Mode::Plain;
     std::string order;
@@ -182,7 +182,7 @@ bool CustomDateFormat::Parse(std::string_view format, const DateVocabulary &voca
 std::string CustomDateFormat::PrintDate(std::string_view value, bool second) const {
     const DatePart p = second ? SecondDate(value) : FirstDate(value);
     std::string out;
-    const std::string *pending = nullptr;
+    const std::string* pending = nullptr;
     const std::string_view order = kOrders[order_];
     for (int pos = 2; pos <= static_cast<int>(order.size()); ++pos) {
         std::string text;

@@ -13,14 +13,14 @@ class CustomDateFormat {
 public:
     // Reads the format. False for an invalid one; what was read before the fault stays in
     // force (the component order only changes when the whole format is valid).
-    bool Parse(std::string_view format, const DateVocabulary &vocabulary);
+    bool Parse(std::string_view format, const DateVocabulary& vocabulary);
     // A regular date value in this format.
     std::string Print(std::string_view value) const;
 
     int Order() const { return order_; } // 0 admy, 1 amdy, 2 aymd, 3 aym, 4 amy, 5 ay
 
 private:
-    bool ApplyToken(std::string_view token, const DateVocabulary &vocabulary);
+    bool ApplyToken(std::string_view token, const DateVocabulary& vocabulary);
     std::string PrintDate(std::string_view value, bool second) const;
 
     // Literal text by component position; bracketed text can belong to the position after

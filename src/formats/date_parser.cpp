@@ -102,7 +102,7 @@ bool IsDualYear(std::string_view first, std::string_view second) {
     return y2 == (y1 + 1) % scale;
 }
 
-[[noreturn]] void Fail(const char *what, std::string_view original) {
+[[noreturn]] void Fail(const char* what, std::string_view original) {
     throw Error(-1, "CDateParser.ParseGregorian", std::string(what) + std::string(original) + ")");
 }
 
@@ -142,7 +142,7 @@ void CDateParser::ParseText(std::string_view text, std::string_view original) {
         ParseGregorian(text, original);
         return;
     }
-    for (const ModifierWord &m : kModifierWords) {
+    for (const ModifierWord& m : kModifierWords) {
         if (word == m.word) {
             ParseGregorian(text.substr(end), original);
             modifier_ = m.code;
@@ -226,7 +226,7 @@ std::string TextToTMGDate(std::string_view text) {
     bool ok = false;
     try {
         ok = parser.Parse(text);
-    } catch (const Error &) {
+    } catch (const Error&) {
         ok = false;
     }
     const int year = parser.Year() + (parser.DualYear() ? 1 : 0);

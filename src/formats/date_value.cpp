@@ -44,7 +44,7 @@ bool IsQuestionable(std::string_view value) {
     return At(value, 21) == '1';
 }
 
-bool ShowsDualYear(const DatePart &part) {
+bool ShowsDualYear(const DatePart& part) {
     return part.oldStyle && part.year >= 1 &&
            (part.month < 3 || (part.month == 3 && part.day < 25));
 }

@@ -30,7 +30,7 @@ int ModifierCode(std::string_view value);
 bool IsQuestionable(std::string_view value);
 
 // An old-style date from 1 January to 24 March shows the previous year and a dual year.
-bool ShowsDualYear(const DatePart &part);
+bool ShowsDualYear(const DatePart& part);
 std::string DualYearText(int year); // 1721 -> "1720/21"
 
 // n with at least `width` digits ("0000" / "00" / "0" formats).

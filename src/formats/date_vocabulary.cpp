@@ -38,7 +38,7 @@ void DateVocabulary::SetRangeConnector(int code, std::string_view text) {
 DateVocabulary DateVocabulary::Default(MonthNames months) {
     DateVocabulary v;
     v.months = std::move(months);
-    const char *keywords[8] = {"before", "say",         "circa", "",
+    const char* keywords[8] = {"before", "say",         "circa", "",
                                "after",  "between||bt", "",      "from||fr"};
     for (int code = 0; code < 8; ++code)
         v.SetModifierKeyword(code, keywords[code]);

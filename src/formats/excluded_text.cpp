@@ -6,7 +6,7 @@
 namespace hk {
 namespace {
 
-void RemoveBracedSections(std::string &s) {
+void RemoveBracedSections(std::string& s) {
     std::size_t open = s.find('{');
     while (open != std::string::npos) {
         std::size_t close = s.find('}', open + 1);
@@ -18,7 +18,7 @@ void RemoveBracedSections(std::string &s) {
 }
 
 // Compiled up front so the shared constant is never written after its initialisation.
-RegExp Compiled(const char *pattern) {
+RegExp Compiled(const char* pattern) {
     RegExp re(pattern, true);
     re.Compile();
     return re;

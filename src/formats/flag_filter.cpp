@@ -21,7 +21,7 @@ std::size_t PassIndex(std::string_view value) {
 std::optional<FlagDefinition> FindFlag(std::span<const FlagRow> rows, std::string_view field,
                                        long dsid) {
     std::string wanted = AsciiUpper(Trim(field));
-    for (const FlagRow &row : rows) {
+    for (const FlagRow& row : rows) {
         if (row.deleted || (row.dsid != 0 && row.dsid != dsid))
             continue;
         if (AsciiUpper(Trim(row.flagField)) == wanted)
@@ -34,11 +34,11 @@ std::optional<FlagDefinition> FindFlag(std::span<const FlagRow> rows, std::strin
 
 std::vector<FlagDefinition> ProjectFlags(std::span<const FlagRow> rows, long dsid) {
     std::vector<FlagDefinition> out;
-    for (const FlagRow &row : rows) {
+    for (const FlagRow& row : rows) {
         if (row.deleted || (row.dsid != 0 && row.dsid != dsid) || Trim(row.flagField).empty())
             continue;
         bool seen = false;
-        for (const FlagDefinition &d : out)
+        for (const FlagDefinition& d : out)
             seen = seen || EqualsNoCase(d.field, Trim(row.flagField));
         if (!seen)
             out.push_back(*FindFlag(rows, row.flagField, dsid));
@@ -67,7 +67,7 @@ bool CTMGFlagFilter::PassesBoth(std::string_view value1, std::string_view value2
 
 std::string CTMGFlagFilter::Description(std::span<const std::string> fieldNames,
                                         std::span<const std::string> labels) const {
-    const std::string *label = nullptr;
+    const std::string* label = nullptr;
     for (std::size_t i = 0; i < fieldNames.size() && i < labels.size(); ++i)
         if (!field_.empty() && EqualsNoCase(fieldNames[i], field_)) {
             label = &labels[i];

@@ -42,9 +42,9 @@ public:
     // case matters.
     void SetFilter(std::string field, bool include, std::string values);
 
-    const std::string &FlagField() const { return field_; }
+    const std::string& FlagField() const { return field_; }
     bool IncludeValues() const { return include_; }
-    const std::string &FlagValues() const { return values_; }
+    const std::string& FlagValues() const { return values_; }
     bool Active() const { return !field_.empty(); }
 
     // Lets the empty value pass (until the next SetFilter).

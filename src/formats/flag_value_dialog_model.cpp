@@ -12,7 +12,7 @@ std::vector<std::string> FlagValueDialogModel::IncludeEntries() {
 void FlagValueDialogModel::SetFlagFields(std::span<const FlagDefinition> flags) {
     flags_.assign(flags.begin(), flags.end());
     labels_.assign(1, std::string(kNoFilterEntry));
-    for (const FlagDefinition &f : flags_)
+    for (const FlagDefinition& f : flags_)
         labels_.push_back(f.label);
     selected_ = 0;
 }
@@ -38,7 +38,7 @@ std::optional<std::string> FlagValueDialogModel::SetFlagField(std::string_view f
     return std::string(field) + " is not a custom " + "flag field in this database.";
 }
 
-const std::string &FlagValueDialogModel::SetFlagValues(std::string_view text) {
+const std::string& FlagValueDialogModel::SetFlagValues(std::string_view text) {
     values_ = UpperText(text);
     return values_;
 }
@@ -52,7 +52,7 @@ std::string FlagValueDialogModel::AllowedValues() const {
 }
 
 std::optional<std::string> FlagValueDialogModel::Start(std::span<const FlagDefinition> flags,
-                                                       const CTMGFlagFilter &filter) {
+                                                       const CTMGFlagFilter& filter) {
     SetFlagFields(flags);
     std::optional<std::string> message = SetFlagField(filter.FlagField());
     SetIncludeValues(filter.IncludeValues());
@@ -61,7 +61,7 @@ std::optional<std::string> FlagValueDialogModel::Start(std::span<const FlagDefin
     return message;
 }
 
-void FlagValueDialogModel::ApplyTo(CTMGFlagFilter &filter) const {
+void FlagValueDialogModel::ApplyTo(CTMGFlagFilter& filter) const {
     filter.SetFilter(FlagField(), include_, values_);
 }
 

@@ -23,7 +23,7 @@ public:
 
     // "<No flag field filter>" and then the flags' labels; selects the first entry.
     void SetFlagFields(std::span<const FlagDefinition> flags);
-    const std::vector<std::string> &LabelEntries() const { return labels_; }
+    const std::vector<std::string>& LabelEntries() const { return labels_; }
 
     int SelectedIndex() const { return selected_; }
     // The label choice; out-of-range indexes select "<No flag field filter>".
@@ -39,10 +39,10 @@ public:
     void SetIncludeValues(bool include) { include_ = include; }
     int IncludeIndex() const { return include_ ? 1 : 0; }
 
-    const std::string &FlagValues() const { return values_; }
+    const std::string& FlagValues() const { return values_; }
     // Every edit is upper-cased; the number of characters stays, so the caret and the
     // selection stay where they were. Returns the text the box is to show.
-    const std::string &SetFlagValues(std::string_view text);
+    const std::string& SetFlagValues(std::string_view text);
 
     // Control states for the current choice.
     bool IncludeEnabled() const { return selected_ > 0; }
@@ -58,8 +58,8 @@ public:
     // The main window's use: start from the project's flags and the current filter
     // (returns the unknown-field message, if any), and after OK set the filter.
     std::optional<std::string> Start(std::span<const FlagDefinition> flags,
-                                     const CTMGFlagFilter &filter);
-    void ApplyTo(CTMGFlagFilter &filter) const;
+                                     const CTMGFlagFilter& filter);
+    void ApplyTo(CTMGFlagFilter& filter) const;
 
 private:
     std::vector<FlagDefinition> flags_;

@@ -15,8 +15,8 @@ struct FormatContext {
         date.SetDisplayFormat("Aaa d Mmm yyy");
         date.SetPairBrackets(1);
     }
-    FormatContext(const FormatContext &) = delete;
-    FormatContext &operator=(const FormatContext &) = delete;
+    FormatContext(const FormatContext&) = delete;
+    FormatContext& operator=(const FormatContext&) = delete;
 
     FormatSettings settings;
     CTMGDate date; // refers to settings, so declared after it

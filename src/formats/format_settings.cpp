@@ -4,7 +4,7 @@
 
 namespace hk {
 
-const std::string &FormatSettings::UnknownNamePlaceholder() const {
+const std::string& FormatSettings::UnknownNamePlaceholder() const {
     static const std::string kNone;
     return placeholder_ ? *placeholder_ : kNone;
 }

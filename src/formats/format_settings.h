@@ -15,7 +15,7 @@ public:
 
     // Stands in for a missing given name or surname. Empty until the first name object is
     // created, which sets "(?)"; once a function has set it (even to empty) it stays so.
-    const std::string &UnknownNamePlaceholder() const;
+    const std::string& UnknownNamePlaceholder() const;
     void SetUnknownNamePlaceholder(std::string text) { placeholder_ = std::move(text); }
     void EnsureUnknownNamePlaceholder();
 
@@ -30,16 +30,16 @@ private:
 // Sets the exclusion mode for a scope (an export run) and restores it afterwards.
 class ExclusionModeScope {
 public:
-    ExclusionModeScope(FormatSettings &settings, int mode)
+    ExclusionModeScope(FormatSettings& settings, int mode)
         : settings_(settings), saved_(settings.ExclusionMode()) {
         settings.SetExclusionMode(mode);
     }
     ~ExclusionModeScope() { settings_.SetExclusionMode(saved_); }
-    ExclusionModeScope(const ExclusionModeScope &) = delete;
-    ExclusionModeScope &operator=(const ExclusionModeScope &) = delete;
+    ExclusionModeScope(const ExclusionModeScope&) = delete;
+    ExclusionModeScope& operator=(const ExclusionModeScope&) = delete;
 
 private:
-    FormatSettings &settings_;
+    FormatSettings& settings_;
     int saved_;
 };
 

@@ -24,11 +24,11 @@ public:
     }
 
     bool Contains(std::string_view key) const { return index_.contains(Fold(key)); }
-    T *Find(std::string_view key) {
+    T* Find(std::string_view key) {
         auto it = index_.find(Fold(key));
         return it == index_.end() ? nullptr : &items_[it->second].second;
     }
-    const T *Find(std::string_view key) const {
+    const T* Find(std::string_view key) const {
         auto it = index_.find(Fold(key));
         return it == index_.end() ? nullptr : &items_[it->second].second;
     }
@@ -63,9 +63,9 @@ public:
     }
 
     // Positions from 0, in the order of adding.
-    const std::string &KeyAt(int index) const { return items_[Pos(index)].first; }
-    T &At(int index) { return items_[Pos(index)].second; }
-    const T &At(int index) const { return items_[Pos(index)].second; }
+    const std::string& KeyAt(int index) const { return items_[Pos(index)].first; }
+    T& At(int index) { return items_[Pos(index)].second; }
+    const T& At(int index) const { return items_[Pos(index)].second; }
 
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }

@@ -21,14 +21,14 @@ int DigitsAt(std::string_view text, std::size_t pos, std::size_t len) {
     return n;
 }
 
-bool ReadDouble(std::string_view word, double &out) {
+bool ReadDouble(std::string_view word, double& out) {
     if (!word.empty() && word[0] == '+')
         word.remove_prefix(1);
     auto [ptr, ec] = std::from_chars(word.data(), word.data() + word.size(), out);
     return ec == std::errc() && ptr == word.data() + word.size() && std::isfinite(out);
 }
 
-void Split(double value, int &deg, int &min, int &sec) {
+void Split(double value, int& deg, int& min, int& sec) {
     const double a = std::fabs(value);
     const int d = static_cast<int>(a);
     const double minutes = (a - d) * 60;

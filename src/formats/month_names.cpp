@@ -10,7 +10,7 @@
 namespace hk {
 
 MonthNames MonthNames::English() {
-    static constexpr const char *kLong[12] = {"January",   "February", "March",    "April",
+    static constexpr const char* kLong[12] = {"January",   "February", "March",    "April",
                                               "May",       "June",     "July",     "August",
                                               "September", "October",  "November", "December"};
     MonthNames names;
@@ -21,7 +21,7 @@ MonthNames MonthNames::English() {
     return names;
 }
 
-MonthNames MonthNames::FromLocale(const char *localeName) {
+MonthNames MonthNames::FromLocale(const char* localeName) {
     locale_t loc = newlocale(LC_TIME_MASK, localeName, static_cast<locale_t>(nullptr));
     if (!loc)
         return English();

@@ -13,7 +13,7 @@ struct MonthNames {
     static MonthNames English();
     // The names of the named locale ("" = the environment's LC_TIME); English when the
     // locale is unknown or its names are not UTF-8.
-    static MonthNames FromLocale(const char *localeName = "");
+    static MonthNames FromLocale(const char* localeName = "");
 };
 
 } // namespace hk

@@ -15,7 +15,7 @@ std::string_view NameParts::PartName(int id) {
     return id >= 0 && id < kPartCount ? kPartNames[id] : std::string_view();
 }
 
-const std::string &NameParts::PartValue(int id) const {
+const std::string& NameParts::PartValue(int id) const {
     static const std::string kEmpty;
     if (id >= 0 && id < kPartCount)
         return parts_[id];
@@ -32,7 +32,7 @@ void NameParts::SetPartValue(int id, std::string text) {
 }
 
 void NameParts::Clear() {
-    for (auto &p : parts_)
+    for (auto& p : parts_)
         p.clear();
     primaryGiven_.clear();
     primarySurname_.clear();
@@ -53,14 +53,14 @@ std::string NameParts::PartsKey() const {
 }
 
 std::string NameParts::FullSurname() const {
-    const std::string &pre = parts_[kNamePreSurname];
+    const std::string& pre = parts_[kNamePreSurname];
     return pre.empty() ? parts_[kNameSurname] : pre + " " + parts_[kNameSurname];
 }
 
-void NameParts::DecodePackedName(std::string_view packed, const FormatSettings &settings) {
-    for (auto &p : parts_)
+void NameParts::DecodePackedName(std::string_view packed, const FormatSettings& settings) {
+    for (auto& p : parts_)
         p.clear();
-    const std::string &placeholder = settings.UnknownNamePlaceholder();
+    const std::string& placeholder = settings.UnknownNamePlaceholder();
     parts_[kNameSurname] = placeholder;
     parts_[kNameGiven] = placeholder;
     static constexpr std::array<int, 4> kOrder = {kNameSurname, kNameTitle, kNameGiven,
@@ -76,15 +76,15 @@ void NameParts::DecodePackedName(std::string_view packed, const FormatSettings &
     parts_[kNameSortGiven] = parts_[kNameGiven];
 }
 
-void NameParts::StartPartRows(const FormatSettings &settings) {
-    for (auto &p : parts_)
+void NameParts::StartPartRows(const FormatSettings& settings) {
+    for (auto& p : parts_)
         p.clear();
-    const std::string &placeholder = settings.UnknownNamePlaceholder();
+    const std::string& placeholder = settings.UnknownNamePlaceholder();
     for (int id : {kNameGiven, kNameSurname, kNameSortSurname, kNameSortGiven})
         parts_[id] = placeholder;
 }
 
-void NameParts::SetPartFromRow(long type, std::string_view value, const FormatSettings &settings) {
+void NameParts::SetPartFromRow(long type, std::string_view value, const FormatSettings& settings) {
     if (type >= 1 && type <= kPartCount)
         parts_[static_cast<std::size_t>(type - 1)] = settings.CleanExcludedText(value);
 }

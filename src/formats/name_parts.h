@@ -34,16 +34,16 @@ public:
     static std::string_view PartName(int id);
 
     // Parts 0-8, the primary given name (9) and primary surname (10); empty for other ids.
-    const std::string &PartValue(int id) const;
+    const std::string& PartValue(int id) const;
     // Sets parts 0-8; other ids are ignored.
     void SetPartValue(int id, std::string text);
-    const std::string &PrimaryGiven() const { return primaryGiven_; }
+    const std::string& PrimaryGiven() const { return primaryGiven_; }
     void SetPrimaryGiven(std::string text) { primaryGiven_ = std::move(text); }
-    const std::string &PrimarySurname() const { return primarySurname_; }
+    const std::string& PrimarySurname() const { return primarySurname_; }
     void SetPrimarySurname(std::string text) { primarySurname_ = std::move(text); }
 
     // The nine parts only; the primary names stay.
-    void CopyNameParts(const NameParts &other) { parts_ = other.parts_; }
+    void CopyNameParts(const NameParts& other) { parts_ = other.parts_; }
     void Clear();
 
     // The nine parts, each followed by "$!&".
@@ -56,13 +56,13 @@ public:
     // Loading, older projects: the packed Name field holds surname, title, given, suffix.
     // Parts are cleaned of excluded text; a missing surname or given name is the placeholder;
     // the sort parts copy surname and given name.
-    void DecodePackedName(std::string_view packed, const FormatSettings &settings);
+    void DecodePackedName(std::string_view packed, const FormatSettings& settings);
     // Loading, TMG 5 and later: StartPartRows, then one SetPartFromRow per part-value row.
-    void StartPartRows(const FormatSettings &settings);
+    void StartPartRows(const FormatSettings& settings);
     // A row's part type (1-9) and its dictionary value; other types are ignored.
-    void SetPartFromRow(long type, std::string_view value, const FormatSettings &settings);
+    void SetPartFromRow(long type, std::string_view value, const FormatSettings& settings);
 
-    bool operator==(const NameParts &) const = default;
+    bool operator==(const NameParts&) const = default;
 
 private:
     std::array<std::string, kPartCount> parts_;

@@ -27,14 +27,14 @@ std::string CTMGPackedField::FieldValue() const {
 
 void CTMGPackedField::SetFieldValue(std::string_view text) {
     std::vector<std::string> parts = SplitPacked(text, kMaxParts);
-    for (auto &p : parts_)
+    for (auto& p : parts_)
         p.clear();
     count_ = static_cast<int>(parts.size());
     for (int i = 0; i < count_; ++i)
         parts_[i] = std::move(parts[i]);
 }
 
-const std::string &CTMGPackedField::Part(int i) const {
+const std::string& CTMGPackedField::Part(int i) const {
     static const std::string kEmpty;
     return i >= 0 && i < count_ ? parts_[i] : kEmpty;
 }

@@ -15,9 +15,9 @@ inline constexpr std::string_view kPackedSeparator = "$!&";
 std::vector<std::string> SplitPacked(std::string_view text, std::size_t maxParts = 64);
 // Each part followed by "$!&"; with omitLastSeparator the final one is left off.
 template <typename Range>
-std::string JoinPacked(const Range &parts, bool omitLastSeparator = false) {
+std::string JoinPacked(const Range& parts, bool omitLastSeparator = false) {
     std::string out;
-    for (const auto &p : parts) {
+    for (const auto& p : parts) {
         out.append(p);
         out.append(kPackedSeparator);
     }
@@ -38,7 +38,7 @@ public:
 
     int Parts() const { return count_; }
     // Part i when i is below the count, else empty.
-    const std::string &Part(int i) const;
+    const std::string& Part(int i) const;
     // Sets part i (0-63); the count does not change, so a part at or past it is not encoded.
     void SetPart(int i, std::string text);
 

@@ -13,7 +13,7 @@ constexpr std::array<std::string_view, PlaceParts::kPartCount> kTokens = {
     "country",   "postal", "phone", "latlong", "temple"};
 
 // Removes every occurrence of marker; true when there was one.
-bool Remove(std::string &s, std::string_view marker) {
+bool Remove(std::string& s, std::string_view marker) {
     bool found = false;
     for (std::size_t at = s.find(marker); at != std::string::npos; at = s.find(marker, at)) {
         s.erase(at, marker.size());
@@ -61,7 +61,7 @@ std::string_view PlaceParts::PartToken(int id) {
     return id >= 0 && id < kPartCount ? kTokens[id] : std::string_view();
 }
 
-const std::string &PlaceParts::PartValue(int id) const {
+const std::string& PlaceParts::PartValue(int id) const {
     static const std::string kEmpty;
     return id >= 0 && id < kPartCount ? parts_[id].display : kEmpty;
 }
@@ -74,7 +74,7 @@ void PlaceParts::SetPartValue(int id, std::string text) {
     parts_[id].display = std::move(text);
 }
 
-const PlacePart &PlaceParts::Part(int id) const {
+const PlacePart& PlaceParts::Part(int id) const {
     static const PlacePart kEmpty;
     return id >= 0 && id < kPartCount ? parts_[id] : kEmpty;
 }
@@ -92,7 +92,7 @@ void PlaceParts::SetStyleUses(int id, bool on) {
 }
 
 void PlaceParts::Clear() {
-    for (PlacePart &p : parts_) {
+    for (PlacePart& p : parts_) {
         const bool uses = p.styleUses;
         p = PlacePart();
         p.styleUses = uses;
@@ -101,27 +101,27 @@ void PlaceParts::Clear() {
 
 std::string PlaceParts::PackedParts() const {
     std::string out;
-    for (const PlacePart &p : parts_) {
+    for (const PlacePart& p : parts_) {
         out += p.display;
         out += kPackedSeparator;
     }
     return out;
 }
 
-void PlaceParts::DecodePackedPlace(std::string_view packed, const FormatSettings &settings) {
+void PlaceParts::DecodePackedPlace(std::string_view packed, const FormatSettings& settings) {
     Clear();
     std::vector<std::string> texts = SplitPacked(packed, kPartCount);
     for (std::size_t i = 0; i < texts.size(); ++i)
         Load(static_cast<int>(i), texts[i], settings);
 }
 
-void PlaceParts::SetPartFromRow(long type, std::string_view value, const FormatSettings &settings) {
+void PlaceParts::SetPartFromRow(long type, std::string_view value, const FormatSettings& settings) {
     if (type >= 1 && type <= kPartCount)
         Load(static_cast<int>(type - 1), value, settings);
 }
 
-void PlaceParts::Load(int id, std::string_view text, const FormatSettings &settings) {
-    PlacePart &part = parts_[id];
+void PlaceParts::Load(int id, std::string_view text, const FormatSettings& settings) {
+    PlacePart& part = parts_[id];
     part.stored.assign(text);
     part.raw = CleanPartText(text, part);
     if (!part.styleUses)
@@ -132,7 +132,7 @@ void PlaceParts::Load(int id, std::string_view text, const FormatSettings &setti
         part.display = settings.CleanExcludedText(part.raw);
 }
 
-std::string PlaceParts::CleanPartText(std::string_view text, PlacePart &part) const {
+std::string PlaceParts::CleanPartText(std::string_view text, PlacePart& part) const {
     std::string s(text);
     if (!markerHandling_ || s.find('[') == std::string::npos)
         return s;

@@ -43,9 +43,9 @@ public:
     static std::string_view PartToken(int id);
 
     // Display text of part 0-9 (empty for other ids); setting it sets the raw text too.
-    const std::string &PartValue(int id) const;
+    const std::string& PartValue(int id) const;
     void SetPartValue(int id, std::string text);
-    const PlacePart &Part(int id) const;
+    const PlacePart& Part(int id) const;
     Texts DisplayTexts() const;
 
     long StyleID() const { return styleId_; }
@@ -57,23 +57,23 @@ public:
     bool MarkerHandling() const { return markerHandling_; }
     void SetMarkerHandling(bool on) { markerHandling_ = on; }
 
-    void CopyPlaceParts(const PlaceParts &other) { parts_ = other.parts_; }
+    void CopyPlaceParts(const PlaceParts& other) { parts_ = other.parts_; }
     void Clear();
 
     // The display texts, each followed by "$!&".
     std::string PackedParts() const;
 
     // Loading, older projects: the packed Place field, at most ten parts.
-    void DecodePackedPlace(std::string_view packed, const FormatSettings &settings);
+    void DecodePackedPlace(std::string_view packed, const FormatSettings& settings);
     // Loading, TMG 5 and later: Clear, then one SetPartFromRow per part-value row.
-    void SetPartFromRow(long type, std::string_view value, const FormatSettings &settings);
+    void SetPartFromRow(long type, std::string_view value, const FormatSettings& settings);
 
     // Marker handling of one part text: link markers set the part's flags, a GEO-PLACE
     // block is read as the part's position, braced text and hidden blocks are removed.
-    std::string CleanPartText(std::string_view text, PlacePart &part) const;
+    std::string CleanPartText(std::string_view text, PlacePart& part) const;
 
 private:
-    void Load(int id, std::string_view text, const FormatSettings &settings);
+    void Load(int id, std::string_view text, const FormatSettings& settings);
 
     std::array<PlacePart, kPartCount> parts_;
     long styleId_ = 0;

@@ -35,7 +35,7 @@ std::string NormaliseTemplate(std::string_view memo) {
     return std::string(Trim(out));
 }
 
-bool EndsWithBlank(const std::string &s) {
+bool EndsWithBlank(const std::string& s) {
     return !s.empty() && s.back() == ' ';
 }
 
@@ -44,7 +44,7 @@ bool IsMark(char c) {
 }
 
 // In every run of blanks and surname marks, keeps the marks and only the run's first blank.
-std::string ReduceBlanksAroundMarks(const std::string &s) {
+std::string ReduceBlanksAroundMarks(const std::string& s) {
     std::string out;
     for (std::size_t i = 0; i < s.size();) {
         if (s[i] != ' ' && s[i] != kSurnameMark) {
@@ -72,7 +72,7 @@ std::string ReduceBlanksAroundMarks(const std::string &s) {
 }
 
 // The last character of `s` that is neither a blank nor a surname mark, or 0.
-char LastVisible(const std::string &s) {
+char LastVisible(const std::string& s) {
     for (auto it = s.rbegin(); it != s.rend(); ++it)
         if (*it != ' ' && *it != kSurnameMark)
             return *it;
@@ -82,7 +82,7 @@ char LastVisible(const std::string &s) {
 // Template commas become real commas, except one with nothing before it (dropped with the
 // blanks after it), one that follows another (dropped with the blanks between) and one
 // with nothing after it.
-std::string ResolveCommas(const std::string &s) {
+std::string ResolveCommas(const std::string& s) {
     std::string out;
     bool skipBlanks = false;
     for (char c : s) {
@@ -130,7 +130,7 @@ void CTMGStyleFormatter::Reset() {
              names);
 }
 
-void CTMGStyleFormatter::LoadStyles(const StyleTables &tables) {
+void CTMGStyleFormatter::LoadStyles(const StyleTables& tables) {
     if (tables.versionMajor < 5) {
         Reset();
         return;
@@ -141,7 +141,7 @@ void CTMGStyleFormatter::LoadStyles(const StyleTables &tables) {
     StyleVariables names = StyleVariables::For(StyleGroup::Name, tables.namePartTypes, tables.dsid);
     StyleVariables places =
         StyleVariables::For(StyleGroup::Place, tables.placePartTypes, tables.dsid);
-    for (const StyleRow &row : tables.styles) {
+    for (const StyleRow& row : tables.styles) {
         if (row.deleted || (row.dsid != 0 && row.dsid != tables.dsid))
             continue;
         std::string group = AsciiUpper(Trim(row.group));
@@ -170,8 +170,8 @@ void CTMGStyleFormatter::LoadStyles(const StyleTables &tables) {
 }
 
 void CTMGStyleFormatter::AddStyle(long styleId, StyleGroup group, long dsid,
-                                  std::string_view description, const Templates &templates,
-                                  const StyleVariables &variables) {
+                                  std::string_view description, const Templates& templates,
+                                  const StyleVariables& variables) {
     Style style;
     style.group = group;
     style.dsid = dsid;
@@ -180,7 +180,7 @@ void CTMGStyleFormatter::AddStyle(long styleId, StyleGroup group, long dsid,
         if (!UsesTemplate(group, slot))
             continue;
         CompiledTemplate compiled = CompileStyleTemplate(templates[slot], group, variables);
-        for (const std::string &name : compiled.invalidVariables) {
+        for (const std::string& name : compiled.invalidVariables) {
             messages_ += "\"" + name + "\" is invalid in \"" + std::string(templates[slot]) + "\"";
             if (slot == static_cast<int>(StyleTemplate::ShortPlace))
                 messages_ += " (short place template)";
@@ -191,7 +191,7 @@ void CTMGStyleFormatter::AddStyle(long styleId, StyleGroup group, long dsid,
     styles_[styleId] = style;
 }
 
-int CTMGStyleFormatter::AddTokens(const CompiledTemplate &compiled) {
+int CTMGStyleFormatter::AddTokens(const CompiledTemplate& compiled) {
     // The limit counts the tokens as compiled, before folding shrinks them.
     if (tokens_.size() + static_cast<std::size_t>(compiled.rawTokenCount) >
         static_cast<std::size_t>(kMaxTokens))
@@ -220,15 +220,15 @@ int CTMGStyleFormatter::GetFirstTokenForStyle(long styleId, StyleGroup group,
     return it->second.first[static_cast<std::size_t>(which)];
 }
 
-std::string CTMGStyleFormatter::Walk(int first, PartValueFn value, const void *parts) const {
+std::string CTMGStyleFormatter::Walk(int first, PartValueFn value, const void* parts) const {
     std::string out;
     std::string pending;
     if (first < 0)
         return out;
     for (std::size_t i = static_cast<std::size_t>(first); i < tokens_.size();) {
-        const StyleToken &t = tokens_[i];
+        const StyleToken& t = tokens_[i];
         std::size_t next = i + 1;
-        const std::string &v = value(parts, t.part);
+        const std::string& v = value(parts, t.part);
         switch (t.kind) {
         case kTokenEnd:
             return out;
@@ -289,11 +289,11 @@ std::string CTMGStyleFormatter::Walk(int first, PartValueFn value, const void *p
     return out;
 }
 
-std::string CTMGStyleFormatter::FormatPlace(const PlaceParts::Texts &parts, long styleId,
+std::string CTMGStyleFormatter::FormatPlace(const PlaceParts::Texts& parts, long styleId,
                                             StyleTemplate which) const {
-    auto value = [](const void *texts, int part) -> const std::string & {
+    auto value = [](const void* texts, int part) -> const std::string& {
         static const std::string kEmpty;
-        const auto &t = *static_cast<const PlaceParts::Texts *>(texts);
+        const auto& t = *static_cast<const PlaceParts::Texts*>(texts);
         return part >= 0 && part < PlaceParts::kPartCount ? t[static_cast<std::size_t>(part)]
                                                           : kEmpty;
     };
@@ -305,17 +305,16 @@ std::string CTMGStyleFormatter::FormatPlace(const PlaceParts::Texts &parts, long
     return out;
 }
 
-std::string CTMGStyleFormatter::FormatName(const NameParts &parts, const NameParts *markedParts,
+std::string CTMGStyleFormatter::FormatName(const NameParts& parts, const NameParts* markedParts,
                                            long styleId, StyleTemplate which,
-                                           std::string *leadingPart) const {
+                                           std::string* leadingPart) const {
     int first = GetFirstTokenForStyle(styleId, StyleGroup::Name, which);
-    auto fromParts = [](const void *p, int part) -> const std::string & {
-        return static_cast<const NameParts *>(p)->PartValue(part);
+    auto fromParts = [](const void* p, int part) -> const std::string& {
+        return static_cast<const NameParts*>(p)->PartValue(part);
     };
-    auto fromArray = [](const void *p, int part) -> const std::string & {
+    auto fromArray = [](const void* p, int part) -> const std::string& {
         static const std::string kEmpty;
-        const auto &values =
-            *static_cast<const std::array<std::string, NameParts::kPartCount> *>(p);
+        const auto& values = *static_cast<const std::array<std::string, NameParts::kPartCount>*>(p);
         return part >= 0 && part < NameParts::kPartCount ? values[static_cast<std::size_t>(part)]
                                                          : kEmpty;
     };
@@ -327,7 +326,7 @@ std::string CTMGStyleFormatter::FormatName(const NameParts &parts, const NamePar
     std::array<std::string, NameParts::kPartCount> values;
     if (copy) {
         for (int id = 0; id < NameParts::kPartCount; ++id) {
-            std::string &v = values[static_cast<std::size_t>(id)];
+            std::string& v = values[static_cast<std::size_t>(id)];
             v = (markedParts ? markedParts : &parts)->PartValue(id);
             std::erase_if(v, IsMark);
             if (markedParts)

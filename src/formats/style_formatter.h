@@ -67,9 +67,9 @@ public:
     // have) replaces them; rows whose group is neither "N" nor "P" are left out. Invalid
     // variables are collected in LoadMessages; too many tokens raises "Token limit exceeded
     // loading styles" (source "Tokens_Add"), leaving the styles loaded so far.
-    void LoadStyles(const StyleTables &tables);
+    void LoadStyles(const StyleTables& tables);
     // One line per invalid template variable of the last load.
-    const std::string &LoadMessages() const { return messages_; }
+    const std::string& LoadMessages() const { return messages_; }
 
     bool HasStyle(long styleId, StyleGroup group) const;
 
@@ -78,16 +78,16 @@ public:
     // reduced and, for the Display and SurnameSort templates, `leadingPart` receives the
     // text before the surname (empty without a mark). Commas the template writes are left
     // out where an empty part leaves them leading, trailing or doubled. The result is trimmed.
-    std::string FormatName(const NameParts &parts, const NameParts *markedParts, long styleId,
+    std::string FormatName(const NameParts& parts, const NameParts* markedParts, long styleId,
                            StyleTemplate which = StyleTemplate::Display,
-                           std::string *leadingPart = nullptr) const;
-    std::string FormatNameSort(const NameParts &parts, long styleId) const {
+                           std::string* leadingPart = nullptr) const;
+    std::string FormatNameSort(const NameParts& parts, long styleId) const {
         return FormatName(parts, nullptr, styleId, StyleTemplate::SurnameSort);
     }
     // The place through a template; one trailing "," or ", " is removed.
-    std::string FormatPlace(const PlaceParts::Texts &parts, long styleId,
+    std::string FormatPlace(const PlaceParts::Texts& parts, long styleId,
                             StyleTemplate which = StyleTemplate::Display) const;
-    std::string FormatPlace(const PlaceParts &parts, long styleId,
+    std::string FormatPlace(const PlaceParts& parts, long styleId,
                             StyleTemplate which = StyleTemplate::Display) const {
         return FormatPlace(parts.DisplayTexts(), styleId, which);
     }
@@ -97,7 +97,7 @@ public:
     // "CTMGStyleFormatter.GetFirstTokenForStyle").
     int GetFirstTokenForStyle(long styleId, StyleGroup group, StyleTemplate which) const;
 
-    const std::vector<StyleToken> &Tokens() const { return tokens_; }
+    const std::vector<StyleToken>& Tokens() const { return tokens_; }
 
 private:
     struct Style {
@@ -108,11 +108,11 @@ private:
     using Templates = std::array<std::string_view, kStyleTemplateCount>;
 
     void AddStyle(long styleId, StyleGroup group, long dsid, std::string_view description,
-                  const Templates &templates, const StyleVariables &variables);
-    int AddTokens(const CompiledTemplate &compiled);
+                  const Templates& templates, const StyleVariables& variables);
+    int AddTokens(const CompiledTemplate& compiled);
     // A part's text by part id (empty for ids it does not know).
-    using PartValueFn = const std::string &(*)(const void *parts, int part);
-    std::string Walk(int first, PartValueFn value, const void *parts) const;
+    using PartValueFn = const std::string& (*)(const void* parts, int part);
+    std::string Walk(int first, PartValueFn value, const void* parts) const;
 
     std::vector<StyleToken> tokens_;
     std::unordered_map<long, Style> styles_;

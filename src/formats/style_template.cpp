@@ -34,7 +34,7 @@ StyleVariables StyleVariables::For(StyleGroup group, std::span<const PartTypeRow
     }
     // Dataset 0 first, so that a row of the current dataset overrides it.
     for (long pass : {0L, dsid}) {
-        for (const PartTypeRow &row : partTypes) {
+        for (const PartTypeRow& row : partTypes) {
             if (row.deleted || row.dsid != pass || Trim(row.shortValue).empty())
                 continue;
             if (row.type >= 1 && row.type <= partCount)
@@ -57,7 +57,7 @@ namespace {
 
 class Compiler {
 public:
-    Compiler(StyleGroup group, const StyleVariables &variables)
+    Compiler(StyleGroup group, const StyleVariables& variables)
         : group_(group), variables_(variables) {}
 
     CompiledTemplate Run(std::string_view text) {
@@ -149,20 +149,20 @@ private:
         inGroup_ = false;
     }
 
-    static bool IsLiteral(const StyleToken &t, std::string_view text) {
+    static bool IsLiteral(const StyleToken& t, std::string_view text) {
         return t.kind == kTokenLiteral && t.text == text;
     }
 
     // Replaces common token patterns by the single tokens the formatter handles directly.
     void Fold() {
-        std::vector<StyleToken> &in = out_.tokens;
+        std::vector<StyleToken>& in = out_.tokens;
         std::vector<StyleToken> folded;
         std::vector<int> newIndex(in.size(), -1);
-        auto at = [&in](std::size_t k) -> const StyleToken * {
+        auto at = [&in](std::size_t k) -> const StyleToken* {
             return k < in.size() ? &in[k] : nullptr;
         };
         for (std::size_t i = 0; i < in.size();) {
-            const StyleToken &t = in[i];
+            const StyleToken& t = in[i];
             newIndex[i] = static_cast<int>(folded.size());
             if (group_ == StyleGroup::Place && t.kind == kTokenGroupStart && i + 3 < in.size() &&
                 in[i + 1].kind == kTokenGroupVariable && in[i + 2].kind == kTokenGroupLiteral &&
@@ -172,11 +172,11 @@ private:
                 continue;
             }
             if (group_ == StyleGroup::Name) {
-                const StyleToken *v = at(i + 1);
-                const StyleToken *close = at(i + 2);
+                const StyleToken* v = at(i + 1);
+                const StyleToken* close = at(i + 2);
                 if (IsLiteral(t, "(") && v && v->kind == kTokenVariable && close &&
                     IsLiteral(*close, ")")) {
-                    const StyleToken *blank = at(i + 3);
+                    const StyleToken* blank = at(i + 3);
                     bool withBlank = blank && IsLiteral(*blank, " ");
                     folded.push_back({withBlank ? kTokenVariableParensBlank : kTokenVariableParens,
                                       v->text, v->part, -1});
@@ -193,18 +193,18 @@ private:
             ++i;
         }
         // Links point at group ends, which folding keeps (a folded group takes its links along).
-        for (StyleToken &t : folded)
+        for (StyleToken& t : folded)
             if (t.link >= 0)
                 t.link = newIndex[static_cast<std::size_t>(t.link)];
         if (group_ == StyleGroup::Name)
-            for (StyleToken &t : folded)
+            for (StyleToken& t : folded)
                 if (t.kind == kTokenLiteral || t.kind == kTokenGroupLiteral)
                     std::replace(t.text.begin(), t.text.end(), ',', kStyleCommaMark);
         in = std::move(folded);
     }
 
     StyleGroup group_;
-    const StyleVariables &variables_;
+    const StyleVariables& variables_;
     CompiledTemplate out_;
     std::string buffer_;
     bool inGroup_ = false;
@@ -214,7 +214,7 @@ private:
 } // namespace
 
 CompiledTemplate CompileStyleTemplate(std::string_view text, StyleGroup group,
-                                      const StyleVariables &variables) {
+                                      const StyleVariables& variables) {
     return Compiler(group, variables).Run(text);
 }
 

@@ -31,7 +31,7 @@ struct StyleToken {
     std::string text; // literal text, or the variable name as written
     int part = -1;    // part id of a variable; -1 for literals and unknown variables
     int link = -1;    // token to continue at when a group is skipped, or -1
-    bool operator==(const StyleToken &) const = default;
+    bool operator==(const StyleToken&) const = default;
 };
 
 // In compiled name templates a comma of the template's own text is this character, so that
@@ -73,6 +73,6 @@ struct CompiledTemplate {
 // Compiles one template. Unknown variables stay in the list with part -1 (they print
 // nothing) and are listed in invalidVariables.
 CompiledTemplate CompileStyleTemplate(std::string_view text, StyleGroup group,
-                                      const StyleVariables &variables);
+                                      const StyleVariables& variables);
 
 } // namespace hk

@@ -87,7 +87,7 @@ void NameMapping::Set(std::string_view section, std::string_view key, std::strin
     values_[UpperText(section) + "\n" + UpperText(key)] = std::move(value);
 }
 
-const std::string *NameMapping::Find(std::string_view section, std::string_view key) const {
+const std::string* NameMapping::Find(std::string_view section, std::string_view key) const {
     auto it = values_.find(UpperText(section) + "\n" + UpperText(key));
     return it == values_.end() ? nullptr : &it->second;
 }
@@ -133,10 +133,10 @@ void CTMGTagTypes::Reset() {
 }
 
 void CTMGTagTypes::LoadTags(std::span<const TagTypeRow> rows, long dsid,
-                            const NameMapping *nameMapping, std::string_view language) {
+                            const NameMapping* nameMapping, std::string_view language) {
     Reset();
     try {
-        for (const TagTypeRow &row : rows) {
+        for (const TagTypeRow& row : rows) {
             if (row.deleted || (row.dsid && *row.dsid != dsid && *row.dsid != 0))
                 continue;
             if (entries_.size() >= static_cast<std::size_t>(kMaxEntries))
@@ -154,26 +154,26 @@ void CTMGTagTypes::LoadTags(std::span<const TagTypeRow> rows, long dsid,
             LoadRoles(entry, nameMapping, language);
             entries_.push_back(std::move(entry));
         }
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         throw Error(e.Number(), std::string(kSource), e.Description());
     }
     for (std::size_t i = 0; i < entries_.size(); ++i)
         byNumber_.emplace(entries_[i].number, i); // the first of a repeated number wins
 }
 
-void CTMGTagTypes::LoadRoles(Entry &entry, const NameMapping *nameMapping,
+void CTMGTagTypes::LoadRoles(Entry& entry, const NameMapping* nameMapping,
                              std::string_view language) const {
     std::string wanted = UpperText(language);
     std::unordered_map<std::string, int> takenLabels; // before mapping, for "#2", "#3", ...
-    for (LabelEntry &labels : ParseLabelsBlock(entry.sentence)) {
-        const std::string *chosen = nullptr;
-        for (const auto &[lang, text] : labels.labels)
+    for (LabelEntry& labels : ParseLabelsBlock(entry.sentence)) {
+        const std::string* chosen = nullptr;
+        for (const auto& [lang, text] : labels.labels)
             if (UpperText(lang) == wanted) {
                 chosen = &text;
                 break;
             }
         if (!chosen)
-            for (const auto &[lang, text] : labels.labels)
+            for (const auto& [lang, text] : labels.labels)
                 if (UpperText(lang) == kEnglishLanguage) {
                     chosen = &text;
                     break;
@@ -185,7 +185,7 @@ void CTMGTagTypes::LoadRoles(Entry &entry, const NameMapping *nameMapping,
             label = base + "#" + std::to_string(n);
         takenLabels.emplace(UpperText(label), 0);
         if (nameMapping) {
-            const std::string *mapped = nameMapping->Find("RoleNames", entry.name + "." + label);
+            const std::string* mapped = nameMapping->Find("RoleNames", entry.name + "." + label);
             if (!mapped)
                 mapped = nameMapping->Find("RoleNames", label);
             if (mapped)
@@ -201,7 +201,7 @@ void CTMGTagTypes::LoadRoles(Entry &entry, const NameMapping *nameMapping,
     }
 }
 
-const CTMGTagTypes::Entry *CTMGTagTypes::Find(long number) const {
+const CTMGTagTypes::Entry* CTMGTagTypes::Find(long number) const {
     auto it = byNumber_.find(number);
     return it == byNumber_.end() ? nullptr : &entries_[it->second];
 }
@@ -211,25 +211,25 @@ long CTMGTagTypes::NumberAt(int slot) const {
 }
 
 long CTMGTagTypes::GroupOf(long number) const {
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     return e ? e->group : 0;
 }
 
-const std::string &CTMGTagTypes::NameOf(long number) const {
+const std::string& CTMGTagTypes::NameOf(long number) const {
     static const std::string kEmpty;
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     return e ? e->name : kEmpty;
 }
 
-const std::string &CTMGTagTypes::SentenceOf(long number) const {
+const std::string& CTMGTagTypes::SentenceOf(long number) const {
     static const std::string kEmpty;
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     return e ? e->sentence : kEmpty;
 }
 
 long CTMGTagTypes::FindByName(std::string_view name) const {
     std::string wanted = UpperText(Trim(name));
-    for (const Entry &e : entries_)
+    for (const Entry& e : entries_)
         if (UpperText(e.name) == wanted)
             return e.number;
     return 0;
@@ -238,13 +238,13 @@ long CTMGTagTypes::FindByName(std::string_view name) const {
 std::string CTMGTagTypes::RoleName(long number, std::string_view roleId) const {
     if (!IsNumeric(roleId))
         return std::string(roleId);
-    const Entry *e = Find(number);
-    const TagRole *role = e ? e->roles.Find(Trim(roleId)) : nullptr;
+    const Entry* e = Find(number);
+    const TagRole* role = e ? e->roles.Find(Trim(roleId)) : nullptr;
     return role ? role->label : std::string();
 }
 
 std::string CTMGTagTypes::RoleID(long number, std::string_view roleLabel) const {
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     if (!e)
         return {};
     auto it = e->labels.find(UpperText(roleLabel));
@@ -252,29 +252,29 @@ std::string CTMGTagTypes::RoleID(long number, std::string_view roleLabel) const 
 }
 
 int CTMGTagTypes::RoleCount(long number) const {
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     return e ? e->roles.Count() : 0;
 }
 
-const TagRole *CTMGTagTypes::RoleAt(long number, int index) const {
-    const Entry *e = Find(number);
+const TagRole* CTMGTagTypes::RoleAt(long number, int index) const {
+    const Entry* e = Find(number);
     if (!e || index < 1 || index > e->roles.Count())
         return nullptr;
     return &e->roles.At(index - 1);
 }
 
 std::string CTMGTagTypes::RoleLabelAt(long number, int index) const {
-    const TagRole *r = RoleAt(number, index);
+    const TagRole* r = RoleAt(number, index);
     return r ? r->label : std::string();
 }
 
 std::string CTMGTagTypes::RoleIDAt(long number, int index) const {
-    const TagRole *r = RoleAt(number, index);
+    const TagRole* r = RoleAt(number, index);
     return r ? r->id : std::string();
 }
 
 bool CTMGTagTypes::HasRoleID(long number, std::string_view roleId) const {
-    const Entry *e = Find(number);
+    const Entry* e = Find(number);
     return e && e->roles.Contains(Trim(roleId));
 }
 

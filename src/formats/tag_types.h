@@ -47,7 +47,7 @@ struct TagTypeRow {
 class NameMapping {
 public:
     void Set(std::string_view section, std::string_view key, std::string value);
-    const std::string *Find(std::string_view section, std::string_view key) const;
+    const std::string* Find(std::string_view section, std::string_view key) const;
 
 private:
     std::map<std::string, std::string> values_; // folded section "\n" folded key -> value
@@ -77,7 +77,7 @@ public:
     // DSID always). With a language, names come from the "l" properties of that language
     // and role labels from its labels, falling back to English. Raises "Too many tag types"
     // beyond 2047 entries; every error comes with the source "[CTMGTagTypes.LoadTags]".
-    void LoadTags(std::span<const TagTypeRow> rows, long dsid, const NameMapping *nameMapping,
+    void LoadTags(std::span<const TagTypeRow> rows, long dsid, const NameMapping* nameMapping,
                   std::string_view language);
 
     // The next free slot; slots run from 1 to Count() - 1.
@@ -87,8 +87,8 @@ public:
     // Lookups by tag type number; an unknown number gives 0, empty text or no roles.
     bool Has(long number) const { return Find(number) != nullptr; }
     long GroupOf(long number) const;
-    const std::string &NameOf(long number) const;
-    const std::string &SentenceOf(long number) const;
+    const std::string& NameOf(long number) const;
+    const std::string& SentenceOf(long number) const;
     // The number of the first tag type with that name (without regard to case), or 0.
     long FindByName(std::string_view name) const;
 
@@ -102,7 +102,7 @@ public:
     std::string RoleLabelAt(long number, int index) const;
     std::string RoleIDAt(long number, int index) const;
     bool HasRoleID(long number, std::string_view roleId) const;
-    const TagRole *RoleAt(long number, int index) const;
+    const TagRole* RoleAt(long number, int index) const;
 
 private:
     struct Entry {
@@ -114,8 +114,8 @@ private:
         std::unordered_map<std::string, int> labels; // folded label -> position in roles
     };
 
-    const Entry *Find(long number) const;
-    void LoadRoles(Entry &entry, const NameMapping *nameMapping, std::string_view language) const;
+    const Entry* Find(long number) const;
+    void LoadRoles(Entry& entry, const NameMapping* nameMapping, std::string_view language) const;
 
     std::vector<Entry> entries_; // slot 1 is entries_[0]
     std::unordered_map<long, std::size_t> byNumber_;

@@ -25,7 +25,7 @@ CalendarDate MakeDate(int y, int m, int d) {
     return CalendarDate(first + days{d - 1});
 }
 
-CalendarDate Completed(const DatePart &p) {
+CalendarDate Completed(const DatePart& p) {
     return MakeDate(p.year == 0 ? 100 : p.year, p.month == 0 ? 1 : p.month, p.day == 0 ? 1 : p.day);
 }
 
@@ -33,7 +33,7 @@ bool ValidModifier(std::string_view modifier) {
     return modifier.size() == 1 && modifier[0] >= '0' && modifier[0] <= '7';
 }
 
-std::string Yyyymmdd(CalendarDate d, const char *procedure) {
+std::string Yyyymmdd(CalendarDate d, const char* procedure) {
     const int y = static_cast<int>(d.year());
     if (!d.ok() || y < 0 || y > 9999)
         throw Error(-1, ErrorSource("CTMGDate", procedure), "Date out of range");
@@ -41,14 +41,14 @@ std::string Yyyymmdd(CalendarDate d, const char *procedure) {
            ZeroPad(static_cast<int>(static_cast<unsigned>(d.day())), 2);
 }
 
-std::string PartDigits(int y, int m, int d, int oldStyle, const char *procedure) {
+std::string PartDigits(int y, int m, int d, int oldStyle, const char* procedure) {
     if (y < 0 || y > 9999 || m < 0 || m > 99 || d < 0 || d > 99 || oldStyle < 0 || oldStyle > 9)
         throw Error(-1, ErrorSource("CTMGDate", procedure), "Date out of range");
     return ZeroPad(y, 4) + ZeroPad(m, 2) + ZeroPad(d, 2) + static_cast<char>('0' + oldStyle);
 }
 
 // Day, month and year of one date: "05 Mar 1820", "5 March 1820", "1720/21".
-std::string PartText(const DatePart &p, const MonthNames &months, bool longForm) {
+std::string PartText(const DatePart& p, const MonthNames& months, bool longForm) {
     std::string out;
     if (p.day > 0) {
         out += longForm ? std::to_string(p.day) : ZeroPad(p.day, 2);
@@ -67,7 +67,7 @@ std::string PartText(const DatePart &p, const MonthNames &months, bool longForm)
 
 } // namespace
 
-CTMGDate::CTMGDate(const FormatSettings &settings, MonthNames months)
+CTMGDate::CTMGDate(const FormatSettings& settings, MonthNames months)
     : settings_(&settings), vocabulary_(DateVocabulary::Default(std::move(months))) {
     custom_.Parse("Aaa d Mmm yyy", vocabulary_);
     SetPairBrackets(0);
@@ -129,7 +129,7 @@ std::string CTMGDate::TMGValue(std::string_view modifier, CalendarDate date1, Ca
 std::string CTMGDate::TMGValuePartial(std::string_view modifier, int year1, int month1, int day1,
                                       int year2, int month2, int day2, int oldStyle1,
                                       int oldStyle2) {
-    static constexpr const char *kProc = "TMGValuePartial";
+    static constexpr const char* kProc = "TMGValuePartial";
     if (!ValidModifier(modifier))
         throw Error(-1, ErrorSource("CTMGDate", kProc),
                     "Can not make format " + std::string(modifier));

@@ -22,7 +22,7 @@ public:
 
     // The settings supply the exclusion mode for irregular dates. The display format starts
     // as "Aaa d Mmm yyy" and the pair layout as PairBrackets 0.
-    explicit CTMGDate(const FormatSettings &settings, MonthNames months = MonthNames::FromLocale());
+    explicit CTMGDate(const FormatSettings& settings, MonthNames months = MonthNames::FromLocale());
 
     // Decoding. Trailing blanks of a stored field are ignored; malformed digits read as 0.
     static bool IsRegular(std::string_view value);
@@ -55,7 +55,7 @@ public:
     void SetRangeConnector(int code, std::string_view text) {
         vocabulary_.SetRangeConnector(code, text);
     }
-    const DateVocabulary &Vocabulary() const { return vocabulary_; }
+    const DateVocabulary& Vocabulary() const { return vocabulary_; }
 
     // "before 05 Mar 1820": full keywords, short month names, two-digit day.
     std::string DisplayText(std::string_view value) const { return Display(value, false); }
@@ -77,7 +77,7 @@ private:
     std::string Display(std::string_view value, bool longForm) const;
     std::string IrregularText(std::string_view value) const;
 
-    const FormatSettings *settings_;
+    const FormatSettings* settings_;
     DateVocabulary vocabulary_;
     CustomDateFormat custom_;
     int pairBrackets_ = 0;

@@ -5,7 +5,7 @@
 
 namespace hk {
 
-CTMGName::CTMGName(FormatSettings &settings) : settings_(&settings) {
+CTMGName::CTMGName(FormatSettings& settings) : settings_(&settings) {
     settings.EnsureUnknownNamePlaceholder();
 }
 
@@ -45,7 +45,7 @@ std::string CTMGName::DisplayGivenFirst() const {
     if (std::string pre = Cleaned(kNamePreSurname); !pre.empty())
         surname = pre + " " + surname;
     std::string out;
-    auto add = [&out](const std::string &s) {
+    auto add = [&out](const std::string& s) {
         if (s.empty())
             return;
         if (!out.empty())
@@ -61,7 +61,7 @@ std::string CTMGName::DisplayGivenFirst() const {
 
 NameParts CTMGName::MarkedParts() const {
     NameParts marked = parts_;
-    const std::string &surname = parts_.PartValue(kNameSurname);
+    const std::string& surname = parts_.PartValue(kNameSurname);
     if (!surname.empty())
         marked.SetPartValue(kNameSurname, "|" + surname + "|");
     return marked;
@@ -73,7 +73,7 @@ std::string CTMGName::RemoveSurnameMarks(std::string_view text) {
     return out;
 }
 
-const NameEntry &CTMGNames::Entry(int index) const {
+const NameEntry& CTMGNames::Entry(int index) const {
     static const NameEntry kEmpty;
     return index >= 0 && index < Count() ? entries_[static_cast<std::size_t>(index)] : kEmpty;
 }

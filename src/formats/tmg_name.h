@@ -13,10 +13,10 @@ namespace hk {
 class CTMGName {
 public:
     // Creating a name sets the unknown-name placeholder to "(?)" unless it was set before.
-    explicit CTMGName(FormatSettings &settings);
+    explicit CTMGName(FormatSettings& settings);
 
-    const NameParts &Parts() const { return parts_; }
-    const std::string &Part(int id) const { return parts_.PartValue(id); }
+    const NameParts& Parts() const { return parts_; }
+    const std::string& Part(int id) const { return parts_.PartValue(id); }
     // With StripHidden on, hidden text is removed from each part as it is set.
     void SetPart(int id, std::string text);
     bool StripHidden() const { return stripHidden_; }
@@ -41,7 +41,7 @@ private:
     std::string Cleaned(int id) const;
     std::string CleanedOrPlaceholder(int id) const;
 
-    const FormatSettings *settings_;
+    const FormatSettings* settings_;
     NameParts parts_;
     bool stripHidden_ = false;
 };
@@ -61,8 +61,8 @@ public:
     void Add(NameEntry entry) { entries_.push_back(std::move(entry)); }
     int Count() const { return static_cast<int>(entries_.size()); }
     // Out-of-range entries read as an empty name.
-    const NameEntry &Entry(int index) const;
-    const std::string &PartValue(int index, int partId) const {
+    const NameEntry& Entry(int index) const;
+    const std::string& PartValue(int index, int partId) const {
         return Entry(index).parts.PartValue(partId);
     }
     std::string FullSurname(int index) const { return Entry(index).parts.FullSurname(); }

@@ -45,7 +45,7 @@ void CTMGSentenceRole::LoadRole(std::string_view role, std::string_view sectionT
     sentence_ = std::string(rest);
 }
 
-void CTMGSentenceRole::CopyFrom(const CTMGSentenceRole &other) {
+void CTMGSentenceRole::CopyFrom(const CTMGSentenceRole& other) {
     role_ = other.role_;
     consistency_ = other.consistency_;
     sentence_ = other.sentence_;
@@ -92,7 +92,7 @@ void CTMGSentenceLanguage::LoadLanguage(std::string_view language, std::string_v
             load(entry->value, sectionText.substr(entry->begin, stop - entry->begin));
             entry = next;
         }
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         throw Error(e.Number(), "[CTMGSentenceLanguage.LoadLanguage]",
                     e.Description() + " Role=" + std::string(roleName) +
                         " Language=" + std::string(language));
@@ -105,13 +105,13 @@ void CTMGSentenceLanguage::SetName(std::string name) {
         roles_.At(i).SetLanguage(name_);
 }
 
-const std::string &CTMGSentenceLanguage::SentenceOf(std::string_view role) const {
+const std::string& CTMGSentenceLanguage::SentenceOf(std::string_view role) const {
     static const std::string kEmpty;
-    const CTMGSentenceRole *r = roles_.Find(role);
+    const CTMGSentenceRole* r = roles_.Find(role);
     return r ? r->Sentence() : kEmpty;
 }
 
-bool CTMGSentenceLanguage::AddRole(const CTMGSentenceRole &role) {
+bool CTMGSentenceLanguage::AddRole(const CTMGSentenceRole& role) {
     CTMGSentenceRole copy;
     copy.CopyFrom(role);
     copy.SetLanguage(name_);
@@ -121,7 +121,7 @@ bool CTMGSentenceLanguage::AddRole(const CTMGSentenceRole &role) {
 
 std::string CTMGSentenceLanguage::Definition() const {
     std::string out = "[L=" + name_ + "]";
-    for (const auto &[key, role] : roles_)
+    for (const auto& [key, role] : roles_)
         out += role.Definition();
     return out;
 }
@@ -129,7 +129,7 @@ std::string CTMGSentenceLanguage::Definition() const {
 std::string CTMGSentenceLanguage::DebugText(std::string_view indent) const {
     std::string out = std::string(indent) + "Language=" + name_ + "\n";
     std::string inner = std::string(indent) + " ";
-    for (const auto &[key, role] : roles_)
+    for (const auto& [key, role] : roles_)
         out += role.DebugText(inner);
     return out;
 }
@@ -163,7 +163,7 @@ void CTMGSentences::LoadSentences(std::string_view memoText, std::string_view ro
             }
             entry = next;
         }
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         std::string description = e.Description() + "\n" + std::string(memoText);
         if (e.Number() == kErrDuplicateKey)
             description += ", Key=" + UpperText(language);
@@ -171,7 +171,7 @@ void CTMGSentences::LoadSentences(std::string_view memoText, std::string_view ro
     }
 }
 
-CTMGSentenceLanguage &CTMGSentences::Language(std::string_view name) {
+CTMGSentenceLanguage& CTMGSentences::Language(std::string_view name) {
     if (!languages_.Contains(kEnglishLanguage)) {
         CTMGSentenceLanguage english;
         english.SetName(std::string(kEnglishLanguage));
@@ -182,11 +182,11 @@ CTMGSentenceLanguage &CTMGSentences::Language(std::string_view name) {
         copy.SetName(std::string(name));
         languages_.Add(name, std::move(copy));
     }
-    CTMGSentenceLanguage &lang = *languages_.Find(name);
+    CTMGSentenceLanguage& lang = *languages_.Find(name);
     if (fillFromEnglish_ && !IsEnglish(name)) {
-        const CTMGSentenceLanguage &english = *languages_.Find(kEnglishLanguage);
+        const CTMGSentenceLanguage& english = *languages_.Find(kEnglishLanguage);
         for (int i = 0; i < english.RoleCount(); ++i) {
-            const CTMGSentenceRole &role = english.RoleAt(i);
+            const CTMGSentenceRole& role = english.RoleAt(i);
             if (!role.Sentence().empty() && !lang.HasRole(role.Role()))
                 lang.AddRole(role);
         }
@@ -195,14 +195,14 @@ CTMGSentenceLanguage &CTMGSentences::Language(std::string_view name) {
 }
 
 KeyedList<std::string> CTMGSentences::GetSentencesByRole(std::string_view language) {
-    const CTMGSentenceLanguage &lang = AddLanguage(language);
+    const CTMGSentenceLanguage& lang = AddLanguage(language);
     KeyedList<std::string> out;
     for (int i = 0; i < lang.RoleCount(); ++i)
         out.Add(lang.RoleAt(i).Role(), lang.RoleAt(i).Sentence());
     return out;
 }
 
-CTMGSentenceLanguage &CTMGSentences::AddLanguage(std::string_view name) {
+CTMGSentenceLanguage& CTMGSentences::AddLanguage(std::string_view name) {
     if (!languages_.Contains(name)) {
         CTMGSentenceLanguage lang;
         lang.SetName(std::string(name));
@@ -212,7 +212,7 @@ CTMGSentenceLanguage &CTMGSentences::AddLanguage(std::string_view name) {
 }
 
 bool CTMGSentences::RenameLanguage(std::string_view from, std::string_view to) {
-    CTMGSentenceLanguage *lang = languages_.Find(from);
+    CTMGSentenceLanguage* lang = languages_.Find(from);
     if (!lang || !languages_.Rekey(from, to))
         return false;
     lang->SetName(std::string(to));
@@ -222,7 +222,7 @@ bool CTMGSentences::RenameLanguage(std::string_view from, std::string_view to) {
 std::string CTMGSentences::Definition() const {
     std::string out = labelsBlock_;
     bool first = true;
-    for (const auto &[key, lang] : languages_) {
+    for (const auto& [key, lang] : languages_) {
         if (lang.RoleCount() == 0)
             continue; // an empty section would be dropped when read again anyway
         if (!first)
@@ -236,7 +236,7 @@ std::string CTMGSentences::Definition() const {
 std::string CTMGSentences::DebugText(std::string_view indent) const {
     std::string out = std::string(indent) + "Changed=" + (changed_ ? "True" : "False") + "\n";
     std::string inner = std::string(indent) + " ";
-    for (const auto &[key, lang] : languages_)
+    for (const auto& [key, lang] : languages_)
         out += lang.DebugText(inner);
     return out;
 }

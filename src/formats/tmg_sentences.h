@@ -23,15 +23,15 @@ public:
     // sentence, trimmed, without a trailing "$!&".
     void LoadRole(std::string_view role, std::string_view sectionText);
     // Role, consistency marker and sentence; the language stays.
-    void CopyFrom(const CTMGSentenceRole &other);
+    void CopyFrom(const CTMGSentenceRole& other);
 
-    const std::string &Role() const { return role_; }
+    const std::string& Role() const { return role_; }
     void SetRole(std::string role) { role_ = std::move(role); }
-    const std::string &Language() const { return language_; }
+    const std::string& Language() const { return language_; }
     void SetLanguage(std::string language) { language_ = std::move(language); }
-    const std::string &Consistency() const { return consistency_; }
+    const std::string& Consistency() const { return consistency_; }
     void SetConsistency(std::string marker) { consistency_ = std::move(marker); }
-    const std::string &Sentence() const { return sentence_; }
+    const std::string& Sentence() const { return sentence_; }
     void SetSentence(std::string sentence) { sentence_ = std::move(sentence); }
 
     // "[R=" role "]" (not for the unnamed role), the consistency marker (English only), the
@@ -54,19 +54,19 @@ public:
     void LoadLanguage(std::string_view language, std::string_view sectionText,
                       std::string_view roleFilter = {});
 
-    const std::string &Name() const { return name_; }
+    const std::string& Name() const { return name_; }
     // Renames the language and its roles' language with it.
     void SetName(std::string name);
 
     bool HasRole(std::string_view role) const { return roles_.Contains(role); }
     // Empty when the role is missing.
-    const std::string &SentenceOf(std::string_view role) const;
-    CTMGSentenceRole *Role(std::string_view role) { return roles_.Find(role); }
-    const CTMGSentenceRole *Role(std::string_view role) const { return roles_.Find(role); }
+    const std::string& SentenceOf(std::string_view role) const;
+    CTMGSentenceRole* Role(std::string_view role) { return roles_.Find(role); }
+    const CTMGSentenceRole* Role(std::string_view role) const { return roles_.Find(role); }
     int RoleCount() const { return roles_.Count(); }
-    const CTMGSentenceRole &RoleAt(int index) const { return roles_.At(index); }
+    const CTMGSentenceRole& RoleAt(int index) const { return roles_.At(index); }
     // Adds a copy that takes this language; false when the role is already there.
-    bool AddRole(const CTMGSentenceRole &role);
+    bool AddRole(const CTMGSentenceRole& role);
 
     // "[L=" name "]" followed by each role's definition.
     std::string Definition() const;
@@ -85,19 +85,19 @@ public:
     void LoadSentences(std::string_view memoText, std::string_view roleFilter = {});
 
     int LanguageCount() const { return languages_.Count(); }
-    const CTMGSentenceLanguage &LanguageAt(int index) const { return languages_.At(index); }
+    const CTMGSentenceLanguage& LanguageAt(int index) const { return languages_.At(index); }
     // Without creating anything; nullptr when the memo has no such section.
-    const CTMGSentenceLanguage *FindLanguage(std::string_view name) const {
+    const CTMGSentenceLanguage* FindLanguage(std::string_view name) const {
         return languages_.Find(name);
     }
     // The language, created when missing: an empty "ENGLISH" is added when there is none,
     // another missing language is added as a copy of English. With FillFromEnglish on, a
     // language other than English gains every English role with a sentence that it lacks.
-    CTMGSentenceLanguage &Language(std::string_view name);
+    CTMGSentenceLanguage& Language(std::string_view name);
     // The language's sentences by role; an empty language is added when it is missing.
     KeyedList<std::string> GetSentencesByRole(std::string_view language);
     // An empty language section, or the existing one.
-    CTMGSentenceLanguage &AddLanguage(std::string_view name);
+    CTMGSentenceLanguage& AddLanguage(std::string_view name);
     // False when `from` is missing or `to` is taken by another language.
     bool RenameLanguage(std::string_view from, std::string_view to);
 

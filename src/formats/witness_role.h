@@ -25,7 +25,7 @@ class RoleMap {
 public:
     void Add(std::string_view oldId, std::string_view newId);
     // The new id for an old one (compared trimmed), or nullptr.
-    const std::string *NewIdFor(std::string_view oldId) const;
+    const std::string* NewIdFor(std::string_view oldId) const;
     int Count() const { return items_.Count(); }
 
     // Rewrites every "[R" + at most one character + ":" + old id + "]" to the new id. Two
@@ -67,7 +67,7 @@ public:
     // deleted are left alone). A participant that is neither principal is a witness; its
     // new role is the map's, else the witness id (the principal id for principals).
     std::vector<WitnessChange> RemapRoles(std::span<WitnessRow> rows, long eventNumber, long dsid,
-                                          const RoleMap &roleMap, long principal1,
+                                          const RoleMap& roleMap, long principal1,
                                           long principal2) const;
 
 private:

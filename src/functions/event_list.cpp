@@ -16,7 +16,7 @@ const sys_days kFloorStart = sys_days(year{100} / January / 1);
 constexpr size_t kCacheBytes = 8u << 20;
 
 // Trimmed stored text, as UTF-8, into a string that keeps its buffer from person to person.
-void AssignTrimmed(std::string &out, std::string_view raw) {
+void AssignTrimmed(std::string& out, std::string_view raw) {
     std::string_view t = Trim(raw);
     if (IsAscii(t))
         out.assign(t);
@@ -32,11 +32,11 @@ sys_days TwelveYearsAfter(sys_days d) {
     return sys_days(ymd);
 }
 
-std::string PadLeft(const std::string &s, size_t width) {
+std::string PadLeft(const std::string& s, size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
 }
 
-std::string PadRight(const std::string &s, size_t width) {
+std::string PadRight(const std::string& s, size_t width) {
     return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
 }
 
@@ -44,7 +44,7 @@ std::string PadRight(const std::string &s, size_t width) {
 
 // ---------------------------------------------------------------------------------------------
 
-void PersonBirths::Build(db::CTMGDB &db) {
+void PersonBirths::Build(db::CTMGDB& db) {
     days_.clear();
     LoaderTable t;
     t.Open(db, "$");
@@ -75,10 +75,10 @@ CEventList::CEventList() : entries_(kMaxEntries) {
     position_.fill(-1);
 }
 
-void CEventList::CopyTagData(const std::vector<TagOrderEntry> &order) {
+void CEventList::CopyTagData(const std::vector<TagOrderEntry>& order) {
     position_.fill(-1);
     order_.clear();
-    for (const TagOrderEntry &entry : order) {
+    for (const TagOrderEntry& entry : order) {
         if (entry.number > kMaxTagType)
             throw Error(-1, "CEventList:CopyTagData",
                         "Tag type " + std::to_string(entry.number) + " for '" + entry.name +
@@ -90,10 +90,10 @@ void CEventList::CopyTagData(const std::vector<TagOrderEntry> &order) {
     }
 }
 
-void CEventList::OpenTables(db::CTMGDB &db, CLogFile &log) {
+void CEventList::OpenTables(db::CTMGDB& db, CLogFile& log) {
     log_ = &log;
     // One cursor per order, so that no person needs a tag switched.
-    for (Source *s : {&names_, &byPer1_, &byPer2_}) {
+    for (Source* s : {&names_, &byPer1_, &byPer2_}) {
         const bool names = s == &names_;
         s->table.Open(db, names ? "N" : "G");
         s->table.Tbl().SetCacheLimit(kCacheBytes);
@@ -120,10 +120,10 @@ int CEventList::LoadPerson(long perNo) {
     return count_;
 }
 
-void CEventList::LoadRows(Source &s, bool names, long perNo, bool second) {
+void CEventList::LoadRows(Source& s, bool names, long perNo, bool second) {
     if (count_ >= kMaxEntries)
         return;
-    db::Table &t = s.table.Tbl();
+    db::Table& t = s.table.Tbl();
     for (bool ok = s.table.Seek(perNo); ok && count_ < kMaxEntries; ok = s.table.SeekNext(perNo)) {
         if (names && s.table.Bool(s.primary) && CTMGDate::IsEmptyDate(t.Raw(s.date)))
             continue;
@@ -134,8 +134,8 @@ void CEventList::LoadRows(Source &s, bool names, long perNo, bool second) {
     }
 }
 
-void CEventList::Keep(Source &s, bool names, long perNo, long type) {
-    db::Table &t = s.table.Tbl();
+void CEventList::Keep(Source& s, bool names, long perNo, long type) {
+    db::Table& t = s.table.Tbl();
     const long recNo = s.table.Long(s.recNo);
     if (type < 0 || type > kMaxTagType || position_[type] < 0) {
         log_->LogLine(std::string("Skipping ") + (names ? "name" : "event") +
@@ -143,7 +143,7 @@ void CEventList::Keep(Source &s, bool names, long perNo, long type) {
         ++unrecognized_;
         return;
     }
-    CEvent &e = entries_[count_++];
+    CEvent& e = entries_[count_++];
     e.isName = names;
     e.recNo = recNo;
     e.record = t.RecNo();
@@ -177,7 +177,7 @@ void CEventList::Keep(Source &s, bool names, long perNo, long type) {
     }
 }
 
-int CEventList::AssignSortDates(long father, long mother, const PersonBirths &births) {
+int CEventList::AssignSortDates(long father, long mother, const PersonBirths& births) {
     sys_days floor = kFloorStart;
     bool raised = false;
     for (long parent : {father, mother}) {
@@ -193,16 +193,16 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths &bi
     for (;;) {
         int chosen = -1;
         for (int i = 0; i < count_; ++i) {
-            const CEvent &e = entries_[i];
+            const CEvent& e = entries_[i];
             if (e.sortDate.empty() && order_[e.position].checked &&
                 (chosen < 0 || e.position < entries_[chosen].position))
                 chosen = i;
         }
         if (chosen < 0)
             break;
-        CEvent &c = entries_[chosen];
+        CEvent& c = entries_[chosen];
         for (int i = 0; i < count_; ++i) {
-            const CEvent &e = entries_[i];
+            const CEvent& e = entries_[i];
             if (i != chosen && !e.sortDate.empty() && e.position <= c.position &&
                 e.working >= floor)
                 floor = e.working + days{1};
@@ -223,20 +223,20 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths &bi
     return assigned;
 }
 
-void CEventList::Write(const CEvent &e) {
-    Source &s = e.isName ? names_ : byPer1_;
+void CEventList::Write(const CEvent& e) {
+    Source& s = e.isName ? names_ : byPer1_;
     if (!s.table.Go(e.record))
         throw Error(-1, ErrorSource("CEventList", "Write"),
                     "Record " + std::to_string(e.record) + " not found");
     s.table.Tbl().AssignString(s.sortDate, e.sortDate);
 }
 
-void CEventList::LogPerson(long personId, const CTMGDate &dates) {
+void CEventList::LogPerson(long personId, const CTMGDate& dates) {
     log_->LogBlankLine();
     log_->LogLine("#" + std::to_string(personId) + ", " + std::to_string(nameCount_) + " n, " +
                   std::to_string(count_ - nameCount_) + " v");
     for (int i = 0; i < count_; ++i) {
-        const CEvent &e = entries_[i];
+        const CEvent& e = entries_[i];
         log_->LogLine(" I:" + PadLeft(std::to_string(e.recNo), 7) + " " +
                       PadRight(order_[e.position].name, 10) + " " + dates.DisplayText(e.date) +
                       "|" + dates.DisplayText(e.sortDate));

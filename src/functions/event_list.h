@@ -27,7 +27,7 @@ struct TagOrderEntry {
 // number; 1 January 100 for anyone else. One scan of the person table.
 class PersonBirths {
 public:
-    void Build(db::CTMGDB &db);
+    void Build(db::CTMGDB& db);
     std::chrono::sys_days Of(long perNo) const;
 
 private:
@@ -57,27 +57,27 @@ public:
     CEventList();
 
     // The tag order; a type number above kMaxTagType raises an error.
-    void CopyTagData(const std::vector<TagOrderEntry> &order);
+    void CopyTagData(const std::vector<TagOrderEntry>& order);
     void SetLogOnly(bool on) { logOnly_ = on; }
     bool LogOnly() const { return logOnly_; }
     void SetDetailMode(bool on) { detailMode_ = on; }
     bool DetailMode() const { return detailMode_; }
 
     // Opens the name and event tables; unknown-type lines go to `log`.
-    void OpenTables(db::CTMGDB &db, CLogFile &log);
+    void OpenTables(db::CTMGDB& db, CLogFile& log);
     // Loads the person's names and events (at most kMaxEntries); returns how many were kept.
     int LoadPerson(long perNo);
 
     // Gives sort dates to the checked entries without one, starting from the parents' births
     // (father and mother may be 0) and looking up other principals in `births`. Unless Log
     // Only is on, each is written at once. Returns the number assigned.
-    int AssignSortDates(long father, long mother, const PersonBirths &births);
+    int AssignSortDates(long father, long mother, const PersonBirths& births);
     // An empty line, "#" ID + ", " names + " n, " events + " v", then one line per entry.
-    void LogPerson(long personId, const CTMGDate &dates);
+    void LogPerson(long personId, const CTMGDate& dates);
 
     int EntryCount() const { return count_; }
     int UndatedCount() const { return undated_; }
-    const CEvent &Entry(int i) const { return entries_[i]; }
+    const CEvent& Entry(int i) const { return entries_[i]; }
 
     long TagsChanged() const { return tagsChanged_; }
     long UnrecognizedTypes() const { return unrecognized_; }
@@ -90,9 +90,9 @@ private:
         int per1 = -1, per2 = -1, primary = -1;
     };
 
-    void LoadRows(Source &s, bool names, long perNo, bool second);
-    void Keep(Source &s, bool names, long perNo, long type);
-    void Write(const CEvent &e);
+    void LoadRows(Source& s, bool names, long perNo, bool second);
+    void Keep(Source& s, bool names, long perNo, long type);
+    void Write(const CEvent& e);
 
     std::array<int, kMaxTagType + 1> position_; // -1: not in the tag order
     std::vector<TagOrderEntry> order_;
@@ -101,7 +101,7 @@ private:
     long tagsChanged_ = 0;
     long unrecognized_ = 0;
 
-    CLogFile *log_ = nullptr;
+    CLogFile* log_ = nullptr;
     Source names_, byPer1_, byPer2_;
     std::vector<CEvent> entries_; // kMaxEntries slots, reused person after person
     int count_ = 0;

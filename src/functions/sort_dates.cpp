@@ -20,8 +20,8 @@ std::string PadLeft(std::string s, size_t width) {
 }
 
 // The list as the panel shows it, completed from the project the way it is filled on open.
-std::vector<ListItem> TagOrderOf(db::CTMGDB &db, const CTMGTagTypes &tagTypes,
-                                 const std::vector<StoredTag> &first) {
+std::vector<ListItem> TagOrderOf(db::CTMGDB& db, const CTMGTagTypes& tagTypes,
+                                 const std::vector<StoredTag>& first) {
     return BuildTagOrder(first, tagTypes, TagTypesByName(db));
 }
 
@@ -37,8 +37,8 @@ std::vector<OptionDecl> SetSortDates::Options() const {
     return {tags};
 }
 
-void SetSortDates::FillOptionLists(db::CTMGDB &db, Settings &settings, std::string_view regRoot,
-                                   std::string_view fileKey, ControlStates &states) const {
+void SetSortDates::FillOptionLists(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
+                                   std::string_view fileKey, ControlStates& states) const {
     if (fileKey.empty())
         return;
     CTMGTagTypes tagTypes;
@@ -47,18 +47,18 @@ void SetSortDates::FillOptionLists(db::CTMGDB &db, Settings &settings, std::stri
     states[kTagOrderControl].items = TagOrderOf(db, tagTypes, stored);
 }
 
-void SetSortDates::Run(RunContext &ctx, const ControlStates &options) {
+void SetSortDates::Run(RunContext& ctx, const ControlStates& options) {
     if (!ctx.ui.Confirm("Click [OK] to give undated tags sort dates in the order of the tag "
                         "list."))
         return;
-    CLogFile &log = StartLog(ctx, Caption());
+    CLogFile& log = StartLog(ctx, Caption());
     CEventList list;
     list.SetLogOnly(ctx.logOnly);
     list.SetDetailMode(false);
     list.ResetUnrecognizedTypes();
 
     RunWalk(ctx, [&] {
-        db::CTMGDB &db = *ctx.db;
+        db::CTMGDB& db = *ctx.db;
         CTMGTagTypes tagTypes;
         LoadTagTypes(db, tagTypes);
         std::vector<StoredTag> given;
@@ -66,7 +66,7 @@ void SetSortDates::Run(RunContext &ctx, const ControlStates &options) {
             given = StoredTagsOf(it->second.items);
         std::vector<ListItem> items = TagOrderOf(db, tagTypes, given);
         std::vector<TagOrderEntry> order;
-        for (const ListItem &item : items)
+        for (const ListItem& item : items)
             order.push_back({item.text, item.data, item.selected});
         list.CopyTagData(order);
 

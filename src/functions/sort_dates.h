@@ -15,9 +15,9 @@ public:
     // lstTags: a list box kept under "Tags"; on the command line
     // --opt "Tags=Birth;Baptism|1;Census|0" (a name alone is checked).
     std::vector<OptionDecl> Options() const override;
-    void FillOptionLists(db::CTMGDB &db, Settings &settings, std::string_view regRoot,
-                         std::string_view fileKey, ControlStates &states) const override;
-    void Run(RunContext &ctx, const ControlStates &options) override;
+    void FillOptionLists(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
+                         std::string_view fileKey, ControlStates& states) const override;
+    void Run(RunContext& ctx, const ControlStates& options) override;
 };
 
 } // namespace hk

@@ -19,14 +19,14 @@ constexpr size_t kCacheBytes = 8u << 20;
 
 } // namespace
 
-void FixSortDates::Run(RunContext &ctx, const ControlStates &) {
+void FixSortDates::Run(RunContext& ctx, const ControlStates&) {
     if (!ctx.ui.Confirm("Click [OK] to copy event dates into empty sort dates."))
         return;
-    CLogFile &log = StartLog(ctx, Caption());
+    CLogFile& log = StartLog(ctx, Caption());
     log.LogLine("Event, P1, P2, Date");
     long read = 0, fixed = 0;
     RunWalk(ctx, [&] {
-        db::CTMGDB &db = *ctx.db;
+        db::CTMGDB& db = *ctx.db;
         CTMGTagTypes tagTypes;
         LoadTagTypes(db, tagTypes);
         CTMGCrossIndex ids;
@@ -40,7 +40,7 @@ void FixSortDates::Run(RunContext &ctx, const ControlStates &) {
         const int type = events.Field("EType"), per1 = events.Field("Per1"),
                   per2 = events.Field("Per2"), date = events.Field("EDate"),
                   sortDate = events.Field("SrtDate");
-        db::Table &g = events.Tbl();
+        db::Table& g = events.Tbl();
         ctx.ui.SetProgressRange(static_cast<long>(g.RecCount()));
         for (bool ok = events.First(); ok; ok = events.Next()) {
             if (++read % kProgressEvery == 0)

@@ -10,7 +10,7 @@ public:
     int Index() const override { return 31; }
     std::string Key() const override { return "fixsortdates"; }
     std::string Caption() const override { return "Fix Sort Dates"; }
-    void Run(RunContext &ctx, const ControlStates &options) override;
+    void Run(RunContext& ctx, const ControlStates& options) override;
 };
 
 } // namespace hk

@@ -18,14 +18,14 @@ constexpr long kProgressEvery = 250;
 constexpr size_t kCacheBytes = 8u << 20;
 constexpr int kOtherGroupBox = 13;
 
-bool Checked(const ControlStates &options, int index) {
+bool Checked(const ControlStates& options, int index) {
     auto it = options.find(SetYearOnlyDates::ControlName(index));
     return it != options.end() && it->second.value == 1;
 }
 
 } // namespace
 
-const std::vector<SetYearOnlyDates::GroupBox> &SetYearOnlyDates::GroupBoxes() {
+const std::vector<SetYearOnlyDates::GroupBox>& SetYearOnlyDates::GroupBoxes() {
     static const std::vector<GroupBox> boxes = {
         {kGroupBirth, "Birth Group", "BirthGroup"},
         {kGroupDeath, "Death Group", "DeathGroup"},
@@ -44,7 +44,7 @@ std::string SetYearOnlyDates::ControlName(int index) {
 
 std::vector<OptionDecl> SetYearOnlyDates::Options() const {
     std::vector<OptionDecl> out;
-    for (const GroupBox &box : GroupBoxes()) {
+    for (const GroupBox& box : GroupBoxes()) {
         OptionDecl d;
         d.control = ControlName(box.index);
         d.kind = OptionKind::CheckBox;
@@ -55,20 +55,20 @@ std::vector<OptionDecl> SetYearOnlyDates::Options() const {
     return out;
 }
 
-bool SetYearOnlyDates::CanRun(const ControlStates &options) const {
-    for (const GroupBox &box : GroupBoxes())
+bool SetYearOnlyDates::CanRun(const ControlStates& options) const {
+    for (const GroupBox& box : GroupBoxes())
         if (Checked(options, box.index))
             return true;
     return false;
 }
 
-void SetYearOnlyDates::Run(RunContext &ctx, const ControlStates &options) {
+void SetYearOnlyDates::Run(RunContext& ctx, const ControlStates& options) {
     if (!ctx.ui.Confirm("Remove day and month from tag dates for living people?"))
         return;
     bool chosen[kOtherGroupBox + 1] = {};
-    CLogFile &log = StartLog(ctx, Caption());
+    CLogFile& log = StartLog(ctx, Caption());
     log.LogLine("Options:");
-    for (const GroupBox &box : GroupBoxes()) {
+    for (const GroupBox& box : GroupBoxes()) {
         chosen[box.index] = Checked(options, box.index);
         if (chosen[box.index])
             log.LogLine(std::string("  ") + box.caption);
@@ -78,7 +78,7 @@ void SetYearOnlyDates::Run(RunContext &ctx, const ControlStates &options) {
 
     long read = 0, inGroups = 0, modified = 0;
     RunWalk(ctx, [&] {
-        db::CTMGDB &db = *ctx.db;
+        db::CTMGDB& db = *ctx.db;
         CTMGTagTypes tagTypes;
         LoadTagTypes(db, tagTypes);
         CTMGCrossIndex ids, living;
@@ -94,7 +94,7 @@ void SetYearOnlyDates::Run(RunContext &ctx, const ControlStates &options) {
         events.Tbl().SetCacheLimit(kCacheBytes);
         const int type = events.Field("EType"), per1 = events.Field("Per1"),
                   per2 = events.Field("Per2"), date = events.Field("EDate");
-        db::Table &g = events.Tbl();
+        db::Table& g = events.Tbl();
         ctx.ui.SetProgressRange(static_cast<long>(g.RecCount()));
         for (bool ok = events.First(); ok; ok = events.Next()) {
             if (++read % kProgressEvery == 0)

@@ -11,10 +11,10 @@ public:
     // for the Other group, 99).
     struct GroupBox {
         int index;
-        const char *caption;
-        const char *setting; // under "SetYearOnly"
+        const char* caption;
+        const char* setting; // under "SetYearOnly"
     };
-    static const std::vector<GroupBox> &GroupBoxes();
+    static const std::vector<GroupBox>& GroupBoxes();
     static std::string ControlName(int index);
 
     int Index() const override { return 43; }
@@ -22,8 +22,8 @@ public:
     std::string Caption() const override { return "Set Year Only Dates"; }
     std::vector<OptionDecl> Options() const override;
     // At least one group is chosen.
-    bool CanRun(const ControlStates &options) const override;
-    void Run(RunContext &ctx, const ControlStates &options) override;
+    bool CanRun(const ControlStates& options) const override;
+    void Run(RunContext& ctx, const ControlStates& options) override;
 };
 
 } // namespace hk

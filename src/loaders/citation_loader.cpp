@@ -8,9 +8,9 @@
 
 namespace hk {
 namespace {
-constexpr const char *kClass = "CTMGCitationLoader";
-constexpr std::array<const char *, 5> kSuretyFields = {"SNSure", "SSSure", "SDSure", "SPSure",
-                                                       "SFSure"};
+constexpr const char* kClass = "CTMGCitationLoader";
+constexpr std::array<const char*, 5> kSuretyFields = {"SNSure", "SSSure", "SDSure", "SPSure",
+                                                      "SFSure"};
 constexpr std::array<std::string_view, CTMGCitationLoader::kPartCount> kPartNames = {
     "CD",
     "Memo",
@@ -40,7 +40,7 @@ constexpr std::array<std::string_view, CTMGCitationLoader::kPartCount> kPartName
     "Detail9"};
 } // namespace
 
-void CTMGCitationLoader::OpenTables(db::CTMGDB &db) {
+void CTMGCitationLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     db_ = &db;
     s_.Open(db, "S");
@@ -99,7 +99,7 @@ void CTMGCitationLoader::CloseTables() noexcept {
 }
 
 void CTMGCitationLoader::LoadCitation() {
-    CitationValues &c = citation_;
+    CitationValues& c = citation_;
     c.physRec = s_.RecNo();
     c.recNo = sRecNo_ >= 0 ? s_.Long(sRecNo_) : static_cast<long>(c.physRec);
     c.sType = s_.Char(sType_);
@@ -124,7 +124,7 @@ void CTMGCitationLoader::LoadCitation() {
 }
 
 void CTMGCitationLoader::LoadSource() {
-    SourceValues &s = source_;
+    SourceValues& s = source_;
     s.physRec = m_.RecNo();
     s.active = m_.Bool(mActive_);
     s.majNum = m_.Long(mMajNum_);
@@ -187,7 +187,7 @@ bool CTMGCitationLoader::SeekCitation(long recNo) {
     return true;
 }
 
-template <typename Fn> void CTMGCitationLoader::ForEachCitation(char sType, long refRec, Fn &&fn) {
+template <typename Fn> void CTMGCitationLoader::ForEachCitation(char sType, long refRec, Fn&& fn) {
     s_.SelectTag("ByRec");
     for (bool ok = s_.Seek(refRec); ok; ok = s_.SeekNext(refRec))
         if (s_.Char(sType_) == sType)
@@ -261,7 +261,7 @@ bool CTMGCitationLoader::SeekSourceByRef(long refId) {
 
 std::vector<std::string> CTMGCitationLoader::SubParts() const {
     std::vector<std::string> parts;
-    const std::string &d = citation_.detail;
+    const std::string& d = citation_.detail;
     if (d.empty())
         return parts;
     std::size_t start = 0;
@@ -281,7 +281,7 @@ std::string_view CTMGCitationLoader::PartName(int index) {
 }
 
 std::string CTMGCitationLoader::PartValue(int index) const {
-    const CitationValues &c = citation_;
+    const CitationValues& c = citation_;
     switch (index) {
     case 0:
         return c.detail;
@@ -327,7 +327,7 @@ std::string CTMGCitationLoader::PartValue(int index) const {
 }
 
 void CTMGCitationLoader::SetPartValue(int index, std::string_view value) {
-    CitationValues &c = citation_;
+    CitationValues& c = citation_;
     switch (index) {
     case 0:
         c.detail = value;
@@ -377,15 +377,15 @@ void CTMGCitationLoader::SetPartValue(int index, std::string_view value) {
 }
 
 void CTMGCitationLoader::SaveCitation() {
-    CitationValues &c = citation_;
+    CitationValues& c = citation_;
     long majSource = c.majSource;
     if (sourceRefNumber_ != source_.refId || source_.majNum != c.majSource) {
         if (SeekSourceByRef(sourceRefNumber_))
             majSource = source_.majNum;
     }
     s_.Go(c.physRec);
-    db::Table &t = s_.Tbl();
-    auto put = [&](int field, const std::string &text) {
+    db::Table& t = s_.Tbl();
+    auto put = [&](int field, const std::string& text) {
         if (field >= 0 && t.GetString(field) != text && t.GetTrimmed(field) != text)
             t.AssignString(field, text);
     };

@@ -72,7 +72,7 @@ public:
     // The name style repository names are written with unless the caller names another.
     static constexpr long kStandardNameStyle = 2;
 
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
     void SetSkipExcluded(bool on) { skipExcluded_ = on; }
 
@@ -82,8 +82,8 @@ public:
     bool SeekCitation(long recNo);
     void LoadCitation();
     void LoadSource();
-    const CitationValues &Citation() const { return citation_; }
-    const SourceValues &Source() const { return source_; }
+    const CitationValues& Citation() const { return citation_; }
+    const SourceValues& Source() const { return source_; }
 
     // The citations of one cited record (type letter and record number).
     long CountCitations(char sType, long refRec);
@@ -111,42 +111,42 @@ public:
     // " getting source type for #<number>, Source Category=<category>": what a report adds.
     static std::string SourceTypeContext(long sourceNumber, long category);
 
-    const CTMGSourceElements &Elements() const { return elements_; }
+    const CTMGSourceElements& Elements() const { return elements_; }
     // The value an element (by name, without brackets) has in the loaded source's INFO.
     std::string ElementValue(std::string_view elementName) const;
 
     // Source output, for the loaded source and its type.
     // Its templates: the source's own FFORM, SFORM and BFORM, else the type's custom ones,
     // else the type's, each when not empty.
-    SourceTexts SourceTemplates(const SourceTypeValues &type) const;
+    SourceTexts SourceTemplates(const SourceTypeValues& type) const;
     // The elements those templates use (footnote, short footnote, bibliography), in the order
     // of their first use, one per element group, with their INFO values. Names the project
     // does not know are left out.
-    std::vector<SourceElementValue> SourceElementValues(const SourceTypeValues &type) const;
+    std::vector<SourceElementValue> SourceElementValues(const SourceTypeValues& type) const;
     // Its repositories, primary first, then in link order. Names are packed like the names of
     // older projects (surname, title, given, suffix) and written through the name style's
     // output template (its parts joined by blanks when the formatter lacks the style);
     // addresses through their place's style, or empty when the place is not there.
-    std::vector<SourceRepository> GetSourceRepositories(CTMGRepositoryLoader &repositories,
-                                                        CTMGPlaceLoader &places,
-                                                        const CTMGStyleFormatter &styles,
-                                                        const FormatSettings &settings,
+    std::vector<SourceRepository> GetSourceRepositories(CTMGRepositoryLoader& repositories,
+                                                        CTMGPlaceLoader& places,
+                                                        const CTMGStyleFormatter& styles,
+                                                        const FormatSettings& settings,
                                                         long nameStyle = kStandardNameStyle) const;
     // Its templates filled in (CTMGSourceFormatter), the repository elements from the first
     // primary repository of the list; the citation elements from the loaded citation when
     // withCitation, empty otherwise.
-    SourceTexts FormatSource(const SourceTypeValues &type,
-                             const std::vector<SourceRepository> &repositories,
+    SourceTexts FormatSource(const SourceTypeValues& type,
+                             const std::vector<SourceRepository>& repositories,
                              bool withCitation) const;
 
-    db::Table &CitationTable() const { return s_.Tbl(); }
-    db::Table &SourceTable() const { return m_.Tbl(); }
+    db::Table& CitationTable() const { return s_.Tbl(); }
+    db::Table& SourceTable() const { return m_.Tbl(); }
 
 private:
-    template <typename Fn> void ForEachCitation(char sType, long refRec, Fn &&fn);
+    template <typename Fn> void ForEachCitation(char sType, long refRec, Fn&& fn);
     std::vector<std::string> SubParts() const;
 
-    db::CTMGDB *db_ = nullptr;
+    db::CTMGDB* db_ = nullptr;
     LoaderTable s_, m_;
     CTMGSourceElements elements_;
     bool skipExcluded_ = false;

@@ -7,13 +7,13 @@
 namespace hk {
 namespace {
 
-const std::string &FirstNotEmpty(const std::string &a, const std::string &b, const std::string &c) {
+const std::string& FirstNotEmpty(const std::string& a, const std::string& b, const std::string& c) {
     return !a.empty() ? a : !b.empty() ? b : c;
 }
 
-template <typename Range> std::string JoinNotEmpty(const Range &parts, std::string_view separator) {
+template <typename Range> std::string JoinNotEmpty(const Range& parts, std::string_view separator) {
     std::string out;
-    for (const std::string &p : parts) {
+    for (const std::string& p : parts) {
         if (p.empty())
             continue;
         if (!out.empty())
@@ -23,8 +23,8 @@ template <typename Range> std::string JoinNotEmpty(const Range &parts, std::stri
     return out;
 }
 
-std::string RepositoryName(std::string_view packed, const CTMGStyleFormatter &styles,
-                           const FormatSettings &settings, long nameStyle) {
+std::string RepositoryName(std::string_view packed, const CTMGStyleFormatter& styles,
+                           const FormatSettings& settings, long nameStyle) {
     // A repository without a given name is not a person of unknown name.
     FormatSettings plain = settings;
     plain.SetUnknownNamePlaceholder({});
@@ -38,8 +38,8 @@ std::string RepositoryName(std::string_view packed, const CTMGStyleFormatter &st
     return JoinNotEmpty(shown, " ");
 }
 
-std::string RepositoryAddress(long placeNumber, CTMGPlaceLoader &places,
-                              const CTMGStyleFormatter &styles) {
+std::string RepositoryAddress(long placeNumber, CTMGPlaceLoader& places,
+                              const CTMGStyleFormatter& styles) {
     if (placeNumber <= 0 || !places.SeekPlace(placeNumber))
         return {};
     long style = places.StyleID();
@@ -50,21 +50,21 @@ std::string RepositoryAddress(long placeNumber, CTMGPlaceLoader &places,
 
 } // namespace
 
-SourceTexts CTMGCitationLoader::SourceTemplates(const SourceTypeValues &type) const {
-    const SourceValues &s = source_;
+SourceTexts CTMGCitationLoader::SourceTemplates(const SourceTypeValues& type) const {
+    const SourceValues& s = source_;
     return {FirstNotEmpty(s.fForm, type.custFoot, type.foot),
             FirstNotEmpty(s.sForm, type.custShort, type.shortForm),
             FirstNotEmpty(s.bForm, type.custBib, type.bib)};
 }
 
 std::vector<SourceElementValue>
-CTMGCitationLoader::SourceElementValues(const SourceTypeValues &type) const {
+CTMGCitationLoader::SourceElementValues(const SourceTypeValues& type) const {
     SourceTexts templates = SourceTemplates(type);
     std::vector<SourceElementValue> out;
-    for (const std::string *t :
+    for (const std::string* t :
          {&templates.footnote, &templates.shortFootnote, &templates.bibliography}) {
-        for (TemplateElement &e : elements_.TemplateElements(*t)) {
-            if (e.group <= 0 || std::any_of(out.begin(), out.end(), [&](const auto &known) {
+        for (TemplateElement& e : elements_.TemplateElements(*t)) {
+            if (e.group <= 0 || std::any_of(out.begin(), out.end(), [&](const auto& known) {
                     return known.group == e.group;
                 }))
                 continue;
@@ -76,11 +76,11 @@ CTMGCitationLoader::SourceElementValues(const SourceTypeValues &type) const {
 }
 
 std::vector<SourceRepository>
-CTMGCitationLoader::GetSourceRepositories(CTMGRepositoryLoader &repositories,
-                                          CTMGPlaceLoader &places, const CTMGStyleFormatter &styles,
-                                          const FormatSettings &settings, long nameStyle) const {
+CTMGCitationLoader::GetSourceRepositories(CTMGRepositoryLoader& repositories,
+                                          CTMGPlaceLoader& places, const CTMGStyleFormatter& styles,
+                                          const FormatSettings& settings, long nameStyle) const {
     std::vector<SourceRepository> out;
-    for (RepositoryValues &r : repositories.ForSource(source_.majNum)) {
+    for (RepositoryValues& r : repositories.ForSource(source_.majNum)) {
         SourceRepository repo;
         repo.name = RepositoryName(r.name, styles, settings, nameStyle);
         repo.address = RepositoryAddress(r.address, places, styles);
@@ -88,17 +88,17 @@ CTMGCitationLoader::GetSourceRepositories(CTMGRepositoryLoader &repositories,
         out.push_back(std::move(repo));
     }
     std::stable_partition(out.begin(), out.end(),
-                          [](const SourceRepository &r) { return r.stored.primary; });
+                          [](const SourceRepository& r) { return r.stored.primary; });
     return out;
 }
 
-SourceTexts CTMGCitationLoader::FormatSource(const SourceTypeValues &type,
-                                             const std::vector<SourceRepository> &repositories,
+SourceTexts CTMGCitationLoader::FormatSource(const SourceTypeValues& type,
+                                             const std::vector<SourceRepository>& repositories,
                                              bool withCitation) const {
     SourceElementInputs inputs;
     inputs.info = source_.info;
     auto primary = std::find_if(repositories.begin(), repositories.end(),
-                                [](const SourceRepository &r) { return r.stored.primary; });
+                                [](const SourceRepository& r) { return r.stored.primary; });
     if (primary != repositories.end())
         inputs.repository = *primary;
     if (withCitation)

@@ -4,8 +4,8 @@
 
 namespace hk {
 
-void CTMGCrossIndex::Build(db::CTMGDB &db, const char *suffix, const char *tag,
-                           const char *keyField, const char *valueField, bool character) {
+void CTMGCrossIndex::Build(db::CTMGDB& db, const char* suffix, const char* tag,
+                           const char* keyField, const char* valueField, bool character) {
     values_.clear();
     LoaderTable t;
     t.Open(db, suffix);
@@ -28,15 +28,15 @@ void CTMGCrossIndex::Build(db::CTMGDB &db, const char *suffix, const char *tag,
     }
 }
 
-void CTMGCrossIndex::BuildPersonIDs(db::CTMGDB &db) {
+void CTMGCrossIndex::BuildPersonIDs(db::CTMGDB& db) {
     Build(db, "$", db.PersonOrder().c_str(), "Per_No", "Ref_ID", false);
 }
 
-void CTMGCrossIndex::BuildLiving(db::CTMGDB &db) {
+void CTMGCrossIndex::BuildLiving(db::CTMGDB& db) {
     Build(db, "$", db.PersonOrder().c_str(), "Per_No", "Living", true);
 }
 
-void CTMGCrossIndex::BuildSourceIDs(db::CTMGDB &db) {
+void CTMGCrossIndex::BuildSourceIDs(db::CTMGDB& db) {
     Build(db, "M", "MJBYNUM", "MajNum", "Ref_ID", false);
 }
 

@@ -13,11 +13,11 @@ namespace hk {
 class CTMGCrossIndex {
 public:
     // Per_No -> Ref_ID (Per_No itself without that field).
-    void BuildPersonIDs(db::CTMGDB &db);
+    void BuildPersonIDs(db::CTMGDB& db);
     // Per_No -> the Living character.
-    void BuildLiving(db::CTMGDB &db);
+    void BuildLiving(db::CTMGDB& db);
     // MajNum -> Ref_ID (MajNum itself without that field).
-    void BuildSourceIDs(db::CTMGDB &db);
+    void BuildSourceIDs(db::CTMGDB& db);
 
     // The entry of a number; 0 for a number outside the table or not in the dataset.
     long Lookup(long number) const {
@@ -30,8 +30,8 @@ public:
     }
 
 private:
-    void Build(db::CTMGDB &db, const char *suffix, const char *tag, const char *keyField,
-               const char *valueField, bool character);
+    void Build(db::CTMGDB& db, const char* suffix, const char* tag, const char* keyField,
+               const char* valueField, bool character);
 
     std::vector<int32_t> values_;
 };

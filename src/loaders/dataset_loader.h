@@ -9,7 +9,7 @@ namespace hk {
 class CTMGDataSetLoader {
 public:
     // Every dataset record that is not deleted, in record order.
-    static std::vector<db::DatasetRecord> List(db::CTMGDB &db) { return db.Datasets(); }
+    static std::vector<db::DatasetRecord> List(db::CTMGDB& db) { return db.Datasets(); }
 };
 
 } // namespace hk

@@ -32,7 +32,7 @@ std::string XmlEscape(std::string_view s) {
 
 } // namespace
 
-void CTMGDNALoader::OpenTables(db::CTMGDB &db) {
+void CTMGDNALoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     t_.Open(db, "DNA");
     t_.SelectTag("ID_DNA");
@@ -50,7 +50,7 @@ void CTMGDNALoader::OpenTables(db::CTMGDB &db) {
 }
 
 void CTMGDNALoader::Load() {
-    DnaValues &d = dna_;
+    DnaValues& d = dna_;
     d.idDna = t_.Long(idDna_);
     d.idPerson = t_.Long(idPerson_);
     d.nameRec = t_.Long(nameRec_);
@@ -92,7 +92,7 @@ std::vector<DnaMarker> CTMGDNALoader::ParseResult(std::string_view result) {
         std::string item(result.substr(start, end - start));
         std::string itemLower = lower.substr(start, end - start);
         // Markers switch hiding from where they stand; an item takes the state at its start.
-        auto strip = [&](const auto &markers, bool state) {
+        auto strip = [&](const auto& markers, bool state) {
             for (std::string_view m : markers) {
                 std::size_t at;
                 while ((at = itemLower.find(m)) != std::string::npos) {
@@ -122,7 +122,7 @@ std::vector<DnaMarker> CTMGDNALoader::ParseResult(std::string_view result) {
 }
 
 std::string CTMGDNALoader::TestResultXml(bool showName) const {
-    const DnaValues &d = dna_;
+    const DnaValues& d = dna_;
     std::string xml =
         "<test-result id=\"" + std::to_string(d.idDna) + "\" ref=\"" + XmlEscape(d.dnaName) + "\"";
     if (d.idPerson != 0)
@@ -131,7 +131,7 @@ std::string CTMGDNALoader::TestResultXml(bool showName) const {
     xml += "<showname>" + std::string(showName ? "1" : "0") + "</showname>";
     if (!d.kitNumber.empty())
         xml += "<kit>" + XmlEscape(d.kitNumber) + "</kit>";
-    for (const DnaMarker &m : ParseResult(d.result)) {
+    for (const DnaMarker& m : ParseResult(d.result)) {
         if (m.hidden)
             continue;
         xml += "<marker name=\"" + XmlEscape(m.name) + "\" mv=\"" + XmlEscape(m.value) + "\"/>";

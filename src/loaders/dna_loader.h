@@ -23,11 +23,11 @@ struct DnaMarker {
 
 class CTMGDNALoader {
 public:
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept { t_.Close(); }
     bool MoveFirst();
     bool MoveNext();
-    const DnaValues &Record() const { return dna_; }
+    const DnaValues& Record() const { return dna_; }
 
     // The markers of a result text: items separated by ",", hidden-text markers (" hid: ",
     // "[hid:]" open, " :hid ", "[:hid]" close, without regard to case) switching hiding.

@@ -9,10 +9,10 @@
 
 namespace hk {
 namespace {
-constexpr const char *kClass = "CDNATests";
+constexpr const char* kClass = "CDNATests";
 
-[[noreturn]] void RaiseParseError(const char *proc, std::string_view source) {
-    const xmlError *e = xmlGetLastError();
+[[noreturn]] void RaiseParseError(const char* proc, std::string_view source) {
+    const xmlError* e = xmlGetLastError();
     std::string text = e && e->message ? e->message : "not a document";
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
         text.pop_back();
@@ -55,9 +55,9 @@ void CDNATests::LoadXml(std::string_view xml) {
     doc_->doc = doc;
 }
 
-void CDNATests::LoadFile(const std::string &path) {
+void CDNATests::LoadFile(const std::string& path) {
     std::string text;
-    if (FILE *f = std::fopen(path.c_str(), "rb")) {
+    if (FILE* f = std::fopen(path.c_str(), "rb")) {
         char buffer[8192];
         std::size_t n;
         while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
@@ -69,11 +69,11 @@ void CDNATests::LoadFile(const std::string &path) {
     LoadXml(text);
 }
 
-void CDNATests::Convert(const std::string &styleSheetPath) {
+void CDNATests::Convert(const std::string& styleSheetPath) {
     if (!doc_->doc)
         return;
     xsltStylesheetPtr sheet =
-        xsltParseStylesheetFile(reinterpret_cast<const xmlChar *>(styleSheetPath.c_str()));
+        xsltParseStylesheetFile(reinterpret_cast<const xmlChar*>(styleSheetPath.c_str()));
     if (!sheet)
         throw Error(-1, ErrorSource(kClass, "Convert"),
                     "Cannot read style sheet " + styleSheetPath);
@@ -85,19 +85,19 @@ void CDNATests::Convert(const std::string &styleSheetPath) {
     doc_->doc = result;
 }
 
-std::string CDNATests::Lookup(const std::string &prefix, std::string_view value) const {
+std::string CDNATests::Lookup(const std::string& prefix, std::string_view value) const {
     // The value is written between single quotes; one holding a quote cannot match.
     if (!doc_->doc || value.find('\'') != std::string_view::npos)
         return {};
     std::string path = prefix + std::string(value) + "']";
     xmlXPathContextPtr ctx = xmlXPathNewContext(doc_->doc);
     xmlXPathObjectPtr found =
-        xmlXPathEvalExpression(reinterpret_cast<const xmlChar *>(path.c_str()), ctx);
+        xmlXPathEvalExpression(reinterpret_cast<const xmlChar*>(path.c_str()), ctx);
     std::string id;
     if (found && found->nodesetval && found->nodesetval->nodeNr > 0) {
         xmlNodePtr node = found->nodesetval->nodeTab[0];
-        if (xmlChar *attr = xmlGetProp(node, reinterpret_cast<const xmlChar *>("id"))) {
-            id = reinterpret_cast<const char *>(attr);
+        if (xmlChar* attr = xmlGetProp(node, reinterpret_cast<const xmlChar*>("id"))) {
+            id = reinterpret_cast<const char*>(attr);
             xmlFree(attr);
         }
     }

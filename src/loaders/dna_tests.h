@@ -11,15 +11,15 @@ class CDNATests {
 public:
     CDNATests();
     ~CDNATests();
-    CDNATests(const CDNATests &) = delete;
-    CDNATests &operator=(const CDNATests &) = delete;
+    CDNATests(const CDNATests&) = delete;
+    CDNATests& operator=(const CDNATests&) = delete;
 
     // Parses the definitions; a parse error raises an error that names the line and the text
     // near it (" at line " N " near " text).
     void LoadXml(std::string_view xml);
-    void LoadFile(const std::string &path);
+    void LoadFile(const std::string& path);
     // Applies a style sheet (such as "convert.xsl") to the loaded document, replacing it.
-    void Convert(const std::string &styleSheetPath);
+    void Convert(const std::string& styleSheetPath);
 
     // The "id" of the first definition with that key, short name or id; empty when none.
     std::string ByKey(std::string_view key) const;
@@ -27,7 +27,7 @@ public:
     std::string ById(std::string_view id) const;
 
 private:
-    std::string Lookup(const std::string &prefix, std::string_view value) const;
+    std::string Lookup(const std::string& prefix, std::string_view value) const;
 
     struct Doc;
     std::unique_ptr<Doc> doc_;

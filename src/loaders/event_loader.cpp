@@ -6,12 +6,12 @@
 
 namespace hk {
 namespace {
-constexpr const char *kClass = "CTMGEventLoader";
-constexpr std::array<const char *, 5> kSuretyFields = {"ENSure", "ESSure", "EDSure", "EPSure",
-                                                       "EFSure"};
+constexpr const char* kClass = "CTMGEventLoader";
+constexpr std::array<const char*, 5> kSuretyFields = {"ENSure", "ESSure", "EDSure", "EPSure",
+                                                      "EFSure"};
 } // namespace
 
-void CTMGEventLoader::OpenTables(db::CTMGDB &db) {
+void CTMGEventLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     db_ = &db;
     g_.Open(db, "G");
@@ -50,8 +50,8 @@ void CTMGEventLoader::CloseTables() noexcept {
     g_.Close();
 }
 
-void CTMGEventLoader::LoadWitnessFrom(const LoaderTable &t, bool withMemos) {
-    WitnessValues &w = witness_;
+void CTMGEventLoader::LoadWitnessFrom(const LoaderTable& t, bool withMemos) {
+    WitnessValues& w = witness_;
     w.physRec = t.RecNo();
     w.ePer = t.Long(eEPer_);
     w.gNum = t.Long(eGNum_);
@@ -66,7 +66,7 @@ void CTMGEventLoader::LoadWitnessFrom(const LoaderTable &t, bool withMemos) {
 }
 
 void CTMGEventLoader::LoadEvent(bool withMemo) {
-    EventValues &ev = event_;
+    EventValues& ev = event_;
     ev.physRec = g_.RecNo();
     ev.dsid = g_.RecordDsid();
     ev.recNo = gRecNo_ >= 0 ? g_.Long(gRecNo_) : static_cast<long>(ev.physRec);
@@ -140,7 +140,7 @@ long CTMGEventLoader::CountParticipants(long eventNo) {
     return n;
 }
 
-template <typename Take> bool CTMGEventLoader::FindPrimary(long person, Take &&take) {
+template <typename Take> bool CTMGEventLoader::FindPrimary(long person, Take&& take) {
     for (bool ok = e_.Seek(person); ok; ok = e_.SeekNext(person)) {
         if (!e_.Bool(ePrimary_) || !g_.Seek(e_.Long(eGNum_)))
             continue;
@@ -154,19 +154,19 @@ template <typename Take> bool CTMGEventLoader::FindPrimary(long person, Take &&t
     return false;
 }
 
-bool CTMGEventLoader::FindPrimaryEventOfGroup(long person, const CTMGTagTypes &tagTypes,
+bool CTMGEventLoader::FindPrimaryEventOfGroup(long person, const CTMGTagTypes& tagTypes,
                                               long group) {
     return FindPrimary(person, [&] { return tagTypes.GroupOf(g_.Long(gEType_)) == group; });
 }
 
-bool CTMGEventLoader::FindSharedEvent(long person, long partner, const CTMGTagTypes &tagTypes) {
+bool CTMGEventLoader::FindSharedEvent(long person, long partner, const CTMGTagTypes& tagTypes) {
     return FindPrimary(person, [&] {
         return tagTypes.GroupOf(g_.Long(gEType_)) == kGroupMarriage &&
                (g_.Long(gPer1_) == partner || g_.Long(gPer2_) == partner);
     });
 }
 
-std::string CTMGEventLoader::GetBirthSortDate(long person, const CTMGTagTypes &tagTypes) {
+std::string CTMGEventLoader::GetBirthSortDate(long person, const CTMGTagTypes& tagTypes) {
     for (bool ok = e_.Seek(person); ok; ok = e_.SeekNext(person)) {
         if (!e_.Bool(ePrimary_) || !g_.Seek(e_.Long(eGNum_)))
             continue;
@@ -189,7 +189,7 @@ void CTMGEventLoader::DeleteEvent(long eventNo) {
                     "Wrong dataset version: " + db_->VersionText());
     // Rows are collected first: a deleted row may leave the tag, which moves the cursor.
     std::vector<uint32_t> rows;
-    db::Table &e = byEvent_.Tbl();
+    db::Table& e = byEvent_.Tbl();
     for (int pos = e.SeekDouble(eventNo); pos == db::kPosOk; pos = e.SeekNextDouble(eventNo))
         if (!e.Deleted())
             rows.push_back(e.RecNo());

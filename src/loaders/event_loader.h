@@ -41,15 +41,15 @@ struct WitnessValues {
 
 class CTMGEventLoader {
 public:
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
 
     // Reads the current participant row (against the loaded event) or event record. Without
     // memos only the plain fields are read, for walks that need no texts.
     void LoadWitness(bool withMemos = true) { LoadWitnessFrom(*current_, withMemos); }
     void LoadEvent(bool withMemo = true);
-    const WitnessValues &Witness() const { return witness_; }
-    const EventValues &Event() const { return event_; }
+    const WitnessValues& Witness() const { return witness_; }
+    const EventValues& Event() const { return event_; }
 
     // Positions on the event of that number and loads it.
     bool SeekEvent(long eventNo, bool withMemo = true);
@@ -64,12 +64,12 @@ public:
 
     long CountParticipants(long eventNo);
     // The person's first primary participation in an event of the group; loads both.
-    bool FindPrimaryEventOfGroup(long person, const CTMGTagTypes &tagTypes, long group);
+    bool FindPrimaryEventOfGroup(long person, const CTMGTagTypes& tagTypes, long group);
     // The person's first primary participation in a Marriage-group event with the partner as
     // a principal; loads both.
-    bool FindSharedEvent(long person, long partner, const CTMGTagTypes &tagTypes);
+    bool FindSharedEvent(long person, long partner, const CTMGTagTypes& tagTypes);
     // The sort date of the person's first primary Birth-group event; empty when none.
-    std::string GetBirthSortDate(long person, const CTMGTagTypes &tagTypes);
+    std::string GetBirthSortDate(long person, const CTMGTagTypes& tagTypes);
     // The Primary flag of the person's row for the event; false without a row.
     bool IsPrimary(long person, long eventNo);
     // Deletes the event's participant rows and its record. Projects before version 5 raise
@@ -78,7 +78,7 @@ public:
 
     // Witness lists are joined with "-", or "--" with the double-dash setting on.
     void SetDoubleDash(bool on) { separator_ = on ? "--" : "-"; }
-    const std::string &WitnessSeparator() const { return separator_; }
+    const std::string& WitnessSeparator() const { return separator_; }
     int SeparatorLength() const { return static_cast<int>(separator_.size()); }
 
     // The five sureties of an event as a summary text (empty for "....." or no event).
@@ -86,23 +86,23 @@ public:
     void SetSuretyString(long eventNo, std::string_view text);
 
     // For callers that write: the tables, positioned where the last load left them.
-    db::Table &EventTable() const { return g_.Tbl(); }
-    db::Table &WitnessTable() const { return e_.Tbl(); }
+    db::Table& EventTable() const { return g_.Tbl(); }
+    db::Table& WitnessTable() const { return e_.Tbl(); }
     int EventField(std::string_view name) const { return g_.Field(name); }
     int WitnessField(std::string_view name) const { return e_.Field(name); }
 
 private:
-    void LoadWitnessFrom(const LoaderTable &t, bool withMemos);
+    void LoadWitnessFrom(const LoaderTable& t, bool withMemos);
     bool SettleParticipation(bool found);
     bool SettleParticipant(bool found);
     // From the current row on: the first primary row whose event passes `take`.
-    template <typename Take> bool FindPrimary(long person, Take &&take);
+    template <typename Take> bool FindPrimary(long person, Take&& take);
 
     LoaderTable g_;                  // by ByRecNo
     LoaderTable e_;                  // by EVBYPER
     LoaderTable byEvent_;            // participants again, by ByGNum
-    LoaderTable *current_ = nullptr; // the participant cursor last loaded from
-    db::CTMGDB *db_ = nullptr;
+    LoaderTable* current_ = nullptr; // the participant cursor last loaded from
+    db::CTMGDB* db_ = nullptr;
     // Event fields
     int gRecNo_ = -1, gEType_ = -1, gPer1_ = -1, gPer2_ = -1, gPer1Show_ = -1, gPer2Show_ = -1,
         gEDate_ = -1, gSrtDate_ = -1, gPlaceNum_ = -1, gEFoot_ = -1;

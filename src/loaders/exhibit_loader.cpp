@@ -16,7 +16,7 @@ std::string JoinExhibitPath(std::string_view folder, std::string_view file) {
     return out;
 }
 
-void CTMGExhibitLoader::OpenTables(db::CTMGDB &db) {
+void CTMGExhibitLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     i_.Open(db, "I");
     i_.SelectTag("BySubj");
@@ -40,7 +40,7 @@ void CTMGExhibitLoader::OpenTables(db::CTMGDB &db) {
 }
 
 void CTMGExhibitLoader::Load() {
-    ExhibitValues &x = exhibit_;
+    ExhibitValues& x = exhibit_;
     x.idExhibit = idExhibit_ >= 0 ? i_.Long(idExhibit_) : static_cast<long>(i_.RecNo());
     x.xName = i_.Text(xName_);
     x.imageFile = i_.Text(iFile_);

@@ -27,13 +27,13 @@ std::string JoinExhibitPath(std::string_view folder, std::string_view file);
 class CTMGExhibitLoader {
 public:
     virtual ~CTMGExhibitLoader() = default;
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept { i_.Close(); }
 
     // The owner's exhibits one by one.
     bool FirstOfSubject(char ownerKind, long number);
     bool NextOfSubject();
-    const ExhibitValues &Exhibit() const { return exhibit_; }
+    const ExhibitValues& Exhibit() const { return exhibit_; }
 
 protected:
     // Reads the current record; the extended loader reads the further fields too.

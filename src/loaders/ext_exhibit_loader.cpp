@@ -17,7 +17,7 @@ std::string Extension(std::string_view fileName) {
     return dot == std::string_view::npos ? std::string() : AsciiLower(fileName.substr(dot + 1));
 }
 
-bool InList(std::string_view list, const std::string &ext) {
+bool InList(std::string_view list, const std::string& ext) {
     if (ext.empty())
         return false;
     std::string padded = "|" + std::string(list) + "|";
@@ -31,7 +31,7 @@ std::size_t FindNoCase(std::string_view s, std::string_view what, std::size_t fr
     return std::string_view::npos;
 }
 
-void RemoveAllNoCase(std::string &s, std::string_view what) {
+void RemoveAllNoCase(std::string& s, std::string_view what) {
     for (std::size_t at = FindNoCase(s, what); at != std::string::npos;
          at = FindNoCase(s, what, at))
         s.erase(at, what.size());
@@ -77,7 +77,7 @@ ExhibitDisplay CTMGExtExhibitLoader::DisplayOf(std::string_view description) {
                                                         {"[:QX-EMBED-RIGHT:]", 2, "right"}}};
     ExhibitDisplay display;
     std::size_t first = std::string_view::npos;
-    for (const Marker &m : kMarkers) {
+    for (const Marker& m : kMarkers) {
         std::size_t at = FindNoCase(description, m.text);
         if (at < first) {
             first = at;
@@ -129,7 +129,7 @@ std::string CTMGExtExhibitLoader::LinkList(std::string_view links) {
     return out;
 }
 
-std::string CTMGExtExhibitLoader::ImageMap(std::string_view description, std::string *rest) {
+std::string CTMGExtExhibitLoader::ImageMap(std::string_view description, std::string* rest) {
     std::string text(description);
     std::string map;
     std::size_t open = FindNoCase(text, "<map");

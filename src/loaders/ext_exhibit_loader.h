@@ -39,7 +39,7 @@ public:
 
     // The map ("<map" ... "</map>") of a description, and the description without it and
     // without the empty hidden blocks it leaves.
-    static std::string ImageMap(std::string_view description, std::string *rest = nullptr);
+    static std::string ImageMap(std::string_view description, std::string* rest = nullptr);
     // The description with the map stored in it (an empty map leaves none).
     static std::string WithImageMap(std::string_view description, std::string_view map);
 
@@ -47,9 +47,9 @@ public:
     bool FirstOfSubject(char ownerKind, long number);
     bool FindPrimary(char ownerKind, long number);
 
-    const std::string &ImageData() const { return image_; }
-    const std::string &AudioData() const { return audio_; }
-    const std::string &VideoData() const { return video_; }
+    const std::string& ImageData() const { return image_; }
+    const std::string& AudioData() const { return audio_; }
+    const std::string& VideoData() const { return video_; }
 
 protected:
     void Load() override;

@@ -22,7 +22,7 @@ class CFactory {
 public:
 #define HK_FACTORY_SLOT(Type, Name, ...)                                                           \
 public:                                                                                            \
-    Type &Name() {                                                                                 \
+    Type& Name() {                                                                                 \
         if (!Name##_)                                                                              \
             Name##_ = std::make_shared<Type>(__VA_ARGS__);                                         \
         return *Name##_;                                                                           \

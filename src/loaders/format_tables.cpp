@@ -7,7 +7,7 @@ namespace hk {
 namespace {
 
 // Calls `row` for every record of the table in record order, deleted ones included.
-template <typename Fn> void EveryRecord(LoaderTable &t, Fn &&row) {
+template <typename Fn> void EveryRecord(LoaderTable& t, Fn&& row) {
     t.Tbl().SelectTag(nullptr);
     for (int pos = t.Tbl().Top(); pos == db::kPosOk; pos = t.Tbl().Skip(1))
         row();
@@ -15,11 +15,11 @@ template <typename Fn> void EveryRecord(LoaderTable &t, Fn &&row) {
 
 } // namespace
 
-bool ProjectHasTable(const db::CTMGDB &db, std::string_view suffix) {
+bool ProjectHasTable(const db::CTMGDB& db, std::string_view suffix) {
     return db::FindFileNoCase(db.TablePath(suffix)).has_value();
 }
 
-std::vector<TagTypeRow> ReadTagTypeRows(db::CTMGDB &db) {
+std::vector<TagTypeRow> ReadTagTypeRows(db::CTMGDB& db) {
     std::vector<TagTypeRow> rows;
     if (!ProjectHasTable(db, "T"))
         return rows;
@@ -44,13 +44,13 @@ std::vector<TagTypeRow> ReadTagTypeRows(db::CTMGDB &db) {
     return rows;
 }
 
-void LoadTagTypes(db::CTMGDB &db, CTMGTagTypes &tagTypes, const NameMapping *nameMapping,
+void LoadTagTypes(db::CTMGDB& db, CTMGTagTypes& tagTypes, const NameMapping* nameMapping,
                   std::string_view language) {
     std::vector<TagTypeRow> rows = ReadTagTypeRows(db);
     tagTypes.LoadTags(rows, db.DSID(), nameMapping, language);
 }
 
-std::vector<PartTypeRow> ReadPartTypeRows(db::CTMGDB &db, std::string_view suffix) {
+std::vector<PartTypeRow> ReadPartTypeRows(db::CTMGDB& db, std::string_view suffix) {
     std::vector<PartTypeRow> rows;
     if (!ProjectHasTable(db, suffix))
         return rows;
@@ -63,7 +63,7 @@ std::vector<PartTypeRow> ReadPartTypeRows(db::CTMGDB &db, std::string_view suffi
     return rows;
 }
 
-StyleTables ReadStyleTables(db::CTMGDB &db) {
+StyleTables ReadStyleTables(db::CTMGDB& db) {
     StyleTables tables;
     tables.versionMajor = db.VersionMajor();
     tables.dsid = db.DSID();
@@ -99,12 +99,12 @@ StyleTables ReadStyleTables(db::CTMGDB &db) {
     return tables;
 }
 
-void LoadStyles(db::CTMGDB &db, CTMGStyleFormatter &formatter) {
+void LoadStyles(db::CTMGDB& db, CTMGStyleFormatter& formatter) {
     formatter.Reset();
     formatter.LoadStyles(ReadStyleTables(db));
 }
 
-std::vector<FlagRow> ReadFlagRows(db::CTMGDB &db) {
+std::vector<FlagRow> ReadFlagRows(db::CTMGDB& db) {
     std::vector<FlagRow> rows;
     if (!ProjectHasTable(db, "C"))
         return rows;

@@ -13,19 +13,19 @@
 namespace hk {
 
 // Whether the project has the table of a suffix.
-bool ProjectHasTable(const db::CTMGDB &db, std::string_view suffix);
+bool ProjectHasTable(const db::CTMGDB& db, std::string_view suffix);
 
-std::vector<TagTypeRow> ReadTagTypeRows(db::CTMGDB &db);
+std::vector<TagTypeRow> ReadTagTypeRows(db::CTMGDB& db);
 // The tag types of the current dataset, as the project is opened.
-void LoadTagTypes(db::CTMGDB &db, CTMGTagTypes &tagTypes, const NameMapping *nameMapping = nullptr,
+void LoadTagTypes(db::CTMGDB& db, CTMGTagTypes& tagTypes, const NameMapping* nameMapping = nullptr,
                   std::string_view language = {});
 
 // "NPT" or "PPT"; none for a project without the table.
-std::vector<PartTypeRow> ReadPartTypeRows(db::CTMGDB &db, std::string_view suffix);
+std::vector<PartTypeRow> ReadPartTypeRows(db::CTMGDB& db, std::string_view suffix);
 // Styles and part types of a project of version 5 or later; older ones get none.
-StyleTables ReadStyleTables(db::CTMGDB &db);
-void LoadStyles(db::CTMGDB &db, CTMGStyleFormatter &formatter);
+StyleTables ReadStyleTables(db::CTMGDB& db);
+void LoadStyles(db::CTMGDB& db, CTMGStyleFormatter& formatter);
 
-std::vector<FlagRow> ReadFlagRows(db::CTMGDB &db);
+std::vector<FlagRow> ReadFlagRows(db::CTMGDB& db);
 
 } // namespace hk

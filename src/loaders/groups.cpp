@@ -4,7 +4,7 @@
 
 namespace hk {
 
-void CTMGGroups::OpenTables(db::CTMGDB &db, std::string flagField, LogSink log) {
+void CTMGGroups::OpenTables(db::CTMGDB& db, std::string flagField, LogSink log) {
     CloseTables();
     flagField_ = std::move(flagField);
     log_ = std::move(log);
@@ -58,14 +58,14 @@ char CTMGGroups::LabelOf(long person) const {
     return it == members_.end() ? unassigned_ : it->second.label;
 }
 
-void CTMGGroups::Label(long person, Member &member, char label) {
+void CTMGGroups::Label(long person, Member& member, char label) {
     member.label = label;
     people_.Go(member.recNo);
     people_.Tbl().AssignString(flag_, std::string(1, label));
     group_.push_back(person);
 }
 
-void CTMGGroups::Relatives(long person, std::vector<long> &out) {
+void CTMGGroups::Relatives(long person, std::vector<long>& out) {
     out.clear();
     int children = 0;
     for (bool ok = byParent_.Seek(person); ok && children < kChildrenPerVisit;
@@ -142,7 +142,7 @@ void CTMGGroups::FindAllGroups(long minGroupSize) {
             continue;
         }
         for (long person : std::vector<long>(group_)) {
-            Member &m = members_[person];
+            Member& m = members_[person];
             m.label = kOrphanLabel;
             people_.Go(m.recNo);
             people_.Tbl().AssignString(flag_, std::string(1, kOrphanLabel));

@@ -20,12 +20,12 @@ public:
     static constexpr int kStackLimit = 10000;
     static constexpr int kChildrenPerVisit = 32;
 
-    using LogSink = std::function<void(const std::string &)>;
+    using LogSink = std::function<void(const std::string&)>;
 
     // The flag value of a person no group has reached yet.
     void SetUnassignedValue(char value) { unassigned_ = value; }
 
-    void OpenTables(db::CTMGDB &db, std::string flagField, LogSink log);
+    void OpenTables(db::CTMGDB& db, std::string flagField, LogSink log);
     void CloseTables() noexcept;
 
     // Sets the flag of every person (Per_No not 0) to the unassigned value; returns the count.
@@ -47,10 +47,10 @@ private:
         uint32_t recNo = 0;
         char label = ' ';
     };
-    void Label(long person, Member &member, char label);
+    void Label(long person, Member& member, char label);
     // Unassigned relatives of a person: children (at most 32), parents, event partners.
-    void Relatives(long person, std::vector<long> &out);
-    void Log(const std::string &line) const {
+    void Relatives(long person, std::vector<long>& out);
+    void Log(const std::string& line) const {
         if (log_)
             log_(line);
     }

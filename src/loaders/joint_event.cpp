@@ -4,14 +4,14 @@
 
 namespace hk {
 namespace {
-constexpr std::array<const char *, 5> kEventSureties = {"ENSure", "ESSure", "EDSure", "EPSure",
-                                                        "EFSure"};
-constexpr std::array<const char *, 5> kCitationSureties = {"SNSure", "SSSure", "SDSure", "SPSure",
-                                                           "SFSure"};
+constexpr std::array<const char*, 5> kEventSureties = {"ENSure", "ESSure", "EDSure", "EPSure",
+                                                       "EFSure"};
+constexpr std::array<const char*, 5> kCitationSureties = {"SNSure", "SSSure", "SDSure", "SPSure",
+                                                          "SFSure"};
 
 // One more than the number of the last record in the order of a tag (1 for none).
-long NextNumber(LoaderTable &t, int field) {
-    db::Table &table = t.Tbl();
+long NextNumber(LoaderTable& t, int field) {
+    db::Table& table = t.Tbl();
     if (field < 0 || !table.SelectedTag())
         return static_cast<long>(table.RecCount()) + 1;
     if (table.Bottom() != db::kPosOk)
@@ -20,7 +20,7 @@ long NextNumber(LoaderTable &t, int field) {
 }
 } // namespace
 
-void CJointEvent::OpenTables(db::CTMGDB &db, const CTMGTagTypes &tagTypes) {
+void CJointEvent::OpenTables(db::CTMGDB& db, const CTMGTagTypes& tagTypes) {
     CloseTables();
     db_ = &db;
     tagTypes_ = &tagTypes;
@@ -96,7 +96,7 @@ long CJointEvent::NextCitationNumber() {
 long CJointEvent::Write() {
     const long dsid = db_->DSID();
     const long eventNo = NextEventNumber();
-    db::Table &g = g_.Tbl();
+    db::Table& g = g_.Tbl();
     g.AppendStart();
     g.AssignLong(g_.DsidField(), dsid);
     g.AssignLong(gRecNo_, eventNo);
@@ -114,8 +114,8 @@ long CJointEvent::Write() {
         g.AssignString(gSure_[i], std::string(1, record_.sureties[i]));
     g.Append();
 
-    db::Table &e = e_.Tbl();
-    auto participant = [&](long person, bool primary, const std::string &role) {
+    db::Table& e = e_.Tbl();
+    auto participant = [&](long person, bool primary, const std::string& role) {
         if (person <= 0)
             return;
         e.AppendStart();
@@ -129,12 +129,12 @@ long CJointEvent::Write() {
     };
     participant(record_.per1, record_.primary1, record_.role1);
     participant(record_.per2, record_.primary2, record_.role2);
-    for (const JointWitness &w : record_.witnesses)
+    for (const JointWitness& w : record_.witnesses)
         participant(w.perNo, false, w.role.empty() ? db_->WitnessRoleId() : w.role);
 
     if (record_.sourceNo > 0) {
         const long citationNo = NextCitationNumber();
-        db::Table &s = s_.Tbl();
+        db::Table& s = s_.Tbl();
         s.AppendStart();
         s.AssignLong(s_.DsidField(), dsid);
         if (sRecNo_ >= 0)

@@ -37,12 +37,12 @@ struct JointEventRecord {
 
 class CJointEvent {
 public:
-    void OpenTables(db::CTMGDB &db, const CTMGTagTypes &tagTypes);
+    void OpenTables(db::CTMGDB& db, const CTMGTagTypes& tagTypes);
     void CloseTables() noexcept;
 
     // Clears the event being built: principal roles, empty dates, blank sureties.
     void Reset();
-    JointEventRecord &Record() { return record_; }
+    JointEventRecord& Record() { return record_; }
 
     // Whether the first person takes part in an event of the group whose principals are the
     // two people (either order).
@@ -67,8 +67,8 @@ public:
 private:
     bool SeekEvent(long eventNo) { return g_.Seek(eventNo); }
 
-    const CTMGTagTypes *tagTypes_ = nullptr;
-    db::CTMGDB *db_ = nullptr;
+    const CTMGTagTypes* tagTypes_ = nullptr;
+    db::CTMGDB* db_ = nullptr;
     LoaderTable e_, g_, s_;
     int eDsid_ = -1, eEPer_ = -1, eGNum_ = -1, ePrimary_ = -1, eRole_ = -1;
     int gRecNo_ = -1, gRefId_ = -1, gEType_ = -1, gPer1Show_ = -1, gPer2Show_ = -1, gPer1_ = -1,

@@ -13,7 +13,7 @@ LoaderTable::~LoaderTable() {
     Close();
 }
 
-void LoaderTable::Open(db::CTMGDB &db, std::string_view suffix) {
+void LoaderTable::Open(db::CTMGDB& db, std::string_view suffix) {
     Close();
     db_ = &db;
     alias_ = db.NewAlias();
@@ -36,7 +36,7 @@ void LoaderTable::Close() noexcept {
     }
 }
 
-db::Table &LoaderTable::Tbl() const {
+db::Table& LoaderTable::Tbl() const {
     if (!table_)
         throw Error(-1, ErrorSource("LoaderTable", "Tbl"), "Table not open");
     return *table_;
@@ -56,14 +56,14 @@ bool LoaderTable::HasTag(std::string_view tag) const {
 
 void LoaderTable::SelectTag(std::string_view tag) {
     // Selecting makes a new cursor; loaders switch tags often, so keep the one there.
-    db::Tag *selected = Tbl().SelectedTag();
+    db::Tag* selected = Tbl().SelectedTag();
     if (selected && EqualsNoCase(selected->Name(), tag))
         return;
     db_->SelectTag(&Tbl(), tag);
 }
 
 bool LoaderTable::Acceptable() const {
-    const db::Table &t = *table_;
+    const db::Table& t = *table_;
     if (t.Eof() || t.Deleted())
         return false;
     if (dsid_ < 0)
@@ -81,7 +81,7 @@ char LoaderTable::Char(int field) const {
 
 // From a seek result on, the first acceptable record that still has the key.
 bool LoaderTable::SettleKey(int pos, bool numeric, long key, std::string_view text) {
-    db::Table &t = Tbl();
+    db::Table& t = Tbl();
     while (pos == db::kPosOk) {
         if (Acceptable())
             return true;

@@ -22,18 +22,18 @@ class LoaderTable {
 public:
     LoaderTable() = default;
     ~LoaderTable();
-    LoaderTable(const LoaderTable &) = delete;
-    LoaderTable &operator=(const LoaderTable &) = delete;
+    LoaderTable(const LoaderTable&) = delete;
+    LoaderTable& operator=(const LoaderTable&) = delete;
 
     // Opens the table of `suffix` under a fresh alias; the current dataset is read now.
-    void Open(db::CTMGDB &db, std::string_view suffix);
+    void Open(db::CTMGDB& db, std::string_view suffix);
     // Closes the table when the project still has it open; never throws.
     void Close() noexcept;
     bool IsOpen() const { return table_ != nullptr; }
 
-    db::CTMGDB &Db() const { return *db_; }
-    db::Table &Tbl() const;
-    const std::string &Alias() const { return alias_; }
+    db::CTMGDB& Db() const { return *db_; }
+    db::Table& Tbl() const;
+    const std::string& Alias() const { return alias_; }
     long CurrentDsid() const { return currentDsid_; }
 
     // Field handles: Field raises the project's error when the field is missing.
@@ -81,8 +81,8 @@ public:
 private:
     bool SettleKey(int pos, bool numeric, long key, std::string_view text);
 
-    db::CTMGDB *db_ = nullptr;
-    db::Table *table_ = nullptr;
+    db::CTMGDB* db_ = nullptr;
+    db::Table* table_ = nullptr;
     std::string alias_;
     long currentDsid_ = 0;
     int dsid_ = -1;

@@ -7,7 +7,7 @@
 
 namespace hk {
 
-void CTMGNameLoader::OpenTables(db::CTMGDB &db, const FormatSettings &settings) {
+void CTMGNameLoader::OpenTables(db::CTMGDB& db, const FormatSettings& settings) {
     CloseTables();
     settings_ = &settings;
     names_.Open(db, "N");
@@ -43,7 +43,7 @@ void CTMGNameLoader::CloseTables() noexcept {
 }
 
 void CTMGNameLoader::Load() {
-    NameValues &n = name_;
+    NameValues& n = name_;
     n.physRec = names_.RecNo();
     n.nPer = names_.Long(nPer_);
     n.alType = names_.Long(alType_);
@@ -80,8 +80,8 @@ void CTMGNameLoader::LoadParts() {
 }
 
 std::string CTMGNameLoader::StoredPart(int id) const {
-    const std::string &text = parts_.PartValue(id);
-    const std::string &placeholder = settings_->UnknownNamePlaceholder();
+    const std::string& text = parts_.PartValue(id);
+    const std::string& placeholder = settings_->UnknownNamePlaceholder();
     return !placeholder.empty() && text == placeholder ? std::string() : text;
 }
 
@@ -123,7 +123,7 @@ bool CTMGNameLoader::SeekPrimaryName(long perNo) {
     return false;
 }
 
-void CTMGNameLoader::LoadPerson(long perNo, CTMGNames &names) {
+void CTMGNameLoader::LoadPerson(long perNo, CTMGNames& names) {
     names.Clear();
     std::vector<NameEntry> others;
     for (bool ok = SeekPersonNames(perNo); ok; ok = NextPersonName()) {
@@ -133,12 +133,12 @@ void CTMGNameLoader::LoadPerson(long perNo, CTMGNames &names) {
         else
             others.push_back(std::move(entry));
     }
-    for (NameEntry &e : others)
+    for (NameEntry& e : others)
         names.Add(std::move(e));
 }
 
 void CTMGNameLoader::SaveParts() {
-    db::Table &t = names_.Tbl();
+    db::Table& t = names_.Tbl();
     if (!modern_) {
         std::vector<std::string> packed = {StoredPart(kNameSurname), StoredPart(kNameTitle),
                                            StoredPart(kNameGiven), StoredPart(kNameSuffix)};
@@ -157,24 +157,24 @@ void CTMGNameLoader::SaveParts() {
         loaded_[id] = StoredPart(id);
 }
 
-void CTMGNameLoader::UpdateDerivedFields(const CTMGStyleFormatter &formatter) {
+void CTMGNameLoader::UpdateDerivedFields(const CTMGStyleFormatter& formatter) {
     NameParts stored;
     for (int id = 0; id < NameParts::kPartCount; ++id)
         stored.SetPartValue(id, StoredPart(id));
     long style = formatter.HasStyle(name_.styleId, StyleGroup::Name) ? name_.styleId : 2;
-    NameValues &n = name_;
+    NameValues& n = name_;
     n.srNameSort = formatter.FormatName(stored, nullptr, style, StyleTemplate::SurnameSort);
     n.gvNameSort = formatter.FormatName(stored, nullptr, style, StyleTemplate::GivenSort);
     n.srNameDisp = formatter.FormatName(stored, nullptr, style, StyleTemplate::SurnameDisplay);
-    const std::string &surname = stored.PartValue(kNameSurname);
-    const std::string &given = stored.PartValue(kNameGiven);
+    const std::string& surname = stored.PartValue(kNameSurname);
+    const std::string& given = stored.PartValue(kNameGiven);
     if (modern_) {
         n.surId = partTables_.UidOf(surname);
         n.givId = partTables_.UidOf(given);
     }
-    db::Table &t = names_.Tbl();
+    db::Table& t = names_.Tbl();
     names_.Go(n.physRec);
-    auto put = [&](int field, const std::string &text) {
+    auto put = [&](int field, const std::string& text) {
         if (field >= 0 && t.GetTrimmed(field) != text)
             t.AssignString(field, text);
     };
@@ -192,8 +192,8 @@ void CTMGNameLoader::UpdateDerivedFields(const CTMGStyleFormatter &formatter) {
 }
 
 long CTMGNameLoader::AddName(long perNo, long nameType, bool primary, long styleId,
-                             const CTMGStyleFormatter *formatter) {
-    db::Table &t = names_.Tbl();
+                             const CTMGStyleFormatter* formatter) {
+    db::Table& t = names_.Tbl();
     names_.SelectTag("BYRECNO");
     long recNo = t.Bottom() == db::kPosOk ? t.GetLong(recNo_) + 1 : 1;
     t.AppendStart();

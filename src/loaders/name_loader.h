@@ -32,7 +32,7 @@ public:
     static int PartCount() { return NameParts::PartCount(); }
     static std::string_view PartName(int id) { return NameParts::PartName(id); }
 
-    void OpenTables(db::CTMGDB &db, const FormatSettings &settings);
+    void OpenTables(db::CTMGDB& db, const FormatSettings& settings);
     void CloseTables() noexcept;
 
     // Walks: every name; a person's names; one name by record number.
@@ -44,17 +44,17 @@ public:
     // The person's primary name.
     bool SeekPrimaryName(long perNo);
     // Every name of the person into `names`, the primary one first.
-    void LoadPerson(long perNo, CTMGNames &names);
+    void LoadPerson(long perNo, CTMGNames& names);
 
-    const NameValues &Name() const { return name_; }
+    const NameValues& Name() const { return name_; }
     // Fills the nine parts of the loaded name (done by every walk and seek).
     void LoadParts();
 
-    NameParts &Parts() { return parts_; }
-    const NameParts &Parts() const { return parts_; }
-    const std::string &PartValue(int id) const { return parts_.PartValue(id); }
+    NameParts& Parts() { return parts_; }
+    const NameParts& Parts() const { return parts_; }
+    const std::string& PartValue(int id) const { return parts_.PartValue(id); }
     void SetPartValue(int id, std::string text) { parts_.SetPartValue(id, std::move(text)); }
-    void CopyNameParts(const CTMGNameLoader &other) { parts_.CopyNameParts(other.parts_); }
+    void CopyNameParts(const CTMGNameLoader& other) { parts_.CopyNameParts(other.parts_); }
     std::string PackedParts() const { return parts_.PackedParts(); }
     std::string PartsKey() const { return parts_.PartsKey(); }
 
@@ -63,13 +63,13 @@ public:
     void SaveParts();
     // Recomputes SrNameSort, GvNameSort, SrNameDisp, the dictionary ids of surname and given
     // name and their sound codes from the parts, through the name's style.
-    void UpdateDerivedFields(const CTMGStyleFormatter &formatter);
+    void UpdateDerivedFields(const CTMGStyleFormatter& formatter);
     // Appends a name record for the person with the current parts (and its derived fields when
     // a formatter is given); the new name is loaded. Returns its record number.
     long AddName(long perNo, long nameType, bool primary, long styleId,
-                 const CTMGStyleFormatter *formatter = nullptr);
+                 const CTMGStyleFormatter* formatter = nullptr);
 
-    db::Table &Table() const { return names_.Tbl(); }
+    db::Table& Table() const { return names_.Tbl(); }
     int Field(std::string_view name) const { return names_.Field(name); }
     long EntriesAdded() { return modern_ ? partTables_.Dictionary().EntriesAdded() : 0; }
 
@@ -81,7 +81,7 @@ private:
 
     LoaderTable names_;
     PartValueTables partTables_;
-    const FormatSettings *settings_ = nullptr;
+    const FormatSettings* settings_ = nullptr;
     bool modern_ = true;
     long walkKey_ = 0;
     int nPer_ = -1, alType_ = -1, isPicked_ = -1, primary_ = -1, nSure_ = -1, fSure_ = -1,

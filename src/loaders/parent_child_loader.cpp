@@ -6,7 +6,7 @@
 
 namespace hk {
 
-void CTMGParentChildLoader::OpenTables(db::CTMGDB &db) {
+void CTMGParentChildLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     links_.Open(db, "F");
     child_ = links_.Field("Child");
@@ -43,7 +43,7 @@ bool CTMGParentChildLoader::MoveNext() {
 }
 
 void CTMGParentChildLoader::Load() {
-    RelationshipValues &l = link_;
+    RelationshipValues& l = link_;
     l.physRec = links_.RecNo();
     l.child = links_.Long(child_);
     l.parent = links_.Long(parent_);
@@ -95,7 +95,7 @@ std::string CTMGParentChildLoader::GetSex(long person) {
     return std::string(1, people_.Char(sex_));
 }
 
-void CTMGParentChildLoader::GetLineDescendants(db::CSetLong &set, long person, bool femaleLine) {
+void CTMGParentChildLoader::GetLineDescendants(db::CSetLong& set, long person, bool femaleLine) {
     set.AddUnique(person);
     db::CSetLong children = GetPrimaryChildren(person);
     for (int i = 0; i < children.Count(); ++i) {

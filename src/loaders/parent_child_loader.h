@@ -24,7 +24,7 @@ struct RelationshipValues {
 
 class CTMGParentChildLoader {
 public:
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
 
     // "ByParent", "ByChild" or "ByRecNo"; SeekFirst and MoveNext walk the rows of one key.
@@ -34,7 +34,7 @@ public:
     bool MoveNext();
     void Load();
     void Clear() { link_ = RelationshipValues(); }
-    const RelationshipValues &Link() const { return link_; }
+    const RelationshipValues& Link() const { return link_; }
 
     // PType of the first link from the parent to the child, or -1.
     long GetRelationshipType(long parent, long child);
@@ -45,9 +45,9 @@ public:
     std::string GetSex(long person);
     // Adds the person and, recursively, the primary sons (or, with femaleLine, every primary
     // child, following only the daughters further down).
-    void GetLineDescendants(db::CSetLong &set, long person, bool femaleLine);
+    void GetLineDescendants(db::CSetLong& set, long person, bool femaleLine);
 
-    db::Table &Table() const { return links_.Tbl(); }
+    db::Table& Table() const { return links_.Tbl(); }
 
 private:
     LoaderTable links_;

@@ -8,7 +8,7 @@
 
 namespace hk {
 
-void PartDictionary::Open(db::CTMGDB &db, std::string_view suffix) {
+void PartDictionary::Open(db::CTMGDB& db, std::string_view suffix) {
     table_.Open(db, suffix);
     table_.SelectTag("UID");
     uid_ = table_.Field("UID");
@@ -28,7 +28,7 @@ std::string PartDictionary::Value(long uid) {
 void PartDictionary::LoadTexts() {
     // Every record, deleted ones too: their numbers stay taken.
     long maxUid = 0;
-    db::Table &t = table_.Tbl();
+    db::Table& t = table_.Tbl();
     t.SelectTag(nullptr);
     for (int pos = t.Top(); pos == db::kPosOk; pos = t.Skip(1)) {
         long uid = t.GetLong(uid_);
@@ -48,7 +48,7 @@ long PartDictionary::FindOrAdd(std::string_view text) {
     if (it != byText_.end())
         return it->second;
     const long uid = nextUid_++;
-    db::Table &t = table_.Tbl();
+    db::Table& t = table_.Tbl();
     t.AppendStart();
     t.AssignLong(uid_, uid);
     t.AssignMemo(value_, text);
@@ -60,7 +60,7 @@ long PartDictionary::FindOrAdd(std::string_view text) {
     return uid;
 }
 
-void PartValueTables::Open(db::CTMGDB &db, std::string_view values, std::string_view dictionary,
+void PartValueTables::Open(db::CTMGDB& db, std::string_view values, std::string_view dictionary,
                            std::string_view partTypes) {
     Close();
     values_.Open(db, values);
@@ -98,7 +98,7 @@ long PartValueTables::PartTypeId(long type) const {
 }
 
 void PartValueTables::ForEachPart(long recNo,
-                                  const std::function<void(long type, std::string value)> &part) {
+                                  const std::function<void(long type, std::string value)>& part) {
     // Rows are read first: the dictionary lookups share nothing with this cursor, but the
     // caller may write while handling a part.
     std::vector<std::pair<long, long>> rows; // type, dictionary id
@@ -110,17 +110,17 @@ void PartValueTables::ForEachPart(long recNo,
         part(type, dictionary_.Value(uid));
 }
 
-void PartValueTables::Save(long recNo, const std::vector<std::string> &texts,
-                           const std::vector<bool> &changed) {
+void PartValueTables::Save(long recNo, const std::vector<std::string>& texts,
+                           const std::vector<bool>& changed) {
     std::map<long, std::vector<uint32_t>> rowsByType;
     for (bool ok = values_.Seek(recNo); ok; ok = values_.SeekNext(recNo))
         rowsByType[values_.Long(type_)].push_back(values_.RecNo());
-    db::Table &t = values_.Tbl();
+    db::Table& t = values_.Tbl();
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (i >= changed.size() || !changed[i])
             continue;
         const long type = static_cast<long>(i) + 1;
-        std::vector<uint32_t> &rows = rowsByType[type];
+        std::vector<uint32_t>& rows = rowsByType[type];
         if (texts[i].empty()) {
             for (uint32_t r : rows) {
                 t.Go(r);

@@ -16,7 +16,7 @@ namespace hk {
 
 class PartDictionary {
 public:
-    void Open(db::CTMGDB &db, std::string_view suffix);
+    void Open(db::CTMGDB& db, std::string_view suffix);
     void Close() noexcept { table_.Close(); }
 
     // The text of an entry; empty when there is none.
@@ -39,18 +39,18 @@ private:
 class PartValueTables {
 public:
     // e.g. "NPV", "ND", "NPT". Part type ids come from the part-type table when it has them.
-    void Open(db::CTMGDB &db, std::string_view values, std::string_view dictionary,
+    void Open(db::CTMGDB& db, std::string_view values, std::string_view dictionary,
               std::string_view partTypes);
     void Close() noexcept;
 
     // Every part row of the record: its type and dictionary text (by UID, else by ID).
-    void ForEachPart(long recNo, const std::function<void(long type, std::string value)> &part);
+    void ForEachPart(long recNo, const std::function<void(long type, std::string value)>& part);
     // Writes the parts whose `changed` is set: texts[i] is the part of type i + 1; an empty
     // text removes the part's row.
-    void Save(long recNo, const std::vector<std::string> &texts, const std::vector<bool> &changed);
+    void Save(long recNo, const std::vector<std::string>& texts, const std::vector<bool>& changed);
     // The dictionary entry of a text (added when new); 0 for an empty text.
     long UidOf(std::string_view text) { return text.empty() ? 0 : dictionary_.FindOrAdd(text); }
-    PartDictionary &Dictionary() { return dictionary_; }
+    PartDictionary& Dictionary() { return dictionary_; }
 
 private:
     long PartTypeId(long type) const;

@@ -8,13 +8,13 @@
 
 namespace hk {
 namespace {
-constexpr const char *kClass = "CTMGPersonLoader";
+constexpr const char* kClass = "CTMGPersonLoader";
 constexpr char kKeyChosenType = '1';
 constexpr char kKeyOtherShared = '2';
 constexpr char kKeyChildBirth = '3';
 } // namespace
 
-void CTMGPersonLoader::OpenTables(db::CTMGDB &db) {
+void CTMGPersonLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     people_.Open(db, "$");
     family_.Open(db, "$");
@@ -41,7 +41,7 @@ void CTMGPersonLoader::OpenTables(db::CTMGDB &db) {
     if (extra_ < 0)
         extraField_.clear();
     flagFields_.clear();
-    for (const std::string &name : flagNames_)
+    for (const std::string& name : flagNames_)
         flagFields_.push_back(people_.OptionalField(name));
     flagValues_.assign(flagNames_.size(), std::string());
     people_.SelectTag(personTag_);
@@ -57,16 +57,16 @@ long CTMGPersonLoader::RecordCount() const {
     return people_.Tbl().RecCount();
 }
 
-void CTMGPersonLoader::LoadLight(const LoaderTable &t) {
+void CTMGPersonLoader::LoadLight(const LoaderTable& t) {
     person_.physRec = t.RecNo();
     person_.perNo = t.Long(perNo_);
     person_.id = hasRefId_ ? t.Long(refId_) : person_.perNo;
     person_.extra = t.Text(extra_);
 }
 
-void CTMGPersonLoader::Load(const LoaderTable &t) {
+void CTMGPersonLoader::Load(const LoaderTable& t) {
     LoadLight(t);
-    PersonValues &p = person_;
+    PersonValues& p = person_;
     p.father = t.Long(father_);
     p.mother = t.Long(mother_);
     p.lastEdit = t.Text(lastEdit_);
@@ -93,7 +93,7 @@ bool CTMGPersonLoader::MoveFirst() {
 }
 
 bool CTMGPersonLoader::WalkNext(bool light) {
-    db::Table &t = people_.Tbl();
+    db::Table& t = people_.Tbl();
     while (!t.Eof() && !people_.Acceptable())
         t.Skip(1);
     if (t.Eof()) {
@@ -112,7 +112,7 @@ bool CTMGPersonLoader::MoveNextLight() {
     return WalkNext(true);
 }
 
-bool CTMGPersonLoader::SeekWith(LoaderTable &t, long key) {
+bool CTMGPersonLoader::SeekWith(LoaderTable& t, long key) {
     if (!t.Seek(key))
         return false;
     Load(t);
@@ -147,14 +147,14 @@ db::CSetLong CTMGPersonLoader::GetChildren(long otherParent) {
     return children;
 }
 
-db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader &events, const CTMGTagTypes &tagTypes,
+db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader& events, const CTMGTagTypes& tagTypes,
                                             bool allShared, long tagType) {
     db::CSetLong partners;
     const long self = person_.perNo;
     if (self < 1 || (person_.sex != 'M' && person_.sex != 'F'))
         return partners;
     std::array<std::string, kMaxPartnerKeys + 1> keys;
-    auto offer = [&](int slot, char kind, const std::string &date) {
+    auto offer = [&](int slot, char kind, const std::string& date) {
         if (slot < 0 || slot > kMaxPartnerKeys || date.empty() || date == kEmptySortDate)
             return;
         std::string key = kind + date;
@@ -183,8 +183,8 @@ db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader &events, const CTMGT
     if (allShared || tagType >= 1) {
         for (bool ok = events.FirstParticipation(self, false); ok;
              ok = events.NextParticipation()) {
-            const WitnessValues &w = events.Witness();
-            const EventValues &ev = events.Event();
+            const WitnessValues& w = events.Witness();
+            const EventValues& ev = events.Event();
             if (w.isWitness || !w.primary)
                 continue;
             bool chosen = tagType >= 1 && ev.eType == tagType;

@@ -41,12 +41,12 @@ public:
     // Set before OpenTables: one optional extra field, and further fields (flags) whose
     // values every load reads. A missing extra field clears its name.
     void SetExtraField(std::string name) { extraField_ = std::move(name); }
-    const std::string &ExtraField() const { return extraField_; }
+    const std::string& ExtraField() const { return extraField_; }
     void SetFlagFields(std::vector<std::string> names) { flagNames_ = std::move(names); }
     // Tag types of the Marriage group that do not make partners in GetCoParents.
     void SetPartnerExclusions(std::vector<long> tagTypes) { excluded_ = std::move(tagTypes); }
 
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
 
     long RecordCount() const;
@@ -69,10 +69,10 @@ public:
     // The loaded person's partners: other parents of the children, and with `allShared` (or a
     // tag type of 1 or more) the other principals of shared primary events, ordered by their
     // earliest connection (the chosen tag type, then other shared events, then first births).
-    db::CSetLong GetCoParents(CTMGEventLoader &events, const CTMGTagTypes &tagTypes, bool allShared,
+    db::CSetLong GetCoParents(CTMGEventLoader& events, const CTMGTagTypes& tagTypes, bool allShared,
                               long tagType);
 
-    const PersonValues &Person() const { return person_; }
+    const PersonValues& Person() const { return person_; }
     long PerNo() const { return person_.perNo; }
     long ID() const { return person_.id; }
     char Sex() const { return person_.sex; }
@@ -81,14 +81,14 @@ public:
 
     // For callers that write: the person table (positioned by the last seek or walk) and
     // field handles by name.
-    db::Table &Table() const { return people_.Tbl(); }
+    db::Table& Table() const { return people_.Tbl(); }
     int Field(std::string_view name) const { return people_.Field(name); }
 
 private:
-    void Load(const LoaderTable &t);
-    void LoadLight(const LoaderTable &t);
+    void Load(const LoaderTable& t);
+    void LoadLight(const LoaderTable& t);
     bool WalkNext(bool light);
-    bool SeekWith(LoaderTable &t, long key);
+    bool SeekWith(LoaderTable& t, long key);
 
     LoaderTable people_; // the walk and seeks
     LoaderTable family_; // children, so that a walk keeps its place

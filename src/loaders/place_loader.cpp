@@ -6,8 +6,8 @@
 
 namespace hk {
 
-void CTMGPlaceLoader::OpenTables(db::CTMGDB &db, const FormatSettings &settings,
-                                 const CTMGStyleFormatter *formatter) {
+void CTMGPlaceLoader::OpenTables(db::CTMGDB& db, const FormatSettings& settings,
+                                 const CTMGStyleFormatter* formatter) {
     CloseTables();
     settings_ = &settings;
     formatter_ = formatter;
@@ -36,7 +36,7 @@ void CTMGPlaceLoader::ApplyStyle(long styleId) {
     uses.fill(true);
     if (!loadAll_ && formatter_ && formatter_->HasStyle(styleId, StyleGroup::Place)) {
         uses.fill(false);
-        const auto &tokens = formatter_->Tokens();
+        const auto& tokens = formatter_->Tokens();
         int first =
             formatter_->GetFirstTokenForStyle(styleId, StyleGroup::Place, StyleTemplate::Display);
         for (std::size_t i = static_cast<std::size_t>(first);
@@ -50,7 +50,7 @@ void CTMGPlaceLoader::ApplyStyle(long styleId) {
 }
 
 void CTMGPlaceLoader::Load() {
-    PlaceValues &p = place_;
+    PlaceValues& p = place_;
     p.physRec = places_.RecNo();
     p.recNo = places_.Long(recNo_);
     // Places before TMG 5 all use the standard place style.
@@ -101,7 +101,7 @@ bool CTMGPlaceLoader::SeekPlace(long recNo) {
 }
 
 void CTMGPlaceLoader::SavePlace() {
-    db::Table &t = places_.Tbl();
+    db::Table& t = places_.Tbl();
     std::vector<std::string> texts(kPartCount);
     std::vector<bool> changed(kPartCount);
     for (int id = 0; id < kPartCount; ++id) {

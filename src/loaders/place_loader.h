@@ -32,29 +32,29 @@ public:
     void SetLoadAll(bool on) { loadAll_ = on; }
 
     // The formatter tells which parts a style shows; without one every part is shown.
-    void OpenTables(db::CTMGDB &db, const FormatSettings &settings,
-                    const CTMGStyleFormatter *formatter = nullptr);
+    void OpenTables(db::CTMGDB& db, const FormatSettings& settings,
+                    const CTMGStyleFormatter* formatter = nullptr);
     void CloseTables() noexcept;
 
     bool MoveFirst();
     bool MoveNext();
     bool SeekPlace(long recNo);
-    const PlaceValues &Place() const { return place_; }
+    const PlaceValues& Place() const { return place_; }
     void LoadParts();
 
-    PlaceParts &Parts() { return parts_; }
-    const PlaceParts &Parts() const { return parts_; }
-    const std::string &PartValue(int id) const { return parts_.PartValue(id); }
+    PlaceParts& Parts() { return parts_; }
+    const PlaceParts& Parts() const { return parts_; }
+    const std::string& PartValue(int id) const { return parts_.PartValue(id); }
     void SetPartValue(int id, std::string text) { parts_.SetPartValue(id, std::move(text)); }
     long StyleID() const { return parts_.StyleID(); }
     void SetStyleID(long id) { parts_.SetStyleID(id); }
-    void CopyPlaceParts(const CTMGPlaceLoader &other) { parts_.CopyPlaceParts(other.parts_); }
+    void CopyPlaceParts(const CTMGPlaceLoader& other) { parts_.CopyPlaceParts(other.parts_); }
     std::string PackedParts() const { return parts_.PackedParts(); }
 
     // Writes the parts set since the load (their texts as given), and the style when changed.
     void SavePlace();
 
-    db::Table &Table() const { return places_.Tbl(); }
+    db::Table& Table() const { return places_.Tbl(); }
     int Field(std::string_view name) const { return places_.Field(name); }
 
 private:
@@ -63,8 +63,8 @@ private:
 
     LoaderTable places_;
     PartValueTables partTables_;
-    const FormatSettings *settings_ = nullptr;
-    const CTMGStyleFormatter *formatter_ = nullptr;
+    const FormatSettings* settings_ = nullptr;
+    const CTMGStyleFormatter* formatter_ = nullptr;
     bool loadAll_;
     bool modern_ = true;
     int recNo_ = -1, styleId_ = -1, shortPlace_ = -1, startYear_ = -1, endYear_ = -1, comment_ = -1,

@@ -2,7 +2,7 @@
 
 namespace hk {
 
-void CTMGRepositoryLoader::OpenTables(db::CTMGDB &db) {
+void CTMGRepositoryLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     w_.Open(db, "W");
     w_.SelectTag("BYMNUMBER");
@@ -26,7 +26,7 @@ void CTMGRepositoryLoader::CloseTables() noexcept {
     w_.Close();
 }
 
-bool CTMGRepositoryLoader::SeekRepository(long recNo, RepositoryValues &out) {
+bool CTMGRepositoryLoader::SeekRepository(long recNo, RepositoryValues& out) {
     if (!r_.Seek(recNo))
         return false;
     out.recNo = r_.Long(rRecNo_);

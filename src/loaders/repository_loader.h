@@ -23,12 +23,12 @@ struct RepositoryValues {
 
 class CTMGRepositoryLoader {
 public:
-    void OpenTables(db::CTMGDB &db);
+    void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
     // The repositories linked to a source, in link order; links to a missing repository are
     // left out.
     std::vector<RepositoryValues> ForSource(long majNum);
-    bool SeekRepository(long recNo, RepositoryValues &out);
+    bool SeekRepository(long recNo, RepositoryValues& out);
 
 private:
     LoaderTable w_, r_;

@@ -2,7 +2,7 @@
 
 namespace hk {
 
-void CTMGResearchLogLoader::OpenTable(db::CTMGDB &db) {
+void CTMGResearchLogLoader::OpenTable(db::CTMGDB& db) {
     CloseTable();
     l_.Open(db, "L");
     l_.SelectTag("ByRlNum");
@@ -40,7 +40,7 @@ bool CTMGResearchLogLoader::GetNextResearchLogEntry() {
     started_ = true;
     if (!found)
         return false;
-    ResearchLogValues &e = entry_;
+    ResearchLogValues& e = entry_;
     e.rlType = l_.Char(rlType_);
     e.rlNum = l_.Long(rlNum_);
     e.rlPer1 = l_.Long(rlPer1_);

@@ -18,13 +18,13 @@ struct ResearchLogValues {
 
 class CTMGResearchLogLoader {
 public:
-    void OpenTable(db::CTMGDB &db);
+    void OpenTable(db::CTMGDB& db);
     void CloseTable() noexcept { l_.Close(); }
     bool HasResearchLogEntries();
     void GoToTop();
     // The next task of the dataset, loaded; false at the end.
     bool GetNextResearchLogEntry();
-    const ResearchLogValues &Entry() const { return entry_; }
+    const ResearchLogValues& Entry() const { return entry_; }
 
 private:
     LoaderTable l_;

@@ -13,7 +13,7 @@ bool ElementChar(char c) {
 }
 
 // Every "[name]" of the text whose name is made of letters, digits, blanks and hyphens.
-void BracketedNames(std::string_view text, std::vector<std::string> &out) {
+void BracketedNames(std::string_view text, std::vector<std::string>& out) {
     for (std::size_t open = text.find('['); open != std::string_view::npos;
          open = text.find('[', open + 1))
         if (std::size_t n = ElementLengthAt(text, open); n > 0)
@@ -31,7 +31,7 @@ std::size_t ElementLengthAt(std::string_view text, std::size_t pos) {
     return end < text.size() && text[end] == ']' && end > pos + 1 ? end - pos + 1 : 0;
 }
 
-void CTMGSourceElements::Load(db::CTMGDB &db) {
+void CTMGSourceElements::Load(db::CTMGDB& db) {
     groups_.clear();
     if (!ProjectHasTable(db, "U"))
         return;
@@ -87,7 +87,7 @@ CTMGSourceElements::TemplateElements(std::string_view sourceTemplate) const {
         ++i;
     }
     std::vector<TemplateElement> out;
-    for (std::string &n : names) {
+    for (std::string& n : names) {
         long group = ElementGroup(n);
         out.push_back({std::move(n), group});
     }
@@ -97,7 +97,7 @@ CTMGSourceElements::TemplateElements(std::string_view sourceTemplate) const {
 std::vector<std::string>
 CTMGSourceElements::UnknownElements(std::string_view sourceTemplate) const {
     std::vector<std::string> out;
-    for (const TemplateElement &e : TemplateElements(sourceTemplate))
+    for (const TemplateElement& e : TemplateElements(sourceTemplate))
         if (e.group == 0)
             out.push_back("unknown " + e.name);
     return out;

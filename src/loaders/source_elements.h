@@ -36,7 +36,7 @@ class CTMGSourceElements {
 public:
     // Every row of the element table of dataset 0 or the current one; a row may list several
     // names, one per line.
-    void Load(db::CTMGDB &db);
+    void Load(db::CTMGDB& db);
     void Add(std::string_view element, long group);
 
     // The group of the element written "[" name "]" (without regard to case); 0 when unknown.

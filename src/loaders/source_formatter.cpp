@@ -4,13 +4,13 @@
 
 namespace hk {
 
-CTMGSourceFormatter::CTMGSourceFormatter(const CTMGSourceElements &elements,
-                                         const SourceElementInputs &inputs)
+CTMGSourceFormatter::CTMGSourceFormatter(const CTMGSourceElements& elements,
+                                         const SourceElementInputs& inputs)
     : elements_(elements), inputs_(inputs), info_(SplitPacked(inputs.info)) {}
 
 std::string CTMGSourceFormatter::GroupValue(long group) const {
-    const std::optional<SourceRepository> &repo = inputs_.repository;
-    const std::optional<CitationElementValues> &cit = inputs_.citation;
+    const std::optional<SourceRepository>& repo = inputs_.repository;
+    const std::optional<CitationElementValues>& cit = inputs_.citation;
     switch (group) {
     case kElementRepository:
         return repo ? repo->name : std::string();
@@ -35,7 +35,7 @@ std::string CTMGSourceFormatter::GroupValue(long group) const {
 
 std::string CTMGSourceFormatter::Format(std::string_view sourceTemplate) const {
     // Fills the elements of a piece of template; `stored` tells whether one had a value.
-    auto fill = [this](std::string_view text, bool &stored) {
+    auto fill = [this](std::string_view text, bool& stored) {
         std::string out;
         for (std::size_t i = 0; i < text.size();) {
             std::size_t n = ElementLengthAt(text, i);

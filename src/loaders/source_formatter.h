@@ -47,7 +47,7 @@ struct SourceElementInputs {
 
 class CTMGSourceFormatter {
 public:
-    CTMGSourceFormatter(const CTMGSourceElements &elements, const SourceElementInputs &inputs);
+    CTMGSourceFormatter(const CTMGSourceElements& elements, const SourceElementInputs& inputs);
 
     // The stored value of an element group: repository groups from the repository, citation
     // groups from the citation, every other group from INFO. Empty when there is none.
@@ -58,8 +58,8 @@ public:
     std::string Format(std::string_view sourceTemplate) const;
 
 private:
-    const CTMGSourceElements &elements_;
-    const SourceElementInputs &inputs_;
+    const CTMGSourceElements& elements_;
+    const SourceElementInputs& inputs_;
     std::vector<std::string> info_;
 };
 

@@ -13,7 +13,7 @@ char BetterSurety(char a, char b) {
     return SuretyRank(b) > SuretyRank(a) ? b : a;
 }
 
-std::string SuretyString(const std::array<char, 5> &sureties) {
+std::string SuretyString(const std::array<char, 5>& sureties) {
     std::string out;
     for (char c : sureties)
         out += (c == ' ' || c == '\0') ? '.' : c;

@@ -15,7 +15,7 @@ int SuretyRank(char c);
 char BetterSurety(char a, char b);
 
 // Five sureties as a summary: each first character, "." for a blank; "....." becomes empty.
-std::string SuretyString(const std::array<char, 5> &sureties);
+std::string SuretyString(const std::array<char, 5>& sureties);
 // A relationship's two sureties (parent, memo) in the positions 1 and 5 of a summary.
 std::string RelationshipSuretyString(char parentSure, char memoSure);
 // The five positions of a summary text, "." (and anything missing) becoming a blank.

@@ -6,11 +6,11 @@ namespace hk {
 
 const std::vector<CatalogCategory>& CatalogCategories() {
     static const std::vector<CatalogCategory> categories = {
-        {"People", "p", "m"},       {"Names", "n", "m"},         {"Events", "e", "m"},
-        {"Tags", "de", "m"},        {"Places", "pl", "m"},       {"Styles", "st", "m"},
-        {"Sources", "ss", "m"},     {"Citations", "c", "m"},     {"Exclude Citations", "x", "c"},
-        {"Exhibits", "exh", "m"},   {"Sentences", "s", "m"},     {"Roles", "r", "m"},
-        {"Reports", "reps", "m"},   {"Other", "o", "m"},
+        {"People", "p", "m"},     {"Names", "n", "m"},     {"Events", "e", "m"},
+        {"Tags", "de", "m"},      {"Places", "pl", "m"},   {"Styles", "st", "m"},
+        {"Sources", "ss", "m"},   {"Citations", "c", "m"}, {"Exclude Citations", "x", "c"},
+        {"Exhibits", "exh", "m"}, {"Sentences", "s", "m"}, {"Roles", "r", "m"},
+        {"Reports", "reps", "m"}, {"Other", "o", "m"},
     };
     return categories;
 }
@@ -68,20 +68,23 @@ const std::vector<CatalogEntry>& AllEntries() {
 std::vector<CatalogEntry> CatalogEntries(bool withShowDatabase) {
     std::vector<CatalogEntry> out;
     for (const CatalogEntry& e : AllEntries())
-        if (withShowDatabase || e.key != "showdatabase") out.push_back(e);
+        if (withShowDatabase || e.key != "showdatabase")
+            out.push_back(e);
     return out;
 }
 
 const CatalogEntry* FindCatalogEntry(const std::string& key) {
     const auto& all = AllEntries();
-    auto it = std::find_if(all.begin(), all.end(), [&](const CatalogEntry& e) { return e.key == key; });
+    auto it =
+        std::find_if(all.begin(), all.end(), [&](const CatalogEntry& e) { return e.key == key; });
     return it == all.end() ? nullptr : &*it;
 }
 
 std::string HelpPageFor(const std::string& key) {
     std::string page;
     for (char c : key)
-        if (c != '$') page += c;
+        if (c != '$')
+            page += c;
     return page + ".htm";
 }
 

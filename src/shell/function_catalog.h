@@ -13,7 +13,7 @@ struct CatalogCategory {
 };
 
 struct CatalogEntry {
-    int index;           // panel and command-button index, 0 to 49
+    int index; // panel and command-button index, 0 to 49
     std::string caption;
     std::string key;
     std::string categoryKey;

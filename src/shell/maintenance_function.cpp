@@ -16,13 +16,15 @@ void FunctionRegistry::Add(std::unique_ptr<MaintenanceFunction> function) {
 
 MaintenanceFunction* FunctionRegistry::FindByKey(std::string_view key) const {
     for (auto& f : functions_)
-        if (f->Key() == key) return f.get();
+        if (f->Key() == key)
+            return f.get();
     return nullptr;
 }
 
 MaintenanceFunction* FunctionRegistry::FindByIndex(int index) const {
     for (auto& f : functions_)
-        if (f->Index() == index) return f.get();
+        if (f->Index() == index)
+            return f.get();
     return nullptr;
 }
 

@@ -26,7 +26,7 @@ StoredTag ParseStoredTag(std::string_view value) {
     return tag;
 }
 
-std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath) {
+std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore& store, std::string_view keyPath) {
     std::vector<StoredTag> out;
     std::string key = JoinKeyPath(keyPath, kTagOrderSetting);
     auto count = store.QueryValue(key, "Count");
@@ -50,7 +50,7 @@ std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::strin
     return out;
 }
 
-const std::vector<std::string> &DefaultTagOrderNames() {
+const std::vector<std::string>& DefaultTagOrderNames() {
     static const std::vector<std::string> names = {
         "Name-Var",  "Birth",     "Baptism",    "Adoption", "Education", "Graduation",
         "Milit-Beg", "Milit-End", "Occupation", "Marriage", "Name-Marr", "Divorce",
@@ -58,8 +58,8 @@ const std::vector<std::string> &DefaultTagOrderNames() {
     return names;
 }
 
-std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
-                                    const CTMGTagTypes &tagTypes, const std::vector<long> &byName) {
+std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag>& first,
+                                    const CTMGTagTypes& tagTypes, const std::vector<long>& byName) {
     std::vector<ListItem> items;
     std::unordered_set<long> listed;
     auto add = [&](long number, bool checked) {
@@ -67,10 +67,10 @@ std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
             return;
         items.push_back({tagTypes.NameOf(number), checked, number});
     };
-    for (const StoredTag &tag : first)
+    for (const StoredTag& tag : first)
         add(tagTypes.FindByName(tag.name), tag.checked);
     // What the kept order does not name yet may be rewritten until the user says otherwise.
-    for (const std::string &name : DefaultTagOrderNames())
+    for (const std::string& name : DefaultTagOrderNames())
         add(tagTypes.FindByName(name), true);
     for (long number : byName) {
         long group = tagTypes.GroupOf(number);
@@ -83,7 +83,7 @@ std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
     return items;
 }
 
-std::vector<long> TagTypesByName(db::CTMGDB &db) {
+std::vector<long> TagTypesByName(db::CTMGDB& db) {
     std::vector<long> out;
     LoaderTable t;
     t.Open(db, "T");
@@ -95,10 +95,10 @@ std::vector<long> TagTypesByName(db::CTMGDB &db) {
     return out;
 }
 
-std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem> &items) {
+std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem>& items) {
     std::vector<StoredTag> out;
     out.reserve(items.size());
-    for (const ListItem &item : items)
+    for (const ListItem& item : items)
         out.push_back({std::string(Trim(item.text)), item.selected});
     return out;
 }

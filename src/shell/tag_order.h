@@ -14,14 +14,14 @@
 namespace hk {
 
 // The list control and the key its items are kept under, below the project's file key.
-inline constexpr const char *kTagOrderControl = "lstTags";
-inline constexpr const char *kTagOrderSetting = "Tags";
+inline constexpr const char* kTagOrderControl = "lstTags";
+inline constexpr const char* kTagOrderSetting = "Tags";
 
 // One stored entry: the tag type's name and its check mark.
 struct StoredTag {
     std::string name;
     bool checked = false;
-    bool operator==(const StoredTag &) const = default;
+    bool operator==(const StoredTag&) const = default;
 };
 
 // One value of a stored "Tags" key: "name|1|data" (or "name|0"), or the older form "1name" /
@@ -29,10 +29,10 @@ struct StoredTag {
 StoredTag ParseStoredTag(std::string_view value);
 
 // The entries kept under `keyPath`\Tags ("Count", then "000", "001", ...), in stored order.
-std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore &store, std::string_view keyPath);
+std::vector<StoredTag> ReadStoredTagOrder(const SettingsStore& store, std::string_view keyPath);
 
 // The names listed after the stored entries, before every other tag type.
-const std::vector<std::string> &DefaultTagOrderNames();
+const std::vector<std::string>& DefaultTagOrderNames();
 
 // The tag order as the panel shows it, filled in three steps, each adding only tag types not
 // yet listed: the `first` entries in their order with their check marks, then the default
@@ -40,14 +40,14 @@ const std::vector<std::string> &DefaultTagOrderNames();
 // Parent groups and unnamed types. Names match tag types by their trimmed text without regard
 // to case; entries that name no tag type are dropped. Entries the last two steps add are
 // checked. Each item's data is its tag type number.
-std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag> &first,
-                                    const CTMGTagTypes &tagTypes, const std::vector<long> &byName);
+std::vector<ListItem> BuildTagOrder(const std::vector<StoredTag>& first,
+                                    const CTMGTagTypes& tagTypes, const std::vector<long>& byName);
 
 // The tag type numbers of the current dataset (and of dataset 0) in the order of the tag type
 // table's name tag (EVTBYNAM).
-std::vector<long> TagTypesByName(db::CTMGDB &db);
+std::vector<long> TagTypesByName(db::CTMGDB& db);
 
 // The list items as entries to build from (text and check mark).
-std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem> &items);
+std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem>& items);
 
 } // namespace hk

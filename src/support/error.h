@@ -26,7 +26,8 @@ private:
 inline std::string ErrorSource(const std::string& cls, const std::string& proc,
                                const std::string& detail = {}) {
     std::string s = "[" + cls + "." + proc + "]";
-    if (!detail.empty()) s += " " + detail;
+    if (!detail.empty())
+        s += " " + detail;
     return s;
 }
 

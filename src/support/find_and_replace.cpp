@@ -41,7 +41,7 @@ std::string FindAndReplace::EscapeLiteral(std::string_view text) {
     return out;
 }
 
-void FindAndReplace::Rethrow(const Error &e, const char *procedure) const {
+void FindAndReplace::Rethrow(const Error& e, const char* procedure) const {
     if (IsRegExpPatternError(e.Number()))
         throw Error(e.Number(), ErrorSource("FindAndReplace", procedure),
                     "Invalid Pattern: " + findText_);
@@ -51,7 +51,7 @@ void FindAndReplace::Rethrow(const Error &e, const char *procedure) const {
 bool FindAndReplace::Test(std::string_view text) const {
     try {
         return regExp_.Test(text);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         Rethrow(e, "Test");
     }
 }
@@ -60,7 +60,7 @@ std::string FindAndReplace::ReplaceFirst(std::string_view text,
                                          std::string_view replacement) const {
     try {
         return regExp_.Replace(text, replacement, false);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         Rethrow(e, "ReplaceFirst");
     }
 }
@@ -68,7 +68,7 @@ std::string FindAndReplace::ReplaceFirst(std::string_view text,
 std::string FindAndReplace::ReplaceAll(std::string_view text, std::string_view replacement) const {
     try {
         return regExp_.Replace(text, replacement, true);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         Rethrow(e, "ReplaceAll");
     }
 }
@@ -76,7 +76,7 @@ std::string FindAndReplace::ReplaceAll(std::string_view text, std::string_view r
 RegExpMatches FindAndReplace::FindFirst(std::string_view text) const {
     try {
         return regExp_.Execute(text, false);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         Rethrow(e, "FindFirst");
     }
 }
@@ -84,7 +84,7 @@ RegExpMatches FindAndReplace::FindFirst(std::string_view text) const {
 RegExpMatches FindAndReplace::FindAll(std::string_view text) const {
     try {
         return regExp_.Execute(text, true);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         Rethrow(e, "FindAll");
     }
 }
@@ -131,14 +131,14 @@ std::optional<std::string> RegExpSelfTest(std::string_view sentence) {
         // A broken engine tends to report nothing or nonsense offsets; both must be caught.
         if (matches.empty())
             return std::string("No language mark found");
-        for (const RegExpMatch &m : matches) {
+        for (const RegExpMatch& m : matches) {
             if (m.FirstIndex > 1000)
                 return std::string("FirstIndex>1000");
             if (sentence.substr(m.FirstIndex, m.Length) != m.Value)
                 return std::string("Match does not agree with its position");
         }
         return std::nullopt;
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         return std::string(e.what());
     }
 }

@@ -12,7 +12,7 @@ namespace hk {
 
 class FindAndReplace {
 public:
-    const std::string &FindText() const { return findText_; }
+    const std::string& FindText() const { return findText_; }
     void SetFindText(std::string text);
     // On: the find text is the pattern as written. Off: it is matched literally.
     bool UsePattern() const { return usePattern_; }
@@ -24,7 +24,7 @@ public:
     void SetMatchCase(bool on) { regExp_.SetIgnoreCase(!on); }
 
     // The pattern built from the settings above.
-    const std::string &Pattern() const { return regExp_.Pattern(); }
+    const std::string& Pattern() const { return regExp_.Pattern(); }
 
     // Each raises "Invalid Pattern: " + find text (number 5017-5021) for a bad pattern.
     bool Test(std::string_view text) const;
@@ -38,7 +38,7 @@ public:
 
 private:
     void Rebuild();
-    [[noreturn]] void Rethrow(const Error &e, const char *procedure) const;
+    [[noreturn]] void Rethrow(const Error& e, const char* procedure) const;
 
     std::string findText_;
     bool usePattern_ = false;

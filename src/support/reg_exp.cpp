@@ -8,7 +8,7 @@
 namespace hk {
 
 struct RegExp::Compiled {
-    pcre2_code *code = nullptr;
+    pcre2_code* code = nullptr;
     std::size_t groups = 0;
     ~Compiled() { pcre2_code_free(code); }
 };
@@ -16,7 +16,7 @@ struct RegExp::Compiled {
 namespace {
 
 struct MatchDataDeleter {
-    void operator()(pcre2_match_data *md) const { pcre2_match_data_free(md); }
+    void operator()(pcre2_match_data* md) const { pcre2_match_data_free(md); }
 };
 using MatchData = std::unique_ptr<pcre2_match_data, MatchDataDeleter>;
 
@@ -24,11 +24,11 @@ std::string PcreMessage(int code) {
     PCRE2_UCHAR buf[256];
     int n = pcre2_get_error_message(code, buf, sizeof buf);
     return n < 0 ? "regular expression error " + std::to_string(code)
-                 : std::string(reinterpret_cast<const char *>(buf), static_cast<std::size_t>(n));
+                 : std::string(reinterpret_cast<const char*>(buf), static_cast<std::size_t>(n));
 }
 
 // VBScript's number and text for a PCRE2 compile error.
-std::pair<long, const char *> VbCompileError(int code) {
+std::pair<long, const char*> VbCompileError(int code) {
     switch (code) {
     case PCRE2_ERROR_MISSING_SQUARE_BRACKET:
         return {kRegExpExpectedBracket, "Expected ']' in regular expression"};
@@ -82,7 +82,7 @@ void RegExp::Compile() const {
     Code();
 }
 
-const RegExp::Compiled &RegExp::Code() const {
+const RegExp::Compiled& RegExp::Code() const {
     if (code_)
         return *code_;
     uint32_t options = PCRE2_UTF | PCRE2_UCP | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
@@ -91,11 +91,11 @@ const RegExp::Compiled &RegExp::Code() const {
         options |= PCRE2_CASELESS;
     if (multiline_)
         options |= PCRE2_MULTILINE;
-    pcre2_compile_context *ctx = pcre2_compile_context_create(nullptr);
+    pcre2_compile_context* ctx = pcre2_compile_context_create(nullptr);
     pcre2_set_newline(ctx, PCRE2_NEWLINE_LF);
     int err = 0;
     PCRE2_SIZE errOffset = 0;
-    pcre2_code *code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(),
+    pcre2_code* code = pcre2_compile(reinterpret_cast<PCRE2_SPTR>(pattern_.data()), pattern_.size(),
                                      options, &err, &errOffset, ctx);
     pcre2_compile_context_free(ctx);
     if (!code) {
@@ -115,7 +115,7 @@ const RegExp::Compiled &RegExp::Code() const {
 }
 
 bool RegExp::Test(std::string_view text) const {
-    const Compiled &c = Code();
+    const Compiled& c = Code();
     MatchData md(pcre2_match_data_create(1, nullptr));
     int rc = pcre2_match(c.code, reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), 0, 0,
                          md.get(), nullptr);
@@ -127,7 +127,7 @@ bool RegExp::Test(std::string_view text) const {
 }
 
 RegExpMatches RegExp::Execute(std::string_view text, bool global) const {
-    const Compiled &c = Code();
+    const Compiled& c = Code();
     MatchData md(pcre2_match_data_create_from_pattern(c.code, nullptr));
     RegExpMatches result;
     std::size_t start = 0;
@@ -138,7 +138,7 @@ RegExpMatches RegExp::Execute(std::string_view text, bool global) const {
             break;
         if (rc < 0)
             throw Error(-1, ErrorSource("RegExp", "Execute"), PcreMessage(rc));
-        const PCRE2_SIZE *ov = pcre2_get_ovector_pointer(md.get());
+        const PCRE2_SIZE* ov = pcre2_get_ovector_pointer(md.get());
         RegExpMatch m;
         m.FirstIndex = ov[0];
         // \K can put the end before the start; VBScript has no \K, so just keep it sane.
@@ -173,7 +173,7 @@ std::string RegExp::Replace(std::string_view text, std::string_view replacement,
     std::string out;
     out.reserve(text.size() + replacement.size() * matches.size());
     std::size_t copied = 0;
-    for (const RegExpMatch &m : matches) {
+    for (const RegExpMatch& m : matches) {
         out.append(text.substr(copied, m.FirstIndex - copied));
         AppendReplacement(out, replacement, text, m);
         copied = m.FirstIndex + m.Length;
@@ -182,8 +182,8 @@ std::string RegExp::Replace(std::string_view text, std::string_view replacement,
     return out;
 }
 
-void AppendReplacement(std::string &out, std::string_view replacement, std::string_view text,
-                       const RegExpMatch &match) {
+void AppendReplacement(std::string& out, std::string_view replacement, std::string_view text,
+                       const RegExpMatch& match) {
     const std::size_t groups = match.SubMatches.size();
     auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
     for (std::size_t i = 0; i < replacement.size(); ++i) {

@@ -56,7 +56,7 @@ public:
     RegExp() = default;
     explicit RegExp(std::string pattern, bool global = false, bool ignoreCase = false);
 
-    const std::string &Pattern() const { return pattern_; }
+    const std::string& Pattern() const { return pattern_; }
     void SetPattern(std::string pattern);
     bool IgnoreCase() const { return ignoreCase_; }
     void SetIgnoreCase(bool on);
@@ -79,7 +79,7 @@ public:
 
 private:
     struct Compiled;
-    const Compiled &Code() const;
+    const Compiled& Code() const;
 
     std::string pattern_;
     bool global_ = false;
@@ -89,7 +89,7 @@ private:
 };
 
 // Expands a VBScript replacement template for one match of `text`.
-void AppendReplacement(std::string &out, std::string_view replacement, std::string_view text,
-                       const RegExpMatch &match);
+void AppendReplacement(std::string& out, std::string_view replacement, std::string_view text,
+                       const RegExpMatch& match);
 
 } // namespace hk

@@ -114,7 +114,8 @@ public:
                      t_.Memo()->Write(old, hk::Utf8ToCp1252(utf8)));
         t_.WriteRecord(recno, rec.data());
         for (auto& [field, value] : rows_[recno - 1].values)
-            if (field == F(name).name) value = JsonString(utf8);
+            if (field == F(name).name)
+                value = JsonString(utf8);
     }
     std::string Json() const {
         std::ostringstream out;
@@ -194,13 +195,23 @@ std::string WriteTable(const std::string& dir, DbfFlavor flavor) {
         w.Number("ratio", 1.0 / (i + 1));
         w.Integer("count", i * i * (i % 2 ? -1 : 1));
         w.Logical("alive", i % 3 != 0);
-        if (i % 4 == 0) w.Date("born", 0, 0, 0);
-        else w.Date("born", 1800 + i * 9, 1 + i % 12, 1 + i % 28);
+        if (i % 4 == 0)
+            w.Date("born", 0, 0, 0);
+        else
+            w.Date("born", 1800 + i * 9, 1 + i % 12, 1 + i % 28);
         switch (i % 4) {
-        case 0: w.Memo("notes", ""); break;
-        case 1: w.Memo("notes", "Short note " + std::to_string(i) + " \xC3\xA0 la carte"); break;
-        case 2: w.Memo("notes", LongText(700 + 37 * i)); break; // many blocks
-        default: w.Memo("notes", std::string(56, 'x')); break;  // exactly one 64-byte block
+        case 0:
+            w.Memo("notes", "");
+            break;
+        case 1:
+            w.Memo("notes", "Short note " + std::to_string(i) + " \xC3\xA0 la carte");
+            break;
+        case 2:
+            w.Memo("notes", LongText(700 + 37 * i));
+            break; // many blocks
+        default:
+            w.Memo("notes", std::string(56, 'x'));
+            break; // exactly one 64-byte block
         }
         if (vfp) {
             w.Integer("id", i == 23 ? -2147483647 - 1 : 1000 * i - 7);
@@ -209,7 +220,8 @@ std::string WriteTable(const std::string& dir, DbfFlavor flavor) {
             w.DateTime("stamp", 1990 + i, 1 + i % 12, 1 + i % 28, i % 24, (7 * i) % 60,
                        (11 * i) % 60, (37 * i) % 1000);
         }
-        if (i % 7 == 5) w.Delete();
+        if (i % 7 == 5)
+            w.Delete();
         w.End();
     }
     // Later edits: shorter text stays in place, longer text moves to the end of the file.

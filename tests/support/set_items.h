@@ -6,7 +6,7 @@
 
 namespace hk::test {
 
-inline std::vector<long> Items(const db::CSetLong &set) {
+inline std::vector<long> Items(const db::CSetLong& set) {
     std::vector<long> out;
     for (int i = 0; i < set.Count(); ++i)
         out.push_back(set.Item(i));

@@ -48,11 +48,20 @@ std::string Escape(std::string_view s) {
     out.reserve(s.size());
     for (char c : s) {
         switch (c) {
-        case '\t': out += "\\t"; break;
-        case '\r': out += "\\r"; break;
-        case '\n': out += "\\n"; break;
-        case '\\': out += "\\\\"; break;
-        default: out += c;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
@@ -67,7 +76,8 @@ uint32_t ParseRecNo(const std::string& s) {
 }
 
 std::string FormatNumber(double v) {
-    if (v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<long long>(v));
+    if (v == std::floor(v) && std::fabs(v) < 1e15)
+        return std::to_string(static_cast<long long>(v));
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", v);
     return buf;
@@ -75,20 +85,33 @@ std::string FormatNumber(double v) {
 
 std::string FieldText(const Table& t, int f) {
     const FieldInfo& fi = t.FieldAt(f);
-    if (t.IsNull(f)) return "";
+    if (t.IsNull(f))
+        return "";
     switch (fi.type) {
-    case 'C': return std::string(TrimRight(t.GetString(f)));
-    case 'M': return t.GetMemo(f);
-    case 'I': return std::to_string(t.GetLong(f));
-    case 'B': case 'Y': return FormatNumber(t.GetDouble(f));
+    case 'C':
+        return std::string(TrimRight(t.GetString(f)));
+    case 'M':
+        return t.GetMemo(f);
+    case 'I':
+        return std::to_string(t.GetLong(f));
+    case 'B':
+    case 'Y':
+        return FormatNumber(t.GetDouble(f));
     case 'L': {
         std::string_view raw = Trim(t.Raw(f));
-        if (raw.empty() || raw == "?") return "";
+        if (raw.empty() || raw == "?")
+            return "";
         return t.GetBool(f) ? "T" : "F";
     }
-    case 'G': case 'P': case 'W': case 'T': case '0': case 'Q':
+    case 'G':
+    case 'P':
+    case 'W':
+    case 'T':
+    case '0':
+    case 'Q':
         return ""; // binary contents are not shown
-    default: return std::string(Trim(t.GetString(f)));
+    default:
+        return std::string(Trim(t.GetString(f)));
     }
 }
 
@@ -109,7 +132,8 @@ int Info(const std::string& path) {
     for (Tag* tag : tags) {
         const TagInfo& ti = tag->Info();
         std::printf("  %-10s key %s", ti.name.c_str(), Cp1252ToUtf8(ti.keyExpr).c_str());
-        if (!ti.forExpr.empty()) std::printf("  for %s", Cp1252ToUtf8(ti.forExpr).c_str());
+        if (!ti.forExpr.empty())
+            std::printf("  for %s", Cp1252ToUtf8(ti.forExpr).c_str());
         std::printf("  (%s%s%s, key length %u%s)\n", ti.descending ? "descending" : "ascending",
                     ti.unique ? ", unique" : "", ti.candidate ? ", candidate" : "", ti.keyLength,
                     ti.collation.empty() ? "" : (", collation " + ti.collation).c_str());
@@ -121,35 +145,44 @@ int Dump(const std::string& path, const std::vector<std::string>& args) {
     bool withDeleted = false;
     std::string fieldList;
     for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--deleted") withDeleted = true;
-        else if (args[i] == "--fields" && i + 1 < args.size()) fieldList = args[++i];
-        else throw UsageError("unknown dump option: " + args[i]);
+        if (args[i] == "--deleted")
+            withDeleted = true;
+        else if (args[i] == "--fields" && i + 1 < args.size())
+            fieldList = args[++i];
+        else
+            throw UsageError("unknown dump option: " + args[i]);
     }
     auto t = Table::Open(path, {.writable = false});
     std::vector<int> fields;
     if (fieldList.empty()) {
         for (int f = 0; f < t->FieldCount(); ++f)
-            if (t->FieldAt(f).type != '0') fields.push_back(f);
+            if (t->FieldAt(f).type != '0')
+                fields.push_back(f);
     } else {
         size_t start = 0;
         while (start <= fieldList.size()) {
             size_t comma = fieldList.find(',', start);
-            std::string name = fieldList.substr(start, comma == std::string::npos ? std::string::npos
-                                                                                   : comma - start);
+            std::string name = fieldList.substr(
+                start, comma == std::string::npos ? std::string::npos : comma - start);
             int f = t->FieldIndex(name);
-            if (f < 0) throw UsageError("no field " + name + " in " + path);
+            if (f < 0)
+                throw UsageError("no field " + name + " in " + path);
             fields.push_back(f);
-            if (comma == std::string::npos) break;
+            if (comma == std::string::npos)
+                break;
             start = comma + 1;
         }
     }
     std::string line;
     for (int r = t->Top(); r == kPosOk; r = t->Skip(1)) {
-        if (t->Deleted() && !withDeleted) continue;
+        if (t->Deleted() && !withDeleted)
+            continue;
         line.clear();
-        if (withDeleted) line += t->Deleted() ? "*\t" : " \t";
+        if (withDeleted)
+            line += t->Deleted() ? "*\t" : " \t";
         for (size_t i = 0; i < fields.size(); ++i) {
-            if (i) line += '\t';
+            if (i)
+                line += '\t';
             line += Escape(FieldText(*t, fields[i]));
         }
         line += '\n';
@@ -160,19 +193,25 @@ int Dump(const std::string& path, const std::vector<std::string>& args) {
 
 Tag* NeedTag(Table& t, const std::string& name) {
     Tag* tag = t.FindTag(name);
-    if (!tag) throw UsageError("no tag " + name + " in the production index of " + t.Path());
+    if (!tag)
+        throw UsageError("no tag " + name + " in the production index of " + t.Path());
     return tag;
 }
 
 std::string KeyText(const Tag& tag, std::string_view key) {
     switch (tag.Kind()) {
-    case KeyKind::Char: return Escape(Cp1252ToUtf8(TrimRight(key)));
-    case KeyKind::Int4: return std::to_string(DecodeIntKey(key));
-    case KeyKind::Currency: return FormatNumber(static_cast<double>(DecodeCurrencyKey(key)) / 10000.0);
-    case KeyKind::Logical: return std::string(key);
+    case KeyKind::Char:
+        return Escape(Cp1252ToUtf8(TrimRight(key)));
+    case KeyKind::Int4:
+        return std::to_string(DecodeIntKey(key));
+    case KeyKind::Currency:
+        return FormatNumber(static_cast<double>(DecodeCurrencyKey(key)) / 10000.0);
+    case KeyKind::Logical:
+        return std::string(key);
     case KeyKind::Double: {
         double v = DecodeDoubleKey(key);
-        if (tag.DateKeys()) return v == 0 ? "" : DateFromJulian(static_cast<int32_t>(v));
+        if (tag.DateKeys())
+            return v == 0 ? "" : DateFromJulian(static_cast<int32_t>(v));
         return FormatNumber(v);
     }
     }
@@ -183,7 +222,8 @@ int Keys(const std::string& path, const std::string& tagName) {
     auto t = Table::Open(path, {.writable = false});
     Tag* tag = NeedTag(*t, tagName);
     std::vector<KeyEntry> entries = tag->Entries();
-    if (tag->Info().descending) std::reverse(entries.begin(), entries.end());
+    if (tag->Info().descending)
+        std::reverse(entries.begin(), entries.end());
     for (const KeyEntry& e : entries)
         std::printf("%s\t%u\n", KeyText(*tag, e.key).c_str(), e.recno);
     return 0;
@@ -203,9 +243,11 @@ int Check(const std::string& path) {
 void Assign(Table& t, const std::vector<std::string>& pairs) {
     for (const std::string& p : pairs) {
         size_t eq = p.find('=');
-        if (eq == std::string::npos) throw UsageError("expected FIELD=VALUE, got " + p);
+        if (eq == std::string::npos)
+            throw UsageError("expected FIELD=VALUE, got " + p);
         int f = t.FieldIndex(p.substr(0, eq));
-        if (f < 0) throw UsageError("no field " + p.substr(0, eq) + " in " + t.Path());
+        if (f < 0)
+            throw UsageError("no field " + p.substr(0, eq) + " in " + t.Path());
         t.AssignString(f, p.substr(eq + 1));
     }
 }
@@ -218,12 +260,14 @@ int Create(const std::string& path, const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](const char* what) {
-            if (i + 1 >= args.size()) throw UsageError(std::string(what) + " needs a value");
+            if (i + 1 >= args.size())
+                throw UsageError(std::string(what) + " needs a value");
             return args[++i];
         };
         auto split = [](const std::string& s) {
             size_t eq = s.find('=');
-            if (eq == std::string::npos) throw UsageError("expected NAME=EXPR, got " + s);
+            if (eq == std::string::npos)
+                throw UsageError("expected NAME=EXPR, got " + s);
             return std::pair(AsciiUpper(s.substr(0, eq)), s.substr(eq + 1));
         };
         if (a == "--tag") {
@@ -243,20 +287,25 @@ int Create(const std::string& path, const std::vector<std::string>& args) {
             size_t start = 0;
             for (;;) {
                 size_t c = a.find(':', start);
-                parts.push_back(a.substr(start, c == std::string::npos ? std::string::npos : c - start));
-                if (c == std::string::npos) break;
+                parts.push_back(
+                    a.substr(start, c == std::string::npos ? std::string::npos : c - start));
+                if (c == std::string::npos)
+                    break;
                 start = c + 1;
             }
             if (parts.size() < 2 || parts.size() > 4 || parts[1].size() != 1)
                 throw UsageError("expected NAME:TYPE[:LEN[:DEC]], got " + a);
             FieldSpec fs{AsciiUpper(parts[0]), static_cast<char>(std::toupper(parts[1][0]))};
-            if (parts.size() > 2) fs.length = std::stoi(parts[2]);
-            if (parts.size() > 3) fs.decimals = std::stoi(parts[3]);
+            if (parts.size() > 2)
+                fs.length = std::stoi(parts[2]);
+            if (parts.size() > 3)
+                fs.decimals = std::stoi(parts[3]);
             fields.push_back(fs);
         }
     }
     for (auto& tag : tags) {
-        if (fors.count(tag.name)) tag.forExpr = fors[tag.name];
+        if (fors.count(tag.name))
+            tag.forExpr = fors[tag.name];
         tag.descending = descending.count(tag.name) > 0;
         tag.unique = unique.count(tag.name) > 0;
     }
@@ -274,30 +323,41 @@ int Run(const std::vector<std::string>& a) {
         return a.empty() ? 2 : 0;
     }
     const std::string& cmd = a[0];
-    if (a.size() < 2) throw UsageError(cmd + " needs a table file");
+    if (a.size() < 2)
+        throw UsageError(cmd + " needs a table file");
     const std::string& path = a[1];
     std::vector<std::string> rest(a.begin() + 2, a.end());
-    if (cmd == "info" && rest.empty()) return Info(path);
-    if (cmd == "dump") return Dump(path, rest);
-    if (cmd == "keys" && rest.size() == 1) return Keys(path, rest[0]);
-    if (cmd == "check" && rest.empty()) return Check(path);
-    if (cmd == "create") return Create(path, rest);
+    if (cmd == "info" && rest.empty())
+        return Info(path);
+    if (cmd == "dump")
+        return Dump(path, rest);
+    if (cmd == "keys" && rest.size() == 1)
+        return Keys(path, rest[0]);
+    if (cmd == "check" && rest.empty())
+        return Check(path);
+    if (cmd == "create")
+        return Create(path, rest);
     if (cmd == "seek" && rest.size() == 2) {
         auto t = Table::Open(path, {.writable = false});
         t->SelectTag(NeedTag(*t, rest[0]));
-        if (t->Seek(rest[1]) != kPosOk) return 1;
+        if (t->Seek(rest[1]) != kPosOk)
+            return 1;
         std::printf("%u\n", t->RecNo());
         return 0;
     }
-    if ((cmd == "set" && !rest.empty()) || ((cmd == "delete" || cmd == "recall") && rest.size() == 1)) {
+    if ((cmd == "set" && !rest.empty()) ||
+        ((cmd == "delete" || cmd == "recall") && rest.size() == 1)) {
         auto t = Table::Open(path);
         uint32_t recno = ParseRecNo(rest[0]);
         if (t->Go(recno) != kPosOk)
             throw UsageError("record " + rest[0] + " does not exist (the table has " +
                              std::to_string(t->RecCount()) + ")");
-        if (cmd == "set") Assign(*t, {rest.begin() + 1, rest.end()});
-        else if (cmd == "delete") t->Delete();
-        else t->Recall();
+        if (cmd == "set")
+            Assign(*t, {rest.begin() + 1, rest.end()});
+        else if (cmd == "delete")
+            t->Delete();
+        else
+            t->Recall();
         t->Flush();
         return 0;
     }

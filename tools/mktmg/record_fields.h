@@ -20,6 +20,7 @@ namespace hk::mktmg {
         }                                                                                          \
     };
 
+// clang-format off
 #define PERSON_FIELDS(X)                                                                           \
     X(PER_NO)                                                                                      \
     X(FATHER)                                                                                      \
@@ -114,6 +115,7 @@ namespace hk::mktmg {
 #define MEMBER_FIELDS(X) X(GROUPNUM) X(MEMBERNUM)
 #define LOCK_FIELDS(X) X(IDLOCK) X(TNAME)
 #define PAIR_FIELDS(X) X(PER1) X(PER2)
+// clang-format on
 
 HK_TABLE(PersonFields, PERSON_FIELDS)
 HK_TABLE(NameFields, NAME_FIELDS)

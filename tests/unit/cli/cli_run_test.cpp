@@ -29,9 +29,10 @@ public:
     std::string Key() const override { return "markold"; }
     std::string Caption() const override { return "Mark Old People"; }
     std::vector<OptionDecl> Options() const override {
-        OptionDecl year{"txtMOYear", OptionKind::TextBox, "Before &year:",
-                        ProjectDataField("MarkOld", "Year")};
-        OptionDecl fail{"chkMOFail", OptionKind::CheckBox, "Fail", ProjectDataField("MarkOld", "Fail")};
+        OptionDecl year{"txtMOYear", OptionKind::TextBox,
+                        "Before &year:", ProjectDataField("MarkOld", "Year")};
+        OptionDecl fail{"chkMOFail", OptionKind::CheckBox, "Fail",
+                        ProjectDataField("MarkOld", "Fail")};
         return {year, fail};
     }
     bool CanRun(const ControlStates& s) const override {
@@ -39,7 +40,8 @@ public:
         return it != s.end() && !it->second.text.empty();
     }
     void Run(RunContext& ctx, const ControlStates& s) override {
-        if (!ctx.ui.Confirm("Mark old people?")) return;
+        if (!ctx.ui.Confirm("Mark old people?"))
+            return;
         std::string year = s.at("txtMOYear").text;
         CLogFile& log = StartLog(ctx, Caption());
         log.LogLine("Options:");
@@ -51,15 +53,18 @@ public:
             db::CTMGDB& db = *ctx.db;
             db.OpenTable("$", "p");
             db::Table* t = db.TableHandle("p");
-            auto dsid = db.Field("p.DSID"), birth = db.Field("p.PBIRTH"), living = db.Field("p.LIVING"),
-                 ref = db.Field("p.REF_ID");
+            auto dsid = db.Field("p.DSID"), birth = db.Field("p.PBIRTH"),
+                 living = db.Field("p.LIVING"), ref = db.Field("p.REF_ID");
             for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1)) {
-                if (t->Deleted() || t->GetLong(dsid.index) != db.DSID()) continue;
+                if (t->Deleted() || t->GetLong(dsid.index) != db.DSID())
+                    continue;
                 ++read;
                 std::string b = t->GetTrimmed(birth.index);
-                if (b.size() < 5 || b[0] != '1' || b.substr(1, 4) >= year) continue;
+                if (b.size() < 5 || b[0] != '1' || b.substr(1, 4) >= year)
+                    continue;
                 log.LogLine(std::to_string(t->GetLong(ref.index)) + ", " + b.substr(1, 4));
-                if (!ctx.logOnly) t->AssignString(living.index, "N");
+                if (!ctx.logOnly)
+                    t->AssignString(living.index, "N");
                 ++changed;
             }
             if (s.count("chkMOFail") && s.at("chkMOFail").value == 1)
@@ -111,14 +116,20 @@ struct CliFixture {
     int Run(std::vector<std::string> args) {
         out.str("");
         err.str("");
-        cli::CliEnvironment env{functions, store, in, out, err, std::string(HK_SOURCE_DIR) + "/data/",
+        cli::CliEnvironment env{functions,
+                                store,
+                                in,
+                                out,
+                                err,
+                                std::string(HK_SOURCE_DIR) + "/data/",
                                 (dir.Path() / "docs").string()};
         return cli::RunCli(args, env);
     }
     std::string LogPath() {
         std::string o = out.str();
         size_t at = o.find("Log: ");
-        if (at == std::string::npos) return {};
+        if (at == std::string::npos)
+            return {};
         return o.substr(at + 5, o.find('\n', at) - at - 5);
     }
 };
@@ -132,9 +143,13 @@ TEST(CliRun, RunsThroughTheFrameWithLogInOrderAndKeepsOptions) {
                     "--log-dir", logDir});
     ASSERT_EQ(rc, 0) << f.err.str();
     std::string log = ReadFile(f.LogPath());
-    std::vector<std::string> order = {"Function=Mark Old People", "Dataset=",  "Log Only=False",
-                                      "Options:\r\n  Before year=1900", "Person, Birth\r\n",
-                                      "Finished at",               "People read=2",
+    std::vector<std::string> order = {"Function=Mark Old People",
+                                      "Dataset=",
+                                      "Log Only=False",
+                                      "Options:\r\n  Before year=1900",
+                                      "Person, Birth\r\n",
+                                      "Finished at",
+                                      "People read=2",
                                       "People marked=1"};
     size_t pos = 0;
     for (const std::string& piece : order) {
@@ -146,11 +161,13 @@ TEST(CliRun, RunsThroughTheFrameWithLogInOrderAndKeepsOptions) {
     EXPECT_EQ(log.find("Log Only option"), std::string::npos);
 
     // Only the person of dataset 1 born before 1900 was changed.
-    auto people = db::Table::Open((f.dir.Path() / "proj" / "Family_$.dbf").string(), {.writable = false});
+    auto people =
+        db::Table::Open((f.dir.Path() / "proj" / "Family_$.dbf").string(), {.writable = false});
     int living = people->FieldIndex("LIVING");
     std::string flags;
     for (int r = people->Top(); r == db::kPosOk; r = people->Skip(1))
-        if (!people->Deleted()) flags += people->GetTrimmed(living);
+        if (!people->Deleted())
+            flags += people->GetTrimmed(living);
     EXPECT_EQ(flags.size(), 3u);
     EXPECT_EQ(flags[0], 'N');
     EXPECT_NE(flags[1], 'N');
@@ -188,9 +205,9 @@ TEST(CliRun, ExitCodesForErrorsRefusalsAndBadArguments) {
               1);
     EXPECT_NE(ReadFile(f.LogPath()).find("*ERROR* "), std::string::npos);
     // No terminal and no --yes: the confirmation is refused, nothing runs.
-    EXPECT_EQ(f.Run({"run", "markold", f.pjc, "--dataset", "1", "--opt", "Fail=0", "--log-dir",
-                     logDir}),
-              2);
+    EXPECT_EQ(
+        f.Run({"run", "markold", f.pjc, "--dataset", "1", "--opt", "Fail=0", "--log-dir", logDir}),
+        2);
     EXPECT_NE(f.err.str().find("--yes"), std::string::npos) << f.err.str();
     // Several datasets and none chosen, with no terminal to ask on.
     EXPECT_EQ(f.Run({"run", "markold", f.pjc, "--yes", "--log-dir", logDir}), 2);

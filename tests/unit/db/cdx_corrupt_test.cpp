@@ -13,20 +13,20 @@ using namespace hk::db::cdx_test;
 
 namespace {
 
-uint32_t Le32(const std::string &b, size_t at) {
-    return cdx::Get32(reinterpret_cast<const uint8_t *>(b.data()) + at);
+uint32_t Le32(const std::string& b, size_t at) {
+    return cdx::Get32(reinterpret_cast<const uint8_t*>(b.data()) + at);
 }
-uint32_t Be32(const std::string &b, size_t at) {
-    return cdx::GetBE32(reinterpret_cast<const uint8_t *>(b.data()) + at);
+uint32_t Be32(const std::string& b, size_t at) {
+    return cdx::GetBE32(reinterpret_cast<const uint8_t*>(b.data()) + at);
 }
-void SetLe16(std::string &b, size_t at, uint16_t v) {
-    cdx::Put16(reinterpret_cast<uint8_t *>(b.data()) + at, v);
+void SetLe16(std::string& b, size_t at, uint16_t v) {
+    cdx::Put16(reinterpret_cast<uint8_t*>(b.data()) + at, v);
 }
-void SetLe32(std::string &b, size_t at, uint32_t v) {
-    cdx::Put32(reinterpret_cast<uint8_t *>(b.data()) + at, v);
+void SetLe32(std::string& b, size_t at, uint32_t v) {
+    cdx::Put32(reinterpret_cast<uint8_t*>(b.data()) + at, v);
 }
-void SetBe32(std::string &b, size_t at, uint32_t v) {
-    cdx::PutBE32(reinterpret_cast<uint8_t *>(b.data()) + at, v);
+void SetBe32(std::string& b, size_t at, uint32_t v) {
+    cdx::PutBE32(reinterpret_cast<uint8_t*>(b.data()) + at, v);
 }
 
 // A file with one two-level tag: a root interior node over several leaves.
@@ -35,7 +35,7 @@ struct Sample {
     uint32_t header = 0, root = 0, leaf0 = 0, leaf1 = 0;
 };
 
-Sample MakeSample(const TempDir &dir) {
+Sample MakeSample(const TempDir& dir) {
     std::string path = dir.File("sample.cdx");
     std::vector<KeyEntry> entries;
     for (uint32_t r = 1; r <= 1500; ++r)
@@ -61,58 +61,58 @@ Sample MakeSample(const TempDir &dir) {
 TEST(CdxCorrupt, ImpossibleValuesAreReportedAndNothingIsWritten) {
     TempDir dir;
     const Sample s = MakeSample(dir);
-    ASSERT_EQ(cdx::Get16(reinterpret_cast<const uint8_t *>(s.bytes.data()) + s.root), 1);
+    ASSERT_EQ(cdx::Get16(reinterpret_cast<const uint8_t*>(s.bytes.data()) + s.root), 1);
     ASSERT_EQ(Le32(s.bytes, s.leaf0 + 8), s.leaf1) << "sample: leaf 0 links to leaf 1";
 
     struct Damage {
-        const char *what;
-        std::function<void(std::string &)> apply;
-        const char *expect; // part of the message
+        const char* what;
+        std::function<void(std::string&)> apply;
+        const char* expect; // part of the message
     };
     const uint32_t size = static_cast<uint32_t>(s.bytes.size());
     const std::vector<Damage> damages = {
-        {"leaf key count too big", [&](std::string &b) { SetLe16(b, s.leaf0 + 2, 400); },
+        {"leaf key count too big", [&](std::string& b) { SetLe16(b, s.leaf0 + 2, 400); },
          "key count too large"},
-        {"interior key count 0", [&](std::string &b) { SetLe16(b, s.root + 2, 0); },
+        {"interior key count 0", [&](std::string& b) { SetLe16(b, s.root + 2, 0); },
          "interior node holds 0 keys"},
-        {"child pointer misaligned", [&](std::string &b) { SetBe32(b, s.root + 20, s.leaf1 + 6); },
+        {"child pointer misaligned", [&](std::string& b) { SetBe32(b, s.root + 20, s.leaf1 + 6); },
          "outside the file or misaligned"},
         {"child pointer past the end",
-         [&](std::string &b) { SetBe32(b, s.root + 20, size + 4096); },
+         [&](std::string& b) { SetBe32(b, s.root + 20, size + 4096); },
          "outside the file or misaligned"},
         {"child pointer loops to the root",
-         [&](std::string &b) { SetBe32(b, s.root + 20, s.root); }, "loops"},
-        {"unknown attribute bits", [&](std::string &b) { SetLe16(b, s.leaf0, 0x12); },
+         [&](std::string& b) { SetBe32(b, s.root + 20, s.root); }, "loops"},
+        {"unknown attribute bits", [&](std::string& b) { SetLe16(b, s.leaf0, 0x12); },
          "impossible node attributes"},
-        {"leaf marked root", [&](std::string &b) { SetLe16(b, s.leaf0, 3); }, "marked root"},
-        {"leaf in place of the root", [&](std::string &b) { SetLe16(b, s.root, 3); }, ""},
+        {"leaf marked root", [&](std::string& b) { SetLe16(b, s.leaf0, 3); }, "marked root"},
+        {"leaf in place of the root", [&](std::string& b) { SetLe16(b, s.root, 3); }, ""},
         {"sibling link loops back",
-         [&](std::string &b) {
+         [&](std::string& b) {
              SetLe32(b, s.leaf1 + 8, s.leaf0); // leaf 1 -> leaf 0 -> leaf 1 ...
              SetLe32(b, s.leaf0 + 4, s.leaf1);
          },
          "sibling link"},
-        {"free space miscounted", [&](std::string &b) { SetLe16(b, s.leaf0 + 12, 7); },
+        {"free space miscounted", [&](std::string& b) { SetLe16(b, s.leaf0 + 12, 7); },
          "free space"},
-        {"bit widths do not add up", [&](std::string &b) { b[s.leaf0 + 20] += 1; }, "bit widths"},
-        {"record mask disagrees", [&](std::string &b) { SetLe32(b, s.leaf0 + 14, 0xFF); }, "masks"},
+        {"bit widths do not add up", [&](std::string& b) { b[s.leaf0 + 20] += 1; }, "bit widths"},
+        {"record mask disagrees", [&](std::string& b) { SetLe32(b, s.leaf0 + 14, 0xFF); }, "masks"},
         {"keys out of order",
-         [&](std::string &b) { b[511 + s.leaf1 - 3] = b[511 + s.leaf1 - 3] ^ 0x7F; }, "key"},
-        {"key length 0", [&](std::string &b) { SetLe16(b, s.header + 12, 0); }, "key length"},
-        {"key length 241", [&](std::string &b) { SetLe16(b, s.header + 12, 241); }, "key length"},
-        {"signature", [&](std::string &b) { b[s.header + 15] = 2; }, "signature"},
-        {"expression pool overflow", [&](std::string &b) { SetLe16(b, s.header + 510, 600); },
+         [&](std::string& b) { b[511 + s.leaf1 - 3] = b[511 + s.leaf1 - 3] ^ 0x7F; }, "key"},
+        {"key length 0", [&](std::string& b) { SetLe16(b, s.header + 12, 0); }, "key length"},
+        {"key length 241", [&](std::string& b) { SetLe16(b, s.header + 12, 241); }, "key length"},
+        {"signature", [&](std::string& b) { b[s.header + 15] = 2; }, "signature"},
+        {"expression pool overflow", [&](std::string& b) { SetLe16(b, s.header + 510, 600); },
          "expression pool"},
-        {"root past the end", [&](std::string &b) { SetLe32(b, s.header, size); }, "root pointer"},
-        {"directory root misaligned", [&](std::string &b) { SetLe32(b, 0, 0x401); },
+        {"root past the end", [&](std::string& b) { SetLe32(b, s.header, size); }, "root pointer"},
+        {"directory root misaligned", [&](std::string& b) { SetLe32(b, 0, 0x401); },
          "root pointer"},
-        {"free list into a used page", [&](std::string &b) { SetLe32(b, 4, s.leaf1); },
+        {"free list into a used page", [&](std::string& b) { SetLe32(b, 4, s.leaf1); },
          "free list"},
-        {"size not a multiple of 512", [&](std::string &b) { b += '\x1A'; }, "multiple of 512"},
-        {"truncated", [&](std::string &b) { b.resize(1024); }, "too small"},
+        {"size not a multiple of 512", [&](std::string& b) { b += '\x1A'; }, "multiple of 512"},
+        {"truncated", [&](std::string& b) { b.resize(1024); }, "too small"},
     };
 
-    for (const Damage &d : damages) {
+    for (const Damage& d : damages) {
         SCOPED_TRACE(d.what);
         std::string bytes = s.bytes;
         d.apply(bytes);
@@ -122,7 +122,7 @@ TEST(CdxCorrupt, ImpossibleValuesAreReportedAndNothingIsWritten) {
             try {
                 auto cdx = CdxFile::Open(FileSystem::Default(), path, writable);
                 ADD_FAILURE() << "opened without complaint";
-            } catch (const DbError &e) {
+            } catch (const DbError& e) {
                 EXPECT_EQ(e.Number(), kErrIndex);
                 EXPECT_EQ(e.File(), path);
                 EXPECT_NE(std::string(e.what()).find(d.expect), std::string::npos) << e.what();
@@ -140,7 +140,7 @@ TEST(CdxCorrupt, NonMachineCollationIsReadButNeverWritten) {
     WriteBytes(path, s.bytes);
     {
         auto cdx = CdxFile::Open(FileSystem::Default(), path, true);
-        CdxTag &tag = cdx->TagAt(0);
+        CdxTag& tag = cdx->TagAt(0);
         EXPECT_EQ(tag.Info().collation, "GENERAL");
         EXPECT_FALSE(tag.MachineCollation());
         EXPECT_EQ(tag.PadByte(), 0);
@@ -154,7 +154,7 @@ TEST(CdxCorrupt, NonMachineCollationIsReadButNeverWritten) {
                 else
                     tag.Remove(entries[0].key, entries[0].recno);
                 ADD_FAILURE() << "changed a GENERAL tag";
-            } catch (const DbError &e) {
+            } catch (const DbError& e) {
                 EXPECT_EQ(e.Number(), kErrIndex);
                 EXPECT_NE(std::string(e.what()).find("GENERAL"), std::string::npos);
             }

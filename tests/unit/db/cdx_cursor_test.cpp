@@ -26,7 +26,7 @@ struct Expect {
 TEST(CdxCursor, FollowsChangesMadeUnderIt) {
     TempDir dir;
     auto cdx = CdxFile::Create(FileSystem::Default(), dir.File("c.cdx"), CdxFlavor::Vfp);
-    CdxTag &tag = cdx->AddTag({"K", "k", "", false, false, false, 6, ' ', 0}, {});
+    CdxTag& tag = cdx->AddTag({"K", "k", "", false, false, false, 6, ' ', 0}, {});
     std::set<Entry> model;
     std::mt19937 rng(7);
     auto below = [&](uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng); };
@@ -39,7 +39,7 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
 
     std::vector<CdxCursor> cursors(3, CdxCursor(tag));
     std::vector<Expect> expect(3);
-    auto check = [&](size_t c, const char *op) {
+    auto check = [&](size_t c, const char* op) {
         SCOPED_TRACE(op);
         ASSERT_EQ(cursors[c].Valid(), expect[c].valid);
         if (expect[c].valid) {
@@ -55,7 +55,7 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
 
     for (int step = 0; step < 20000; ++step) {
         size_t c = below(3);
-        CdxCursor &cur = cursors[c];
+        CdxCursor& cur = cursors[c];
         switch (below(9)) {
         case 0: { // seek somewhere
             Entry target{randomKey(), below(5000)};
@@ -119,7 +119,7 @@ TEST(CdxCursor, FollowsChangesMadeUnderIt) {
 TEST(CdxCursor, EmptyTagAndPrefixSeeks) {
     TempDir dir;
     auto cdx = CdxFile::Create(FileSystem::Default(), dir.File("e.cdx"), CdxFlavor::Fox2);
-    CdxTag &tag = cdx->AddTag({"NAME", "name", "", false, false, false, 8, ' ', 0}, {});
+    CdxTag& tag = cdx->AddTag({"NAME", "name", "", false, false, false, 8, ' ', 0}, {});
     CdxCursor c(tag);
     EXPECT_FALSE(c.First());
     EXPECT_FALSE(c.Last());
@@ -128,7 +128,7 @@ TEST(CdxCursor, EmptyTagAndPrefixSeeks) {
     EXPECT_EQ(c.Key(), "");
     EXPECT_EQ(c.RecNo(), 0u);
 
-    for (auto [name, recno] : std::vector<std::pair<const char *, uint32_t>>{
+    for (auto [name, recno] : std::vector<std::pair<const char*, uint32_t>>{
              {"SMITH", 4}, {"SMITH", 2}, {"SMITHERS", 1}, {"SMYTHE", 3}, {"", 5}})
         tag.Insert(PadKey(name, 8), recno);
     // Prefix bounds include every key that starts with the prefix, ties by record number.

@@ -22,7 +22,7 @@ struct Expected {
 };
 
 // Opens a copy of a fixture (a .cdx name, which index_dump needs) and checks every tag.
-void CheckFixture(const std::string &rel, CdxFlavor flavor, const std::vector<Expected> &tags) {
+void CheckFixture(const std::string& rel, CdxFlavor flavor, const std::vector<Expected>& tags) {
     TempDir dir;
     std::string copy = dir.File("copy.cdx");
     std::string original = ReadBytes(FixturePath(rel));
@@ -35,8 +35,8 @@ void CheckFixture(const std::string &rel, CdxFlavor flavor, const std::vector<Ex
         ASSERT_EQ(cdx->TagCount(), tags.size()) << rel;
         std::vector<std::string> ours, theirs = IndexDumpTags(copy);
         for (size_t i = 0; i < tags.size(); ++i) {
-            CdxTag &tag = cdx->TagAt(i);
-            const TagInfo &info = tag.Info();
+            CdxTag& tag = cdx->TagAt(i);
+            const TagInfo& info = tag.Info();
             SCOPED_TRACE(rel + " tag " + info.name);
             EXPECT_EQ(info.name, tags[i].name);
             EXPECT_EQ(info.keyExpr, tags[i].keyExpr);
@@ -64,7 +64,7 @@ void CheckFixture(const std::string &rel, CdxFlavor flavor, const std::vector<Ex
                 back.push_back({std::string(c.Key()), c.RecNo()});
             std::reverse(back.begin(), back.end());
             EXPECT_EQ(back, entries);
-            for (const KeyEntry &e : entries) {
+            for (const KeyEntry& e : entries) {
                 ASSERT_TRUE(c.Seek(e.key, e.recno));
                 EXPECT_EQ(c.RecNo(), e.recno);
             }

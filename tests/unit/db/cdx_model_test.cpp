@@ -31,7 +31,7 @@ public:
     explicit KeyMaker(uint32_t seed) : rng_(seed) {}
     uint32_t Below(uint32_t n) { return std::uniform_int_distribution<uint32_t>(0, n - 1)(rng_); }
 
-    std::string Make(TagModel &t) {
+    std::string Make(TagModel& t) {
         const uint16_t kl = t.tagDef.keyLength;
         std::string key;
         if (!t.used.empty() && Below(4) == 0)
@@ -51,7 +51,7 @@ public:
                 key = std::string(kl - 1 - Below(kl / 2), 'A') + char('A' + Below(3));
                 break;
             default: {
-                static const char *stems[] = {"SMITH", "SMYTHE", "JONES", "Bay ", " None", "ZZ"};
+                static const char* stems[] = {"SMITH", "SMYTHE", "JONES", "Bay ", " None", "ZZ"};
                 key = stems[Below(6)];
                 size_t extra = Below(kl);
                 for (size_t i = 0; i < extra; ++i)
@@ -80,14 +80,14 @@ private:
     std::mt19937 rng_;
 };
 
-std::vector<KeyEntry> AsEntries(const Model &m) {
+std::vector<KeyEntry> AsEntries(const Model& m) {
     std::vector<KeyEntry> out;
-    for (auto &[k, r] : m)
+    for (auto& [k, r] : m)
         out.push_back({k, r});
     return out;
 }
 
-void ExpectTagMatches(CdxTag &tag, const Model &model, const std::string &when) {
+void ExpectTagMatches(CdxTag& tag, const Model& model, const std::string& when) {
     SCOPED_TRACE(tag.Info().name + " " + when);
     std::string fault;
     ASSERT_TRUE(tag.Check(&fault, true)) << fault;
@@ -95,7 +95,7 @@ void ExpectTagMatches(CdxTag &tag, const Model &model, const std::string &when) 
     ASSERT_EQ(tag.Entries(), expected);
     EXPECT_EQ(tag.KeyCount(), model.size());
     std::set<std::string> distinct;
-    for (auto &e : model)
+    for (auto& e : model)
         distinct.insert(e.first);
     EXPECT_EQ(tag.DistinctCount(), distinct.size());
     CdxCursor c(tag);
@@ -106,7 +106,7 @@ void ExpectTagMatches(CdxTag &tag, const Model &model, const std::string &when) 
 }
 
 // Seeks compared with the same question asked of the model.
-void ExpectSeeksMatch(CdxTag &tag, const Model &model, KeyMaker &rng, TagModel &t) {
+void ExpectSeeksMatch(CdxTag& tag, const Model& model, KeyMaker& rng, TagModel& t) {
     CdxCursor c(tag);
     for (int i = 0; i < 40; ++i) {
         std::string key = rng.Make(t);
@@ -114,14 +114,14 @@ void ExpectSeeksMatch(CdxTag &tag, const Model &model, KeyMaker &rng, TagModel &
         size_t plen = 1 + rng.Below(tag.KeyLength());
         std::string prefix = key.substr(0, plen);
         auto first = std::find_if(model.begin(), model.end(),
-                                  [&](auto &e) { return e.first.substr(0, plen) >= prefix; });
+                                  [&](auto& e) { return e.first.substr(0, plen) >= prefix; });
         ASSERT_EQ(c.SeekFirst(prefix), first != model.end());
         if (first != model.end()) {
             EXPECT_EQ(c.Key(), first->first);
             EXPECT_EQ(c.RecNo(), first->second);
         }
         auto last = std::find_if(model.rbegin(), model.rend(),
-                                 [&](auto &e) { return e.first.substr(0, plen) <= prefix; });
+                                 [&](auto& e) { return e.first.substr(0, plen) <= prefix; });
         ASSERT_EQ(c.SeekLast(prefix), last != model.rend());
         if (last != model.rend()) {
             EXPECT_EQ(c.Key(), last->first);
@@ -165,8 +165,8 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
     const int batches = 12;
     for (int batch = 0; batch < batches; ++batch) {
         for (size_t t = 0; t < tags.size(); ++t) {
-            TagModel &m = tags[t];
-            CdxTag &tag = *cdx->FindTag(m.tagDef.name);
+            TagModel& m = tags[t];
+            CdxTag& tag = *cdx->FindTag(m.tagDef.name);
             // Grow in the first batches, then shrink, so pages both split and empty out.
             int inserts = batch < batches * 2 / 3 ? 300 : 60;
             int removes = batch < batches * 2 / 3 ? 120 : 400;
@@ -192,9 +192,9 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
     }
     // Empty one tag completely and fill it again: the root turns back into a leaf.
     {
-        TagModel &m = tags[1];
-        CdxTag &tag = *cdx->FindTag(m.tagDef.name);
-        for (auto &[k, r] : m.live)
+        TagModel& m = tags[1];
+        CdxTag& tag = *cdx->FindTag(m.tagDef.name);
+        for (auto& [k, r] : m.live)
             ASSERT_TRUE(tag.Remove(k, r));
         m.live.clear();
         ExpectTagMatches(tag, m.live, "emptied");
@@ -213,8 +213,8 @@ void RunModel(CdxFlavor flavor, uint32_t seed) {
 
     // From disk again: same entries, and the flavor is recognised on its own.
     cdx = CdxFile::Open(FileSystem::Default(), path, false, flavor);
-    for (TagModel &m : tags) {
-        CdxTag &tag = *cdx->FindTag(m.tagDef.name);
+    for (TagModel& m : tags) {
+        CdxTag& tag = *cdx->FindTag(m.tagDef.name);
         tag.SetPadByte(m.tagDef.padByte);
         EXPECT_EQ(tag.Info().keyExpr, m.tagDef.keyExpr);
         EXPECT_EQ(tag.Info().forExpr, m.tagDef.forExpr);

@@ -29,7 +29,7 @@ struct DumpLine {
 
 // Runs index_dump on one tag. Keys are printed as text (--type=char) or decoded numbers
 // (--type=num). Fails the test when the tool is missing.
-inline std::vector<DumpLine> IndexDump(const std::string &file, const std::string &tag, bool num) {
+inline std::vector<DumpLine> IndexDump(const std::string& file, const std::string& tag, bool num) {
     std::vector<DumpLine> out;
     if (std::system("command -v index_dump >/dev/null 2>&1") != 0) {
         ADD_FAILURE() << "index_dump is not installed (Debian package libdbd-xbase-perl); "
@@ -38,7 +38,7 @@ inline std::vector<DumpLine> IndexDump(const std::string &file, const std::strin
     }
     std::string cmd = std::string("index_dump --type=") + (num ? "num" : "char") + " '" + file +
                       "' '" + tag + "' 2>&1";
-    FILE *p = popen(cmd.c_str(), "r");
+    FILE* p = popen(cmd.c_str(), "r");
     if (!p) {
         ADD_FAILURE() << "cannot run " << cmd;
         return out;
@@ -68,10 +68,10 @@ inline std::vector<DumpLine> IndexDump(const std::string &file, const std::strin
 }
 
 // The tag names index_dump lists for a file (directory order).
-inline std::vector<std::string> IndexDumpTags(const std::string &file) {
+inline std::vector<std::string> IndexDumpTags(const std::string& file) {
     std::vector<std::string> names;
     std::string cmd = "index_dump --type=char '" + file + "' 2>&1";
-    FILE *p = popen(cmd.c_str(), "r");
+    FILE* p = popen(cmd.c_str(), "r");
     if (!p)
         return names;
     char buf[512];
@@ -93,14 +93,14 @@ inline std::string RightTrim(std::string s, char pad = ' ') {
 
 // Our key as index_dump would print it: numbers decoded like XBase::Index does (a 4-byte key
 // as an unsigned big-endian number after the sign flip), text with trailing blanks dropped.
-inline std::string AsDumped(const std::string &key, bool num) {
+inline std::string AsDumped(const std::string& key, bool num) {
     if (!num)
         return RightTrim(key);
     std::string k = key;
     if (static_cast<unsigned char>(k[0]) & 0x80)
         k[0] = static_cast<char>(k[0] & 0x7F);
     else
-        for (char &c : k)
+        for (char& c : k)
             c = static_cast<char>(~c);
     char buf[64];
     if (k.size() == 8) {
@@ -120,8 +120,8 @@ inline std::string AsDumped(const std::string &key, bool num) {
 }
 
 // Compares a tag's entries with index_dump's reading of the same tag in the file on disk.
-inline void ExpectDumpMatches(const std::string &file, const std::string &tag,
-                              const std::vector<KeyEntry> &entries, bool num) {
+inline void ExpectDumpMatches(const std::string& file, const std::string& tag,
+                              const std::vector<KeyEntry>& entries, bool num) {
     auto dumped = IndexDump(file, tag, num);
     ASSERT_EQ(dumped.size(), entries.size()) << file << " tag " << tag;
     for (size_t i = 0; i < entries.size(); ++i) {

@@ -18,8 +18,8 @@ using namespace hk::db::cdx_test;
 
 namespace {
 
-uint32_t Le32(const std::string &bytes, size_t at) {
-    return cdx::Get32(reinterpret_cast<const uint8_t *>(bytes.data()) + at);
+uint32_t Le32(const std::string& bytes, size_t at) {
+    return cdx::Get32(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
 }
 
 std::vector<KeyEntry> IntEntries(uint32_t n, uint32_t step = 1) {
@@ -29,15 +29,15 @@ std::vector<KeyEntry> IntEntries(uint32_t n, uint32_t step = 1) {
     return out;
 }
 
-std::string CopyFixture(const TempDir &dir, const std::string &rel) {
+std::string CopyFixture(const TempDir& dir, const std::string& rel) {
     std::string path = dir.File("t.cdx");
     WriteBytes(path, ReadBytes(FixturePath(rel)));
     return path;
 }
 
 // The trailing counts stored in a leaf page, decoded independently of the engine.
-std::vector<uint32_t> LeafTrails(const std::string &file, uint32_t page) {
-    const auto *p = reinterpret_cast<const uint8_t *>(file.data()) + page;
+std::vector<uint32_t> LeafTrails(const std::string& file, uint32_t page) {
+    const auto* p = reinterpret_cast<const uint8_t*>(file.data()) + page;
     std::vector<uint32_t> trails;
     uint32_t n = cdx::Get16(p + 2), recBits = p[20], dupBits = p[21], eb = p[23];
     for (uint32_t i = 0; i < n; ++i) {
@@ -50,14 +50,14 @@ std::vector<uint32_t> LeafTrails(const std::string &file, uint32_t page) {
 }
 
 // Unused bytes in the middle of a leaf page: VFP leaves stale bytes there.
-void ZeroLeafGap(std::string &file, uint32_t page) {
-    const auto *p = reinterpret_cast<const uint8_t *>(file.data()) + page;
+void ZeroLeafGap(std::string& file, uint32_t page) {
+    const auto* p = reinterpret_cast<const uint8_t*>(file.data()) + page;
     uint32_t start = 24 + cdx::Get16(p + 2) * p[23];
     std::fill_n(file.begin() + page + start, cdx::Get16(p + 12), '\0');
 }
 
 // Offset of the first differing byte, or -1 (gtest would print whole files otherwise).
-long FirstDifference(const std::string &a, const std::string &b) {
+long FirstDifference(const std::string& a, const std::string& b) {
     auto [ia, ib] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
     return ia == a.end() && ib == b.end() ? -1 : long(ia - a.begin());
 }
@@ -101,7 +101,7 @@ TEST(CdxWrite, LeafBitWidthsFollowFoxProRule) {
     } cases[] = {{4, 2, 0, 2, 3, 1},        {4, 16, 0, 10, 3, 2},  {50, 3, 0, 4, 6, 2},
                  {20, 58, 0, 6, 5, 2},      {148, 58, 0, 8, 8, 3}, {10, 42, 12, 16, 4, 3},
                  {10, 0x2400, 0, 16, 4, 3}, {4, 2, 12, 18, 3, 3}};
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         cdx::LeafLayout l = cdx::LayoutFor(c.kl, c.n, c.minBits);
         EXPECT_EQ(l.recBits, c.rec) << c.kl << "/" << c.n;
         EXPECT_EQ(l.dupBits, c.dup);
@@ -122,7 +122,7 @@ TEST(CdxWrite, GrowingTagKeepsRootAndReusesFreedPages) {
     TempDir dir;
     std::string path = dir.File("grow.cdx");
     auto cdx = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);
-    CdxTag &tag = cdx->AddTag({"ID", "id", "", false, false, false, 4, 0, 0}, {});
+    CdxTag& tag = cdx->AddTag({"ID", "id", "", false, false, false, 4, 0, 0}, {});
     const uint32_t header = tag.HeaderOffset();
     cdx->Flush();
     const uint32_t root = Le32(ReadBytes(path), header);
@@ -137,7 +137,7 @@ TEST(CdxWrite, GrowingTagKeepsRootAndReusesFreedPages) {
     cdx->Flush();
     std::string bytes = ReadBytes(path);
     EXPECT_EQ(Le32(bytes, header), root) << "the tag header must keep pointing at the root";
-    EXPECT_EQ(cdx::Get16(reinterpret_cast<const uint8_t *>(bytes.data()) + root), 1)
+    EXPECT_EQ(cdx::Get16(reinterpret_cast<const uint8_t*>(bytes.data()) + root), 1)
         << "root interior";
     EXPECT_EQ(Le32(bytes, header + 16), 20000u) << "VFP key count";
     EXPECT_EQ(Le32(bytes, header + 20), 977u) << "VFP distinct keys";
@@ -170,7 +170,7 @@ TEST(CdxWrite, GrowingTagKeepsRootAndReusesFreedPages) {
     EXPECT_TRUE(cdx->Check(&fault)) << fault;
     EXPECT_TRUE(tag.Check(&fault, true)) << fault;
     std::vector<KeyEntry> expected;
-    for (auto &[k, r] : model)
+    for (auto& [k, r] : model)
         expected.push_back({k, r});
     EXPECT_EQ(tag.Entries(), expected);
     cdx.reset();
@@ -186,7 +186,7 @@ TEST(CdxWrite, MultiLevelBulkBuildReadsWithIndexDump) {
         amounts.push_back({EncodeDoubleKey((double(r) - 3000.5) * 1.25), r});
     }
     std::sort(names.begin(), names.end(),
-              [](auto &a, auto &b) { return std::tie(a.key, a.recno) < std::tie(b.key, b.recno); });
+              [](auto& a, auto& b) { return std::tie(a.key, a.recno) < std::tie(b.key, b.recno); });
     {
         auto cdx = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Fox2);
         cdx->AddTag({"NAME", "name", "", false, false, false, 40, ' ', 6000}, names);
@@ -219,10 +219,10 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
     {
         auto cdx = CdxFile::Open(FileSystem::Default(), path, true);
         ASSERT_EQ(cdx->Flavor(), CdxFlavor::Fox2);
-        for (const char *name : {"AUDIO", "ROOMNAME"}) {
-            CdxTag &tag = *cdx->FindTag(name);
+        for (const char* name : {"AUDIO", "ROOMNAME"}) {
+            CdxTag& tag = *cdx->FindTag(name);
             std::set<std::pair<std::string, uint32_t>> model;
-            for (auto &e : tag.Entries())
+            for (auto& e : tag.Entries())
                 model.insert({e.key, e.recno});
             for (uint32_t r = 43; r < 400; ++r) {
                 std::string key = PadKey("Room " + std::to_string(r % 37), 10);
@@ -232,34 +232,34 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
             auto victim = *std::next(model.begin(), 3);
             ASSERT_TRUE(tag.Remove(victim.first, victim.second));
             model.erase(victim);
-            for (auto &[k, r] : model)
+            for (auto& [k, r] : model)
                 expected[name].push_back({k, r});
             EXPECT_EQ(tag.Entries(), expected[name]);
         }
     }
     std::string after = ReadBytes(path);
     // One more change session on the counter FoxPro 2.x keeps at 8-11 (big endian).
-    EXPECT_EQ(cdx::GetBE32(reinterpret_cast<const uint8_t *>(after.data()) + 8),
-              cdx::GetBE32(reinterpret_cast<const uint8_t *>(before.data()) + 8) + 1);
+    EXPECT_EQ(cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + 8),
+              cdx::GetBE32(reinterpret_cast<const uint8_t*>(before.data()) + 8) + 1);
     // Bytes 16-31 of tag headers are not statistics in FoxPro 2.x files: left as they were.
     EXPECT_EQ(after.substr(0xC00 + 16, 16), before.substr(0xC00 + 16, 16));
     // The AUDIO tag has a FOR clause: FoxPro 2.x stores its blanks in full (trailing count 0).
     auto cdx = CdxFile::Open(FileSystem::Default(), path, false);
-    CdxTag &audio = *cdx->FindTag("AUDIO");
+    CdxTag& audio = *cdx->FindTag("AUDIO");
     uint32_t root = Le32(after, audio.HeaderOffset());
-    ASSERT_EQ(cdx::Get16(reinterpret_cast<const uint8_t *>(after.data()) + root), 1);
+    ASSERT_EQ(cdx::Get16(reinterpret_cast<const uint8_t*>(after.data()) + root), 1);
     uint32_t firstLeaf =
-        cdx::GetBE32(reinterpret_cast<const uint8_t *>(after.data()) + root + 12 + 14);
+        cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + root + 12 + 14);
     for (uint32_t t : LeafTrails(after, firstLeaf))
         EXPECT_EQ(t, 0u);
     // ...while the ROOMNAME tag without FOR does compress them.
-    CdxTag &rooms = *cdx->FindTag("ROOMNAME");
+    CdxTag& rooms = *cdx->FindTag("ROOMNAME");
     uint32_t roomsRoot = Le32(after, rooms.HeaderOffset());
     uint32_t leaf =
-        cdx::GetBE32(reinterpret_cast<const uint8_t *>(after.data()) + roomsRoot + 12 + 14);
+        cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + roomsRoot + 12 + 14);
     auto trails = LeafTrails(after, leaf);
     EXPECT_TRUE(std::any_of(trails.begin(), trails.end(), [](uint32_t t) { return t > 0; }));
-    for (auto &[name, entries] : expected)
+    for (auto& [name, entries] : expected)
         ExpectDumpMatches(path, name, entries, false);
     // Tags not touched still read exactly as before.
     EXPECT_EQ(cdx->FindTag("FILM")->Entries().size(), 6u);
@@ -271,7 +271,7 @@ TEST(CdxWrite, VisualFoxProFilesTakeNewTagsAndGrowingTrees) {
     std::vector<KeyEntry> objectName, extra;
     {
         auto cdx = CdxFile::Open(FileSystem::Default(), path, true);
-        CdxTag &tag = *cdx->FindTag("objectname");
+        CdxTag& tag = *cdx->FindTag("objectname");
         // 148-byte keys: three to an interior node, so the two-level tree grows new levels.
         for (uint32_t r = 100; r < 400; ++r)
             ASSERT_TRUE(tag.Insert(PadKey("        42Field     f" + std::to_string(r), 148), r));
@@ -280,12 +280,12 @@ TEST(CdxWrite, VisualFoxProFilesTakeNewTagsAndGrowingTrees) {
             extra.push_back({EncodeIntKey(int32_t(r)), r});
         cdx->AddTag({"Extra", "objectid", "", false, false, false, 4, 0, 3000}, extra);
         // A candidate tag refuses a second record with the same key, before any write.
-        CdxTag &cand = cdx->AddTag({"PK", "objectid", "", false, false, true, 4, 0, 0}, extra);
+        CdxTag& cand = cdx->AddTag({"PK", "objectid", "", false, false, true, 4, 0, 0}, extra);
         EXPECT_THROW(
             {
                 try {
                     cand.Insert(EncodeIntKey(7), 5000);
-                } catch (const DbError &e) {
+                } catch (const DbError& e) {
                     EXPECT_EQ(e.Number(), kErrUnique);
                     throw;
                 }
@@ -302,7 +302,7 @@ TEST(CdxWrite, VisualFoxProFilesTakeNewTagsAndGrowingTrees) {
     ExpectDumpMatches(path, "OBJECTNAME", objectName, false);
     ExpectDumpMatches(path, "EXTRA", extra, true);
     std::string dumpTags;
-    for (auto &t : IndexDumpTags(path))
+    for (auto& t : IndexDumpTags(path))
         dumpTags += t + " ";
     EXPECT_EQ(dumpTags, "EXTRA OBJECTNAME OBJECTTYPE PK ");
 }
@@ -311,7 +311,7 @@ TEST(CdxWrite, UniqueTagKeepsFirstRecordOfEachKey) {
     TempDir dir;
     auto cdx = CdxFile::Create(FileSystem::Default(), dir.File("u.cdx"), CdxFlavor::Vfp);
     std::vector<KeyEntry> sorted = {{PadKey("A", 3), 4}, {PadKey("A", 3), 9}, {PadKey("B", 3), 2}};
-    CdxTag &tag = cdx->AddTag({"U", "x", "", false, true, false, 3, ' ', 0}, sorted);
+    CdxTag& tag = cdx->AddTag({"U", "x", "", false, true, false, 3, ' ', 0}, sorted);
     EXPECT_TRUE(tag.Info().unique);
     EXPECT_EQ(tag.Entries(), (std::vector<KeyEntry>{{"A  ", 4}, {"B  ", 2}}));
     EXPECT_FALSE(tag.Insert(PadKey("B", 3), 1)) << "key already carried by record 2";
@@ -336,10 +336,10 @@ TEST(CdxWrite, BulkBuildSpillingTheLevelAboveTheLeavesWritesTheSameBytes) {
         key.resize(60, static_cast<char>('a' + i % 26));
         entries.push_back({key, i});
     }
-    std::sort(entries.begin(), entries.end(), [](const KeyEntry &a, const KeyEntry &b) {
+    std::sort(entries.begin(), entries.end(), [](const KeyEntry& a, const KeyEntry& b) {
         return a.key != b.key ? a.key < b.key : a.recno < b.recno;
     });
-    auto build = [&](const TempDir &dir, size_t levelMemory) {
+    auto build = [&](const TempDir& dir, size_t levelMemory) {
         std::string path = dir.File("t.cdx");
         {
             auto cdx = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);

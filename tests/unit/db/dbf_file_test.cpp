@@ -31,7 +31,9 @@ const std::vector<FieldSpec> kVfpFields = {{"name", 'C', 20},
                                            {"maybe", 'C', 5, 0, true},
                                            {"count", 'I', 0, 0, true}};
 
-const FieldInfo& F(DbfFile& t, const char* name) { return t.Fields()[t.FieldIndex(name)]; }
+const FieldInfo& F(DbfFile& t, const char* name) {
+    return t.Fields()[t.FieldIndex(name)];
+}
 
 } // namespace
 
@@ -75,17 +77,20 @@ TEST(DbfCreate, VfpLayoutIsWhatVfpWrites) {
         const uint8_t* d = &b[32 + 32 * i];
         SCOPED_TRACE(want[i].name);
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(d)), want[i].name);
-        for (size_t k = std::strlen(want[i].name); k < 11; ++k) EXPECT_EQ(d[k], 0);
+        for (size_t k = std::strlen(want[i].name); k < 11; ++k)
+            EXPECT_EQ(d[k], 0);
         EXPECT_EQ(d[11], want[i].type);
         EXPECT_EQ(LoadLe32(d + 12), offset);
         EXPECT_EQ(d[16], want[i].length);
         EXPECT_EQ(d[17], want[i].decimals);
         EXPECT_EQ(d[18], want[i].flags);
-        for (int k = 19; k < 32; ++k) EXPECT_EQ(d[k], 0);
+        for (int k = 19; k < 32; ++k)
+            EXPECT_EQ(d[k], 0);
         offset += want[i].length;
     }
     EXPECT_EQ(b[32 + 32 * n], 0x0D);
-    for (uint32_t i = 32 + 32 * n + 1; i < hl; ++i) ASSERT_EQ(b[i], 0) << "backlink " << i;
+    for (uint32_t i = 32 + 32 * n + 1; i < hl; ++i)
+        ASSERT_EQ(b[i], 0) << "backlink " << i;
     EXPECT_EQ(b[hl], 0x1A);
 
     std::vector<uint8_t> memo = ReadBytes(dir.File("people.fpt"));
@@ -132,7 +137,8 @@ TEST(DbfCreate, InvalidDefinitionsWriteNothing) {
     noBlocks.memoBlockSize = 0;
     auto many = [](size_t n, int width, bool firstNullable = false) {
         std::vector<FieldSpec> v(n, FieldSpec{"", 'C', width});
-        for (size_t i = 0; i < n; ++i) v[i].name = "F" + std::to_string(i);
+        for (size_t i = 0; i < n; ++i)
+            v[i].name = "F" + std::to_string(i);
         v[0].nullable = firstNullable;
         return v;
     };
@@ -256,7 +262,8 @@ TEST(DbfFile, HeaderDateOnlyWhenChangedAndEofHandling) {
     {
         auto t = DbfFile::Open(FileSystem::Default(), calls, true);
         std::vector<uint8_t> rec(t->RecordLength());
-        for (uint32_t r = 1; r <= t->RecordCount(); ++r) t->ReadRecord(r, rec.data());
+        for (uint32_t r = 1; r <= t->RecordCount(); ++r)
+            t->ReadRecord(r, rec.data());
         t->Flush();
     }
     EXPECT_EQ(ReadBytes(calls), original);
@@ -366,7 +373,8 @@ TEST(DbfFile, EveryFixtureTakesAnAppendWithAMemo) {
             std::vector<uint8_t> rec(t->RecordLength());
             t->BlankRecord(rec.data());
             for (size_t i = 0; i < t->Fields().size() && memoField < 0; ++i)
-                if (t->Fields()[i].IsMemo()) memoField = static_cast<int>(i);
+                if (t->Fields()[i].IsMemo())
+                    memoField = static_cast<int>(i);
             if (memoField >= 0) {
                 block = t->Memo()->Write(0, "appended memo");
                 EXPECT_EQ(block, t->Memo()->NextFreeBlock() - 1);

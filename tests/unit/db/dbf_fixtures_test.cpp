@@ -34,12 +34,14 @@ Summary ParseSummary(const std::string& path) {
     std::string line;
     bool inFields = false;
     while (std::getline(in, line)) {
-        if (line.rfind("Records:", 0) == 0) s.records = std::stoul(line.substr(8));
+        if (line.rfind("Records:", 0) == 0)
+            s.records = std::stoul(line.substr(8));
         if (line.rfind("------", 0) == 0) {
             inFields = true;
             continue;
         }
-        if (!inFields || hk::Trim(line).empty()) continue;
+        if (!inFields || hk::Trim(line).empty())
+            continue;
         std::istringstream fields(line);
         Summary::Field f;
         std::string type;
@@ -54,7 +56,9 @@ std::unique_ptr<DbfFile> OpenFixture(const std::string& rel) {
     return DbfFile::Open(FileSystem::Default(), FixturePath(rel), false);
 }
 
-const FieldInfo& Field(DbfFile& t, const char* name) { return t.Fields().at(t.FieldIndex(name)); }
+const FieldInfo& Field(DbfFile& t, const char* name) {
+    return t.Fields().at(t.FieldIndex(name));
+}
 
 } // namespace
 
@@ -63,7 +67,8 @@ TEST(DbfFixtures, SchemasAndCountsMatchTheirSummaries) {
     for (auto& entry : std::filesystem::directory_iterator(FixturePath(""))) {
         std::string name = entry.path().filename().string();
         auto pos = name.find("_summary.txt");
-        if (pos == std::string::npos) continue;
+        if (pos == std::string::npos)
+            continue;
         SCOPED_TRACE(name);
         Summary expected = ParseSummary(entry.path().string());
         ASSERT_FALSE(expected.fields.empty());
@@ -90,21 +95,25 @@ TEST(DbfFixtures, EveryTableOpensAndEveryMemoReads) {
     int tables = 0, memos = 0;
     for (auto& entry : std::filesystem::recursive_directory_iterator(FixturePath(""))) {
         std::string ext = entry.path().extension().string();
-        if (!hk::EqualsNoCase(ext, ".dbf") && !hk::EqualsNoCase(ext, ".dbc")) continue;
+        if (!hk::EqualsNoCase(ext, ".dbf") && !hk::EqualsNoCase(ext, ".dbc"))
+            continue;
         SCOPED_TRACE(entry.path().string());
         auto t = DbfFile::Open(FileSystem::Default(), entry.path().string(), false);
         ++tables;
         bool hasMemoField = false;
-        for (const FieldInfo& f : t->Fields()) hasMemoField |= f.IsMemo();
+        for (const FieldInfo& f : t->Fields())
+            hasMemoField |= f.IsMemo();
         EXPECT_EQ(hasMemoField, t->Memo() != nullptr);
         std::vector<uint8_t> rec(t->RecordLength());
         for (uint32_t r = 1; r <= t->RecordCount(); ++r) {
             t->ReadRecord(r, rec.data());
             EXPECT_TRUE(rec[0] == ' ' || rec[0] == '*') << "record " << r;
             for (const FieldInfo& f : t->Fields()) {
-                if (!f.IsMemo()) continue;
+                if (!f.IsMemo())
+                    continue;
                 uint32_t block = GetMemoBlock(f, rec.data(), t->Flavor());
-                if (block == 0) continue;
+                if (block == 0)
+                    continue;
                 EXPECT_NO_THROW(t->Memo()->Read(block)) << f.name << " record " << r;
                 ++memos;
             }

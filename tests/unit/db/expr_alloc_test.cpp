@@ -17,17 +17,17 @@ thread_local long gAllocations = 0;
 // GCC sees free() meet a pointer from operator new; here both are ours and malloc-based.
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 
-void *operator new(std::size_t size) {
+void* operator new(std::size_t size) {
     if (gCounting)
         ++gAllocations;
-    if (void *p = std::malloc(size ? size : 1))
+    if (void* p = std::malloc(size ? size : 1))
         return p;
     throw std::bad_alloc();
 }
-void operator delete(void *p) noexcept {
+void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete(void *p, std::size_t) noexcept {
+void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
 
@@ -39,8 +39,8 @@ namespace {
 
 TEST(ExprAllocation, SteadyStateEvaluationDoesNotAllocate) {
     FakeResolver resolver;
-    FakeTable &g = resolver.AddTable("g");
-    FakeTable &t = resolver.AddTable("t");
+    FakeTable& g = resolver.AddTable("g");
+    FakeTable& t = resolver.AddTable("t");
     g.Add("SRNAMESORT", 'C', 70);
     g.Add("RULESET", 'N', 1);
     g.Add("SOURTYPE", 'I');
@@ -52,7 +52,7 @@ TEST(ExprAllocation, SteadyStateEvaluationDoesNotAllocate) {
     g.Add("AMOUNT", 'N', 10, 2);
     t.Add("ADMIN", 'N', 2);
 
-    const char *texts[] = {
+    const char* texts[] = {
         "UPPER(SRNAMESORT)",
         "STR(RULESET,1)+STR(SOURTYPE,10)",
         "t->ADMIN = 6 .AND. g->Per1 <> 0 .AND. .NOT. DELETED()",
@@ -63,14 +63,14 @@ TEST(ExprAllocation, SteadyStateEvaluationDoesNotAllocate) {
         "SUBSTR(TITLE,3,5) $ UPPER(SRNAMESORT) .OR. ROUND(AMOUNT,1) > 2",
     };
     std::vector<std::unique_ptr<Expression>> exprs;
-    for (const char *text : texts)
+    for (const char* text : texts)
         exprs.push_back(Expression::Compile(text, resolver));
     ExprValue out;
 
     struct Row {
-        const char *name;
+        const char* name;
         double number;
-        const char *memo;
+        const char* memo;
         bool flag;
     };
     const Row rows[] = {
@@ -79,7 +79,7 @@ TEST(ExprAllocation, SteadyStateEvaluationDoesNotAllocate) {
         {"", 0, "", true},
         {"Jones", 1234567, "Middling memo text", false},
     };
-    auto load = [&](const Row &r) {
+    auto load = [&](const Row& r) {
         g.Set("SRNAMESORT", r.name);
         g.Set("RULESET", 2);
         g.Set("SOURTYPE", r.number);
@@ -92,18 +92,18 @@ TEST(ExprAllocation, SteadyStateEvaluationDoesNotAllocate) {
         t.Set("ADMIN", 6);
     };
     // Warm up on every row: buffers reach the largest size they need.
-    for (const Row &r : rows) {
+    for (const Row& r : rows) {
         load(r);
-        for (const auto &e : exprs)
+        for (const auto& e : exprs)
             e->Evaluate(out);
     }
     long total = 0;
     for (int round = 0; round < 3; ++round) {
-        for (const Row &r : rows) {
+        for (const Row& r : rows) {
             load(r);
             gAllocations = 0;
             gCounting = true;
-            for (const auto &e : exprs) {
+            for (const auto& e : exprs) {
                 e->Evaluate(out);
                 e->EvaluateLogical();
                 e->EvaluateChar();

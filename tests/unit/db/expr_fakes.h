@@ -35,7 +35,7 @@ public:
     }
     // C values are stored padded to the field width, as a record holds them.
     void Set(std::string_view name, std::string_view text) {
-        Field &f = Find(name);
+        Field& f = Find(name);
         f.text = std::string(text);
         if (f.type == 'C')
             f.text.resize(f.length, ' ');
@@ -61,9 +61,9 @@ public:
     uint32_t RecNo() const override { return recNo; }
     uint32_t RecCount() const override { return recCount; }
 
-    const std::vector<Field> &Fields() const { return fields_; }
-    Field &Find(std::string_view name) {
-        for (auto &f : fields_)
+    const std::vector<Field>& Fields() const { return fields_; }
+    Field& Find(std::string_view name) {
+        for (auto& f : fields_)
             if (EqualsNoCase(f.name, name))
                 return f;
         throw std::runtime_error("no field " + std::string(name));
@@ -80,31 +80,31 @@ private:
 class FakeResolver : public FieldResolver {
 public:
     // The first table added is the default one (unqualified names, DELETED()).
-    FakeTable &AddTable(const std::string &alias) {
+    FakeTable& AddTable(const std::string& alias) {
         tables_.emplace_back(alias, std::make_unique<FakeTable>());
         return *tables_.back().second;
     }
 
     std::optional<FieldBinding> Resolve(std::string_view alias, std::string_view field) override {
-        const FakeTable *t = alias.empty() ? Default() : Table(alias);
+        const FakeTable* t = alias.empty() ? Default() : Table(alias);
         if (!t)
             return std::nullopt;
-        const auto &fs = t->Fields();
+        const auto& fs = t->Fields();
         for (size_t i = 0; i < fs.size(); ++i)
             if (EqualsNoCase(fs[i].name, field))
                 return FieldBinding{t, static_cast<int>(i), fs[i].type, fs[i].length,
                                     fs[i].decimals};
         return std::nullopt;
     }
-    const RecordSource *DefaultSource() override { return Default(); }
-    const RecordSource *SourceForAlias(std::string_view alias) override { return Table(alias); }
+    const RecordSource* DefaultSource() override { return Default(); }
+    const RecordSource* SourceForAlias(std::string_view alias) override { return Table(alias); }
 
 private:
-    const FakeTable *Default() const {
+    const FakeTable* Default() const {
         return tables_.empty() ? nullptr : tables_.front().second.get();
     }
-    const FakeTable *Table(std::string_view alias) const {
-        for (const auto &[name, t] : tables_)
+    const FakeTable* Table(std::string_view alias) const {
+        for (const auto& [name, t] : tables_)
             if (EqualsNoCase(name, alias))
                 return t.get();
         return nullptr;

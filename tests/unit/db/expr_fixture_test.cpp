@@ -17,13 +17,13 @@ using namespace hk::db;
 
 namespace {
 
-std::string ReadFile(const std::string &path) {
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_TRUE(in) << path;
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-uint32_t Le(const std::string &s, size_t at, int bytes) {
+uint32_t Le(const std::string& s, size_t at, int bytes) {
     uint32_t v = 0;
     for (int i = bytes - 1; i >= 0; --i)
         v = v << 8 | static_cast<unsigned char>(s[at + i]);
@@ -33,7 +33,7 @@ uint32_t Le(const std::string &s, size_t at, int bytes) {
 // A DBF file as a record source, positioned with Go().
 class DbfFile : public RecordSource, public FieldResolver {
 public:
-    explicit DbfFile(const std::string &path) : data_(ReadFile(path)) {
+    explicit DbfFile(const std::string& path) : data_(ReadFile(path)) {
         count_ = Le(data_, 4, 4);
         headerLength_ = Le(data_, 8, 2);
         recordLength_ = Le(data_, 10, 2);
@@ -78,8 +78,8 @@ public:
                                     fields_[i].decimals};
         return std::nullopt;
     }
-    const RecordSource *DefaultSource() override { return this; }
-    const RecordSource *SourceForAlias(std::string_view) override { return nullptr; }
+    const RecordSource* DefaultSource() override { return this; }
+    const RecordSource* SourceForAlias(std::string_view) override { return nullptr; }
 
 private:
     struct Field {
@@ -111,7 +111,7 @@ struct Tag {
 };
 
 // Every tag header in the file (orphaned copies included: they still describe real keys).
-std::vector<Tag> ReadTags(const std::string &cdx) {
+std::vector<Tag> ReadTags(const std::string& cdx) {
     std::vector<Tag> tags;
     for (size_t off = 0; off + 1024 <= cdx.size(); off += 512) {
         auto options = static_cast<unsigned char>(cdx[off + 14]);
@@ -150,7 +150,7 @@ std::vector<Tag> ReadTags(const std::string &cdx) {
     return tags;
 }
 
-std::string KeyBytes(const Expression &e, int keyLength) {
+std::string KeyBytes(const Expression& e, int keyLength) {
     ExprValue v;
     e.Evaluate(v);
     if (e.KeyKindForIndex() == KeyKind::Int4) {
@@ -162,12 +162,12 @@ std::string KeyBytes(const Expression &e, int keyLength) {
     return v.str;
 }
 
-void CheckTags(const std::string &dbfPath, const std::string &cdxPath, size_t expectedTags) {
+void CheckTags(const std::string& dbfPath, const std::string& cdxPath, size_t expectedTags) {
     SCOPED_TRACE(cdxPath);
     DbfFile table(std::string(HK_FIXTURES_DIR) + "/foxpro/" + dbfPath);
     auto tags = ReadTags(ReadFile(std::string(HK_FIXTURES_DIR) + "/foxpro/" + cdxPath));
     ASSERT_EQ(tags.size(), expectedTags);
-    for (const Tag &tag : tags) {
+    for (const Tag& tag : tags) {
         SCOPED_TRACE(tag.key + " FOR " + tag.filter);
         auto key = Expression::Compile(tag.key, table);
         EXPECT_EQ(key->Length(), tag.keyLength);
@@ -184,7 +184,7 @@ void CheckTags(const std::string &dbfPath, const std::string &cdxPath, size_t ex
         }
         ASSERT_EQ(built.size(), tag.keys.size());
         char pad = key->KeyKindForIndex() == KeyKind::Char ? ' ' : '\0';
-        for (const auto &[recNo, stored] : tag.keys) {
+        for (const auto& [recNo, stored] : tag.keys) {
             ASSERT_TRUE(built.count(recNo)) << "record " << recNo << " is not in the subset";
             std::string full = stored + std::string(tag.keyLength - stored.size(), pad);
             EXPECT_EQ(built[recNo], full) << "record " << recNo;

@@ -14,7 +14,7 @@ using hk::db::testing::FakeTable;
 namespace {
 
 struct FieldSpec {
-    const char *name;
+    const char* name;
     char type;
     int length;
 };
@@ -33,8 +33,8 @@ const std::vector<std::pair<std::string, std::vector<FieldSpec>>> kTables = {
 };
 
 struct KeyCase {
-    const char *table;
-    const char *expression;
+    const char* table;
+    const char* expression;
     KeyKind kind;
     int length;
 };
@@ -64,16 +64,16 @@ const KeyCase kKeys[] = {
 class TmgKeys : public ::testing::Test {
 protected:
     TmgKeys() {
-        for (const auto &[suffix, fields] : kTables) {
-            FakeResolver &r = resolvers_[suffix];
-            FakeTable &t = r.AddTable(suffix);
-            for (const auto &f : fields)
+        for (const auto& [suffix, fields] : kTables) {
+            FakeResolver& r = resolvers_[suffix];
+            FakeTable& t = r.AddTable(suffix);
+            for (const auto& f : fields)
                 t.Add(f.name, f.type, f.length);
             tables_[suffix] = &t;
         }
     }
-    FakeTable &Table(const std::string &suffix) { return *tables_.at(suffix); }
-    std::string Key(const std::string &suffix, std::string_view expression) {
+    FakeTable& Table(const std::string& suffix) { return *tables_.at(suffix); }
+    std::string Key(const std::string& suffix, std::string_view expression) {
         auto e = Expression::Compile(expression, resolvers_[suffix]);
         ExprValue v;
         e->Evaluate(v);
@@ -81,11 +81,11 @@ protected:
         return v.str;
     }
     std::map<std::string, FakeResolver> resolvers_;
-    std::map<std::string, FakeTable *> tables_;
+    std::map<std::string, FakeTable*> tables_;
 };
 
 TEST_F(TmgKeys, KindsAndLengths) {
-    for (const auto &k : kKeys) {
+    for (const auto& k : kKeys) {
         SCOPED_TRACE(std::string(k.table) + ": " + k.expression);
         auto e = Expression::Compile(k.expression, resolvers_[k.table]);
         EXPECT_EQ(e->KeyKindForIndex(), k.kind);

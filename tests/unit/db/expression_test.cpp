@@ -46,7 +46,7 @@ protected:
     std::pair<long, std::string> Error(std::string_view text) {
         try {
             Compile(text);
-        } catch (const DbError &e) {
+        } catch (const DbError& e) {
             return {e.Number(), e.Description()};
         }
         return {0, ""};
@@ -54,8 +54,8 @@ protected:
     long Code(std::string_view text) { return Error(text).first; }
 
     FakeResolver resolver_;
-    FakeTable &g_;
-    FakeTable &t_;
+    FakeTable& g_;
+    FakeTable& t_;
 };
 
 TEST_F(Expr, PrecedenceAndAssociativity) {
@@ -102,8 +102,8 @@ TEST_F(Expr, PrecedenceAndAssociativity) {
 
 TEST_F(Expr, ExactOffEqualityFollowsTheRightOperand) {
     struct Row {
-        const char *left;
-        const char *right;
+        const char* left;
+        const char* right;
         bool equal;
         bool exact;
     };
@@ -112,7 +112,7 @@ TEST_F(Expr, ExactOffEqualityFollowsTheRightOperand) {
         {"", "ab", false, false},   {"ab ", "ab", true, false},  {"ab", "ab ", false, false},
         {"ab", "ab", true, true},   {"", "", true, true},        {"ab", "AB", false, false},
     };
-    for (const auto &r : rows) {
+    for (const auto& r : rows) {
         std::string l = r.left, rt = r.right;
         SCOPED_TRACE("'" + l + "' vs '" + rt + "'");
         EXPECT_EQ(Log("'" + l + "' = '" + rt + "'"), r.equal);
@@ -430,7 +430,7 @@ TEST_F(Expr, AliasesReachEachSource) {
     EXPECT_TRUE(Log("g.FLAG.OR.t.ADMIN=6")); // dotted operators next to alias.field
 
     // TMG opens its person table under the alias "$"; "$" stays the operator elsewhere.
-    FakeTable &person = resolver_.AddTable("$");
+    FakeTable& person = resolver_.AddTable("$");
     person.Add("PER_NO", 'I');
     person.Set("PER_NO", 5);
     EXPECT_EQ(Num("$->PER_NO + $.PER_NO"), 10);
@@ -488,7 +488,7 @@ TEST_F(Expr, ErrorsNameTheirKindAndPlace) {
     try {
         Expression::CompileFilter("NAME", resolver_);
         ADD_FAILURE() << "a character filter compiled";
-    } catch (const DbError &e) {
+    } catch (const DbError& e) {
         EXPECT_EQ(e.Number(), kErrExprType);
     }
 }

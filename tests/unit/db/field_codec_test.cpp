@@ -82,8 +82,10 @@ TEST(FieldCodec, NumericTextRoundsAndOverflows) {
         FieldInfo f = MakeField('N', c.length, c.decimals);
         EXPECT_EQ(PutNumber(f, r.b, c.value), c.fits) << c.text;
         EXPECT_EQ(r.Field(f), c.text);
-        if (c.fits) EXPECT_NEAR(GetNumber(f, r.b), c.value, 0.5001 * std::pow(10, -c.decimals));
-        else EXPECT_EQ(GetNumber(f, r.b), 0.0) << "'*'s read as 0";
+        if (c.fits)
+            EXPECT_NEAR(GetNumber(f, r.b), c.value, 0.5001 * std::pow(10, -c.decimals));
+        else
+            EXPECT_EQ(GetNumber(f, r.b), 0.0) << "'*'s read as 0";
     }
     // Integers beyond a double's precision stay exact.
     Rec r;

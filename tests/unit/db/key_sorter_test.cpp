@@ -18,8 +18,10 @@ TEST(KeySorter, MergesSpilledRunsIntoOneOrderAndRemovesThem) {
         KeySorter sorter(6, 40 * 1024, dir.Path().string());
         for (uint32_t r = 1; r <= 20000; ++r) {
             std::string key(6, 'a');
-            for (auto& c : key) c = static_cast<char>('a' + rng() % 3);
-            if (r % 7 == 0) key[5] = '\xFF'; // bytes compare unsigned
+            for (auto& c : key)
+                c = static_cast<char>('a' + rng() % 3);
+            if (r % 7 == 0)
+                key[5] = '\xFF'; // bytes compare unsigned
             sorter.Add(key, r);
             model.push_back({key, r});
         }
@@ -46,7 +48,8 @@ TEST(KeySorter, SmallInputsStayInMemory) {
     sorter.Add("aa", 2);
     KeyEntry e;
     std::vector<uint32_t> got;
-    while (sorter.Next(e)) got.push_back(e.recno);
+    while (sorter.Next(e))
+        got.push_back(e.recno);
     EXPECT_EQ(got, (std::vector<uint32_t>{2, 9, 1}));
     EXPECT_EQ(sorter.RunCount(), 0u);
 }

@@ -58,11 +58,13 @@ TEST(MemoFile, AllocationFollowsFoxPro) {
     EXPECT_EQ(LoadBe32(e), 2u);
     EXPECT_EQ(LoadBe32(e + 4), 2u);
     EXPECT_EQ(e[8], 1);
-    for (int i = 10; i < 64; ++i) ASSERT_EQ(e[i], 0) << i;
+    for (int i = 10; i < 64; ++i)
+        ASSERT_EQ(e[i], 0) << i;
     // The in-place rewrite of block 9 zeroed the rest of its last used block.
     const uint8_t* nine = bytes.data() + 9 * 64;
     EXPECT_EQ(LoadBe32(nine + 4), 100u);
-    for (int i = 108; i < 128; ++i) ASSERT_EQ(nine[i], 0) << i;
+    for (int i = 108; i < 128; ++i)
+        ASSERT_EQ(nine[i], 0) << i;
 
     memo.reset();
     auto again = MemoFile::Open(FileSystem::Default(), path, false);

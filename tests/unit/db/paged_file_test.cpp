@@ -24,12 +24,14 @@ TEST(PagedFile, RandomWritesMatchAModelAcrossEvictionAndFlush) {
     std::mt19937 rng(1);
     {
         // A cache of 8 pages of 64 bytes forces evictions of dirty pages.
-        PagedFile f(FileSystem::Default().Open(path, OpenMode::CreateTruncate, true), 64, true, 8 * 64);
+        PagedFile f(FileSystem::Default().Open(path, OpenMode::CreateTruncate, true), 64, true,
+                    8 * 64);
         for (int i = 0; i < 2000; ++i) {
             size_t off = rng() % 3000, n = 1 + rng() % 150;
             std::string data(n, static_cast<char>('a' + rng() % 26));
             f.Write(off, data.data(), n);
-            if (model.size() < off + n) model.resize(off + n, '\0');
+            if (model.size() < off + n)
+                model.resize(off + n, '\0');
             model.replace(off, n, data);
             if (i % 97 == 0) {
                 size_t roff = rng() % model.size();

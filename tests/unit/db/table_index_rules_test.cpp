@@ -140,8 +140,9 @@ TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
     hk::test::TempDir dir;
     auto people = People((dir.Path() / "p.dbf").string());
     people->SetAlias("$");
-    auto types = Table::Create((dir.Path() / "t.dbf").string(), {{"ETYPENUM", 'I'}, {"ADMIN", 'N', 2}},
-                               CreateOptions{}, {{"EVTBYNUM", "ETYPENUM"}});
+    auto types =
+        Table::Create((dir.Path() / "t.dbf").string(), {{"ETYPENUM", 'I'}, {"ADMIN", 'N', 2}},
+                      CreateOptions{}, {{"EVTBYNUM", "ETYPENUM"}});
     types->SetAlias("t");
     for (auto [num, admin] : {std::pair{1, 4}, {2, 5}, {3, 6}}) {
         types->AppendStart();
@@ -191,7 +192,8 @@ TEST(TableIndexRules, BulkBuiltProductionIndexOverManyRecordsIsExact) {
             t->Append();
         }
         // More entries than one build chunk holds, so leaves are written across chunks.
-        t->CreateProductionIndex({{"N", "N"}, {"S", "S", ".NOT. DELETED()"}, {"SU", "S", "", false, true}});
+        t->CreateProductionIndex(
+            {{"N", "N"}, {"S", "S", ".NOT. DELETED()"}, {"SU", "S", "", false, true}});
         t->SetUpdateDate(2024, 3, 1);
     }
     auto t = Table::Open(path);

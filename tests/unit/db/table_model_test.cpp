@@ -9,8 +9,8 @@
 
 #include "db/index_key.h"
 #include "db/table.h"
-#include "support/text.h"
 #include "support/temp_dir.h"
+#include "support/text.h"
 
 using namespace hk;
 using namespace hk::db;
@@ -36,11 +36,13 @@ protected:
     std::vector<Row> rows; // rows[i] is record i+1
 
     std::string RandomName() {
-        static const char* stems[] = {"smith", "Smith", "SMITHSON", "\xE9lise", "", "  lead",
-                                      "z", "M\xFCller", "brown", "Brown "};
+        static const char* stems[] = {"smith",  "Smith", "SMITHSON",  "\xE9lise", "",
+                                      "  lead", "z",     "M\xFCller", "brown",    "Brown "};
         std::string s = stems[rng() % 10];
-        if (rng() % 3 == 0) s += std::to_string(rng() % 50);
-        if (s.size() > 12) s.resize(12);
+        if (rng() % 3 == 0)
+            s += std::to_string(rng() % 50);
+        if (s.size() > 12)
+            s.resize(12);
         return s;
     }
     double RandomNum() { return std::round((static_cast<int>(rng() % 200001) - 100000)) / 100.0; }
@@ -51,10 +53,14 @@ protected:
         for (size_t i = 0; i < rows.size(); ++i) {
             const Row& r = rows[i];
             uint32_t recno = static_cast<uint32_t>(i + 1);
-            if (tag == "UNAME") out.push_back({PadRight(Cp1252UpperStr(r.name), 12), recno});
-            else if (tag == "NUM" || tag == "NUMDESC") out.push_back({EncodeDoubleKey(r.num), recno});
-            else if (tag == "ID") out.push_back({EncodeIntKey(r.id), recno});
-            else if (tag == "LIVE" && !r.deleted) out.push_back({PadRight(r.name, 12), recno});
+            if (tag == "UNAME")
+                out.push_back({PadRight(Cp1252UpperStr(r.name), 12), recno});
+            else if (tag == "NUM" || tag == "NUMDESC")
+                out.push_back({EncodeDoubleKey(r.num), recno});
+            else if (tag == "ID")
+                out.push_back({EncodeIntKey(r.id), recno});
+            else if (tag == "LIVE" && !r.deleted)
+                out.push_back({PadRight(r.name, 12), recno});
         }
         std::sort(out.begin(), out.end(), [](const KeyEntry& a, const KeyEntry& b) {
             return a.key != b.key ? a.key < b.key : a.recno < b.recno;
@@ -75,10 +81,13 @@ protected:
             // Walking the cursor gives the same order (reversed for the descending tag).
             t.SelectTag(tag);
             std::vector<uint32_t> walked;
-            for (int r = t.Top(); r == kPosOk; r = t.Skip(1)) walked.push_back(t.RecNo());
-            if (tag->Info().descending) std::reverse(walked.begin(), walked.end());
+            for (int r = t.Top(); r == kPosOk; r = t.Skip(1))
+                walked.push_back(t.RecNo());
+            if (tag->Info().descending)
+                std::reverse(walked.begin(), walked.end());
             ASSERT_EQ(walked.size(), want.size()) << name << " walk " << when;
-            for (size_t i = 0; i < want.size(); ++i) ASSERT_EQ(walked[i], want[i].recno);
+            for (size_t i = 0; i < want.size(); ++i)
+                ASSERT_EQ(walked[i], want[i].recno);
         }
         t.SelectTag(nullptr);
         std::string fault;
@@ -89,14 +98,14 @@ protected:
 TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
     std::string path = (dir.Path() / "model.dbf").string();
     {
-        auto t = Table::Create(path,
-                               {{"NAME", 'C', 12}, {"NUM", 'N', 8, 2}, {"ID", 'I'}, {"NOTE", 'M'}},
-                               CreateOptions{},
-                               {{"UNAME", "UPPER(NAME)"},
-                                {"NUM", "NUM"},
-                                {"NUMDESC", "NUM", "", true},
-                                {"ID", "ID"},
-                                {"LIVE", "NAME", ".NOT. DELETED()"}});
+        auto t =
+            Table::Create(path, {{"NAME", 'C', 12}, {"NUM", 'N', 8, 2}, {"ID", 'I'}, {"NOTE", 'M'}},
+                          CreateOptions{},
+                          {{"UNAME", "UPPER(NAME)"},
+                           {"NUM", "NUM"},
+                           {"NUMDESC", "NUM", "", true},
+                           {"ID", "ID"},
+                           {"LIVE", "NAME", ".NOT. DELETED()"}});
         const int fName = t->FieldIndex("NAME"), fNum = t->FieldIndex("NUM"),
                   fId = t->FieldIndex("ID"), fNote = t->FieldIndex("NOTE");
         for (int batch = 0; batch < 12; ++batch) {
@@ -108,7 +117,8 @@ TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
                     t->AssignString(fName, Cp1252ToUtf8(r.name));
                     t->AssignDouble(fNum, r.num);
                     t->AssignLong(fId, r.id);
-                    if (rng() % 4 == 0) t->AssignMemo(fNote, "memo " + std::to_string(op));
+                    if (rng() % 4 == 0)
+                        t->AssignMemo(fNote, "memo " + std::to_string(op));
                     ASSERT_EQ(t->Append(), rows.size() + 1);
                     rows.push_back(r);
                     continue;
@@ -117,12 +127,29 @@ TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
                 ASSERT_EQ(t->Go(recno), kPosOk);
                 Row& r = rows[recno - 1];
                 switch (what) {
-                case 4: r.name = RandomName(); t->AssignString(fName, Cp1252ToUtf8(r.name)); break;
-                case 5: r.num = RandomNum(); t->AssignDouble(fNum, r.num); break;
-                case 6: r.id = static_cast<int32_t>(rng() % 70000); t->AssignLong(fId, r.id); break;
-                case 7: r.deleted = true; t->Delete(); break;
-                case 8: r.deleted = false; t->Recall(); break;
-                default: t->AssignMemo(fNote, std::string(rng() % 300, 'x')); break;
+                case 4:
+                    r.name = RandomName();
+                    t->AssignString(fName, Cp1252ToUtf8(r.name));
+                    break;
+                case 5:
+                    r.num = RandomNum();
+                    t->AssignDouble(fNum, r.num);
+                    break;
+                case 6:
+                    r.id = static_cast<int32_t>(rng() % 70000);
+                    t->AssignLong(fId, r.id);
+                    break;
+                case 7:
+                    r.deleted = true;
+                    t->Delete();
+                    break;
+                case 8:
+                    r.deleted = false;
+                    t->Recall();
+                    break;
+                default:
+                    t->AssignMemo(fNote, std::string(rng() % 300, 'x'));
+                    break;
                 }
             }
             Verify(*t, "after batch " + std::to_string(batch));
@@ -135,7 +162,8 @@ TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
 }
 
 TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
-    auto t = Table::Create((dir.Path() / "seek.dbf").string(), {{"NAME", 'C', 10}, {"NUM", 'I'}}, CreateOptions{},
+    auto t = Table::Create((dir.Path() / "seek.dbf").string(), {{"NAME", 'C', 10}, {"NUM", 'I'}},
+                           CreateOptions{},
                            {{"NAME", "NAME"}, {"NUM", "NUM"}, {"NUMD", "NUM", "", true}});
     const char* names[] = {"Adams", "Baker", "Baker", "Bakerson", "Carter", "Baker"};
     for (int i = 0; i < 6; ++i) {
@@ -150,7 +178,8 @@ TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
     EXPECT_EQ(t->RecNo(), 2u);
     ASSERT_EQ(t->Seek("Baker     "), kPosOk);
     std::vector<uint32_t> bakers{t->RecNo()};
-    while (t->SeekNext("Baker     ") == kPosOk) bakers.push_back(t->RecNo());
+    while (t->SeekNext("Baker     ") == kPosOk)
+        bakers.push_back(t->RecNo());
     EXPECT_EQ(bakers, (std::vector<uint32_t>{2, 3, 6}));
     // No match: positioned on the next key, result says so; past the end: eof.
     EXPECT_EQ(t->Seek("Bz"), kPosAfter);
@@ -179,7 +208,8 @@ TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
 }
 
 TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
-    auto t = Table::Create((dir.Path() / "walk.dbf").string(), {{"N", 'I'}}, CreateOptions{}, {{"N", "N"}});
+    auto t = Table::Create((dir.Path() / "walk.dbf").string(), {{"N", 'I'}}, CreateOptions{},
+                           {{"N", "N"}});
     for (int v : {10, 20, 30, 40}) {
         t->AppendStart();
         t->AssignLong(0, v);
@@ -195,8 +225,8 @@ TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
 }
 
 TEST_F(TableModel, ClonesShareFilesAndSeeEachOthersWrites) {
-    auto t = Table::Create((dir.Path() / "clone.dbf").string(), {{"N", 'I'}, {"S", 'C', 4}}, CreateOptions{},
-                           {{"N", "N"}});
+    auto t = Table::Create((dir.Path() / "clone.dbf").string(), {{"N", 'I'}, {"S", 'C', 4}},
+                           CreateOptions{}, {{"N", "N"}});
     t->AppendStart();
     t->AssignLong(0, 5);
     t->Append();

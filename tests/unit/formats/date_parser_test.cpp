@@ -9,9 +9,9 @@ namespace {
 struct Parsed {
     int modifier, year, month, day;
     bool dual;
-    bool operator==(const Parsed &) const = default;
+    bool operator==(const Parsed&) const = default;
 };
-std::ostream &operator<<(std::ostream &os, const Parsed &p) {
+std::ostream& operator<<(std::ostream& os, const Parsed& p) {
     return os << p.modifier << "/" << p.year << "-" << p.month << "-" << p.day
               << (p.dual ? " dual" : "");
 }
@@ -24,7 +24,7 @@ Parsed Parse(std::string_view text) {
 std::string ErrorOf(std::string_view text) {
     try {
         CDateParser().Parse(text);
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_EQ(e.Source(), "CDateParser.ParseGregorian");
         return e.Description();
     }
@@ -55,7 +55,7 @@ TEST(DateParser, UnderstoodTexts) {
 }
 
 TEST(DateParser, NotUnderstoodWithoutError) {
-    for (const char *text :
+    for (const char* text :
          {"44 BC", "Abt 44 BC", "between 1820 and 1825", "#1820", "Someday", "c 1820", "Ju 1820"}) {
         CDateParser p;
         bool ok = true;
@@ -92,12 +92,12 @@ TEST(DateParser, TextToTMGDate) {
 
 TEST(DateParser, DisplayedDatesParseBack) {
     FormatContext ctx(MonthNames::English());
-    const char *values[] = {
+    const char* values[] = {
         "118200305030000000000", "118200305000000000000", "118200300010000000000",
         "118200000020000000000", "118201231040000000000", "117210210130000000000",
         "117000100130000000000", "117210000130000000000", "100010101030000000000",
     };
-    for (const char *v : values) {
+    for (const char* v : values) {
         EXPECT_EQ(TextToTMGDate(ctx.date.DisplayText(v)), v) << ctx.date.DisplayText(v);
         EXPECT_EQ(TextToTMGDate(ctx.date.LongDisplayText(v)), v) << ctx.date.LongDisplayText(v);
     }

@@ -9,12 +9,12 @@
 
 namespace hk::test {
 
-inline void ExpectError(const std::function<void()> &call, long number, const std::string &source,
-                        const std::string &description) {
+inline void ExpectError(const std::function<void()>& call, long number, const std::string& source,
+                        const std::string& description) {
     try {
         call();
         ADD_FAILURE() << "no error, expected: " << description;
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_EQ(e.Number(), number);
         EXPECT_EQ(e.Source(), source);
         EXPECT_EQ(e.Description(), description);

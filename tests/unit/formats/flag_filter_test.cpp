@@ -22,9 +22,9 @@ std::vector<FlagRow> FlagRows() {
 }
 
 // Which of some sample values pass, "-" standing for the empty value.
-std::string Passing(const CTMGFlagFilter &f) {
+std::string Passing(const CTMGFlagFilter& f) {
     std::string out;
-    for (const char *v : {"", "Y", "N", "?", "y", "Yes", "É", "È", "\xC3"})
+    for (const char* v : {"", "Y", "N", "?", "y", "Yes", "É", "È", "\xC3"})
         if (f.Passes(v))
             out += std::string(out.empty() ? "" : " ") + (*v ? v : "-");
     return out;

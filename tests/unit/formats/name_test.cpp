@@ -8,8 +8,8 @@ using namespace hk;
 
 TEST(ExcludedText, Modes) {
     struct Case {
-        const char *text;
-        const char *modes[5];
+        const char* text;
+        const char* modes[5];
     };
     const Case cases[] = {
         {"--private", {"", "", "private", "--private", "--private"}},
@@ -22,7 +22,7 @@ TEST(ExcludedText, Modes) {
         {"a}b{c}", {"a}b", "a}b", "a}b", "abc", "a}b{c}"}},
         {"a{{b}c}", {"ac}", "ac}", "ac}", "abc", "a{{b}c}"}},
     };
-    for (const Case &c : cases)
+    for (const Case& c : cases)
         for (int mode = 0; mode < 5; ++mode)
             EXPECT_EQ(CleanExcludedText(c.text, mode), c.modes[mode]) << c.text << " " << mode;
     EXPECT_EQ(CleanExcludedText("{x}", 9), "{x}");
@@ -48,7 +48,7 @@ TEST(NameParts, ModelAndKeys) {
     EXPECT_EQ(NameParts::PartName(kNamePreSurname), "PreSurname");
     EXPECT_EQ(NameParts::PartName(kNameSortGiven), "SortGiven");
     EXPECT_EQ(NameParts::PartName(9), "");
-    const char *values[] = {"Dr.", "", "John", "van", "Smith", "Jr.", "", "Smith", "John"};
+    const char* values[] = {"Dr.", "", "John", "van", "Smith", "Jr.", "", "Smith", "John"};
     for (int i = 0; i < 9; ++i)
         p.SetPartValue(i, values[i]);
     p.SetPrimaryGiven("Johnny");

@@ -7,7 +7,7 @@
 using namespace hk;
 
 namespace {
-PlaceParts::Texts Parts(const char *city, const char *county, const char *state) {
+PlaceParts::Texts Parts(const char* city, const char* county, const char* state) {
     PlaceParts::Texts t;
     t[kPlaceCity] = city;
     t[kPlaceCounty] = county;
@@ -151,7 +151,7 @@ TEST(LatLong, Parsing) {
     ASSERT_TRUE(p.Parse("-51.5~ 0.1275\\"));
     EXPECT_DOUBLE_EQ(p.Latitude(), 51.5); // the leading dash is TMG's mark, not a sign
 
-    for (const char *bad : {"", "--40.5 -74", "40.5", "40.5 -74 3", "40,5 -74,25",
+    for (const char* bad : {"", "--40.5 -74", "40.5", "40.5 -74 3", "40,5 -74,25",
                             "403000X0740000W", "4030a0N0740000W", "403000N074000W", "95.0 10",
                             "10.0 -181", "406000N0740000W", "abc.def ghi"}) {
         EXPECT_FALSE(p.Parse(bad)) << bad;

@@ -25,7 +25,7 @@ constexpr std::string_view kTwoLanguages =
 TEST(Sentences, ParseAndWriteBack) {
     CTMGSentences s = Parse(kRegExpSelfTestSentence);
     ASSERT_EQ(s.LanguageCount(), 1);
-    const CTMGSentenceLanguage &english = s.LanguageAt(0);
+    const CTMGSentenceLanguage& english = s.LanguageAt(0);
     ASSERT_EQ(english.RoleCount(), 2);
     EXPECT_EQ(english.SentenceOf("principal"), "[P] <was|and [PO] were> adopted <[D]><[L]>");
     EXPECT_EQ(english.SentenceOf("Witness"),
@@ -67,7 +67,7 @@ TEST(Sentences, SectionsAndRoles) {
     // Line breaks inside a sentence go; consistency markers, blanks and "$!&" are handled.
     CTMGSentences r = Parse("[L=ENGLISH]ignored[R=00001] [C=M,0,99] [C=F]\r\n He was\r\n born$!&"
                             "[R=00002]$!&x$!&[L=GERMAN][R=00001][C=M]Er");
-    const CTMGSentenceLanguage &en = *r.FindLanguage("english");
+    const CTMGSentenceLanguage& en = *r.FindLanguage("english");
     EXPECT_EQ(en.Role("00001")->Consistency(), "[C=M,0,99]");
     EXPECT_EQ(en.SentenceOf("00001"), "He was born");
     EXPECT_EQ(en.SentenceOf("00002"), "$!&x");
@@ -101,7 +101,7 @@ TEST(Sentences, DuplicateKeys) {
 TEST(Sentences, LanguagesFromEnglish) {
     CTMGSentences s = Parse(kTwoLanguages);
     // A missing language starts as a copy of English, in its own language.
-    CTMGSentenceLanguage &french = s.Language("FRENCH");
+    CTMGSentenceLanguage& french = s.Language("FRENCH");
     EXPECT_EQ(french.RoleCount(), 3);
     EXPECT_EQ(french.SentenceOf("00002"), "[W] saw the birth of [P]");
     EXPECT_EQ(french.Role("00001")->Language(), "FRENCH");
@@ -112,7 +112,7 @@ TEST(Sentences, LanguagesFromEnglish) {
     // English roles with a sentence that it lacks, and keeps its own.
     EXPECT_EQ(s.Language("german").RoleCount(), 1);
     s.SetFillFromEnglish(true);
-    CTMGSentenceLanguage &german = s.Language("GERMAN");
+    CTMGSentenceLanguage& german = s.Language("GERMAN");
     EXPECT_EQ(german.RoleCount(), 2);
     EXPECT_EQ(german.SentenceOf("00001"), "[P] wurde <[D]> geboren");
     EXPECT_EQ(german.SentenceOf("00002"), "[W] saw the birth of [P]");
@@ -136,8 +136,8 @@ TEST(Sentences, LanguagesFromEnglish) {
 TEST(Sentences, RebuildingSections) {
     // Copying a language's sentences into a new section, and renaming a section.
     CTMGSentences s = Parse("[L=ENGLISH][R=00001][C=M]He[L=GERMAN][R=00001]Er");
-    CTMGSentenceLanguage &dutch = s.AddLanguage("DUTCH");
-    const CTMGSentenceLanguage &english = *s.FindLanguage("ENGLISH");
+    CTMGSentenceLanguage& dutch = s.AddLanguage("DUTCH");
+    const CTMGSentenceLanguage& english = *s.FindLanguage("ENGLISH");
     for (int i = 0; i < english.RoleCount(); ++i)
         EXPECT_TRUE(dutch.AddRole(english.RoleAt(i)));
     EXPECT_FALSE(dutch.AddRole(english.RoleAt(0)));

@@ -9,9 +9,9 @@ using hk::test::ExpectError;
 
 namespace {
 
-std::vector<int> Kinds(const CompiledTemplate &c) {
+std::vector<int> Kinds(const CompiledTemplate& c) {
     std::vector<int> kinds;
-    for (const StyleToken &t : c.tokens)
+    for (const StyleToken& t : c.tokens)
         kinds.push_back(t.kind);
     return kinds;
 }
@@ -20,9 +20,9 @@ CompiledTemplate Compile(std::string_view text, StyleGroup group) {
     return CompileStyleTemplate(text, group, StyleVariables::For(group));
 }
 
-NameParts Name(const char *title, const char *given, const char *surname, const char *suffix) {
+NameParts Name(const char* title, const char* given, const char* surname, const char* suffix) {
     NameParts p;
-    const std::pair<int, const char *> parts[] = {
+    const std::pair<int, const char*> parts[] = {
         {kNameTitle, title},   {kNameGiven, given},         {kNameSurname, surname},
         {kNameSuffix, suffix}, {kNameSortSurname, surname}, {kNameSortGiven, given}};
     for (auto [id, text] : parts)
@@ -30,14 +30,14 @@ NameParts Name(const char *title, const char *given, const char *surname, const 
     return p;
 }
 
-PlaceParts::Texts Place(std::initializer_list<std::pair<int, const char *>> parts) {
+PlaceParts::Texts Place(std::initializer_list<std::pair<int, const char*>> parts) {
     PlaceParts::Texts t;
     for (auto [id, text] : parts)
         t[static_cast<std::size_t>(id)] = text;
     return t;
 }
 
-StyleRow Style(long id, const char *group, std::string display, long dsid = 0) {
+StyleRow Style(long id, const char* group, std::string display, long dsid = 0) {
     StyleRow r;
     r.styleId = id;
     r.styleName = "Style " + std::to_string(id);
@@ -120,7 +120,7 @@ TEST(StyleTemplate, Variables) {
     StyleVariables v = StyleVariables::For(StyleGroup::Name, rows, 3);
     EXPECT_EQ(v.Find("VORNAME"), kNameGiven);
     EXPECT_EQ(v.Find("praefix"), kNamePreSurname);
-    for (const char *missing : {"Other", "Gone", "TooFar"})
+    for (const char* missing : {"Other", "Gone", "TooFar"})
         EXPECT_EQ(v.Find(missing), std::nullopt) << missing;
 }
 
@@ -200,7 +200,7 @@ TEST(StyleFormatter, PlaceGroups) {
     f.LoadStyles(
         Tables({Style(7, "P", "[City]<[County]>"), Style(8, "P", "[City]< near [County]>"),
                 Style(9, "P", "<[City] and [County]>/"), Style(10, "P", "[Detail] [City],")}));
-    auto fmt = [&f](long id, const char *city, const char *county) {
+    auto fmt = [&f](long id, const char* city, const char* county) {
         return f.FormatPlace(Place({{kPlaceCity, city}, {kPlaceCounty, county}}), id);
     };
     EXPECT_EQ(fmt(7, "Dover", "Kent"), "Dover Kent");

@@ -31,7 +31,7 @@ const std::string kBirthSentence = "[LABELS:]\r\n"
                                    "[L=ENGLISH][R=00001][P] was born";
 
 // The role labels of a tag type in order, joined by "|".
-std::string Labels(const CTMGTagTypes &t, long number) {
+std::string Labels(const CTMGTagTypes& t, long number) {
     std::string out;
     for (int i = 1; i <= t.RoleCount(number); ++i)
         out += (i > 1 ? "|" : "") + t.RoleLabelAt(number, i);
@@ -76,11 +76,11 @@ TEST(TagTypes, LanguageNames) {
     TagTypeRow row = Row(2, 4, "Birth");
     row.properties = "a_GERMAN=x\r\nl_ENGLISH=Birth (en)\r\n\nl_german= Geburt \rl_DUTCH=";
     // A missing or empty label keeps the table's name; so does loading without a language.
-    const std::pair<const char *, const char *> cases[] = {{"GERMAN", "Geburt"},
-                                                           {"english", "Birth (en)"},
-                                                           {"FRENCH", "Birth"},
-                                                           {"DUTCH", "Birth"},
-                                                           {"", "Birth"}};
+    const std::pair<const char*, const char*> cases[] = {{"GERMAN", "Geburt"},
+                                                         {"english", "Birth (en)"},
+                                                         {"FRENCH", "Birth"},
+                                                         {"DUTCH", "Birth"},
+                                                         {"", "Birth"}};
     CTMGTagTypes t;
     for (auto [language, name] : cases) {
         t.LoadTags(std::span(&row, 1), 0, nullptr, language);

@@ -7,16 +7,16 @@ using namespace std::chrono;
 
 namespace {
 // Values laid out by hand: "1" YYYYMMDD oldstyle modifier YYYYMMDD oldstyle question.
-constexpr const char *kExact = "118200305030000000000";    // 5 Mar 1820
-constexpr const char *kBefore = "118200305000000000000";   // before 5 Mar 1820
-constexpr const char *kYear = "118200000030000000000";     // 1820
-constexpr const char *kCircaQ = "118200000020000000001";   // circa 1820?
-constexpr const char *kBetween = "118200000051825000000";  // between 1820 and 1825
-constexpr const char *kOr = "118200000061821000000";       // 1820 or 1821
-constexpr const char *kFromTo = "118200101071825000000";   // from 1 Jan 1820 to 1825
-constexpr const char *kOldFeb = "117210210130000000000";   // 10 Feb 1721, old style
-constexpr const char *kOldLady = "117210325130000000000";  // 25 Mar 1721, old style
-constexpr const char *kOldMar24 = "117210324130000000000"; // 24 Mar 1721, old style
+constexpr const char* kExact = "118200305030000000000";    // 5 Mar 1820
+constexpr const char* kBefore = "118200305000000000000";   // before 5 Mar 1820
+constexpr const char* kYear = "118200000030000000000";     // 1820
+constexpr const char* kCircaQ = "118200000020000000001";   // circa 1820?
+constexpr const char* kBetween = "118200000051825000000";  // between 1820 and 1825
+constexpr const char* kOr = "118200000061821000000";       // 1820 or 1821
+constexpr const char* kFromTo = "118200101071825000000";   // from 1 Jan 1820 to 1825
+constexpr const char* kOldFeb = "117210210130000000000";   // 10 Feb 1721, old style
+constexpr const char* kOldLady = "117210325130000000000";  // 25 Mar 1721, old style
+constexpr const char* kOldMar24 = "117210324130000000000"; // 24 Mar 1721, old style
 
 CalendarDate Ymd(int y, unsigned m, unsigned d) {
     return year{y} / month{m} / day{d};
@@ -24,7 +24,7 @@ CalendarDate Ymd(int y, unsigned m, unsigned d) {
 
 struct TMGDateDisplay : ::testing::Test {
     FormatContext ctx{MonthNames::English()};
-    CTMGDate &date = ctx.date;
+    CTMGDate& date = ctx.date;
 };
 } // namespace
 
@@ -67,11 +67,11 @@ TEST(TMGDate, ToDate) {
 TEST(TMGDate, Building) {
     EXPECT_EQ(CTMGDate::TMGValue("3", Ymd(1820, 3, 5), Ymd(1820, 3, 5)), kExact);
     EXPECT_EQ(CTMGDate::TMGValue("5", Ymd(1820, 1, 2), Ymd(1825, 11, 30)), "118200102051825113000");
-    for (const char *bad : {"8", "", "35", "x"}) {
+    for (const char* bad : {"8", "", "35", "x"}) {
         try {
             CTMGDate::TMGValue(bad, Ymd(1820, 1, 1), Ymd(1820, 1, 1));
             FAIL() << bad;
-        } catch (const Error &e) {
+        } catch (const Error& e) {
             EXPECT_EQ(e.Number(), -1);
             EXPECT_EQ(e.Source(), "[CTMGDate.TMGValue]");
             EXPECT_EQ(e.Description(), std::string("Can not make format ") + bad);
@@ -87,7 +87,7 @@ TEST(TMGDate, Building) {
     try {
         CTMGDate::TMGValuePartial("9", 1820, 0, 0, 0, 0, 0, 0, 0);
         FAIL();
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_EQ(e.Source(), "[CTMGDate.TMGValuePartial]");
         EXPECT_EQ(e.Description(), "Can not make format 9");
     }
@@ -177,7 +177,7 @@ TEST_F(TMGDateDisplay, CustomFormat) {
 }
 
 TEST_F(TMGDateDisplay, InvalidFormatsKeepTheOrder) {
-    for (const char *bad : {"d Mmm yyyy", "Aa d Mmm yyy", "Aaa dd Mmmmm yyy", "Aaa Dd Mmm yyy",
+    for (const char* bad : {"d Mmm yyyy", "Aa d Mmm yyy", "Aaa dd Mmmmm yyy", "Aaa Dd Mmm yyy",
                             "Aaa d Mmm yy", "Aaa d Mmm yyy d", "AaA d Mmm yyy", "Aaa Mmm d yyy y"})
         EXPECT_FALSE(date.SetDisplayFormat(bad)) << bad;
     // The order of the last valid format stays in force.
@@ -195,7 +195,7 @@ TEST_F(TMGDateDisplay, VocabularyAndPairs) {
     EXPECT_EQ(date.CustomDisplayText(kCircaQ), "abt 1820?");
     EXPECT_EQ(date.CustomDisplayText(kBetween), "bt 1820 u 1825");
 
-    const char *death = "118800000030000000000";
+    const char* death = "118800000030000000000";
     EXPECT_EQ(date.DatePairText("b.", kYear, "d.", death), "(1820 - 1880)");
     EXPECT_EQ(date.DatePairText("b.", kYear, "d.", CTMGDate::kEmptyDate), "(1820 - )");
     EXPECT_EQ(date.DatePairText("b.", "", "d.", death), "( - 1880)");

@@ -66,7 +66,7 @@ TEST(WitnessRole, RemapsRolesOfOneEvent) {
     CWitnessRole remapper;
     std::vector<WitnessChange> changes = remapper.RemapRoles(rows, 7, 1, ShiftMap(), 1, 2);
     std::vector<std::string> roles;
-    for (const WitnessRow &r : rows)
+    for (const WitnessRow& r : rows)
         roles.push_back(r.role);
     EXPECT_EQ(roles, (std::vector<std::string>{"00001", "00004", "00004", "00002", "00002   ",
                                                "00007", "00007", "00002", "00003"}));

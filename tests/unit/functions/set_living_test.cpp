@@ -41,7 +41,7 @@ TEST(SetLiving, OwnEventsBeforeTheYearMarkOnlyUnknownPeopleAndLogOnlyChangesNoth
     int abel = b.Person('M', "Abel", "Old");
     int birth = b.Event(kTagBirth, abel, 0, ExactDate(1850));
     b.Event(kTagBirth, b.Person('F', "Bea", "Threshold"), 0, ExactDate(1900));
-    b.Event(kTagBirth, Helper(b, 'M'), 0, ExactDate(1800));                           // "Y"
+    b.Event(kTagBirth, Helper(b, 'M'), 0, ExactDate(1800));                        // "Y"
     b.Event(kTagBirth, b.Person('M', "Zeno", "Zero"), 0, "100000101030000000000"); // year 0
     int cena = b.Person('F', "Cena", "Census");
     b.Event(kTagCensus, cena, 0, ExactDate(1800));

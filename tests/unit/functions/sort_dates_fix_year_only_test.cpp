@@ -8,7 +8,7 @@ using namespace hk::mktmg;
 
 namespace {
 
-std::string Dated(const char *yyyymmdd, char modifier = '3', const char *second = "00000000") {
+std::string Dated(const char* yyyymmdd, char modifier = '3', const char* second = "00000000") {
     return std::string("1") + yyyymmdd + "0" + modifier + second + "00";
 }
 
@@ -16,7 +16,7 @@ std::string Dated(const char *yyyymmdd, char modifier = '3', const char *second 
 
 TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
     SortDatesProject p;
-    auto &b = p.builder;
+    auto& b = p.builder;
     b.Datasets({1, 2});
     int ann = b.Person('F', "Ann", "One");
     int ben = b.Person('M', "Ben", "Two");
@@ -55,7 +55,7 @@ TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
 
 TEST(YearOnlyDates, RemovesMonthAndDayFromPlainDatesOfLivingPeopleInChosenGroups) {
     SortDatesProject p;
-    auto &b = p.builder;
+    auto& b = p.builder;
     b.Datasets({1, 2});
     int live = b.Person('F', "Lena", "Living");
     int dead = b.Person('M', "Dirk", "Dead");

@@ -31,14 +31,14 @@ inline std::string Exact(int y, int m, int d) {
     return buf;
 }
 
-inline std::string ReadFileBytes(const std::filesystem::path &path) {
+inline std::string ReadFileBytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::map<std::string, std::string> Snapshot(const std::filesystem::path &folder) {
+inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
-    for (const auto &e : std::filesystem::directory_iterator(folder))
+    for (const auto& e : std::filesystem::directory_iterator(folder))
         files[e.path().filename().string()] = ReadFileBytes(e.path());
     return files;
 }
@@ -59,10 +59,10 @@ struct SortDatesProject {
     }
 
     std::filesystem::path Folder() const { return dir.Path() / "proj"; }
-    std::string Table(const std::string &suffix) const { return builder.TablePath(suffix); }
+    std::string Table(const std::string& suffix) const { return builder.TablePath(suffix); }
 
     // hearthkit-cli run KEY PROJECT --yes [extra...]; keeps the log text.
-    int Run(const std::string &key, std::vector<std::string> extra = {}) {
+    int Run(const std::string& key, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"run",   key,         builder.PjcPath(),
                                          "--yes", "--log-dir", (dir.Path() / "logs").string()};
         args.insert(args.end(), extra.begin(), extra.end());
@@ -86,7 +86,7 @@ struct SortDatesProject {
 
     // Runs once under Log Only and once for real: the Log Only run must change no file and
     // write the same log but for its switch line and closing note. Returns the real run's code.
-    int RunBothWays(const std::string &key, std::vector<std::string> extra = {}) {
+    int RunBothWays(const std::string& key, std::vector<std::string> extra = {}) {
         auto before = Snapshot(Folder());
         std::vector<std::string> logOnly = extra;
         logOnly.push_back("--log-only");
@@ -106,7 +106,7 @@ struct SortDatesProject {
 
     // Every index of a table agrees with its data, and dbfread reads the same values of a
     // field as our engine.
-    void ExpectTableSound(const std::string &suffix, const std::string &field) {
+    void ExpectTableSound(const std::string& suffix, const std::string& field) {
         auto t = db::Table::Open(Table(suffix), {.writable = false});
         std::string fault;
         EXPECT_TRUE(t->CheckIndexes(&fault)) << suffix << ": " << fault;
@@ -116,7 +116,7 @@ struct SortDatesProject {
                           "print('|'.join((r['" +
                           field + "'] or '').rstrip() for r in t.records))\" '" + Table(suffix) +
                           "' 2>&1";
-        FILE *p = popen(cmd.c_str(), "r");
+        FILE* p = popen(cmd.c_str(), "r");
         ASSERT_NE(p, nullptr);
         std::string text;
         char buf[4096];
@@ -134,7 +134,7 @@ struct SortDatesProject {
 };
 
 // The trimmed value of a field in the record whose RECNO is `recNo`.
-inline std::string FieldOf(const std::string &tablePath, int recNo, const std::string &field) {
+inline std::string FieldOf(const std::string& tablePath, int recNo, const std::string& field) {
     TableData t(tablePath);
     for (size_t row = 0; row < t.Size(); ++row)
         if (t.Int(row, "RECNO") == recNo)

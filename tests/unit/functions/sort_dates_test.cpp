@@ -12,10 +12,10 @@ using namespace hk::mktmg;
 
 namespace {
 
-const char *kEmpty = "";
-const char *kTags = "Tags=Name-Var;Birth;Baptism;Occupation|0;Census;Marriage;Death";
+const char* kEmpty = "";
+const char* kTags = "Tags=Name-Var;Birth;Baptism;Occupation|0;Census;Marriage;Death";
 
-std::string Line(const std::string &log, const std::string &start) {
+std::string Line(const std::string& log, const std::string& start) {
     size_t at = log.find("\r\n" + start);
     if (at == std::string::npos)
         return "<no line " + start + ">";
@@ -27,7 +27,7 @@ std::string Line(const std::string &log, const std::string &start) {
 
 TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
     SortDatesProject p;
-    auto &b = p.builder;
+    auto& b = p.builder;
     int adam = b.Person('M', "Adam", "Single");
     int adamBirth = b.Event(kTagBirth, adam); // a single tag stays undated
     int bella = b.Person('F', "Bella", "Dated");
@@ -98,7 +98,7 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
     EXPECT_EQ(srt(louBirth), Exact(100, 1, 1));
     EXPECT_EQ(srt(louCensus), Exact(100, 1, 2));
 
-    const std::string &log = p.log;
+    const std::string& log = p.log;
     EXPECT_NE(log.find("Options:\r\n  Tag Order\r\n  Seq Type R/W Name\r\n"
                        "    0   37  Y  Name-Var\r\n    1    2  Y  Birth\r\n"
                        "    2   12  Y  Baptism\r\n    3   66  N  Occupation\r\n"),
@@ -137,7 +137,7 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
 
 TEST(SortDates, TagOrderComesFromEitherStoredFormThenDefaultsThenTheRestByName) {
     SortDatesProject p;
-    auto &b = p.builder;
+    auto& b = p.builder;
     int many = b.Person('M', "Many", "Tags");
     std::vector<int> census;
     for (int i = 0; i < 300; ++i)
@@ -152,7 +152,7 @@ TEST(SortDates, TagOrderComesFromEitherStoredFormThenDefaultsThenTheRestByName) 
     p.store.SaveValue(key, "002", SettingValue::String("Milit-Beg|1|13"));
 
     ASSERT_EQ(p.RunBothWays("sortdates"), 0) << p.err.str();
-    const std::string &log = p.log;
+    const std::string& log = p.log;
     std::vector<std::string> names;
     for (size_t at = log.find("  Seq Type R/W Name\r\n"); at != std::string::npos;) {
         at = log.find("\r\n", at) + 2;
@@ -168,7 +168,7 @@ TEST(SortDates, TagOrderComesFromEitherStoredFormThenDefaultsThenTheRestByName) 
                         "Education+", "Graduation+", "Occupation+", "Marriage+", "Name-Marr+",
                         "Divorce+",   "Residence+",  "Will+",       "Death+",    "Burial+",
                         "Note+",      "Address+",    "AFN+",        "Age+",      "Anecdote+"}));
-    for (const std::string &n : names) {
+    for (const std::string& n : names) {
         EXPECT_EQ(n.find("Father-"), std::string::npos) << n;
         EXPECT_EQ(n.find("Parent-"), std::string::npos) << n;
     }

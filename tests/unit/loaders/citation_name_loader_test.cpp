@@ -243,13 +243,13 @@ TEST(Groups, LabelsConnectedGroupsAndOrphansSmallOnes) {
     int w = p.build.Person('F', "W", "B");
     p.build.Event(kTagMarriage, h, w);
     int loners[3];
-    for (int &l : loners)
+    for (int& l : loners)
         l = p.build.Person('M', "L", "C");
     p.Open();
 
     std::vector<std::string> log;
     CTMGGroups groups;
-    groups.OpenTables(p.db, "FLAG1", [&](const std::string &line) { log.push_back(line); });
+    groups.OpenTables(p.db, "FLAG1", [&](const std::string& line) { log.push_back(line); });
     groups.FindAllGroups(1); // groups of 2 or more keep their label
     for (int person : {f, m, c1, c2})
         EXPECT_EQ(groups.LabelOf(person), '1');
@@ -276,7 +276,7 @@ TEST(Groups, LabelsRunOutWithoutEverUsingO) {
     p.Open();
     std::vector<std::string> log;
     CTMGGroups groups;
-    groups.OpenTables(p.db, "FLAG1", [&](const std::string &line) { log.push_back(line); });
+    groups.OpenTables(p.db, "FLAG1", [&](const std::string& line) { log.push_back(line); });
     groups.FindAllGroups(0); // every single person is a group
     std::string labels;
     for (int i = 1; i <= 40; ++i)

@@ -162,7 +162,7 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
     int src = p.build.Source("Register");
     int late = p.build.Event(kTagMarriage, ann, bob, ExactDate(1830));
     int early = p.build.Event(kTagMarriage, bob, ann, ExactDate(1825));
-    for (ParticipantRec &r : p.build.Participants())
+    for (ParticipantRec& r : p.build.Participants())
         r.primary = false;
     p.Open();
 
@@ -184,7 +184,7 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
 
     EXPECT_EQ(joint.NextEventNumber(), late + 2);
     joint.Reset();
-    JointEventRecord &event = joint.Record();
+    JointEventRecord& event = joint.Record();
     EXPECT_EQ(event.srtDate, "100000000030000000000");
     event.eType = kTagCensus;
     event.per1 = ann;
@@ -220,7 +220,7 @@ TEST(JointEvent, AnUndatedEventIsTakenBeforeDatedOnes) {
     p.build.Event(kTagMarriage, ann, bob, ExactDate(1825));
     int undated = p.build.Event(kTagMarriage, ann, bob);
     p.build.Event(kTagMarriage, ann, bob, ExactDate(1830));
-    for (ParticipantRec &r : p.build.Participants())
+    for (ParticipantRec& r : p.build.Participants())
         r.primary = false;
     p.Open();
 

@@ -33,9 +33,10 @@ void CheckProject(TmgLayout layout) {
     LoadTagTypes(db, tagTypes);
     int expected = 0;
     for (const auto& t : written) {
-        bool visible = !t.deleted && (t.dsid == 0 || t.dsid == db.DSID() ||
-                                      layout == TmgLayout::Old);
-        if (!visible) continue;
+        bool visible =
+            !t.deleted && (t.dsid == 0 || t.dsid == db.DSID() || layout == TmgLayout::Old);
+        if (!visible)
+            continue;
         ++expected;
         ASSERT_TRUE(tagTypes.Has(t.number)) << t.name;
         EXPECT_EQ(tagTypes.NameOf(t.number), t.name);
@@ -72,4 +73,6 @@ TEST(GeneratedFormats, CurrentLayoutLoadsItsTagTypesStylesAndFlags) {
     CheckProject(TmgLayout::Current);
 }
 
-TEST(GeneratedFormats, OldLayoutLoadsItsTagTypesAndStyles) { CheckProject(TmgLayout::Old); }
+TEST(GeneratedFormats, OldLayoutLoadsItsTagTypesAndStyles) {
+    CheckProject(TmgLayout::Old);
+}

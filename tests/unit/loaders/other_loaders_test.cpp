@@ -155,7 +155,7 @@ TEST(DnaLoader, RecordsResultsAndTestDefinitions) {
     try {
         tests.LoadXml("<tests>\n<open>\n</tests>");
         ADD_FAILURE() << "no parse error";
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         EXPECT_NE(e.Description().find(" at line 3 near </tests>"), std::string::npos)
             << e.Description();
     }

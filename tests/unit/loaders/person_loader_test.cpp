@@ -47,7 +47,7 @@ TEST(PersonLoader, WalksAndSeeksSeeOnlyLivePeopleOfTheDataset) {
     EXPECT_FALSE(people.SeekPerson(gone));
     EXPECT_FALSE(people.SeekPerson(other));
     ASSERT_TRUE(people.SeekPerson(bob));
-    const PersonValues &v = people.Person();
+    const PersonValues& v = people.Person();
     EXPECT_EQ(v.reference, "R-7");
     EXPECT_EQ(v.pBirth, ExactDate(1900, 2, 3));
     EXPECT_EQ(v.pDeath, "100000000030000000000") << "a blank date loads as the empty date";
@@ -180,7 +180,7 @@ TEST(PersonLoader, OnePartnerStaysAsFound) {
 TEST(PersonLoader, AChildTheIndexGivesWrongRaisesTheReindexError) {
     // Two projects alike but for the child's father; the first one's person index is put
     // beside the second one's people, so the father tag names the wrong man.
-    auto make = [](LoaderProject &p, bool firstFather) {
+    auto make = [](LoaderProject& p, bool firstFather) {
         int a = p.build.Person('M', "A", "X");
         int b = p.build.Person('M', "B", "X");
         int m = p.build.Person('F', "M", "X");

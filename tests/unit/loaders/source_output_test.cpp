@@ -37,16 +37,16 @@ CTMGSourceElements Elements() {
     return e;
 }
 
-std::string Info(const std::vector<std::pair<int, std::string>> &values) {
+std::string Info(const std::vector<std::pair<int, std::string>>& values) {
     std::vector<std::string> info(32);
-    for (const auto &[group, value] : values)
+    for (const auto& [group, value] : values)
         info[group - 1] = value;
     return JoinPacked(info);
 }
 
-std::vector<std::string> Names(const std::vector<SourceElementValue> &values) {
+std::vector<std::string> Names(const std::vector<SourceElementValue>& values) {
     std::vector<std::string> out;
-    for (const SourceElementValue &v : values)
+    for (const SourceElementValue& v : values)
         out.push_back(v.name + "=" + v.value);
     return out;
 }
@@ -108,7 +108,7 @@ TEST(CitationLoaderSourceOutput, TemplatesAndTheElementsTheyUse) {
     // One element row may give several names.
     p.build.Add(SourceElementRec{60, 0, "[SCRIBE]\r\n[COPYIST]", 8});
     int typed = p.build.Source("History of Kent");
-    SourceRec &t = p.build.SourceRecord(typed);
+    SourceRec& t = p.build.SourceRecord(typed);
     t.type = 30;
     t.info = Info({{1, "History of Kent"}, {2, "Kent"}, {6, "Ann Author"}, {8, "Cal Copy"}});
     int own = p.build.Source("Own forms");
@@ -161,7 +161,7 @@ TEST(CitationLoaderSourceOutput, RepositoriesOfTheDatasetPrimaryFirstFormatted) 
     parts[kCountry] = "England";
     int london = p.build.Place(parts, cityCountry.id);
     int src = p.build.Source("Parish register");
-    SourceRec &s = p.build.SourceRecord(src);
+    SourceRec& s = p.build.SourceRecord(src);
     s.footTemplate = "[TITLE]; [REPOSITORY], [REPOSITORY LOCATION]<, [REPOSITORY REFERENCE]>"
                      "<; [CD]>";
     s.info = Info({{1, "Parish register"}});

@@ -14,14 +14,16 @@ TEST(FunctionCatalog, OrderIndexesAndTheShowDatabaseSwitch) {
     ASSERT_EQ(full.size(), plain.size() + 1);
     EXPECT_EQ(full.back().key, "showdatabase") << "the last item under Other";
     EXPECT_EQ(full.back().categoryKey, "o");
-    for (const auto& e : plain) EXPECT_NE(e.key, "showdatabase");
+    for (const auto& e : plain)
+        EXPECT_NE(e.key, "showdatabase");
     EXPECT_EQ(plain.front().caption, "Set Birth Order");
     EXPECT_EQ(plain.front().index, 34);
 
     // Indexes are unique, in range, and every category key exists.
     std::set<int> seen;
     std::set<std::string> categories;
-    for (const auto& c : CatalogCategories()) categories.insert(c.key);
+    for (const auto& c : CatalogCategories())
+        categories.insert(c.key);
     for (const auto& e : full) {
         EXPECT_TRUE(seen.insert(e.index).second) << e.key;
         EXPECT_LT(e.index, kCatalogSize);

@@ -42,9 +42,9 @@ CTMGTagTypes Types() {
 }
 
 // "Name+" for a checked item, "Name-" for one that is not.
-std::string Order(const std::vector<ListItem> &items) {
+std::string Order(const std::vector<ListItem>& items) {
     std::string out;
-    for (const auto &i : items)
+    for (const auto& i : items)
         out += (out.empty() ? "" : ",") + i.text + (i.selected ? "+" : "-");
     return out;
 }
@@ -129,12 +129,12 @@ TEST(TagOrder, TagTypesByNameAreThoseOfTheDatasetInNameTagOrder) {
             out.push_back({n, Cp1252UpperStr(Utf8ToCp1252(types.NameOf(n)))});
         return out;
     };
-    auto has = [](const auto &list, long number) {
-        return std::any_of(list.begin(), list.end(), [&](auto &e) { return e.first == number; });
+    auto has = [](const auto& list, long number) {
+        return std::any_of(list.begin(), list.end(), [&](auto& e) { return e.first == number; });
     };
-    auto inNameOrder = [](const auto &list) {
+    auto inNameOrder = [](const auto& list) {
         return std::is_sorted(list.begin(), list.end(),
-                              [](auto &a, auto &b) { return a.second < b.second; });
+                              [](auto& a, auto& b) { return a.second < b.second; });
     };
     auto first = byName(1);
     auto second = byName(2);

@@ -5,7 +5,7 @@
 using namespace hk;
 
 namespace {
-FindAndReplace Make(const std::string &find, bool pattern = false, bool wholeWord = false,
+FindAndReplace Make(const std::string& find, bool pattern = false, bool wholeWord = false,
                     bool matchCase = true) {
     FindAndReplace f;
     f.SetUsePattern(pattern);
@@ -74,7 +74,7 @@ TEST(FindAndReplace, InvalidPatternNamesTheFindText) {
             if (op == 2)
                 f.FindFirst("x");
             FAIL() << "no error for operation " << op;
-        } catch (const Error &e) {
+        } catch (const Error& e) {
             EXPECT_EQ(e.Description(), "Invalid Pattern: Smith (");
             EXPECT_TRUE(IsRegExpPatternError(e.Number()));
         }

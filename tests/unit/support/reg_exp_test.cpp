@@ -5,10 +5,10 @@
 using namespace hk;
 
 namespace {
-long ErrorNumber(const char *pattern) {
+long ErrorNumber(const char* pattern) {
     try {
         RegExp(pattern).Compile();
-    } catch (const Error &e) {
+    } catch (const Error& e) {
         return e.Number();
     }
     return 0;
@@ -53,7 +53,7 @@ TEST(RegExp, NonAsciiTextAndIndices) {
     RegExp re("(M\\w+)|(J\\w+)", true);
     RegExpMatches m = re.Execute(text);
     ASSERT_EQ(m.size(), 3u);
-    for (const RegExpMatch &x : m)
+    for (const RegExpMatch& x : m)
         EXPECT_EQ(text.substr(x.FirstIndex, x.Length), x.Value);
     EXPECT_EQ(m[0].Value, "Jos\xC3\xA9");
     EXPECT_EQ(m[1].Value, "M\xC3\xBCller");

@@ -90,7 +90,8 @@ TEST(TestProjectBuilder, AFamilyComesBackThroughTheEngine) {
     EXPECT_EQ(parts, (std::map<long, std::string>{{3, "Mary"}, {5, "Smith"}}));
     int smiths = 0;
     for (size_t r : nd.Live()) {
-        if (nd.Str(r, "VALUE") != "Smith") continue;
+        if (nd.Str(r, "VALUE") != "Smith")
+            continue;
         ++smiths;
         EXPECT_EQ(nd.Str(r, "SDX"), "S530");
     }
