@@ -91,8 +91,11 @@ private:
     bool SeekWith(LoaderTable& t, long key);
 
     LoaderTable people_; // the walk and seeks
-    LoaderTable family_; // children, so that a walk keeps its place
-    std::string personTag_;
+    // Children by father and by mother, each keeping its order (a change of order makes a new
+    // index cursor), so that a walk keeps its place.
+    LoaderTable byFather_, byMother_;
+    db::Tag* byPerNo_ = nullptr; // people_: person number
+    db::Tag* byId_ = nullptr;    // people_: Ref_ID, or the person number without it
     bool hasRefId_ = false;
     std::string extraField_;
     std::vector<std::string> flagNames_;
