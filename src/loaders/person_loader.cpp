@@ -220,13 +220,25 @@ db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader& events, const CTMGT
     return partners;
 }
 
-std::string CTMGPersonLoader::flag(std::string_view fieldName) const {
+int CTMGPersonLoader::FlagHandle(std::string_view fieldName) const {
+    // The extra field first, as its value wins when a flag has the same name.
     if (!extraField_.empty() && EqualsNoCase(extraField_, fieldName))
-        return person_.extra;
+        return static_cast<int>(flagNames_.size());
     for (std::size_t i = 0; i < flagNames_.size(); ++i)
         if (EqualsNoCase(flagNames_[i], fieldName))
-            return flagValues_[i];
-    return {};
+            return static_cast<int>(i);
+    return -1;
+}
+
+const std::string& CTMGPersonLoader::FlagValue(int handle) const {
+    static const std::string kNone;
+    if (handle < 0 || handle > static_cast<int>(flagValues_.size()))
+        return kNone;
+    return handle == static_cast<int>(flagValues_.size()) ? person_.extra : flagValues_[handle];
+}
+
+std::string CTMGPersonLoader::flag(std::string_view fieldName) const {
+    return FlagValue(FlagHandle(fieldName));
 }
 
 } // namespace hk

@@ -78,6 +78,10 @@ public:
     char Sex() const { return person_.sex; }
     // The loaded value of an extra or flag field (without regard to case); empty otherwise.
     std::string flag(std::string_view fieldName) const;
+    // The same by handle, for walks: FlagHandle finds the field once (-1 when it is not
+    // loaded, which reads as empty).
+    int FlagHandle(std::string_view fieldName) const;
+    const std::string& FlagValue(int handle) const;
 
     // For callers that write: the person table (positioned by the last seek or walk) and
     // field handles by name.
