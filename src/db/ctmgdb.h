@@ -132,13 +132,19 @@ public:
     bool SlotHasPrivateIndex(int slot) const { return slots_.at(slot).privateIndex; }
 
     Table* TableHandle(std::string_view alias) const;
-    // "g.EDate" or "g->EDate". Field throws when the field is missing; FieldIfExists gives an
-    // empty reference. Both throw for an alias that is not open.
+    // "g.EDate" or "g->EDate", for callers that hold such a text (rules, expressions); code
+    // that reads records resolves handles once on the table instead. Field throws when the
+    // field is missing; FieldIfExists gives an empty reference. Both throw for an alias that is
+    // not open.
     FieldRef Field(std::string_view reference) const;
     FieldRef FieldIfExists(std::string_view reference) const;
     bool HasField(std::string_view reference) const;
+    // A field of an open table by name, without regard to case; throws the same error as
+    // Field("alias.name") when it is missing.
+    FieldRef Field(Table& table, std::string_view name) const;
 
-    // "n.BYNPER" or a table and a tag name; a missing tag selects record order.
+    // "n.BYNPER" or a table and a tag name (without regard to case); a missing tag selects
+    // record order.
     void SelectTag(std::string_view reference);
     void SelectTag(Table* table, std::string_view tagName);
     // The tag of "alias.tag", or null.
@@ -176,7 +182,7 @@ public:
 
     // --- Relations ---------------------------------------------------------------------------
     // Opens a table as a slave: `relationText` is a tag name, "=" and a master field reference,
-    // such as "ByRecNo=e.GNum"; the master is the table of that alias.
+    // such as "BYRECNO=e.GNum"; the master is the table of that alias.
     int OpenSlaveTable(std::string_view suffix, std::string_view alias,
                        std::string_view relationText, int relationType = kRelateExact,
                        int errorAction = kRelateBlank);
@@ -203,6 +209,7 @@ private:
     };
 
     [[noreturn]] void Raise(std::string_view proc, std::string description) const;
+    [[noreturn]] static void RaiseMissingField(std::string_view reference);
     template <typename Fn>
     decltype(auto) Guard(std::string_view proc, const std::string& context, Fn&& action);
     void VerifyIndexFiles() const;

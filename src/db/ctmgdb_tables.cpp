@@ -207,14 +207,25 @@ FieldRef CTMGDB::FieldIfExists(std::string_view reference) const {
     return {table, index};
 }
 
+void CTMGDB::RaiseMissingField(std::string_view reference) {
+    throw TableLibraryError(
+        ErrorSource(kClass, "Field"),
+        TableErrorDescription(kErrFieldName, "finding field " + std::string(reference)),
+        kErrFieldName, std::string(reference));
+}
+
 FieldRef CTMGDB::Field(std::string_view reference) const {
     FieldRef f = FieldIfExists(reference);
     if (!f)
-        throw TableLibraryError(
-            ErrorSource(kClass, "Field"),
-            TableErrorDescription(kErrFieldName, "finding field " + std::string(reference)),
-            kErrFieldName, std::string(reference));
+        RaiseMissingField(reference);
     return f;
+}
+
+FieldRef CTMGDB::Field(Table& table, std::string_view name) const {
+    int index = table.FieldIndex(name);
+    if (index < 0)
+        RaiseMissingField(table.Alias() + "." + std::string(name));
+    return {&table, index};
 }
 
 bool CTMGDB::HasField(std::string_view reference) const {

@@ -106,7 +106,7 @@ std::optional<PrivateIndexLayout> PrivateIndexFor(std::string_view suffix, int v
         layout.tags = {TagOf("BYRECNO", "RECNO")};
     } else if (s == "R") {
         layout.fileName = "repo_idx.cdx";
-        layout.tags = {TagOf("ByRecNo", "RecNo")};
+        layout.tags = {TagOf("BYRECNO", "RecNo")};
     } else if (s == "ST") {
         layout.fileName = "style_idx.cdx";
         layout.tags = {TagOf("StyleID", "StyleID")};

@@ -44,7 +44,9 @@ void CTMGCitationLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     db_ = &db;
     s_.Open(db, "S");
-    s_.SelectTag("ByRec");
+    sByRef_ = s_.FindTag("BYREC");
+    sByRecNo_ = s_.FindTag("RECNO");
+    s_.SelectTag(sByRef_);
     sType_ = s_.Field("SType");
     sRefRec_ = s_.Field("RefRec");
     sMajSource_ = s_.Field("MajSource");
@@ -59,7 +61,9 @@ void CTMGCitationLoader::OpenTables(db::CTMGDB& db) {
     sCitMemo_ = s_.OptionalField("CitMemo");
 
     m_.Open(db, "M");
-    m_.SelectTag("MJByNum");
+    mByNum_ = m_.FindTag("MJBYNUM");
+    mByRefId_ = m_.FindTag("BYREFID");
+    m_.SelectTag(mByNum_);
     mActive_ = m_.Field("MACTIVE");
     mMajNum_ = m_.Field("MAJNUM");
     mRefId_ = m_.OptionalField("REF_ID");
@@ -94,6 +98,7 @@ void CTMGCitationLoader::OpenTables(db::CTMGDB& db) {
 }
 
 void CTMGCitationLoader::CloseTables() noexcept {
+    a_.Close();
     m_.Close();
     s_.Close();
 }
@@ -158,7 +163,7 @@ void CTMGCitationLoader::LoadSource() {
 }
 
 bool CTMGCitationLoader::MoveFirst() {
-    s_.SelectTag("ByRec");
+    s_.SelectTag(sByRef_);
     if (!s_.First())
         return false;
     LoadCitation();
@@ -177,9 +182,9 @@ bool CTMGCitationLoader::SeekCitation(long recNo) {
         if (!s_.Go(static_cast<uint32_t>(recNo)) || !s_.Acceptable())
             return false;
     } else {
-        s_.SelectTag("RecNo");
+        s_.SelectTag(sByRecNo_);
         bool found = s_.Seek(recNo);
-        s_.SelectTag("ByRec");
+        s_.SelectTag(sByRef_);
         if (!found)
             return false;
     }
@@ -188,7 +193,7 @@ bool CTMGCitationLoader::SeekCitation(long recNo) {
 }
 
 template <typename Fn> void CTMGCitationLoader::ForEachCitation(char sType, long refRec, Fn&& fn) {
-    s_.SelectTag("ByRec");
+    s_.SelectTag(sByRef_);
     for (bool ok = s_.Seek(refRec); ok; ok = s_.SeekNext(refRec))
         if (s_.Char(sType_) == sType)
             fn();
@@ -239,7 +244,7 @@ std::string CTMGCitationLoader::GetBestSurety(char sType, long refRec) {
 }
 
 bool CTMGCitationLoader::SeekSource(long majNum) {
-    m_.SelectTag("MJByNum");
+    m_.SelectTag(mByNum_);
     if (!m_.Seek(majNum))
         return false;
     LoadSource();
@@ -248,9 +253,9 @@ bool CTMGCitationLoader::SeekSource(long majNum) {
 
 bool CTMGCitationLoader::SeekSourceByRef(long refId) {
     if (hasRefId_) {
-        m_.SelectTag("ByRefID");
+        m_.SelectTag(mByRefId_);
         bool found = m_.Seek(refId);
-        m_.SelectTag("MJByNum");
+        m_.SelectTag(mByNum_);
         if (found) {
             LoadSource();
             return true;
@@ -399,11 +404,34 @@ void CTMGCitationLoader::SaveCitation() {
     c.majSource = majSource;
 }
 
-SourceTypeValues CTMGCitationLoader::GetSourceType(long category, long sType, long custType) {
-    LoaderTable a;
+void CTMGCitationLoader::OpenSourceTypes() {
+    LoaderTable& a = a_;
     a.Open(*db_, "A");
     a.AcceptSharedDataset(true);
     a.SelectTag("BYTYPE");
+    aName_ = a.Field("Name");
+    aRuleSet_ = a.Field("RuleSet");
+    aSourType_ = a.Field("SourType");
+    aTransTo_ = a.OptionalField("Trans_To");
+    aFoot_ = a.Field("Foot");
+    aShort_ = a.Field("Short");
+    aBib_ = a.Field("Bib");
+    aCustFoot_ = a.OptionalField("CustFoot");
+    aCustShort_ = a.OptionalField("CustShort");
+    aCustBib_ = a.OptionalField("CustBib");
+    aPrimary_ = a.OptionalField("Primary");
+}
+
+SourceTypeValues CTMGCitationLoader::GetSourceType(long category, long sType, long custType) {
+    if (!a_.IsOpen()) {
+        try {
+            OpenSourceTypes();
+        } catch (...) {
+            a_.Close(); // the next call tries again
+            throw;
+        }
+    }
+    LoaderTable& a = a_;
     auto key = [](long ruleSet, long type) {
         std::string r = std::to_string(ruleSet % 10), t = std::to_string(type);
         return r + std::string(t.size() < 10 ? 10 - t.size() : 0, ' ') + t;
@@ -415,17 +443,17 @@ SourceTypeValues CTMGCitationLoader::GetSourceType(long category, long sType, lo
                         ", SType=" + std::to_string(sType) +
                         ", CustType=" + std::to_string(custType) + ")");
     SourceTypeValues v;
-    v.name = a.Text(a.Field("Name"));
-    v.ruleSet = a.Long(a.Field("RuleSet"));
-    v.sourType = a.Long(a.Field("SourType"));
-    v.transTo = a.Long(a.OptionalField("Trans_To"));
-    v.foot = a.Text(a.Field("Foot"));
-    v.shortForm = a.Text(a.Field("Short"));
-    v.bib = a.Text(a.Field("Bib"));
-    v.custFoot = a.Text(a.OptionalField("CustFoot"));
-    v.custShort = a.Text(a.OptionalField("CustShort"));
-    v.custBib = a.Text(a.OptionalField("CustBib"));
-    v.primary = a.Bool(a.OptionalField("Primary"));
+    v.name = a.Text(aName_);
+    v.ruleSet = a.Long(aRuleSet_);
+    v.sourType = a.Long(aSourType_);
+    v.transTo = a.Long(aTransTo_);
+    v.foot = a.Text(aFoot_);
+    v.shortForm = a.Text(aShort_);
+    v.bib = a.Text(aBib_);
+    v.custFoot = a.Text(aCustFoot_);
+    v.custShort = a.Text(aCustShort_);
+    v.custBib = a.Text(aCustBib_);
+    v.primary = a.Bool(aPrimary_);
     return v;
 }
 

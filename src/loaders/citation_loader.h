@@ -145,9 +145,15 @@ public:
 private:
     template <typename Fn> void ForEachCitation(char sType, long refRec, Fn&& fn);
     std::vector<std::string> SubParts() const;
+    void OpenSourceTypes();
 
     db::CTMGDB* db_ = nullptr;
     LoaderTable s_, m_;
+    LoaderTable a_; // source types, opened by the first GetSourceType
+    db::Tag* sByRef_ = nullptr;
+    db::Tag* sByRecNo_ = nullptr;
+    db::Tag* mByNum_ = nullptr;
+    db::Tag* mByRefId_ = nullptr;
     CTMGSourceElements elements_;
     bool skipExcluded_ = false;
     bool hasRefId_ = false;
@@ -161,6 +167,8 @@ private:
         mEditorId_ = -1, mSPerNo2_ = -1, mFForm_ = -1, mSForm_ = -1, mBForm_ = -1, mCited_ = -1,
         mFirstCd_ = -1, mInfo_ = -1, mIbidType_ = -1, mUncitedFld_ = -1, mCustType_ = -1,
         mReminders_ = -1;
+    int aName_ = -1, aRuleSet_ = -1, aSourType_ = -1, aTransTo_ = -1, aFoot_ = -1, aShort_ = -1,
+        aBib_ = -1, aCustFoot_ = -1, aCustShort_ = -1, aCustBib_ = -1, aPrimary_ = -1;
     CitationValues citation_;
     SourceValues source_;
     long sourceRefNumber_ = 0;               // part 8 as set

@@ -15,7 +15,7 @@ void CTMGEventLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     db_ = &db;
     g_.Open(db, "G");
-    g_.SelectTag("ByRecNo");
+    g_.SelectTag("BYRECNO");
     gRecNo_ = g_.OptionalField("RecNo");
     gEType_ = g_.Field("EType");
     gPer1_ = g_.Field("Per1");
@@ -32,7 +32,7 @@ void CTMGEventLoader::OpenTables(db::CTMGDB& db) {
     e_.Open(db, "E");
     e_.SelectTag("EVBYPER");
     byEvent_.Open(db, "E");
-    byEvent_.SelectTag("ByGNum");
+    byEvent_.SelectTag("BYGNUM");
     current_ = &e_;
     eEPer_ = e_.Field("EPer");
     eGNum_ = e_.Field("GNum");

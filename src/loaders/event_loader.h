@@ -98,9 +98,9 @@ private:
     // From the current row on: the first primary row whose event passes `take`.
     template <typename Take> bool FindPrimary(long person, Take&& take);
 
-    LoaderTable g_;                  // by ByRecNo
+    LoaderTable g_;                  // by BYRECNO
     LoaderTable e_;                  // by EVBYPER
-    LoaderTable byEvent_;            // participants again, by ByGNum
+    LoaderTable byEvent_;            // participants again, by BYGNUM
     LoaderTable* current_ = nullptr; // the participant cursor last loaded from
     db::CTMGDB* db_ = nullptr;
     // Event fields

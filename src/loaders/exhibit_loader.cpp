@@ -19,7 +19,7 @@ std::string JoinExhibitPath(std::string_view folder, std::string_view file) {
 void CTMGExhibitLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     i_.Open(db, "I");
-    i_.SelectTag("BySubj");
+    i_.SelectTag("BYSUBJ");
     xName_ = i_.Field("XName");
     iFile_ = i_.Field("IFileName");
     aFile_ = i_.Field("AFileName");
@@ -37,6 +37,9 @@ void CTMGExhibitLoader::OpenTables(db::CTMGDB& db) {
     rlPer2_ = i_.Field("RlPer2");
     rlGType_ = i_.Field("RlGType");
     idExhibit_ = i_.OptionalField("IDExhibit");
+    image_ = i_.OptionalField("Image");
+    audio_ = i_.OptionalField("Audio");
+    video_ = i_.OptionalField("Video");
 }
 
 void CTMGExhibitLoader::Load() {

@@ -43,7 +43,8 @@ protected:
     ExhibitValues exhibit_;
     int xName_ = -1, iFile_ = -1, aFile_ = -1, tFile_ = -1, vFile_ = -1, text_ = -1, descript_ = -1,
         caption_ = -1, primary_ = -1, exhType_ = -1, sortExh_ = -1, rlType_ = -1, rlNum_ = -1,
-        rlPer1_ = -1, rlPer2_ = -1, rlGType_ = -1, idExhibit_ = -1;
+        rlPer1_ = -1, rlPer2_ = -1, rlGType_ = -1, idExhibit_ = -1, image_ = -1, audio_ = -1,
+        video_ = -1;
     std::string walkKey_;
 };
 

@@ -161,11 +161,9 @@ void CTMGExtExhibitLoader::Load() {
     exhibit_.caption = i_.Text(caption_);
     exhibit_.exhType = i_.Long(exhType_);
     exhibit_.sortExh = i_.Long(sortExh_);
-    int image = i_.OptionalField("Image"), audio = i_.OptionalField("Audio"),
-        video = i_.OptionalField("Video");
-    image_ = image >= 0 ? i_.Tbl().GetMemo(image) : std::string();
-    audio_ = audio >= 0 ? i_.Tbl().GetMemo(audio) : std::string();
-    video_ = video >= 0 ? i_.Tbl().GetMemo(video) : std::string();
+    imageData_ = image_ >= 0 ? i_.Tbl().GetMemo(image_) : std::string();
+    audioData_ = audio_ >= 0 ? i_.Tbl().GetMemo(audio_) : std::string();
+    videoData_ = video_ >= 0 ? i_.Tbl().GetMemo(video_) : std::string();
 }
 
 bool CTMGExtExhibitLoader::FirstOfSubject(char ownerKind, long number) {

@@ -47,15 +47,15 @@ public:
     bool FirstOfSubject(char ownerKind, long number);
     bool FindPrimary(char ownerKind, long number);
 
-    const std::string& ImageData() const { return image_; }
-    const std::string& AudioData() const { return audio_; }
-    const std::string& VideoData() const { return video_; }
+    const std::string& ImageData() const { return imageData_; }
+    const std::string& AudioData() const { return audioData_; }
+    const std::string& VideoData() const { return videoData_; }
 
 protected:
     void Load() override;
 
 private:
-    std::string image_, audio_, video_;
+    std::string imageData_, audioData_, videoData_;
 };
 
 } // namespace hk

@@ -50,7 +50,7 @@ void CJointEvent::OpenTables(db::CTMGDB& db, const CTMGTagTypes& tagTypes) {
         gSure_[i] = g_.Field(kEventSureties[i]);
 
     s_.Open(db, "S");
-    s_.SelectTag("RecNo");
+    s_.SelectTag("RECNO");
     s_.Field("DSID");
     sType_ = s_.Field("SType");
     sRefRec_ = s_.Field("RefRec");

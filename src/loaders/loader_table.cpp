@@ -43,23 +43,22 @@ db::Table& LoaderTable::Tbl() const {
 }
 
 int LoaderTable::Field(std::string_view name) const {
-    return db_->Field(alias_ + "." + std::string(name)).index;
+    return db_->Field(Tbl(), name).index;
 }
 
 int LoaderTable::OptionalField(std::string_view name) const {
     return Tbl().FieldIndex(name);
 }
 
-bool LoaderTable::HasTag(std::string_view tag) const {
-    return Tbl().FindTag(tag) != nullptr;
+db::Tag* LoaderTable::FindTag(std::string_view name) const {
+    return Tbl().FindTag(name);
 }
 
-void LoaderTable::SelectTag(std::string_view tag) {
+void LoaderTable::SelectTag(db::Tag* tag) {
     // Selecting makes a new cursor; loaders switch tags often, so keep the one there.
-    db::Tag* selected = Tbl().SelectedTag();
-    if (selected && EqualsNoCase(selected->Name(), tag))
-        return;
-    db_->SelectTag(&Tbl(), tag);
+    db::Table& t = Tbl();
+    if (t.SelectedTag() != tag)
+        t.SelectTag(tag);
 }
 
 bool LoaderTable::Acceptable() const {

@@ -1,8 +1,8 @@
 #pragma once
 // LoaderTable: one table a loader opened for itself under a fresh alias, with the rule every
 // loader applies: only records that are not deleted and belong to the current dataset count.
-// Seeks and walks here skip the others; field reads take handles (-1 for a missing optional
-// field, which reads as empty, zero or false).
+// Seeks and walks here skip the others. Fields and tags are resolved once into handles (-1 for a
+// missing optional field, which reads as empty, zero or false; a null tag for record order).
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -36,12 +36,17 @@ public:
     const std::string& Alias() const { return alias_; }
     long CurrentDsid() const { return currentDsid_; }
 
-    // Field handles: Field raises the project's error when the field is missing.
+    // Field handles, found on the table without regard to case: Field raises the project's
+    // error when the field is missing, OptionalField gives -1.
     int Field(std::string_view name) const;
     int OptionalField(std::string_view name) const;
-    bool HasTag(std::string_view tag) const;
-    // Selects a tag by name; a missing tag selects record order.
-    void SelectTag(std::string_view tag);
+    // Tag handles, found without regard to case: null when the table has no such tag.
+    db::Tag* FindTag(std::string_view name) const;
+    bool HasTag(std::string_view name) const { return FindTag(name) != nullptr; }
+    // Selects a tag (null: record order); the cursor stays when the tag is selected already.
+    void SelectTag(db::Tag* tag);
+    // By name, for one-off selections; loops keep the handle.
+    void SelectTag(std::string_view name) { SelectTag(FindTag(name)); }
 
     // Reference tables (source types, elements) keep shared rows under dataset 0.
     void AcceptSharedDataset(bool on) { acceptShared_ = on; }

@@ -11,7 +11,9 @@ void CTMGNameLoader::OpenTables(db::CTMGDB& db, const FormatSettings& settings) 
     CloseTables();
     settings_ = &settings;
     names_.Open(db, "N");
-    names_.SelectTag("BYNPER");
+    byNPer_ = names_.FindTag("BYNPER");
+    byRecNo_ = names_.FindTag("BYRECNO");
+    names_.SelectTag(byNPer_);
     nPer_ = names_.Field("NPer");
     alType_ = names_.Field("AlType");
     isPicked_ = names_.Field("IsPicked");
@@ -92,7 +94,7 @@ bool CTMGNameLoader::Settle(bool found) {
 }
 
 bool CTMGNameLoader::MoveFirst() {
-    names_.SelectTag("BYNPER");
+    names_.SelectTag(byNPer_);
     return Settle(names_.First());
 }
 
@@ -101,7 +103,7 @@ bool CTMGNameLoader::MoveNext() {
 }
 
 bool CTMGNameLoader::SeekPersonNames(long perNo) {
-    names_.SelectTag("BYNPER");
+    names_.SelectTag(byNPer_);
     walkKey_ = perNo;
     return Settle(names_.Seek(perNo));
 }
@@ -111,12 +113,12 @@ bool CTMGNameLoader::NextPersonName() {
 }
 
 bool CTMGNameLoader::SeekName(long recNo) {
-    names_.SelectTag("BYRECNO");
+    names_.SelectTag(byRecNo_);
     return Settle(names_.Seek(recNo));
 }
 
 bool CTMGNameLoader::SeekPrimaryName(long perNo) {
-    names_.SelectTag("BYNPER");
+    names_.SelectTag(byNPer_);
     for (bool ok = names_.Seek(perNo); ok; ok = names_.SeekNext(perNo))
         if (names_.Bool(primary_))
             return Settle(true);
@@ -194,7 +196,7 @@ void CTMGNameLoader::UpdateDerivedFields(const CTMGStyleFormatter& formatter) {
 long CTMGNameLoader::AddName(long perNo, long nameType, bool primary, long styleId,
                              const CTMGStyleFormatter* formatter) {
     db::Table& t = names_.Tbl();
-    names_.SelectTag("BYRECNO");
+    names_.SelectTag(byRecNo_);
     long recNo = t.Bottom() == db::kPosOk ? t.GetLong(recNo_) + 1 : 1;
     t.AppendStart();
     if (names_.DsidField() >= 0)

@@ -80,6 +80,8 @@ private:
     std::string StoredPart(int id) const;
 
     LoaderTable names_;
+    db::Tag* byNPer_ = nullptr;
+    db::Tag* byRecNo_ = nullptr;
     PartValueTables partTables_;
     const FormatSettings* settings_ = nullptr;
     bool modern_ = true;

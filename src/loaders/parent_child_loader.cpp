@@ -17,7 +17,9 @@ void CTMGParentChildLoader::OpenTables(db::CTMGDB& db) {
     pNote_ = links_.Field("PNote");
     pSure_ = links_.Field("PSure");
     fSure_ = links_.Field("FSure");
-    links_.SelectTag("ByParent");
+    byParent_ = links_.FindTag("BYPARENT");
+    byRecNo_ = links_.FindTag("BYRECNO");
+    links_.SelectTag(byParent_);
     people_.Open(db, "$");
     people_.SelectTag(db.PersonOrder());
     sex_ = people_.Field("Sex");
@@ -57,7 +59,7 @@ void CTMGParentChildLoader::Load() {
 }
 
 long CTMGParentChildLoader::GetRelationshipType(long parent, long child) {
-    links_.SelectTag("ByParent");
+    links_.SelectTag(byParent_);
     for (bool ok = links_.Seek(parent); ok; ok = links_.SeekNext(parent))
         if (links_.Long(child_) == child)
             return links_.Long(pType_);
@@ -65,14 +67,14 @@ long CTMGParentChildLoader::GetRelationshipType(long parent, long child) {
 }
 
 std::string CTMGParentChildLoader::GetSuretyString(long recNo) {
-    links_.SelectTag("ByRecNo");
+    links_.SelectTag(byRecNo_);
     if (!links_.Seek(recNo))
         return {};
     return RelationshipSuretyString(links_.Char(pSure_), links_.Char(fSure_));
 }
 
 void CTMGParentChildLoader::SetSuretyString(long recNo, std::string_view text) {
-    links_.SelectTag("ByRecNo");
+    links_.SelectTag(byRecNo_);
     if (!links_.Seek(recNo))
         return;
     std::array<char, 5> s = SuretiesFromString(text);
@@ -82,7 +84,7 @@ void CTMGParentChildLoader::SetSuretyString(long recNo, std::string_view text) {
 
 db::CSetLong CTMGParentChildLoader::GetPrimaryChildren(long parent) {
     db::CSetLong children;
-    links_.SelectTag("ByParent");
+    links_.SelectTag(byParent_);
     for (bool ok = links_.Seek(parent); ok; ok = links_.SeekNext(parent))
         if (links_.Bool(primary_))
             children.Add(links_.Long(child_));

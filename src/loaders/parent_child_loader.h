@@ -27,7 +27,7 @@ public:
     void OpenTables(db::CTMGDB& db);
     void CloseTables() noexcept;
 
-    // "ByParent", "ByChild" or "ByRecNo"; SeekFirst and MoveNext walk the rows of one key.
+    // "BYPARENT", "BYCHILD" or "BYRECNO"; SeekFirst and MoveNext walk the rows of one key.
     void SelectTag(std::string_view tag) { links_.SelectTag(tag); }
     bool SeekFirst(long key);
     // Loads the row found and steps to the next one of the key; false at the end.
@@ -51,6 +51,8 @@ public:
 
 private:
     LoaderTable links_;
+    db::Tag* byParent_ = nullptr;
+    db::Tag* byRecNo_ = nullptr;
     LoaderTable people_;
     long walkKey_ = 0;
     bool walkFound_ = false;

@@ -10,7 +10,8 @@ namespace hk {
 
 void PartDictionary::Open(db::CTMGDB& db, std::string_view suffix) {
     table_.Open(db, suffix);
-    table_.SelectTag("UID");
+    byUid_ = table_.FindTag("UID");
+    table_.SelectTag(byUid_);
     uid_ = table_.Field("UID");
     value_ = table_.Field("Value");
     sdx_ = table_.OptionalField("Sdx");
@@ -36,7 +37,7 @@ void PartDictionary::LoadTexts() {
         if (!t.Deleted())
             byText_.emplace(t.GetMemo(value_), uid); // the first entry of a text wins
     }
-    table_.SelectTag("UID");
+    table_.SelectTag(byUid_);
     nextUid_ = maxUid + 1;
     textsLoaded_ = true;
 }
@@ -64,7 +65,7 @@ void PartValueTables::Open(db::CTMGDB& db, std::string_view values, std::string_
                            std::string_view partTypes) {
     Close();
     values_.Open(db, values);
-    values_.SelectTag("RecNo");
+    values_.SelectTag("RECNO");
     recNo_ = values_.Field("RecNo");
     type_ = values_.Field("Type");
     uid_ = values_.Field("UID");

@@ -29,6 +29,7 @@ private:
     void LoadTexts();
 
     LoaderTable table_;
+    db::Tag* byUid_ = nullptr;
     int uid_ = -1, value_ = -1, sdx_ = -1;
     bool textsLoaded_ = false;
     std::unordered_map<std::string, long> byText_;

@@ -17,11 +17,15 @@ constexpr char kKeyChildBirth = '3';
 void CTMGPersonLoader::OpenTables(db::CTMGDB& db) {
     CloseTables();
     people_.Open(db, "$");
-    family_.Open(db, "$");
-    personTag_ = db.PersonOrder();
+    byFather_.Open(db, "$");
+    byMother_.Open(db, "$");
+    byPerNo_ = people_.FindTag(db.PersonOrder());
     perNo_ = people_.Field("Per_No");
     refId_ = people_.OptionalField("Ref_ID");
     hasRefId_ = refId_ >= 0;
+    byId_ = hasRefId_ ? people_.FindTag("REF_ID") : byPerNo_;
+    byFather_.SelectTag("PERBYFAT");
+    byMother_.SelectTag("PERBYMOT");
     father_ = people_.Field("Father");
     mother_ = people_.Field("Mother");
     lastEdit_ = people_.Field("Last_Edit");
@@ -44,12 +48,13 @@ void CTMGPersonLoader::OpenTables(db::CTMGDB& db) {
     for (const std::string& name : flagNames_)
         flagFields_.push_back(people_.OptionalField(name));
     flagValues_.assign(flagNames_.size(), std::string());
-    people_.SelectTag(personTag_);
+    people_.SelectTag(byPerNo_);
     person_ = PersonValues();
 }
 
 void CTMGPersonLoader::CloseTables() noexcept {
-    family_.Close();
+    byMother_.Close();
+    byFather_.Close();
     people_.Close();
 }
 
@@ -88,7 +93,7 @@ void CTMGPersonLoader::Load(const LoaderTable& t) {
 }
 
 bool CTMGPersonLoader::MoveFirst() {
-    people_.SelectTag(personTag_);
+    people_.SelectTag(byPerNo_);
     return people_.Tbl().Top() == db::kPosOk;
 }
 
@@ -122,14 +127,14 @@ bool CTMGPersonLoader::SeekWith(LoaderTable& t, long key) {
 bool CTMGPersonLoader::SeekPerson(long perNo) {
     if (person_.perNo == perNo && perNo != 0)
         return true;
-    people_.SelectTag(personTag_);
+    people_.SelectTag(byPerNo_);
     return SeekWith(people_, perNo);
 }
 
 bool CTMGPersonLoader::SeekByID(long id) {
-    people_.SelectTag(hasRefId_ ? std::string("Ref_ID") : personTag_);
+    people_.SelectTag(byId_);
     bool found = SeekWith(people_, id);
-    people_.SelectTag(personTag_);
+    people_.SelectTag(byPerNo_);
     return found;
 }
 
@@ -139,11 +144,11 @@ db::CSetLong CTMGPersonLoader::GetChildren(long otherParent) {
     if (self < 1 || (person_.sex != 'M' && person_.sex != 'F'))
         return children;
     const bool male = person_.sex == 'M';
-    family_.SelectTag(male ? "PERBYFAT" : "PERBYMOT");
+    LoaderTable& family = male ? byFather_ : byMother_;
     const int other = male ? mother_ : father_;
-    for (bool ok = family_.Seek(self); ok; ok = family_.SeekNext(self))
-        if (otherParent == -1 || family_.Long(other) == otherParent)
-            children.Add(family_.Long(perNo_));
+    for (bool ok = family.Seek(self); ok; ok = family.SeekNext(self))
+        if (otherParent == -1 || family.Long(other) == otherParent)
+            children.Add(family.Long(perNo_));
     return children;
 }
 
@@ -163,16 +168,16 @@ db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader& events, const CTMGT
     };
 
     const bool male = person_.sex == 'M';
-    family_.SelectTag(male ? "PERBYFAT" : "PERBYMOT");
+    LoaderTable& family = male ? byFather_ : byMother_;
     const int otherField = male ? mother_ : father_;
     // Children first, collected so that the birth dates are looked up after the walk.
     std::vector<std::pair<long, long>> children; // child, other parent
-    for (bool ok = family_.Seek(self); ok; ok = family_.SeekNext(self)) {
-        if (family_.Long(father_) != self && family_.Long(mother_) != self)
+    for (bool ok = family.Seek(self); ok; ok = family.SeekNext(self)) {
+        if (family.Long(father_) != self && family.Long(mother_) != self)
             throw Error(-1, ErrorSource(kClass, "GetCoParents"),
                         "Index error for person #" + std::to_string(self) +
                             ". Try using TMG's Reindex command.");
-        children.emplace_back(family_.Long(perNo_), family_.Long(otherField));
+        children.emplace_back(family.Long(perNo_), family.Long(otherField));
     }
     for (auto [child, other] : children) {
         int slot = partners.AddUnique(other);
@@ -215,13 +220,25 @@ db::CSetLong CTMGPersonLoader::GetCoParents(CTMGEventLoader& events, const CTMGT
     return partners;
 }
 
-std::string CTMGPersonLoader::flag(std::string_view fieldName) const {
+int CTMGPersonLoader::FlagHandle(std::string_view fieldName) const {
+    // The extra field first, as its value wins when a flag has the same name.
     if (!extraField_.empty() && EqualsNoCase(extraField_, fieldName))
-        return person_.extra;
+        return static_cast<int>(flagNames_.size());
     for (std::size_t i = 0; i < flagNames_.size(); ++i)
         if (EqualsNoCase(flagNames_[i], fieldName))
-            return flagValues_[i];
-    return {};
+            return static_cast<int>(i);
+    return -1;
+}
+
+const std::string& CTMGPersonLoader::FlagValue(int handle) const {
+    static const std::string kNone;
+    if (handle < 0 || handle > static_cast<int>(flagValues_.size()))
+        return kNone;
+    return handle == static_cast<int>(flagValues_.size()) ? person_.extra : flagValues_[handle];
+}
+
+std::string CTMGPersonLoader::flag(std::string_view fieldName) const {
+    return FlagValue(FlagHandle(fieldName));
 }
 
 } // namespace hk

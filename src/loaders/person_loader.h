@@ -78,6 +78,10 @@ public:
     char Sex() const { return person_.sex; }
     // The loaded value of an extra or flag field (without regard to case); empty otherwise.
     std::string flag(std::string_view fieldName) const;
+    // The same by handle, for walks: FlagHandle finds the field once (-1 when it is not
+    // loaded, which reads as empty).
+    int FlagHandle(std::string_view fieldName) const;
+    const std::string& FlagValue(int handle) const;
 
     // For callers that write: the person table (positioned by the last seek or walk) and
     // field handles by name.
@@ -91,8 +95,11 @@ private:
     bool SeekWith(LoaderTable& t, long key);
 
     LoaderTable people_; // the walk and seeks
-    LoaderTable family_; // children, so that a walk keeps its place
-    std::string personTag_;
+    // Children by father and by mother, each keeping its order (a change of order makes a new
+    // index cursor), so that a walk keeps its place.
+    LoaderTable byFather_, byMother_;
+    db::Tag* byPerNo_ = nullptr; // people_: person number
+    db::Tag* byId_ = nullptr;    // people_: Ref_ID, or the person number without it
     bool hasRefId_ = false;
     std::string extraField_;
     std::vector<std::string> flagNames_;

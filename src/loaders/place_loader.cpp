@@ -12,7 +12,8 @@ void CTMGPlaceLoader::OpenTables(db::CTMGDB& db, const FormatSettings& settings,
     settings_ = &settings;
     formatter_ = formatter;
     places_.Open(db, "P");
-    places_.SelectTag("ByRecNo");
+    byRecNo_ = places_.FindTag("BYRECNO");
+    places_.SelectTag(byRecNo_);
     recNo_ = places_.Field("RecNo");
     styleId_ = places_.OptionalField("StyleID");
     shortPlace_ = places_.OptionalField("ShortPlace");
@@ -78,7 +79,7 @@ void CTMGPlaceLoader::LoadParts() {
 }
 
 bool CTMGPlaceLoader::MoveFirst() {
-    places_.SelectTag("ByRecNo");
+    places_.SelectTag(byRecNo_);
     bool found = places_.First();
     if (found)
         Load();
@@ -93,7 +94,7 @@ bool CTMGPlaceLoader::MoveNext() {
 }
 
 bool CTMGPlaceLoader::SeekPlace(long recNo) {
-    places_.SelectTag("ByRecNo");
+    places_.SelectTag(byRecNo_);
     bool found = places_.Seek(recNo);
     if (found)
         Load();

@@ -62,6 +62,7 @@ private:
     void ApplyStyle(long styleId);
 
     LoaderTable places_;
+    db::Tag* byRecNo_ = nullptr;
     PartValueTables partTables_;
     const FormatSettings* settings_ = nullptr;
     const CTMGStyleFormatter* formatter_ = nullptr;

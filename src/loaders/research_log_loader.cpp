@@ -5,7 +5,7 @@ namespace hk {
 void CTMGResearchLogLoader::OpenTable(db::CTMGDB& db) {
     CloseTable();
     l_.Open(db, "L");
-    l_.SelectTag("ByRlNum");
+    l_.SelectTag("BYRLNUM");
     rlType_ = l_.Field("RlType");
     rlNum_ = l_.Field("RlNum");
     rlPer1_ = l_.Field("RlPer1");

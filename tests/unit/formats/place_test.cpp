@@ -91,28 +91,25 @@ TEST(PlaceParts, DecodingPackedPlaces) {
 }
 
 TEST(PlaceParts, DeriveCountry) {
-    EXPECT_EQ(DeriveCountry("Penna.", ""), "");
-    EXPECT_EQ(DeriveCountry("Pennsylvania", ""), "USA");
-    EXPECT_EQ(DeriveCountry("", "United States of America"), "USA");
-    EXPECT_EQ(DeriveCountry("AB", ""), "CANADA");
-    EXPECT_EQ(DeriveCountry("Puerto Rico", ""), "USA");
-    EXPECT_EQ(DeriveCountry("CA", ""), "USA"); // the United States table comes first
-    EXPECT_EQ(DeriveCountry("Ontario", "Ca"), "CANADA");
-    EXPECT_EQ(DeriveCountry("Commonwealth of Massachusetts", ""), "USA");
-    EXPECT_EQ(DeriveCountry("District of Columbia", ""), "USA");
-    EXPECT_EQ(DeriveCountry("Qu\xC3\xA9"
-                            "bec",
-                            ""),
-              "CANADA");
-    EXPECT_EQ(DeriveCountry("Nouvelle-\xC3\x89"
-                            "cosse",
-                            ""),
-              "CANADA");
-    EXPECT_EQ(DeriveCountry("N.S.W.", ""), "AUSTRALIA");
-    EXPECT_EQ(DeriveCountry("Kent", "Great Britain"), "UK");
-    EXPECT_EQ(DeriveCountry("Texas", "New Zealand"), "NEWZEALAND");
-    EXPECT_EQ(DeriveCountry("Ala", ""), "USA");
-    EXPECT_EQ(DeriveCountry("LA BAMA", ""), "");
+    // State, country, derived. "CA" is Californian: the United States table comes first.
+    const char* cases[][3] = {{"Penna.", "", ""},
+                              {"Pennsylvania", "", "USA"},
+                              {"", "United States of America", "USA"},
+                              {"AB", "", "CANADA"},
+                              {"Puerto Rico", "", "USA"},
+                              {"CA", "", "USA"},
+                              {"Ontario", "Ca", "CANADA"},
+                              {"Commonwealth of Massachusetts", "", "USA"},
+                              {"District of Columbia", "", "USA"},
+                              {"Qu\u00E9bec", "", "CANADA"},
+                              {"Nouvelle-\u00C9cosse", "", "CANADA"},
+                              {"N.S.W.", "", "AUSTRALIA"},
+                              {"Kent", "Great Britain", "UK"},
+                              {"Texas", "New Zealand", "NEWZEALAND"},
+                              {"Ala", "", "USA"},
+                              {"LA BAMA", "", ""}};
+    for (const auto& [state, country, derived] : cases)
+        EXPECT_EQ(DeriveCountry(state, country), derived) << state << "/" << country;
 }
 
 TEST(PlaceParts, GetDerivedCountry) {

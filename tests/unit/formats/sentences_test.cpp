@@ -150,17 +150,3 @@ TEST(Sentences, RebuildingSections) {
                               "[L=DUTCH][R=00001]He");
     EXPECT_EQ(Parse(s.Definition()).Definition(), s.Definition());
 }
-
-TEST(Sentences, DebugText) {
-    CTMGSentences s = Parse("[L=ENGLISH][R=00001][C=M]He[R=00002]Saw");
-    s.SetChanged(true);
-    EXPECT_EQ(s.DebugText("  "), "  Changed=True\n"
-                                 "   Language=ENGLISH\n"
-                                 "    Role=00001\n"
-                                 "    Consistency='[C=M]'\n"
-                                 "    Sentence='He'\n"
-                                 "    Role=00002\n"
-                                 "    Consistency=''\n"
-                                 "    Sentence='Saw'\n");
-    EXPECT_EQ(Parse("").DebugText(), "Changed=False\n");
-}

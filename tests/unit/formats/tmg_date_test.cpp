@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "expect_error.h"
 #include "formats/format_context.h"
 
 using namespace hk;
@@ -67,16 +68,9 @@ TEST(TMGDate, ToDate) {
 TEST(TMGDate, Building) {
     EXPECT_EQ(CTMGDate::TMGValue("3", Ymd(1820, 3, 5), Ymd(1820, 3, 5)), kExact);
     EXPECT_EQ(CTMGDate::TMGValue("5", Ymd(1820, 1, 2), Ymd(1825, 11, 30)), "118200102051825113000");
-    for (const char* bad : {"8", "", "35", "x"}) {
-        try {
-            CTMGDate::TMGValue(bad, Ymd(1820, 1, 1), Ymd(1820, 1, 1));
-            FAIL() << bad;
-        } catch (const Error& e) {
-            EXPECT_EQ(e.Number(), -1);
-            EXPECT_EQ(e.Source(), "[CTMGDate.TMGValue]");
-            EXPECT_EQ(e.Description(), std::string("Can not make format ") + bad);
-        }
-    }
+    for (const char* bad : {"8", "", "35", "x"})
+        hk::test::ExpectError([&] { CTMGDate::TMGValue(bad, Ymd(1820, 1, 1), Ymd(1820, 1, 1)); },
+                              -1, "[CTMGDate.TMGValue]", std::string("Can not make format ") + bad);
     EXPECT_THROW(CTMGDate::TMGValue("3", Ymd(10000, 1, 1), Ymd(1820, 1, 1)), Error);
     // A single date ignores the second one.
     EXPECT_EQ(CTMGDate::TMGValuePartial("2", 1820, 0, 0, 1900, 1, 1, 0, 1),
@@ -84,13 +78,8 @@ TEST(TMGDate, Building) {
     EXPECT_EQ(CTMGDate::TMGValuePartial("7", 1820, 1, 1, 1825, 0, 0, 0, 1),
               "118200101071825000010");
     EXPECT_EQ(CTMGDate::TMGValuePartial("3", 1721, 2, 10, 0, 0, 0, 1, 0), kOldFeb);
-    try {
-        CTMGDate::TMGValuePartial("9", 1820, 0, 0, 0, 0, 0, 0, 0);
-        FAIL();
-    } catch (const Error& e) {
-        EXPECT_EQ(e.Source(), "[CTMGDate.TMGValuePartial]");
-        EXPECT_EQ(e.Description(), "Can not make format 9");
-    }
+    hk::test::ExpectError([] { CTMGDate::TMGValuePartial("9", 1820, 0, 0, 0, 0, 0, 0, 0); }, -1,
+                          "[CTMGDate.TMGValuePartial]", "Can not make format 9");
     EXPECT_THROW(CTMGDate::TMGValuePartial("3", 12345, 0, 0, 0, 0, 0, 0, 0), Error);
 }
 

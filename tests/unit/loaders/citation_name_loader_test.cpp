@@ -113,6 +113,7 @@ TEST(CitationLoader, AMissingSourceTypeIsReported) {
     hk::test::ExpectError([&] { cites.GetSourceType(2, 987, 55); }, -1,
                           "[CTMGCitationLoader.GetSourceType]",
                           "Source Type Not Found (Source Category=2, SType=987, CustType=55)");
+    EXPECT_EQ(cites.GetSourceType(1, 1, 0).name, found.name) << "the table stays usable";
     EXPECT_EQ(CTMGCitationLoader::SourceTypeContext(12, 2),
               " getting source type for #12, Source Category=2");
 }

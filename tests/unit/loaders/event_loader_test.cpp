@@ -146,7 +146,7 @@ TEST(ParentChildLoader, LinksSuretiesAndLinesOfDescent) {
     EXPECT_EQ(links.GetSuretyString(stepLink), "");
     links.SetSuretyString(stepLink, "2...-");
     EXPECT_EQ(links.GetSuretyString(stepLink), "2...-");
-    links.SelectTag("ByRecNo");
+    links.SelectTag("BYRECNO");
     ASSERT_TRUE(links.SeekFirst(stepLink));
     ASSERT_TRUE(links.MoveNext());
     EXPECT_EQ(links.Link().pSure, '2');

@@ -1,5 +1,5 @@
-// The smaller loaders and helpers: cross index, format tables, exhibits and their description
-// markers, DNA results and test definitions, sureties.
+// The loader table's handles and the smaller loaders and helpers: cross index, format tables,
+// exhibits and their description markers, DNA results and test definitions, sureties.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -12,12 +12,41 @@
 #include "loaders/dna_tests.h"
 #include "loaders/ext_exhibit_loader.h"
 #include "loaders/format_tables.h"
+#include "loaders/loader_table.h"
 #include "loaders/surety.h"
 #include "unit/formats/expect_error.h"
 
 using namespace hk;
 using namespace hk::mktmg;
 using hk::test::LoaderProject;
+
+TEST(LoaderTable, HandlesAreFoundOnceWithoutRegardToCase) {
+    LoaderProject p;
+    int a = p.build.Person('M', "A", "X");
+    int b = p.build.Person('F', "B", "X");
+    p.Open();
+    LoaderTable t;
+    t.Open(p.db, "$");
+    const int perNo = t.Field("per_no");
+    EXPECT_GE(perNo, 0);
+    EXPECT_EQ(t.Field("PER_NO"), perNo);
+    EXPECT_EQ(t.OptionalField("NoSuch"), -1);
+    hk::test::ExpectError([&] { t.Field("NoSuch"); }, -1, "[CTMGDB.Field]",
+                          "Error (-210) Unrecognized Field Name finding field " + t.Alias() +
+                              ".NoSuch");
+    db::Tag* byNumber = t.FindTag("per_no");
+    ASSERT_NE(byNumber, nullptr);
+    EXPECT_EQ(t.FindTag("PER_NO"), byNumber);
+    EXPECT_EQ(t.FindTag("NOSUCH"), nullptr);
+    t.SelectTag(t.FindTag("PERBYMOT"));
+    t.SelectTag(byNumber);
+    ASSERT_TRUE(t.Seek(static_cast<long>(b)));
+    EXPECT_EQ(t.Long(perNo), b);
+    t.SelectTag("no such tag"); // record order
+    EXPECT_EQ(t.Tbl().SelectedTag(), nullptr);
+    ASSERT_TRUE(t.First());
+    EXPECT_EQ(t.Long(perNo), a);
+}
 
 TEST(CrossIndex, MapsNumbersOfTheDatasetOnly) {
     LoaderProject p;

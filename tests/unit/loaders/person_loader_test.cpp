@@ -54,7 +54,15 @@ TEST(PersonLoader, WalksAndSeeksSeeOnlyLivePeopleOfTheDataset) {
     EXPECT_EQ(v.sex, 'M');
     EXPECT_EQ(v.dsid, 1);
     EXPECT_EQ(people.flag("flag2"), "N");
+    EXPECT_EQ(people.FlagValue(people.FlagHandle("Flag1")), "Y");
+    EXPECT_EQ(people.FlagHandle("FLAG9"), -1);
     EXPECT_EQ(people.flag("FLAG9"), "");
+    EXPECT_EQ(people.flag("NoSuchField"), "") << "the forgotten extra field reads as empty";
+    CTMGPersonLoader withExtra;
+    withExtra.SetExtraField("Reference");
+    withExtra.OpenTables(p.db);
+    ASSERT_TRUE(withExtra.SeekPerson(bob));
+    EXPECT_EQ(withExtra.flag("REFERENCE"), "R-7");
 
     // IDs count per dataset: ID 1 is Ann here and Otto in dataset 2.
     ASSERT_TRUE(people.SeekByID(1));
