@@ -21,8 +21,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <type_traits>
 
+#include "cli/cli_app.h"
 #include "db/table.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
@@ -462,6 +464,25 @@ private slots:
         QCOMPARE(Total(text, "Set Living 'N'"), QString::number(marked));
         h.window->CloseDatabaseCommand();
         QVERIFY(Snapshot(folder) == before); // neither the cancelled run nor Log Only wrote
+
+        // The command line builds the same run request for the same executor: the same log
+        // but for the times of day.
+        std::istringstream in;
+        std::ostringstream out, err;
+        cli::CliEnvironment env{
+            h.functions, *h.store, in, out, err, h.ProgramFolder(), h.dir.Folder() + "docs"};
+        env.clock = &h.clock;
+        const std::string cliLogs = h.dir.Folder() + "clilogs";
+        QCOMPARE(cli::RunCli({"run", "setliving", pjc, "--yes", "--log-only", "--opt",
+                              "MaxYear=1900", "--log-dir", cliLogs},
+                             env),
+                 0);
+        const QRegularExpression times("\n(Started at|Finished at|Elapsed Time=)[^\n]*");
+        QString windowLog = text, cliLog;
+        for (const auto& e : fs::directory_iterator(cliLogs))
+            cliLog = ReadLogAsShown(QString::fromStdString(e.path().string()));
+        QCOMPARE(cliLog.replace(times, "\n<time>"), windowLog.replace(times, "\n<time>"));
+        QVERIFY(Snapshot(folder) == before);
 
         // The run: the switch was kept for the project and is turned off again.
         OpenProject(h, pjc);
