@@ -40,9 +40,7 @@ struct AdjustBirthDeathRun final : LoggedRun {
         for (Lifespan& span : spans)
             span.fieldIndex = walk.Field(span.field);
 
-        run.StartProgress(walk);
-        for (bool ok = walk.First(); ok; ok = walk.Next()) {
-            run.CountRecord();
+        run.WalkRecords(walk, [&] {
             const long self = walk.Long(perNo);
             for (Lifespan& span : spans) {
                 std::string old(Trim(walk.Tbl().GetString(span.fieldIndex)));
@@ -72,7 +70,7 @@ struct AdjustBirthDeathRun final : LoggedRun {
                 ++span.changed;
                 ++total;
             }
-        }
+        });
     }
 
     void WriteTotals(RunScope& run) override {

@@ -32,20 +32,18 @@ struct SetLivingRun final : LoggedRun {
         walk.SelectTag(walk.HasTag("Ref_ID") ? std::string("Ref_ID") : run.Db().PersonOrder());
         const int perNo = walk.Field("Per_No");
         const int living = walk.Field("Living");
-        run.StartProgress(walk);
-        for (bool ok = walk.First(); ok; ok = walk.Next()) {
-            run.CountRecord();
+        run.WalkRecords(walk, [&] {
             if (walk.Char(living) != '?')
-                continue;
+                return;
             ++unknown;
             const int result = test.Test(walk.Long(perNo), year);
             if (result == CHasEventBefore::kNotFound)
-                continue;
+                return;
             ++changed[result];
             ++setN;
             if (!run.LogOnly())
                 walk.Tbl().AssignString(living, "N");
-        }
+        });
     }
 
     void WriteTotals(RunScope& run) override {
@@ -105,26 +103,25 @@ std::unique_ptr<LoggedRun> SetLivingFunction::Prepare(RunContext& ctx,
     }
     auto run = std::make_unique<SetLivingRun>();
     run->year = *year;
-    run->o.useParents = CheckedIn(options, kUseParents);
-    run->o.useChildren = CheckedIn(options, kUseChildren);
-    run->o.fiveGenerations = CheckedIn(options, kFiveGenerations);
+    HasEventBeforeOptions& o = run->o;
+    o.useParents = CheckedIn(options, kUseParents);
+    o.useChildren = CheckedIn(options, kUseChildren);
+    o.fiveGenerations = CheckedIn(options, kFiveGenerations);
     const std::string ini = ProgramIniPath(ctx.programFolder);
-    const HasEventBeforeOptions& o = run->o;
-    run->o.descendantYears = GetIniLong(ini, "Advanced", "Set Living.Descendant Years", 10);
-    run->o.ancestorYears = GetIniLong(ini, "Advanced", "Set Living.Ancestor Years", 60);
-    const std::string before = " have BMDB events before ";
-    run->confirmText = "Click [OK] to set Living=N for all people with LIVING=? and BMDB events "
-                       "before " +
-                       std::to_string(*year);
+    o.descendantYears = GetIniLong(ini, "Advanced", "Set Living.Descendant Years", 10);
+    o.ancestorYears = GetIniLong(ini, "Advanced", "Set Living.Ancestor Years", 60);
+    std::string& text = run->confirmText;
+    text = "Click [OK] to set Living=N for all people with LIVING=? and BMDB events before " +
+           std::to_string(*year);
     if (o.useParents)
-        run->confirmText +=
-            ",\r\nor with parents who" + before + std::to_string(*year - o.ancestorYears);
+        text += ",\r\nor with parents who have BMDB events before " +
+                std::to_string(*year - o.ancestorYears);
     if (o.useChildren)
-        run->confirmText +=
-            ",\r\nor with children who" + before + std::to_string(*year + o.descendantYears);
+        text += ",\r\nor with children who have BMDB events before " +
+                std::to_string(*year + o.descendantYears);
     if (o.fiveGenerations)
-        run->confirmText += ",\r\nor with five generations of relationships";
-    run->confirmText += ".";
+        text += ",\r\nor with five generations of relationships";
+    text += ".";
     run->optionLines = {"Before Year: " + std::to_string(*year),
                         "Use Ancestor's Events: " + TrueFalse(o.useParents),
                         "Use Descendant's Events: " + TrueFalse(o.useChildren)};

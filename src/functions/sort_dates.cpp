@@ -2,7 +2,6 @@
 
 #include "formats/format_settings.h"
 #include "functions/event_list.h"
-#include "loaders/format_tables.h"
 #include "shell/tag_order.h"
 
 namespace hk {
@@ -10,12 +9,6 @@ namespace {
 
 std::string PadLeft(std::string s, size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
-}
-
-// The list as the panel shows it, completed from the project the way it is filled on open.
-std::vector<ListItem> TagOrderOf(db::CTMGDB& db, const CTMGTagTypes& tagTypes,
-                                 const std::vector<StoredTag>& first) {
-    return BuildTagOrder(first, tagTypes, TagTypesByName(db));
 }
 
 struct SortDatesRun final : LoggedRun {
@@ -28,7 +21,7 @@ struct SortDatesRun final : LoggedRun {
         list.SetDetailMode(false);
         list.ResetUnrecognizedTypes();
         std::vector<TagOrderEntry> order;
-        for (const ListItem& item : TagOrderOf(db, run.TagTypes(), given))
+        for (const ListItem& item : ProjectTagOrder(db, run.TagTypes(), given))
             order.push_back({item.text, item.data, item.selected});
         list.CopyTagData(order);
 
@@ -53,19 +46,16 @@ struct SortDatesRun final : LoggedRun {
 
         FormatSettings formats;
         CTMGDate dates(formats);
-        run.StartProgress(people);
-        for (bool ok = people.First(); ok; ok = people.Next()) {
-            run.CountRecord();
+        run.WalkRecords(people, [&] {
             const long perNo = people.Long(perNoField);
             if (perNo <= 0)
-                continue;
+                return;
             list.LoadPerson(perNo);
-            if (list.EntryCount() < 2 || list.UndatedCount() < 1)
-                continue;
-            if (list.AssignSortDates(people.Long(fatherField), people.Long(motherField), births) >
-                0)
+            if (list.EntryCount() >= 2 && list.UndatedCount() >= 1 &&
+                list.AssignSortDates(people.Long(fatherField), people.Long(motherField), births) >
+                    0)
                 list.LogPerson(refField < 0 ? perNo : people.Long(refField), dates);
-        }
+        });
     }
 
     void WriteTotals(RunScope& run) override {
@@ -85,38 +75,16 @@ struct SortDatesRun final : LoggedRun {
 } // namespace
 
 std::vector<OptionDecl> SetSortDates::Options() const {
-    OptionDecl tags;
-    tags.control = kTagOrderControl;
-    tags.kind = OptionKind::ListBox;
-    tags.caption = "Tag Order";
-    // Kept in the project's own "Tags" key, not under a function sub-key.
-    tags.dataField = std::string("r:<file>\\") + kTagOrderSetting;
-    return {tags};
+    return {TagOrderOption()};
 }
 
 void SetSortDates::FillOptionLists(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
                                    std::string_view fileKey, ControlStates& states) const {
-    if (fileKey.empty())
-        return;
-    CTMGTagTypes tagTypes;
-    LoadTagTypes(db, tagTypes);
-    auto stored = ReadStoredTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
-    states[kTagOrderControl].items = TagOrderOf(db, tagTypes, stored);
+    FillTagOrderList(db, settings, regRoot, fileKey, states);
 }
 
 std::vector<std::string> SetSortDates::FitOptionLists(db::CTMGDB& db, ControlStates& states) const {
-    auto it = states.find(kTagOrderControl);
-    if (it == states.end())
-        return {};
-    CTMGTagTypes tagTypes;
-    LoadTagTypes(db, tagTypes);
-    std::vector<std::string> unknown;
-    std::vector<StoredTag> given = StoredTagsOf(it->second.items);
-    for (const StoredTag& tag : given)
-        if (tagTypes.FindByName(tag.name) == 0)
-            unknown.push_back(tag.name);
-    it->second.items = TagOrderOf(db, tagTypes, given);
-    return unknown;
+    return FitTagOrderList(db, states);
 }
 
 std::unique_ptr<LoggedRun> SetSortDates::Prepare(RunContext&, const ControlStates& options) const {

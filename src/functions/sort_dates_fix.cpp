@@ -2,6 +2,7 @@
 
 #include "formats/format_settings.h"
 #include "formats/tmg_date.h"
+#include "functions/event_walk.h"
 #include "support/text.h"
 
 namespace hk {
@@ -13,28 +14,21 @@ struct FixSortDatesRun final : LoggedRun {
     void Walk(RunScope& run) override {
         FormatSettings formats;
         CTMGDate dates(formats);
-        LoaderTable events;
-        events.Open(run.Db(), "G");
-        events.Tbl().SetCacheLimit(kWalkCacheBytes);
-        const int type = events.Field("EType"), per1 = events.Field("Per1"),
-                  per2 = events.Field("Per2"), date = events.Field("EDate"),
-                  sortDate = events.Field("SrtDate");
-        db::Table& g = events.Tbl();
-        run.StartProgress(events);
-        for (bool ok = events.First(); ok; ok = events.Next()) {
-            run.CountRecord();
-            std::string_view eDate = Trim(g.Raw(date));
+        EventWalk g(run.Db());
+        db::Table& t = g.table.Tbl();
+        run.WalkRecords(g.table, [&] {
+            std::string_view eDate = Trim(t.Raw(g.date));
             if (!CTMGDate::IsRegular(eDate) || CTMGDate::IsEmptyDate(eDate) ||
-                !CTMGDate::IsEmptyDate(g.Raw(sortDate)))
-                continue;
+                !CTMGDate::IsEmptyDate(t.Raw(g.sortDate)))
+                return;
             std::string value(eDate);
             run.Log().LogLine(
-                run.EventLine(events.Long(type), events.Long(per1), events.Long(per2)) + ", " +
+                run.EventLine(t.GetLong(g.type), t.GetLong(g.per1), t.GetLong(g.per2)) + ", " +
                 dates.DisplayText(value));
             if (!run.LogOnly())
-                g.AssignString(sortDate, value);
+                t.AssignString(g.sortDate, value);
             ++fixed;
-        }
+        });
     }
     void WriteTotals(RunScope& run) override {
         run.Log().LogCount("Events read", run.RecordsCounted());

@@ -3,6 +3,7 @@
 #include "formats/format_settings.h"
 #include "formats/tmg_date.h"
 #include "functions/control_values.h"
+#include "functions/event_walk.h"
 #include "support/text.h"
 
 namespace hk {
@@ -21,37 +22,30 @@ struct YearOnlyRun final : LoggedRun {
         auto mayLive = [&](long perNo) { return perNo != 0 && living.Lookup(perNo) != 'N'; };
         FormatSettings formats;
         CTMGDate dates(formats);
-        LoaderTable events;
-        events.Open(run.Db(), "G");
-        events.Tbl().SetCacheLimit(kWalkCacheBytes);
-        const int type = events.Field("EType"), per1 = events.Field("Per1"),
-                  per2 = events.Field("Per2"), date = events.Field("EDate");
-        db::Table& g = events.Tbl();
-        run.StartProgress(events);
-        for (bool ok = events.First(); ok; ok = events.Next()) {
-            run.CountRecord();
-            long group = run.TagTypes().GroupOf(events.Long(type));
+        EventWalk g(run.Db());
+        db::Table& t = g.table.Tbl();
+        run.WalkRecords(g.table, [&] {
+            long group = run.TagTypes().GroupOf(t.GetLong(g.type));
             if (group == kGroupOther)
                 group = kOtherGroupBox;
             if (group < 0 || group > kOtherGroupBox || !chosen[group])
-                continue;
+                return;
             ++inGroups;
-            std::string_view oldDate = Trim(g.Raw(date));
-            int precision = CTMGDate::Precision(oldDate);
-            if (precision != 2 && precision != 3)
-                continue;
-            const long p1 = events.Long(per1), p2 = events.Long(per2);
+            std::string_view oldDate = Trim(t.Raw(g.date));
+            if (int precision = CTMGDate::Precision(oldDate); precision != 2 && precision != 3)
+                return;
+            const long p1 = t.GetLong(g.per1), p2 = t.GetLong(g.per2);
             if (!mayLive(p1) && !mayLive(p2))
-                continue;
+                return;
             std::string newDate(oldDate);
             newDate.replace(5, 4, "0000");
-            run.Log().LogLine(run.EventLine(events.Long(type), p1, p2) + ", " +
+            run.Log().LogLine(run.EventLine(t.GetLong(g.type), p1, p2) + ", " +
                               dates.DisplayText(std::string(oldDate)) + ", " +
                               dates.DisplayText(newDate));
             if (!run.LogOnly())
-                g.AssignString(date, newDate);
+                t.AssignString(g.date, newDate);
             ++modified;
-        }
+        });
     }
     void WriteTotals(RunScope& run) override {
         run.Log().LogCount("Events read", run.RecordsCounted());

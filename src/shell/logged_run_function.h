@@ -38,7 +38,16 @@ public:
     // How event lines begin: the tag type's name, then both principals ("Birth, #12, #0").
     std::string EventLine(long tagType, long per1, long per2);
 
-    // The bar runs from 0 to the walked table's record count.
+    // Walks the acceptable records of `walked` from its first: the bar runs over its record
+    // count, each record is counted, then `each` is called on it.
+    template <class Each> void WalkRecords(LoaderTable& walked, Each&& each) {
+        StartProgress(walked);
+        for (bool ok = walked.First(); ok; ok = walked.Next()) {
+            CountRecord();
+            each();
+        }
+    }
+    // The same by hand: the bar runs from 0 to the walked table's record count.
     void StartProgress(const LoaderTable& walked);
     // Counts a record of the walk; every N-th sets the bar to the walked table's record number.
     void CountRecord();
