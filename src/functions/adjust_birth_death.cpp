@@ -2,6 +2,7 @@
 
 #include "formats/format_context.h"
 #include "functions/control_values.h"
+#include "functions/walk_tables.h"
 #include "loaders/joint_event.h"
 #include "support/text.h"
 
@@ -32,16 +33,14 @@ struct AdjustBirthDeathRun final : LoggedRun {
         FormatContext formats;
         CJointEvent joint;
         joint.OpenTables(db, run.TagTypes());
-        LoaderTable walk;
-        walk.Open(db, "$");
-        walk.SelectTag(walk.HasTag("REF_ID") ? std::string("REF_ID") : db.PersonOrder());
-        const int perNo = walk.Field("Per_No");
+        PersonWalk people(db);
+        LoaderTable& walk = people.table;
         const int refId = walk.OptionalField("Ref_ID");
         for (Lifespan& span : spans)
             span.fieldIndex = walk.Field(span.field);
 
         run.WalkRecords(walk, [&] {
-            const long self = walk.Long(perNo);
+            const long self = walk.Long(people.perNo);
             for (Lifespan& span : spans) {
                 std::string old(Trim(walk.Tbl().GetString(span.fieldIndex)));
                 if (CTMGDate::IsEmptyDate(old))

@@ -4,6 +4,7 @@
 
 #include "functions/control_values.h"
 #include "functions/has_event_before.h"
+#include "functions/walk_tables.h"
 #include "shell/startup.h"
 #include "support/ini_file.h"
 #include "support/text.h"
@@ -27,16 +28,14 @@ struct SetLivingRun final : LoggedRun {
         CHasEventBefore test;
         test.SetOptions(o);
         test.OpenTables(run.Db(), &run.Log(), run.PersonIds(), run.TagTypes());
-        LoaderTable walk;
-        walk.Open(run.Db(), "$");
-        walk.SelectTag(walk.HasTag("Ref_ID") ? std::string("Ref_ID") : run.Db().PersonOrder());
-        const int perNo = walk.Field("Per_No");
+        PersonWalk people(run.Db());
+        LoaderTable& walk = people.table;
         const int living = walk.Field("Living");
         run.WalkRecords(walk, [&] {
             if (walk.Char(living) != '?')
                 return;
             ++unknown;
-            const int result = test.Test(walk.Long(perNo), year);
+            const int result = test.Test(walk.Long(people.perNo), year);
             if (result == CHasEventBefore::kNotFound)
                 return;
             ++changed[result];

@@ -2,7 +2,7 @@
 
 #include "formats/format_settings.h"
 #include "formats/tmg_date.h"
-#include "functions/event_walk.h"
+#include "functions/walk_tables.h"
 #include "support/text.h"
 
 namespace hk {

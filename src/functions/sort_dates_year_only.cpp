@@ -3,7 +3,7 @@
 #include "formats/format_settings.h"
 #include "formats/tmg_date.h"
 #include "functions/control_values.h"
-#include "functions/event_walk.h"
+#include "functions/walk_tables.h"
 #include "support/text.h"
 
 namespace hk {
