@@ -28,7 +28,6 @@ class RunScope {
 public:
     RunScope(RunContext& ctx, long progressEvery) : ctx_(ctx), progressEvery_(progressEvery) {}
 
-    RunContext& Ctx() const { return ctx_; }
     db::CTMGDB& Db() const { return *ctx_.db; }
     CLogFile& Log() const { return *ctx_.log; }
     UserInterface& Ui() const { return ctx_.ui; }
@@ -87,7 +86,6 @@ public:
     std::string Key() const final { return entry_.key; }
     std::string Caption() const final { return entry_.caption; }
     const CatalogEntry& Entry() const { return entry_; }
-    long ProgressEvery() const { return progressEvery_; }
 
     void Run(RunContext& ctx, const ControlStates& options) final;
 
