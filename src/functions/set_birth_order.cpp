@@ -49,7 +49,7 @@ struct SetBirthOrderRun final : LoggedRun {
                 continue;
             run.CountRecord();
             if (filter) {
-                if (!filter->Passes(persons.flag(filter->FlagField())))
+                if (!filter->Passes(persons.Person().extra)) // the filter's field
                     continue;
                 ++passed;
             }
