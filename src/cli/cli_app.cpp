@@ -2,10 +2,8 @@
 
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <regex>
 
 #include "cli/terminal_user_interface.h"
 #include "db/ctmgdb.h"
@@ -13,10 +11,10 @@
 #include "loaders/format_tables.h"
 #include "shell/flag_filter_settings.h"
 #include "shell/folders.h"
-#include "shell/open_project.h"
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
-#include "shell/run_frame.h"
+#include "shell/run_request.h"
+#include "shell/tmg_project_session.h"
 #include "support/text.h"
 
 namespace hk::cli {
@@ -119,26 +117,6 @@ int Info(CliEnvironment& env, const std::string& project) {
     return 0;
 }
 
-// The totals of a finished log: the "label=count" lines after the footer's elapsed time
-// (commas allowed in the count; sub-totals start with one blank). Detail lines above the
-// footer may look the same ("#243, D=1740") and are not totals.
-std::vector<std::string> Totals(const std::string& logPath) {
-    std::vector<std::string> out;
-    std::ifstream in(logPath, std::ios::binary);
-    std::string line;
-    static const std::regex total(R"(^ ?[^ =][^=]*=\s*-?[0-9][0-9,]*$)");
-    bool footer = false;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.rfind("Elapsed Time=", 0) == 0)
-            footer = true;
-        else if (footer && std::regex_match(line, total))
-            out.push_back(Cp1252ToUtf8(line));
-    }
-    return out;
-}
-
 struct RunArgs {
     std::string key, project, logDir;
     long dataset = -2;
@@ -228,77 +206,71 @@ int Run(CliEnvironment& env, const RunArgs& args) {
             logFolder += '/';
     }
 
-    db::CTMGDB db;
-    OpenProjectSteps steps;
-    steps.programFolder = env.programFolder;
-    if (!OpenProjectFile(db, args.project, ui, steps)) {
+    TmgProjectSession session(settings, env.programFolder);
+    if (session.Open(args.project, ui, {}) != OpenResult::Opened) {
         env.err << "hearthkit-cli: the project " << args.project << " could not be opened"
                 << (ui.Refused() ? " (" + ui.RefusedWhat() + " was needed)" : std::string())
                 << "\n";
         return 2;
     }
+    db::CTMGDB& db = *session.Database();
+    auto usageError = [&](const std::string& problem) {
+        session.Close();
+        return UsageError(problem);
+    };
 
     // Options: as kept for this project, then the command line's, kept again.
     std::vector<OptionDecl> decls = fn->Options();
-    ControlStates states;
+    RunRequest request;
+    ControlStates& states = request.options;
     std::string fileKey = ProjectFileKey(db.ProjectPrefix());
     fn->FillOptionLists(db, settings, kSettingsRoot, fileKey, states);
     RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
     for (const std::string& o : args.opts) {
         std::string problem = ApplyOption(decls, o, states);
-        if (!problem.empty()) {
-            db.CloseProject();
-            throw UsageError(problem);
-        }
+        if (!problem.empty())
+            throw usageError(problem);
     }
+    for (const std::string& name : fn->FitOptionLists(db, states))
+        env.err << "hearthkit-cli: the project has no " << name << "; left out of the list\n";
     SaveControls(settings, kSettingsRoot, fileKey, decls, states);
     CTMGFlagFilter flagFilter = RestoreFlagFilter(settings, fileKey);
     if (args.flagFilter) {
         std::string problem = ParseFlagFilter(*args.flagFilter, flagFilter);
-        if (!problem.empty()) {
-            db.CloseProject();
-            throw UsageError(problem);
-        }
+        if (!problem.empty())
+            throw usageError(problem);
         SaveFlagFilter(settings, fileKey, flagFilter);
     }
     env.settings.Flush();
-    if (!fn->CanRun(states)) {
-        db.CloseProject();
-        throw UsageError("the options of " + args.key +
+    if (!fn->CanRun(states))
+        throw usageError("the options of " + args.key +
                          " are not complete; set them with --opt NAME=VALUE");
-    }
 
-    RunContext ctx(ui, clock, settings, logFolder);
-    ctx.programFolder = env.programFolder;
-    ctx.logOnly = args.logOnly;
-    ctx.project = ProjectInfoOf(db);
-    ctx.db = &db;
-    if (fn->UsesFlagFilter()) {
-        std::vector<std::string> fields, labels;
-        for (const FlagDefinition& f : ProjectFlags(ReadFlagRows(db), db.DSID())) {
-            fields.push_back(f.field);
-            labels.push_back(f.label);
-        }
-        ctx.flagFilter = &flagFilter;
-        ctx.flagFilterDescription = flagFilter.Description(fields, labels);
-    }
-    bool ok = DispatchCommand(ctx, [&](RunContext& c) { fn->Run(c, states); });
-    bool logged = ctx.log != nullptr;
-    long errors = logged ? ctx.log->ErrorCount() : 0;
-    std::string logPath = logged ? ctx.log->FileName() : ui.LogPath();
-    db.CloseProject();
+    request.session = &session;
+    request.functionKey = fn->Key();
+    request.flagFilter = &flagFilter;
+    if (fn->UsesFlagFilter())
+        request.flagFilterDescription =
+            flagFilter.Description(ProjectFlags(ReadFlagRows(db), db.DSID()));
+    request.logOnly = args.logOnly;
+    request.ui = &ui;
+    request.logFolder = logFolder;
+    request.programFolder = env.programFolder;
+    RunOutcome outcome = RunExecutor(env.functions, clock, settings).Execute(request);
+    session.Close();
 
+    const std::string& logPath = outcome.logPath.empty() ? ui.LogPath() : outcome.logPath;
     if (!logPath.empty()) {
         env.out << "Log: " << logPath << "\n";
-        for (const std::string& t : Totals(logPath))
-            env.out << t << "\n";
+        for (const std::string& total : outcome.totals)
+            env.out << total << "\n";
     }
-    if (ui.Refused() && !logged) {
+    if (ui.Refused() && outcome.logPath.empty()) {
         env.err << "hearthkit-cli: not run: " << ui.RefusedWhat()
                 << " was needed and there is no terminal (use --yes)\n";
         return 2;
     }
-    return ok && errors == 0 ? 0 : 1;
+    return outcome.ok && outcome.errors == 0 ? 0 : 1;
 }
 
 } // namespace

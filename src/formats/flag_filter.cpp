@@ -74,7 +74,7 @@ std::string CTMGFlagFilter::Description(std::span<const std::string> fieldNames,
             break;
         }
     if (!label)
-        return "<No Filter>";
+        return kNoFlagFilter;
     std::string out = *label + (include_ ? " = " : " <> ");
     std::string ansi = Utf8ToCp1252(values_);
     std::string quoted;
@@ -84,6 +84,15 @@ std::string CTMGFlagFilter::Description(std::span<const std::string> fieldNames,
         quoted += "'" + Cp1252ToUtf8(ansi.substr(i, 1)) + "'";
     }
     return ansi.size() > 1 ? out + "(" + quoted + ")" : out + quoted;
+}
+
+std::string CTMGFlagFilter::Description(std::span<const FlagDefinition> flags) const {
+    std::vector<std::string> fields, labels;
+    for (const FlagDefinition& f : flags) {
+        fields.push_back(f.field);
+        labels.push_back(f.label);
+    }
+    return Description(fields, labels);
 }
 
 } // namespace hk

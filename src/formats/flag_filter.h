@@ -10,6 +10,9 @@
 
 namespace hk {
 
+// The description of a filter that limits nothing.
+inline constexpr const char* kNoFlagFilter = "<No Filter>";
+
 // One record of the flag table ("C") as the loader reads it.
 struct FlagRow {
     std::string flagField; // the person-table field
@@ -58,6 +61,8 @@ public:
     // the given flag fields (compared without regard to case).
     std::string Description(std::span<const std::string> fieldNames,
                             std::span<const std::string> labels) const;
+    // The same among the project's flags, as the window shows it and the run logs name it.
+    std::string Description(std::span<const FlagDefinition> flags) const;
 
 private:
     std::string field_;

@@ -2,10 +2,8 @@
 
 #include "formats/format_context.h"
 #include "functions/control_values.h"
-#include "loaders/format_tables.h"
+#include "functions/walk_tables.h"
 #include "loaders/joint_event.h"
-#include "loaders/loader_table.h"
-#include "shell/run_frame.h"
 #include "support/text.h"
 
 namespace hk {
@@ -19,61 +17,30 @@ struct Lifespan {
     long group;
     const char* field;
     const char* letter; // in the change lines: "B=" or "D="
-    const char* onInputLabel;
-    const char* setLabel;
-    const char* changedLabel;
+    const char* name;   // in the totals: "births" or "deaths"
     int fieldIndex = -1;
     long onInput = 0, set = 0, changed = 0;
 };
 
-} // namespace
+struct AdjustBirthDeathRun final : LoggedRun {
+    bool choosePrimary = false;
+    Lifespan spans[2] = {{kGroupBirth, "PBirth", "B=", "births"},
+                         {kGroupDeath, "PDeath", "D=", "deaths"}};
+    long total = 0;
 
-std::vector<OptionDecl> AdjustBirthDeathFunction::Options() const {
-    return {{kChoosePrimary, OptionKind::CheckBox, kChoosePrimaryCaption,
-             ProjectDataField("AuditBirthAndDeath", "Choose primary")}};
-}
-
-void AdjustBirthDeathFunction::Run(RunContext& ctx, const ControlStates& options) {
-    const bool choosePrimary = CheckedIn(options, kChoosePrimary);
-    if (!ctx.ui.Confirm("Click [OK] to copy the dates of each person's primary birth and "
-                        "death events into the person's birth and death dates."))
-        return;
-
-    CLogFile& log = StartLog(ctx, kLogTitle);
-    log.LogLine("Options:");
-    log.LogLine(std::string("  ") + kChoosePrimaryCaption + ": " + TrueFalse(choosePrimary));
-    log.LogBlankLine();
-    log.LogLine("ID, Change");
-
-    Lifespan spans[2] = {
-        {kGroupBirth, "PBirth", "B=", "Primary births on input", "Primary births set",
-         "Lifespan births changed"},
-        {kGroupDeath, "PDeath", "D=", "Primary deaths on input", "Primary deaths set",
-         "Lifespan deaths changed"},
-    };
-    long people = 0, total = 0;
-    RunWalk(ctx, [&] {
-        db::CTMGDB& db = *ctx.db;
-        CTMGTagTypes tagTypes;
-        LoadTagTypes(db, tagTypes);
+    void Walk(RunScope& run) override {
+        db::CTMGDB& db = run.Db();
         FormatContext formats;
         CJointEvent joint;
-        joint.OpenTables(db, tagTypes);
-
-        LoaderTable walk;
-        walk.Open(db, "$");
-        const bool hasRefId = walk.HasTag("REF_ID");
-        walk.SelectTag(hasRefId ? std::string("REF_ID") : db.PersonOrder());
-        const int perNo = walk.Field("Per_No");
+        joint.OpenTables(db, run.TagTypes());
+        PersonWalk people(db);
+        LoaderTable& walk = people.table;
         const int refId = walk.OptionalField("Ref_ID");
         for (Lifespan& span : spans)
             span.fieldIndex = walk.Field(span.field);
 
-        ctx.ui.SetProgressRange(static_cast<long>(walk.Tbl().RecCount()));
-        for (bool ok = walk.First(); ok; ok = walk.Next()) {
-            if (++people % kProgressEvery == 0)
-                ctx.ui.SetProgress(people);
-            const long self = walk.Long(perNo);
+        run.WalkRecords(walk, [&] {
+            const long self = walk.Long(people.perNo);
             for (Lifespan& span : spans) {
                 std::string old(Trim(walk.Tbl().GetString(span.fieldIndex)));
                 if (CTMGDate::IsEmptyDate(old))
@@ -84,7 +51,7 @@ void AdjustBirthDeathFunction::Run(RunContext& ctx, const ControlStates& options
                     ++span.onInput;
                     taken = true;
                 } else if (choosePrimary && joint.TakenEvent() > 0 &&
-                           joint.MakePrimary(span.group, self, ctx.logOnly)) {
+                           joint.MakePrimary(span.group, self, run.LogOnly())) {
                     ++span.set;
                     marker = "*";
                     taken = true;
@@ -94,30 +61,47 @@ void AdjustBirthDeathFunction::Run(RunContext& ctx, const ControlStates& options
                     now.clear();
                 if (now == old)
                     continue;
-                if (!ctx.logOnly)
+                if (!run.LogOnly())
                     walk.Tbl().AssignString(span.fieldIndex, now);
                 const long shownId = refId >= 0 ? walk.Long(refId) : self;
-                log.LogLine("#" + std::to_string(shownId) + ", " + marker + span.letter +
-                            formats.date.DisplayText(now));
+                run.Log().LogLine("#" + std::to_string(shownId) + ", " + marker + span.letter +
+                                  formats.date.DisplayText(now));
                 ++span.changed;
                 ++total;
             }
-        }
-    });
-    EndLog(ctx);
-    ctx.ui.ResetProgress();
+        });
+    }
 
-    const Lifespan& birth = spans[0];
-    const Lifespan& death = spans[1];
-    log.LogCount("People", people);
-    log.LogCount(birth.onInputLabel, birth.onInput);
-    log.LogCount(birth.setLabel, birth.set);
-    log.LogCount(birth.changedLabel, birth.changed);
-    log.LogCount(death.onInputLabel, death.onInput);
-    log.LogCount(death.setLabel, death.set);
-    log.LogCount(death.changedLabel, death.changed);
-    log.LogCount("Total changes", total);
-    FinishRun(ctx, total + birth.set + death.set >= 1);
+    void WriteTotals(RunScope& run) override {
+        CLogFile& log = run.Log();
+        log.LogCount("People", run.RecordsCounted());
+        for (const Lifespan& span : spans) {
+            const std::string name = span.name;
+            log.LogCount("Primary " + name + " on input", span.onInput);
+            log.LogCount("Primary " + name + " set", span.set);
+            log.LogCount("Lifespan " + name + " changed", span.changed);
+        }
+        log.LogCount("Total changes", total);
+    }
+    bool ChangesData() const override { return total + spans[0].set + spans[1].set >= 1; }
+};
+
+} // namespace
+
+std::vector<OptionDecl> AdjustBirthDeathFunction::Options() const {
+    return {{kChoosePrimary, OptionKind::CheckBox, kChoosePrimaryCaption,
+             ProjectDataField("AuditBirthAndDeath", "Choose primary")}};
+}
+
+std::unique_ptr<LoggedRun> AdjustBirthDeathFunction::Prepare(RunContext&,
+                                                             const ControlStates& options) const {
+    auto run = std::make_unique<AdjustBirthDeathRun>();
+    run->choosePrimary = CheckedIn(options, kChoosePrimary);
+    run->confirmText = "Click [OK] to copy the dates of each person's primary birth and death "
+                       "events into the person's birth and death dates.";
+    run->optionLines = {std::string(kChoosePrimaryCaption) + ": " + TrueFalse(run->choosePrimary)};
+    run->columnHeading = "ID, Change";
+    return run;
 }
 
 } // namespace hk

@@ -5,21 +5,18 @@
 #include <string>
 #include <vector>
 
-#include "shell/maintenance_function.h"
+#include "shell/logged_run_function.h"
 
 namespace hk {
 
-class AdjustBirthDeathFunction final : public MaintenanceFunction {
+class AdjustBirthDeathFunction final : public LoggedRunFunction {
 public:
-    static constexpr int kProgressEvery = 50;
-    // The run log's title, spelled as the logs of earlier releases have it.
-    static constexpr const char* kLogTitle = "Adjust Bith and Death";
-
-    int Index() const override { return 42; }
-    std::string Key() const override { return "adjustbirthdeath"; }
-    std::string Caption() const override { return "Adjust Birth and Death"; }
+    AdjustBirthDeathFunction() : LoggedRunFunction("adjustbirthdeath", 50) {}
     std::vector<OptionDecl> Options() const override;
-    void Run(RunContext& ctx, const ControlStates& options) override;
+    std::unique_ptr<LoggedRun> Prepare(RunContext& ctx,
+                                       const ControlStates& options) const override;
+    // The run log's title, spelled as the logs of earlier releases have it.
+    std::string LogTitle() const override { return "Adjust Bith and Death"; }
 };
 
 } // namespace hk

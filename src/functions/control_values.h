@@ -21,7 +21,7 @@ inline std::string TextIn(const ControlStates& states, const std::string& contro
 }
 
 // A switch as the run logs show it.
-inline const char* TrueFalse(bool on) {
+inline std::string TrueFalse(bool on) {
     return on ? "True" : "False";
 }
 

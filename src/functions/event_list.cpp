@@ -113,22 +113,20 @@ void CEventList::OpenTables(db::CTMGDB& db, CLogFile& log) {
 
 int CEventList::LoadPerson(long perNo) {
     count_ = undated_ = nameCount_ = 0;
-    LoadRows(names_, true, perNo, false);
+    LoadRows(names_, true, perNo);
     nameCount_ = count_;
-    LoadRows(byPer1_, false, perNo, false);
-    LoadRows(byPer2_, false, perNo, true);
+    // An event with the person as both principals is read by both passes.
+    LoadRows(byPer1_, false, perNo);
+    LoadRows(byPer2_, false, perNo);
     return count_;
 }
 
-void CEventList::LoadRows(Source& s, bool names, long perNo, bool second) {
+void CEventList::LoadRows(Source& s, bool names, long perNo) {
     if (count_ >= kMaxEntries)
         return;
     db::Table& t = s.table.Tbl();
     for (bool ok = s.table.Seek(perNo); ok && count_ < kMaxEntries; ok = s.table.SeekNext(perNo)) {
         if (names && s.table.Bool(s.primary) && CTMGDate::IsEmptyDate(t.Raw(s.date)))
-            continue;
-        // An event with the person as both principals was taken by the first pass.
-        if (second && s.table.Long(s.per1) == perNo)
             continue;
         Keep(s, names, perNo, s.table.Long(s.type));
     }

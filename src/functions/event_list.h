@@ -90,7 +90,7 @@ private:
         int per1 = -1, per2 = -1, primary = -1;
     };
 
-    void LoadRows(Source& s, bool names, long perNo, bool second);
+    void LoadRows(Source& s, bool names, long perNo);
     void Keep(Source& s, bool names, long perNo, long type);
     void Write(const CEvent& e);
 

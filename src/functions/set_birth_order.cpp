@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "loaders/cross_index.h"
 #include "loaders/event_loader.h"
-#include "loaders/format_tables.h"
-#include "loaders/loader_table.h"
 #include "loaders/person_loader.h"
-#include "shell/run_frame.h"
 #include "support/text.h"
 
 namespace hk {
@@ -17,43 +13,19 @@ namespace {
 // A stored birth order that already says `k`: digits only, blanks around them allowed.
 bool SaysNumber(std::string_view stored, long k) {
     std::string_view t = Trim(stored);
-    if (t.empty())
-        return false;
-    long n = 0;
-    for (char c : t) {
-        if (c < '0' || c > '9')
-            return false;
-        n = n * 10 + (c - '0');
-        if (n > 1000000)
-            return false;
-    }
-    return n == k;
+    return !t.empty() && t.size() < 8 && t.find_first_not_of("0123456789") == t.npos &&
+           std::stol(std::string(t)) == k;
 }
 
-} // namespace
+struct SetBirthOrderRun final : LoggedRun {
+    const CTMGFlagFilter* filter = nullptr; // null: every person passes
+    long passed = 0, couples = 0, lacking = 0, numbered = 0, correct = 0, changes = 0;
 
-void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
-    if (!ctx.ui.Confirm("Click [OK] to number the children of every couple "
-                        "in the order of their birth sort dates."))
-        return;
-    const CTMGFlagFilter* filter =
-        ctx.flagFilter != nullptr && ctx.flagFilter->Active() ? ctx.flagFilter : nullptr;
-
-    CLogFile& log = StartLog(ctx, Caption());
-    log.LogLine("Options:");
-    log.LogLine("  Flag Filter: " + ctx.flagFilterDescription);
-    log.LogBlankLine();
-    log.LogLine("Parent1, Parent2");
-
-    long people = 0, passed = 0, couples = 0, lacking = 0, numbered = 0, correct = 0, changes = 0;
-    RunWalk(ctx, [&] {
-        db::CTMGDB& db = *ctx.db;
-        CTMGTagTypes tagTypes;
-        LoadTagTypes(db, tagTypes);
-        CTMGCrossIndex ids;
-        ids.BuildPersonIDs(db);
-        auto id = [&](long person) { return ids.PersonLabel(person); };
-
+    void Walk(RunScope& run) override {
+        db::CTMGDB& db = run.Db();
+        CLogFile& log = run.Log();
+        const CTMGTagTypes& tagTypes = run.TagTypes();
+        const CTMGCrossIndex& ids = run.PersonIds();
         CTMGPersonLoader persons;
         if (filter)
             persons.SetExtraField(filter->FlagField());
@@ -69,16 +41,15 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
         const int perNo = walk.Field("Per_No");
         const int birthOrder = update.Field("BirthOrder");
 
-        ctx.ui.SetProgressRange(static_cast<long>(walk.Tbl().RecCount()));
+        run.StartProgress(walk);
         std::vector<std::pair<std::string, long>> dated; // birth sort date, child
         for (bool ok = walk.First(); ok; ok = walk.Next()) {
             const long self = walk.Long(perNo);
             if (!persons.SeekPerson(self))
                 continue;
-            if (++people % kProgressEvery == 0)
-                ctx.ui.SetProgress(people);
+            run.CountRecord();
             if (filter) {
-                if (!filter->Passes(persons.flag(filter->FlagField())))
+                if (!filter->Passes(persons.Person().extra)) // the filter's field
                     continue;
                 ++passed;
             }
@@ -90,8 +61,8 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
                     continue;
                 ++couples;
                 db::CSetLong children = persons.GetChildren(partner);
-                if (children.Count() > kMaxChildren) {
-                    log.LogLine("* " + id(self) + ", too many children");
+                if (children.Count() > SetBirthOrderFunction::kMaxChildren) {
+                    log.LogLine("* " + ids.PersonLabel(self) + ", too many children");
                     continue;
                 }
                 dated.clear();
@@ -103,9 +74,9 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
                         if (!undated) {
                             undated = true;
                             ++lacking;
-                            log.LogLine(id(self) + ", " + id(partner));
+                            log.LogLine(ids.PersonLabel(self) + ", " + ids.PersonLabel(partner));
                         }
-                        log.LogLine("* " + id(child) + ", no primary birth sort date");
+                        log.LogLine("* " + ids.PersonLabel(child) + ", no primary birth sort date");
                         continue;
                     }
                     dated.emplace_back(std::move(sortDate), child);
@@ -122,26 +93,41 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
                         continue;
                     }
                     ++changes;
-                    if (found && !ctx.logOnly)
+                    if (found && !run.LogOnly())
                         update.Tbl().AssignString(birthOrder, std::to_string(k));
                 }
             }
         }
-    });
-    EndLog(ctx);
-    ctx.ui.ResetProgress();
+    }
 
-    log.LogCount("People", people);
-    if (filter)
-        log.LogCount("People that pass filter", passed);
-    log.LogCount("Couples", couples);
-    log.LogCount(" where all children have sort dates", couples - lacking);
-    log.LogCount(" where some or all children do not have sort dates", lacking);
-    log.LogCount("Children where all siblings have sort dates", numbered);
-    log.LogCount(" and birth order is correct", correct);
-    log.LogCount(" and birth order is incorrect", numbered - correct);
-    log.LogCount("Changes", changes);
-    FinishRun(ctx, changes >= 1);
+    void WriteTotals(RunScope& run) override {
+        CLogFile& log = run.Log();
+        log.LogCount("People", run.RecordsCounted());
+        if (filter)
+            log.LogCount("People that pass filter", passed);
+        log.LogCount("Couples", couples);
+        log.LogCount(" where all children have sort dates", couples - lacking);
+        log.LogCount(" where some or all children do not have sort dates", lacking);
+        log.LogCount("Children where all siblings have sort dates", numbered);
+        log.LogCount(" and birth order is correct", correct);
+        log.LogCount(" and birth order is incorrect", numbered - correct);
+        log.LogCount("Changes", changes);
+    }
+    bool ChangesData() const override { return changes >= 1; }
+};
+
+} // namespace
+
+std::unique_ptr<LoggedRun> SetBirthOrderFunction::Prepare(RunContext& ctx,
+                                                          const ControlStates&) const {
+    auto run = std::make_unique<SetBirthOrderRun>();
+    run->confirmText = "Click [OK] to number the children of every couple in the order of their "
+                       "birth sort dates.";
+    run->optionLines = {"Flag Filter: " + ctx.flagFilterDescription};
+    run->columnHeading = "Parent1, Parent2";
+    if (ctx.flagFilter != nullptr && ctx.flagFilter->Active())
+        run->filter = ctx.flagFilter;
+    return run;
 }
 
 } // namespace hk

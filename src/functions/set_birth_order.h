@@ -5,22 +5,20 @@
 #include <string>
 #include <vector>
 
-#include "shell/maintenance_function.h"
+#include "shell/logged_run_function.h"
 
 namespace hk {
 
-class SetBirthOrderFunction final : public MaintenanceFunction {
+class SetBirthOrderFunction final : public LoggedRunFunction {
 public:
-    static constexpr int kProgressEvery = 50;
     // A couple with more children is not numbered.
     static constexpr int kMaxChildren = 32;
 
-    int Index() const override { return 34; }
-    std::string Key() const override { return "setbirthorder"; }
-    std::string Caption() const override { return "Set Birth Order"; }
+    SetBirthOrderFunction() : LoggedRunFunction("setbirthorder", 50) {}
     // Its only option is the main window's flag filter.
     bool UsesFlagFilter() const override { return true; }
-    void Run(RunContext& ctx, const ControlStates& options) override;
+    std::unique_ptr<LoggedRun> Prepare(RunContext& ctx,
+                                       const ControlStates& options) const override;
 };
 
 } // namespace hk

@@ -6,21 +6,18 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/maintenance_function.h"
+#include "shell/logged_run_function.h"
 
 namespace hk {
 
-class SetLivingFunction final : public MaintenanceFunction {
+class SetLivingFunction final : public LoggedRunFunction {
 public:
-    static constexpr int kProgressEvery = 250;
-
-    int Index() const override { return 11; }
-    std::string Key() const override { return "setliving"; }
-    std::string Caption() const override { return "Set Living=N"; }
+    SetLivingFunction() : LoggedRunFunction("setliving", 250) {}
     std::vector<OptionDecl> Options() const override;
     // The year must be filled in.
     bool CanRun(const ControlStates& options) const override;
-    void Run(RunContext& ctx, const ControlStates& options) override;
+    std::unique_ptr<LoggedRun> Prepare(RunContext& ctx,
+                                       const ControlStates& options) const override;
 
     // The year box's text as a year from 1 to 9999; nothing otherwise.
     static std::optional<long> ParseYear(std::string_view text);

@@ -1,16 +1,15 @@
 #pragma once
 // Fix Sort Dates: copies an event's date into its sort date where the date is a regular date
 // and the sort date is empty.
-#include "shell/maintenance_function.h"
+#include "shell/logged_run_function.h"
 
 namespace hk {
 
-class FixSortDates final : public MaintenanceFunction {
+class FixSortDates final : public LoggedRunFunction {
 public:
-    int Index() const override { return 31; }
-    std::string Key() const override { return "fixsortdates"; }
-    std::string Caption() const override { return "Fix Sort Dates"; }
-    void Run(RunContext& ctx, const ControlStates& options) override;
+    FixSortDates() : LoggedRunFunction("fixsortdates", 250) {}
+    std::unique_ptr<LoggedRun> Prepare(RunContext& ctx,
+                                       const ControlStates& options) const override;
 };
 
 } // namespace hk

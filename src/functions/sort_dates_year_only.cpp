@@ -1,27 +1,59 @@
 #include "functions/sort_dates_year_only.h"
 
-#include "db/ctmgdb.h"
 #include "formats/format_settings.h"
 #include "formats/tmg_date.h"
-#include "loaders/cross_index.h"
-#include "loaders/format_tables.h"
-#include "loaders/loader_table.h"
-#include "shell/run_frame.h"
+#include "functions/control_values.h"
+#include "functions/walk_tables.h"
 #include "support/text.h"
 
 namespace hk {
-
 namespace {
 
-constexpr long kProgressEvery = 250;
-// One walk in record order reads each page once; a small cache keeps memory flat.
-constexpr size_t kCacheBytes = 8u << 20;
 constexpr int kOtherGroupBox = 13;
 
-bool Checked(const ControlStates& options, int index) {
-    auto it = options.find(SetYearOnlyDates::ControlName(index));
-    return it != options.end() && it->second.value == 1;
-}
+struct YearOnlyRun final : LoggedRun {
+    bool chosen[kOtherGroupBox + 1] = {};
+    long inGroups = 0, modified = 0;
+
+    void Walk(RunScope& run) override {
+        CTMGCrossIndex living;
+        living.BuildLiving(run.Db());
+        // Someone not found in the dataset may be living too.
+        auto mayLive = [&](long perNo) { return perNo != 0 && living.Lookup(perNo) != 'N'; };
+        FormatSettings formats;
+        CTMGDate dates(formats);
+        EventWalk g(run.Db());
+        db::Table& t = g.table.Tbl();
+        run.WalkRecords(g.table, [&] {
+            long group = run.TagTypes().GroupOf(t.GetLong(g.type));
+            if (group == kGroupOther)
+                group = kOtherGroupBox;
+            if (group < 0 || group > kOtherGroupBox || !chosen[group])
+                return;
+            ++inGroups;
+            std::string_view oldDate = Trim(t.Raw(g.date));
+            if (int precision = CTMGDate::Precision(oldDate); precision != 2 && precision != 3)
+                return;
+            const long p1 = t.GetLong(g.per1), p2 = t.GetLong(g.per2);
+            if (!mayLive(p1) && !mayLive(p2))
+                return;
+            std::string newDate(oldDate);
+            newDate.replace(5, 4, "0000");
+            run.Log().LogLine(run.EventLine(t.GetLong(g.type), p1, p2) + ", " +
+                              dates.DisplayText(std::string(oldDate)) + ", " +
+                              dates.DisplayText(newDate));
+            if (!run.LogOnly())
+                t.AssignString(g.date, newDate);
+            ++modified;
+        });
+    }
+    void WriteTotals(RunScope& run) override {
+        run.Log().LogCount("Events read", run.RecordsCounted());
+        run.Log().LogCount("Events in selected groups", inGroups);
+        run.Log().LogCount("Event Dates modified", modified);
+    }
+    bool ChangesData() const override { return true; }
+};
 
 } // namespace
 
@@ -57,78 +89,22 @@ std::vector<OptionDecl> SetYearOnlyDates::Options() const {
 
 bool SetYearOnlyDates::CanRun(const ControlStates& options) const {
     for (const GroupBox& box : GroupBoxes())
-        if (Checked(options, box.index))
+        if (CheckedIn(options, ControlName(box.index)))
             return true;
     return false;
 }
 
-void SetYearOnlyDates::Run(RunContext& ctx, const ControlStates& options) {
-    if (!ctx.ui.Confirm("Remove day and month from tag dates for living people?"))
-        return;
-    bool chosen[kOtherGroupBox + 1] = {};
-    CLogFile& log = StartLog(ctx, Caption());
-    log.LogLine("Options:");
+std::unique_ptr<LoggedRun> SetYearOnlyDates::Prepare(RunContext&,
+                                                     const ControlStates& options) const {
+    auto run = std::make_unique<YearOnlyRun>();
+    run->confirmText = "Remove day and month from tag dates for living people?";
     for (const GroupBox& box : GroupBoxes()) {
-        chosen[box.index] = Checked(options, box.index);
-        if (chosen[box.index])
-            log.LogLine(std::string("  ") + box.caption);
+        run->chosen[box.index] = CheckedIn(options, ControlName(box.index));
+        if (run->chosen[box.index])
+            run->optionLines.push_back(box.caption);
     }
-    log.LogBlankLine();
-    log.LogLine("Event, P1, P2, Old Date, New Date");
-
-    long read = 0, inGroups = 0, modified = 0;
-    RunWalk(ctx, [&] {
-        db::CTMGDB& db = *ctx.db;
-        CTMGTagTypes tagTypes;
-        LoadTagTypes(db, tagTypes);
-        CTMGCrossIndex ids, living;
-        ids.BuildPersonIDs(db);
-        living.BuildLiving(db);
-        // Someone not found in the dataset may be living too.
-        auto mayLive = [&](long perNo) { return perNo != 0 && living.Lookup(perNo) != 'N'; };
-        FormatSettings formats;
-        CTMGDate dates(formats);
-
-        LoaderTable events;
-        events.Open(db, "G");
-        events.Tbl().SetCacheLimit(kCacheBytes);
-        const int type = events.Field("EType"), per1 = events.Field("Per1"),
-                  per2 = events.Field("Per2"), date = events.Field("EDate");
-        db::Table& g = events.Tbl();
-        ctx.ui.SetProgressRange(static_cast<long>(g.RecCount()));
-        for (bool ok = events.First(); ok; ok = events.Next()) {
-            if (++read % kProgressEvery == 0)
-                ctx.ui.SetProgress(static_cast<long>(events.RecNo()));
-            long group = tagTypes.GroupOf(events.Long(type));
-            if (group == kGroupOther)
-                group = kOtherGroupBox;
-            if (group < 0 || group > kOtherGroupBox || !chosen[group])
-                continue;
-            ++inGroups;
-            std::string_view oldDate = Trim(g.Raw(date));
-            int precision = CTMGDate::Precision(oldDate);
-            if (precision != 2 && precision != 3)
-                continue;
-            const long p1 = events.Long(per1), p2 = events.Long(per2);
-            if (!mayLive(p1) && !mayLive(p2))
-                continue;
-            std::string newDate(oldDate);
-            newDate.replace(5, 4, "0000");
-            log.LogLine(std::string(Trim(tagTypes.NameOf(events.Long(type)))) + ", " +
-                        ids.PersonLabel(p1) + ", " + ids.PersonLabel(p2) + ", " +
-                        dates.DisplayText(std::string(oldDate)) + ", " +
-                        dates.DisplayText(newDate));
-            if (!ctx.logOnly)
-                g.AssignString(date, newDate);
-            ++modified;
-        }
-    });
-    EndLog(ctx);
-    ctx.ui.ResetProgress();
-    log.LogCount("Events read", read);
-    log.LogCount("Events in selected groups", inGroups);
-    log.LogCount("Event Dates modified", modified);
-    FinishRun(ctx, true);
+    run->columnHeading = "Event, P1, P2, Old Date, New Date";
+    return run;
 }
 
 } // namespace hk

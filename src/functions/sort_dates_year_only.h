@@ -1,11 +1,11 @@
 #pragma once
 // Set Year Only Dates: removes the month and day from the plain dates of the chosen tag-type
 // groups where a principal may be living.
-#include "shell/maintenance_function.h"
+#include "shell/logged_run_function.h"
 
 namespace hk {
 
-class SetYearOnlyDates final : public MaintenanceFunction {
+class SetYearOnlyDates final : public LoggedRunFunction {
 public:
     // A group box of the panel: chkYearOnlyGroup(index), index being the tag-type group (13
     // for the Other group, 99).
@@ -17,13 +17,12 @@ public:
     static const std::vector<GroupBox>& GroupBoxes();
     static std::string ControlName(int index);
 
-    int Index() const override { return 43; }
-    std::string Key() const override { return "yearonlydates"; }
-    std::string Caption() const override { return "Set Year Only Dates"; }
+    SetYearOnlyDates() : LoggedRunFunction("yearonlydates", 250) {}
     std::vector<OptionDecl> Options() const override;
     // At least one group is chosen.
     bool CanRun(const ControlStates& options) const override;
-    void Run(RunContext& ctx, const ControlStates& options) override;
+    std::unique_ptr<LoggedRun> Prepare(RunContext& ctx,
+                                       const ControlStates& options) const override;
 };
 
 } // namespace hk

@@ -14,6 +14,7 @@
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
 #include "shell/run_frame.h"
+#include "shell/run_request.h"
 
 namespace hk {
 namespace {
@@ -172,12 +173,7 @@ void MainWindow::SaveOptions() {
 }
 
 std::string MainWindow::FlagFilterDescription() const {
-    std::vector<std::string> fields, labels;
-    for (const FlagDefinition& f : lists_.flags) {
-        fields.push_back(f.field);
-        labels.push_back(f.label);
-    }
-    return flagFilter_.Description(fields, labels);
+    return flagFilter_.Description(lists_.flags);
 }
 
 void MainWindow::RefreshFlagFilterText() {
@@ -210,20 +206,18 @@ void MainWindow::RunFunction(int index) {
     if (!function->CanRun(states))
         return;
 
-    RunContext ctx(ui_, *setup_.clock, *setup_.settings, setup_.folders.logFolder);
-    ctx.programFolder = setup_.programFolder;
-    ctx.logOnly = LogOnly();
-    ctx.project = setup_.session->Info();
-    ctx.db = setup_.session->Database();
-    ctx.factory = setup_.session->Factory();
-    if (function->UsesFlagFilter()) {
-        ctx.flagFilter = &flagFilter_;
-        ctx.flagFilterDescription = FlagFilterDescription();
-    }
-    ProjectSession* session = setup_.session;
+    RunRequest request;
+    request.session = setup_.session;
+    request.functionKey = function->Key();
+    request.options = std::move(states);
+    request.flagFilter = &flagFilter_;
+    request.flagFilterDescription = FlagFilterDescription();
+    request.logOnly = LogOnly();
+    request.ui = &ui_;
+    request.logFolder = setup_.folders.logFolder;
+    request.programFolder = setup_.programFolder;
     WaitCursor wait;
-    DispatchCommand(
-        ctx, [&](RunContext& c) { function->Run(c, states); }, [session] { session->AfterRun(); });
+    RunExecutor(*setup_.functions, *setup_.clock, *setup_.settings).Execute(request);
     ui_.ResetProgress();
     UpdatePanel();
 }

@@ -65,14 +65,7 @@ void CLogFile::Close() {
 void CLogFile::WriteText(std::string_view text) {
     if (file_ == nullptr)
         throw Error(-1, ErrorSource("CLogFile", "WriteText"), "The log file is not open.");
-    std::string bytes = Utf8ToCp1252(text);
-    std::string out;
-    out.reserve(bytes.size() + 8);
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r'))
-            out += '\r';
-        out += bytes[i];
-    }
+    std::string out = Utf8ToCp1252(text);
     if (std::fwrite(out.data(), 1, out.size(), file_) != out.size())
         throw Error(-1, ErrorSource("CLogFile", "WriteText"),
                     "Cannot write the log file " + fileName_ + ": " + std::strerror(errno));
@@ -109,7 +102,9 @@ void CLogFile::LogNote(std::string_view text) {
 }
 
 void CLogFile::LogCount(std::string_view label, long long n) {
-    LogLine(std::string(label) + "=" + FormatThousands(n));
+    std::string line = std::string(label) + "=" + FormatThousands(n);
+    LogLine(line);
+    totals_.push_back(std::move(line));
 }
 
 void CLogFile::LogCounts(int level) {

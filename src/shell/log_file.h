@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "shell/clock.h"
 
@@ -28,8 +29,8 @@ public:
     void Close();
     bool IsOpen() const { return file_ != nullptr; }
 
-    // Writes text as it is, except that a lone LF becomes CR LF. Every writer below goes
-    // through here.
+    // Writes text as it is; line ends are the caller's (LogLine adds CR LF). Every writer
+    // below goes through here.
     void WriteText(std::string_view text);
     void LogLine(std::string_view text);
     void LogBlankLine();
@@ -38,7 +39,7 @@ public:
     void LogError(std::string_view text);   // "*ERROR* " text, counts an error
     void LogWarning(std::string_view text); // "*Warning* " text, counts a warning
     void LogNote(std::string_view text);    // "*NOTE* " text, counts a note
-    // label "=" n formatted with thousands separators.
+    // label "=" n formatted with thousands separators; the line is also kept in Totals.
     void LogCount(std::string_view label, long long n);
     // Errors (level >= 1), Warnings (>= 2), Notes (>= 3), each only when non-zero.
     void LogCounts(int level);
@@ -49,6 +50,8 @@ public:
     long NoteCount() const { return noteCount_; }
     // Bytes written through this writer since it was created.
     long long BytesWritten() const { return bytesWritten_; }
+    // The lines LogCount wrote, in order ("People=1,234"), for a front end to repeat.
+    const std::vector<std::string>& Totals() const { return totals_; }
 
 private:
     void Open(const std::string& path, const char* mode, const char* procedure);
@@ -60,6 +63,7 @@ private:
     long warningCount_ = 0;
     long noteCount_ = 0;
     long long bytesWritten_ = 0;
+    std::vector<std::string> totals_;
 };
 
 } // namespace hk

@@ -31,6 +31,13 @@ public:
     virtual void FillOptionLists(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
                                  std::string_view fileKey, ControlStates& states) const {}
 
+    // Fits option lists given from outside the panel (the command line) to the project, so
+    // that they are kept as the panel keeps them. Returns the entries that name nothing in the
+    // project; they are dropped.
+    virtual std::vector<std::string> FitOptionLists(db::CTMGDB& db, ControlStates& states) const {
+        return {};
+    }
+
     // Runs in an open project (ctx.db): confirms, writes its log through the run frame,
     // walks and (unless ctx.logOnly) writes. Errors propagate to the caller's frame.
     virtual void Run(RunContext& ctx, const ControlStates& options) = 0;

@@ -45,7 +45,7 @@ struct RunContext {
     // The main window's flag filter (null: none) and its description for the log's option
     // lines ("Living = 'Y'" or "<No Filter>").
     const CTMGFlagFilter* flagFilter = nullptr;
-    std::string flagFilterDescription = "<No Filter>";
+    std::string flagFilterDescription = kNoFlagFilter;
 
     // Kept by the run frame: the current run's log (created by StartLog, closed by FinishRun),
     // when its header was written, and the text of the last error ShowError showed.

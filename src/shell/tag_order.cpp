@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_set>
 
+#include "loaders/format_tables.h"
 #include "loaders/loader_table.h"
 #include "support/ini_file.h"
 #include "support/text.h"
@@ -101,6 +102,45 @@ std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem>& items) {
     for (const ListItem& item : items)
         out.push_back({std::string(Trim(item.text)), item.selected});
     return out;
+}
+
+std::vector<ListItem> ProjectTagOrder(db::CTMGDB& db, const CTMGTagTypes& tagTypes,
+                                      const std::vector<StoredTag>& first) {
+    return BuildTagOrder(first, tagTypes, TagTypesByName(db));
+}
+
+OptionDecl TagOrderOption() {
+    OptionDecl tags;
+    tags.control = kTagOrderControl;
+    tags.kind = OptionKind::ListBox;
+    tags.caption = "Tag Order";
+    tags.dataField = std::string("r:<file>\\") + kTagOrderSetting;
+    return tags;
+}
+
+void FillTagOrderList(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
+                      std::string_view fileKey, ControlStates& states) {
+    if (fileKey.empty())
+        return;
+    CTMGTagTypes tagTypes;
+    LoadTagTypes(db, tagTypes);
+    auto stored = ReadStoredTagOrder(settings.Store(), JoinKeyPath(regRoot, fileKey));
+    states[kTagOrderControl].items = ProjectTagOrder(db, tagTypes, stored);
+}
+
+std::vector<std::string> FitTagOrderList(db::CTMGDB& db, ControlStates& states) {
+    auto it = states.find(kTagOrderControl);
+    if (it == states.end())
+        return {};
+    CTMGTagTypes tagTypes;
+    LoadTagTypes(db, tagTypes);
+    std::vector<StoredTag> given = StoredTagsOf(it->second.items);
+    std::vector<std::string> unknown;
+    for (const StoredTag& tag : given)
+        if (tagTypes.FindByName(tag.name) == 0)
+            unknown.push_back(tag.name);
+    it->second.items = ProjectTagOrder(db, tagTypes, given);
+    return unknown;
 }
 
 } // namespace hk

@@ -50,4 +50,17 @@ std::vector<long> TagTypesByName(db::CTMGDB& db);
 // The list items as entries to build from (text and check mark).
 std::vector<StoredTag> StoredTagsOf(const std::vector<ListItem>& items);
 
+// BuildTagOrder over the project's tag types in name order.
+std::vector<ListItem> ProjectTagOrder(db::CTMGDB& db, const CTMGTagTypes& tagTypes,
+                                      const std::vector<StoredTag>& first);
+
+// The list box option, kept in the project's own "Tags" key.
+OptionDecl TagOrderOption();
+// Fills the list as the panel does when the project opens: the kept order, completed.
+void FillTagOrderList(db::CTMGDB& db, Settings& settings, std::string_view regRoot,
+                      std::string_view fileKey, ControlStates& states);
+// Completes a list given from outside the panel the same way; returns the names of no tag
+// type, which are dropped.
+std::vector<std::string> FitTagOrderList(db::CTMGDB& db, ControlStates& states);
+
 } // namespace hk

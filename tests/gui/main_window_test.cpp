@@ -21,8 +21,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <sstream>
 #include <type_traits>
 
+#include "cli/cli_app.h"
 #include "db/table.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
@@ -98,6 +100,31 @@ QStringList LogFiles(const WindowHarness& h) {
             out << QString::fromStdString(e.path().string());
     out.sort();
     return out;
+}
+
+// The log of a Log Only run of the command line, in-process over the window's settings and
+// functions, as ReadLogAsShown gives it.
+QString CliLog(WindowHarness& h, std::vector<std::string> args) {
+    static int runs = 0;
+    std::istringstream in;
+    std::ostringstream out, err;
+    cli::CliEnvironment env{
+        h.functions, *h.store, in, out, err, h.ProgramFolder(), h.dir.Folder() + "docs"};
+    env.clock = &h.clock;
+    const std::string logs = h.dir.Folder() + "clilogs" + std::to_string(++runs);
+    args.insert(args.end(), {"--yes", "--log-only", "--log-dir", logs});
+    if (cli::RunCli(args, env) != 0)
+        return QString::fromStdString("hearthkit-cli failed: " + err.str());
+    QString log;
+    for (const auto& e : fs::directory_iterator(logs))
+        log = ReadLogAsShown(QString::fromStdString(e.path().string()));
+    return log;
+}
+
+// A log with its times of day left out, for logs of two runs to compare byte for byte.
+QString WithoutTimes(QString log) {
+    static const QRegularExpression times("\n(Started at|Finished at|Elapsed Time=)[^\n]*");
+    return log.replace(times, "\n<time>");
 }
 
 // A regular date in a year.
@@ -463,6 +490,11 @@ private slots:
         h.window->CloseDatabaseCommand();
         QVERIFY(Snapshot(folder) == before); // neither the cancelled run nor Log Only wrote
 
+        // The command line builds the same run request for the same executor.
+        QCOMPARE(WithoutTimes(CliLog(h, {"run", "setliving", pjc, "--opt", "MaxYear=1900"})),
+                 WithoutTimes(text));
+        QVERIFY(Snapshot(folder) == before);
+
         // The run: the switch was kept for the project and is turned off again.
         OpenProject(h, pjc);
         QVERIFY(logOnly->isChecked());
@@ -715,16 +747,20 @@ private slots:
         QCOMPARE(text->text(), QString("Living = 'Y'"));
 
         // Set Birth Order runs with the filter and says so in its log.
+        Child<QCheckBox>(h.window.get(), "chkLogOnly")->setChecked(true);
         DialogScript ok;
         ok.Then(Press("OK"));
         Child<QPushButton>(h.window->Panel(34), "cmds(34)")->click();
         QCOMPARE(ok.Answered(), 1);
         QStringList logs = LogFiles(h);
         QCOMPARE(logs.size(), 1);
-        QVERIFY(ReadLogAsShown(logs.first()).contains("\n  Flag Filter: Living = 'Y'\n"));
+        const QString log = ReadLogAsShown(logs.first());
+        QVERIFY(log.contains("\n  Flag Filter: Living = 'Y'\n"));
 
         h.window->CloseDatabaseCommand();
         QCOMPARE(text->text(), QString("<No Filter>"));
+        // The command line runs the same request with the filter kept for the project.
+        QCOMPARE(WithoutTimes(CliLog(h, {"run", "setbirthorder", pjc})), WithoutTimes(log));
         OpenProject(h, pjc);
         QCOMPARE(text->text(), QString("Living = 'Y'"));
         QCOMPARE(h.window->FlagFilter().FlagField(), std::string("LIVING"));

@@ -30,6 +30,7 @@ public:
     std::vector<UiEvent> events;
     long progressMaximum = 0;
     long progress = 0;
+    std::vector<long> progressValues; // every SetProgress, in order
     std::string status;
 
     // Events of one kind, in order.
@@ -48,7 +49,10 @@ public:
                                               std::string_view defaultName) override;
     long ChooseDataset(const std::vector<DatasetChoice>& choices) override;
     void SetProgressRange(long maximum) override { progressMaximum = maximum; }
-    void SetProgress(long value) override { progress = value; }
+    void SetProgress(long value) override {
+        progress = value;
+        progressValues.push_back(value);
+    }
     void ResetProgress() override { progress = 0; }
     void SetStatusText(std::string_view text) override { status = text; }
     void ShowLog(const std::string& path) override { events.push_back({"log", {}, path}); }

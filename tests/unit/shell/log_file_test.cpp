@@ -15,7 +15,7 @@ TEST(LogFile, LineEndsCountersAndReopening) {
     CLogFile log(&clock);
     std::string path = dir.Folder() + "a.log";
     log.OpenOutput(path);
-    log.WriteText("\xE4\xB8\xAD\n"); // not in 1252, then a lone LF
+    log.WriteText("\xE4\xB8\xAD\n"); // not in 1252, then a lone LF written as it is
     log.LogLine("two\r\nlines");     // CR LF already there stays single
     log.LogTimestamp("Stamp");
     log.LogError("e");
@@ -23,10 +23,12 @@ TEST(LogFile, LineEndsCountersAndReopening) {
     log.LogCounts(2); // Notes only from level 3
     log.LogCount("Big", -1234567);
     log.Close();
-    std::string expected = "?\r\ntwo\r\nlines\r\nStamp 2024-02-29 09:08:07\r\n"
+    std::string expected = "?\ntwo\r\nlines\r\nStamp 2024-02-29 09:08:07\r\n"
                            "*ERROR* e\r\n*NOTE* n\r\nErrors=1\r\nBig=-1,234,567\r\n";
     EXPECT_EQ(ReadBytes(path), expected);
     EXPECT_EQ(log.BytesWritten(), static_cast<long long>(expected.size()));
+    // The totals a front end repeats: every LogCount line, the counts of LogCounts among them.
+    EXPECT_EQ(log.Totals(), (std::vector<std::string>{"Errors=1", "Big=-1,234,567"}));
     EXPECT_EQ(FormatThousands(999), "999");
     EXPECT_EQ(FormatThousands(1000), "1,000");
 
