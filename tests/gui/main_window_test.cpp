@@ -85,6 +85,19 @@ void OpenProject(WindowHarness& h, const std::string& pjc) {
     QVERIFY(h.window->OpenChosenProject(pjc));
 }
 
+// Opens a project of several datasets, choosing one in the dataset dialog.
+void OpenDataset(WindowHarness& h, const std::string& pjc, int dsid) {
+    DialogScript script;
+    script.Then([dsid](QWidget* dialog) {
+        auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
+        datasets->setCurrentIndex(datasets->findData(qlonglong(dsid)));
+        FindButton(dialog, "OK")->click();
+    });
+    QVERIFY(h.window->OpenChosenProject(pjc));
+    QCOMPARE(script.Answered(), 1);
+    QCOMPARE(script.Titles().front(), QString("Choose TMG Dataset from Project"));
+}
+
 QString ReadLogAsShown(const QString& path) {
     QFile f(path);
     f.open(QIODevice::ReadOnly);
@@ -150,17 +163,6 @@ std::vector<std::string> Column(const std::string& tablePath, const std::string&
     for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
         values.push_back(t->GetTrimmed(f));
     return values;
-}
-
-// Every file of a folder by name, byte for byte.
-std::map<std::string, QByteArray> Snapshot(const std::string& folder) {
-    std::map<std::string, QByteArray> files;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        QFile f(QString::fromStdString(e.path().string()));
-        f.open(QIODevice::ReadOnly);
-        files[e.path().filename().string()] = f.readAll();
-    }
-    return files;
 }
 
 // The tag order lines of a Set Sort Dates log: "Name+" for a checked entry, "Name-" otherwise.
@@ -234,59 +236,32 @@ private slots:
         QCOMPARE(tv->topLevelItemCount(), 1);
         QTreeWidgetItem* root = tv->topLevelItem(0);
         QCOMPARE(root->text(0), QString("Functions"));
-        const QStringList expected = {"People",
-                                      "People/Set Birth Order",
-                                      "People/Set Living=N",
-                                      "People/Set Person Field",
-                                      "People/Set Reference by Name",
-                                      "People/Adjust Birth and Death",
-                                      "People/Select DNA Descendants",
-                                      "Names",
-                                      "Names/Add Married Names",
-                                      "Names/Add Standard Names",
-                                      "Names/Change Name Type",
-                                      "Names/Change Name Style",
-                                      "Names/Change Name Parts",
-                                      "Names/Capitalize Names",
-                                      "Names/Fix Names",
-                                      "Events",
-                                      "Events/Add Events",
-                                      "Events/Add Marriages",
-                                      "Events/Change Event Type",
-                                      "Events/Fix Sort Dates",
-                                      "Events/Make P1 Male",
-                                      "Events/Set Year Only Dates",
-                                      "Tags",
-                                      "Tags/Set Sort Dates",
-                                      "Tags/Delete Tags by Type",
-                                      "Places",
-                                      "Places/Change Place Style",
-                                      "Places/Change Place Parts",
-                                      "Styles",
-                                      "Styles/Optimize Styles",
-                                      "Sources",
-                                      "Sources/Make Source Page",
-                                      "Citations",
-                                      "Citations/Change Citation Parts",
-                                      "Citations/Set One-Citation Surety",
-                                      "Citations/Exclude Citations",
-                                      "Citations/Exclude Citations/... by Tag Type",
-                                      "Citations/Exclude Citations/... by Source",
-                                      "Exhibits",
-                                      "Exhibits/Export Images",
-                                      "Exhibits/Verify Exhibit Paths",
-                                      "Exhibits/Edit Image Map",
-                                      "Sentences",
-                                      "Sentences/Copy Custom Sentences",
-                                      "Roles",
-                                      "Roles/Assign Principal Role",
-                                      "Roles/Change Role",
-                                      "Roles/Show Role Usage",
-                                      "Reports",
-                                      "Reports/Person and Source",
-                                      "Other",
-                                      "Other/Find And Replace",
-                                      "Other/Export Data"};
+        // Each category, then its functions in order; "A/B" is function B under function A.
+        const std::vector<QStringList> catalog = {
+            {"People", "Set Birth Order", "Set Living=N", "Set Person Field",
+             "Set Reference by Name", "Adjust Birth and Death", "Select DNA Descendants"},
+            {"Names", "Add Married Names", "Add Standard Names", "Change Name Type",
+             "Change Name Style", "Change Name Parts", "Capitalize Names", "Fix Names"},
+            {"Events", "Add Events", "Add Marriages", "Change Event Type", "Fix Sort Dates",
+             "Make P1 Male", "Set Year Only Dates"},
+            {"Tags", "Set Sort Dates", "Delete Tags by Type"},
+            {"Places", "Change Place Style", "Change Place Parts"},
+            {"Styles", "Optimize Styles"},
+            {"Sources", "Make Source Page"},
+            {"Citations", "Change Citation Parts", "Set One-Citation Surety", "Exclude Citations",
+             "Exclude Citations/... by Tag Type", "Exclude Citations/... by Source"},
+            {"Exhibits", "Export Images", "Verify Exhibit Paths", "Edit Image Map"},
+            {"Sentences", "Copy Custom Sentences"},
+            {"Roles", "Assign Principal Role", "Change Role", "Show Role Usage"},
+            {"Reports", "Person and Source"},
+            {"Other", "Find And Replace", "Export Data"},
+        };
+        QStringList expected;
+        for (const QStringList& category : catalog) {
+            expected << category[0];
+            for (const QString& function : category.mid(1))
+                expected << category[0] + "/" + function;
+        }
         QCOMPARE(Paths(root), expected);
         // Function nodes carry their panel index; categories none.
         QCOMPARE(FindNode(tv, "Set Living=N")->data(0, Qt::UserRole).toString(), QString("11"));
@@ -353,15 +328,7 @@ private slots:
         QVERIFY(filter->isEnabled());
         QCOMPARE(filter->text(), QString("Set Flag Filter..."));
 
-        DialogScript script;
-        script.Then([](QWidget* dialog) {
-            auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
-            datasets->setCurrentIndex(1);
-            FindButton(dialog, "OK")->click();
-        });
-        QVERIFY(h.window->OpenChosenProject(pjc));
-        QCOMPARE(script.Answered(), 1);
-        QCOMPARE(script.Titles().front(), QString("Choose TMG Dataset from Project"));
+        OpenDataset(h, pjc, 2);
         QVERIFY2(h.window->windowTitle().startsWith("Hearthkit - Gen:2 ("),
                  qPrintable(h.window->windowTitle()));
         QCOMPARE(CurrentPage(*h.window), static_cast<QWidget*>(panel));
@@ -583,15 +550,7 @@ private slots:
     void listsAFunctionFillsItselfFollowTheDatasetAndKeepTheirValues() {
         WindowHarness h;
         std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 2);
-        auto open = [&](int dsid) {
-            DialogScript script;
-            script.Then([dsid](QWidget* dialog) {
-                auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
-                datasets->setCurrentIndex(datasets->findData(qlonglong(dsid)));
-                FindButton(dialog, "OK")->click();
-            });
-            QVERIFY(h.window->OpenChosenProject(pjc));
-        };
+        auto open = [&](int dsid) { OpenDataset(h, pjc, dsid); };
         auto texts = [](auto* control) {
             QStringList out;
             for (int i = 0; i < control->count(); ++i)
@@ -647,15 +606,7 @@ private slots:
         h.store->SaveValue(key, "000", SettingValue::String("1Census"));
         h.store->SaveValue(key, "001", SettingValue::String("Birth|0|2"));
 
-        auto open = [&](int dataset) {
-            DialogScript script;
-            script.Then([dataset](QWidget* dialog) {
-                auto* datasets = dialog->findChild<QComboBox*>("cmbDataSets");
-                datasets->setCurrentIndex(datasets->findData(qlonglong(dataset)));
-                FindButton(dialog, "OK")->click();
-            });
-            QVERIFY(h.window->OpenChosenProject(pjc));
-        };
+        auto open = [&](int dsid) { OpenDataset(h, pjc, dsid); };
         open(1);
         h.window->SelectFunction(12);
         OptionPanel* panel = h.window->Panel(12);

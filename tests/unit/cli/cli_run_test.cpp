@@ -77,20 +77,6 @@ public:
     }
 };
 
-std::map<std::string, std::string> Snapshot(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : fs::directory_iterator(folder)) {
-        std::ifstream in(e.path(), std::ios::binary);
-        files[e.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    return files;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 struct CliFixture {
     test::TempDir dir;
     MemorySettingsStore store;
@@ -101,7 +87,7 @@ struct CliFixture {
 
     CliFixture() {
         functions.Add(std::make_unique<MarkOldPeople>());
-        test::TestProjectBuilder b((dir.Path() / "proj").string(), "Family");
+        test::TestProjectBuilder b(dir.File("proj"), "Family");
         b.Datasets({1, 8});
         int a = b.Person('M', "Adam", "Old");
         b.Event(mktmg::kTagBirth, a, 0, "117900101030000000000");
@@ -116,13 +102,9 @@ struct CliFixture {
     int Run(std::vector<std::string> args) {
         out.str("");
         err.str("");
-        cli::CliEnvironment env{functions,
-                                store,
-                                in,
-                                out,
-                                err,
-                                std::string(HK_SOURCE_DIR) + "/data/",
-                                (dir.Path() / "docs").string()};
+        cli::CliEnvironment env{
+            functions,       store, in, out, err, std::string(HK_SOURCE_DIR) + "/data/",
+            dir.File("docs")};
         return cli::RunCli(args, env);
     }
     std::string LogPath() {
@@ -142,7 +124,7 @@ TEST(CliRun, RunsThroughTheFrameWithLogInOrderAndKeepsOptions) {
     int rc = f.Run({"run", "markold", f.pjc, "--dataset", "1", "--yes", "--opt", "Year=1900",
                     "--log-dir", logDir});
     ASSERT_EQ(rc, 0) << f.err.str();
-    std::string log = ReadFile(f.LogPath());
+    std::string log = test::ReadBytes(f.LogPath());
     std::vector<std::string> order = {"Function=Mark Old People",
                                       "Dataset=",
                                       "Log Only=False",
@@ -176,20 +158,20 @@ TEST(CliRun, RunsThroughTheFrameWithLogInOrderAndKeepsOptions) {
     // The option was kept for this project: a second run needs no --opt.
     ASSERT_EQ(f.Run({"run", "markold", f.pjc, "--dataset", "1", "--yes", "--log-dir", logDir}), 0)
         << f.err.str();
-    EXPECT_NE(ReadFile(f.LogPath()).find("Before year=1900"), std::string::npos);
+    EXPECT_NE(test::ReadBytes(f.LogPath()).find("Before year=1900"), std::string::npos);
 }
 
 TEST(CliRun, LogOnlyLeavesEveryProjectFileByteIdenticalAndWritesTheSameLog) {
     CliFixture f;
     std::string logDir = (f.dir.Path() / "logs").string();
     fs::path proj = f.dir.Path() / "proj";
-    auto before = Snapshot(proj);
+    auto before = test::Snapshot(proj);
     ASSERT_EQ(f.Run({"run", "markold", f.pjc, "--dataset", "1", "--yes", "--log-only", "--opt",
                      "Year=1900", "--log-dir", logDir}),
               0)
         << f.err.str();
-    EXPECT_EQ(Snapshot(proj), before);
-    std::string log = ReadFile(f.LogPath());
+    EXPECT_EQ(test::Snapshot(proj), before);
+    std::string log = test::ReadBytes(f.LogPath());
     EXPECT_NE(log.find("Log Only=True"), std::string::npos);
     EXPECT_NE(log.find("People marked=1"), std::string::npos);
     EXPECT_NE(log.find("No changes were made because the Log Only option is selected."),
@@ -203,7 +185,7 @@ TEST(CliRun, ExitCodesForErrorsRefusalsAndBadArguments) {
     EXPECT_EQ(f.Run({"run", "markold", f.pjc, "--dataset", "1", "--yes", "--opt", "Year=1900",
                      "--opt", "Fail=1", "--log-dir", logDir}),
               1);
-    EXPECT_NE(ReadFile(f.LogPath()).find("*ERROR* "), std::string::npos);
+    EXPECT_NE(test::ReadBytes(f.LogPath()).find("*ERROR* "), std::string::npos);
     // No terminal and no --yes: the confirmation is refused, nothing runs.
     EXPECT_EQ(
         f.Run({"run", "markold", f.pjc, "--dataset", "1", "--opt", "Fail=0", "--log-dir", logDir}),

@@ -18,8 +18,19 @@ using namespace hk::db::cdx_test;
 
 namespace {
 
+const uint8_t* At(const std::string& bytes, size_t at) {
+    return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
+}
+
 uint32_t Le32(const std::string& bytes, size_t at) {
-    return cdx::Get32(reinterpret_cast<const uint8_t*>(bytes.data()) + at);
+    return cdx::Get32(At(bytes, at));
+}
+
+// A fixture copied as "t.cdx": index_dump reads only files named .cdx.
+std::string CopyAsCdx(const TempDir& dir, const std::string& rel) {
+    std::string path = dir.File("t.cdx");
+    WriteBytes(path, ReadBytes(FixturePath(rel)));
+    return path;
 }
 
 std::vector<KeyEntry> IntEntries(uint32_t n, uint32_t step = 1) {
@@ -29,15 +40,9 @@ std::vector<KeyEntry> IntEntries(uint32_t n, uint32_t step = 1) {
     return out;
 }
 
-std::string CopyFixture(const TempDir& dir, const std::string& rel) {
-    std::string path = dir.File("t.cdx");
-    WriteBytes(path, ReadBytes(FixturePath(rel)));
-    return path;
-}
-
 // The trailing counts stored in a leaf page, decoded independently of the engine.
 std::vector<uint32_t> LeafTrails(const std::string& file, uint32_t page) {
-    const auto* p = reinterpret_cast<const uint8_t*>(file.data()) + page;
+    const uint8_t* p = At(file, page);
     std::vector<uint32_t> trails;
     uint32_t n = cdx::Get16(p + 2), recBits = p[20], dupBits = p[21], eb = p[23];
     for (uint32_t i = 0; i < n; ++i) {
@@ -51,7 +56,7 @@ std::vector<uint32_t> LeafTrails(const std::string& file, uint32_t page) {
 
 // Unused bytes in the middle of a leaf page: VFP leaves stale bytes there.
 void ZeroLeafGap(std::string& file, uint32_t page) {
-    const auto* p = reinterpret_cast<const uint8_t*>(file.data()) + page;
+    const uint8_t* p = At(file, page);
     uint32_t start = 24 + cdx::Get16(p + 2) * p[23];
     std::fill_n(file.begin() + page + start, cdx::Get16(p + 12), '\0');
 }
@@ -137,8 +142,7 @@ TEST(CdxWrite, GrowingTagKeepsRootAndReusesFreedPages) {
     cdx->Flush();
     std::string bytes = ReadBytes(path);
     EXPECT_EQ(Le32(bytes, header), root) << "the tag header must keep pointing at the root";
-    EXPECT_EQ(cdx::Get16(reinterpret_cast<const uint8_t*>(bytes.data()) + root), 1)
-        << "root interior";
+    EXPECT_EQ(cdx::Get16(At(bytes, root)), 1) << "root interior";
     EXPECT_EQ(Le32(bytes, header + 16), 20000u) << "VFP key count";
     EXPECT_EQ(Le32(bytes, header + 20), 977u) << "VFP distinct keys";
     EXPECT_EQ(Le32(bytes, 4), 0u) << "nothing freed yet";
@@ -213,7 +217,7 @@ TEST(CdxWrite, MultiLevelBulkBuildReadsWithIndexDump) {
 
 TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
     TempDir dir;
-    std::string path = CopyFixture(dir, "fox2/rooms.cdx");
+    std::string path = CopyAsCdx(dir, "fox2/rooms.cdx");
     const std::string before = ReadBytes(path);
     std::map<std::string, std::vector<KeyEntry>> expected;
     {
@@ -239,24 +243,21 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
     }
     std::string after = ReadBytes(path);
     // One more change session on the counter FoxPro 2.x keeps at 8-11 (big endian).
-    EXPECT_EQ(cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + 8),
-              cdx::GetBE32(reinterpret_cast<const uint8_t*>(before.data()) + 8) + 1);
+    EXPECT_EQ(cdx::GetBE32(At(after, 8)), cdx::GetBE32(At(before, 8)) + 1);
     // Bytes 16-31 of tag headers are not statistics in FoxPro 2.x files: left as they were.
     EXPECT_EQ(after.substr(0xC00 + 16, 16), before.substr(0xC00 + 16, 16));
     // The AUDIO tag has a FOR clause: FoxPro 2.x stores its blanks in full (trailing count 0).
     auto cdx = CdxFile::Open(FileSystem::Default(), path, false);
     CdxTag& audio = *cdx->FindTag("AUDIO");
     uint32_t root = Le32(after, audio.HeaderOffset());
-    ASSERT_EQ(cdx::Get16(reinterpret_cast<const uint8_t*>(after.data()) + root), 1);
-    uint32_t firstLeaf =
-        cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + root + 12 + 14);
+    ASSERT_EQ(cdx::Get16(At(after, root)), 1);
+    uint32_t firstLeaf = cdx::GetBE32(At(after, root + 12 + 14));
     for (uint32_t t : LeafTrails(after, firstLeaf))
         EXPECT_EQ(t, 0u);
     // ...while the ROOMNAME tag without FOR does compress them.
     CdxTag& rooms = *cdx->FindTag("ROOMNAME");
     uint32_t roomsRoot = Le32(after, rooms.HeaderOffset());
-    uint32_t leaf =
-        cdx::GetBE32(reinterpret_cast<const uint8_t*>(after.data()) + roomsRoot + 12 + 14);
+    uint32_t leaf = cdx::GetBE32(At(after, roomsRoot + 12 + 14));
     auto trails = LeafTrails(after, leaf);
     EXPECT_TRUE(std::any_of(trails.begin(), trails.end(), [](uint32_t t) { return t > 0; }));
     for (auto& [name, entries] : expected)
@@ -267,7 +268,7 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
 
 TEST(CdxWrite, VisualFoxProFilesTakeNewTagsAndGrowingTrees) {
     TempDir dir;
-    std::string path = CopyFixture(dir, "vfp9-db/FOXPRO-DB-TEST.DCX");
+    std::string path = CopyAsCdx(dir, "vfp9-db/FOXPRO-DB-TEST.DCX");
     std::vector<KeyEntry> objectName, extra;
     {
         auto cdx = CdxFile::Open(FileSystem::Default(), path, true);

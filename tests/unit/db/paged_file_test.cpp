@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
 #include <random>
 
 #include "db/db_error.h"
@@ -12,14 +11,9 @@ using namespace hk::db;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(PagedFile, RandomWritesMatchAModelAcrossEvictionAndFlush) {
     hk::test::TempDir dir;
-    std::string path = (dir.Path() / "f.bin").string();
+    std::string path = dir.File("f.bin");
     std::string model;
     std::mt19937 rng(1);
     {
@@ -48,12 +42,12 @@ TEST(PagedFile, RandomWritesMatchAModelAcrossEvictionAndFlush) {
         model.resize(1500, '\0');
         model += "end";
     }
-    EXPECT_EQ(ReadAll(path), model);
+    EXPECT_EQ(hk::test::ReadBytes(path), model);
 }
 
 TEST(PagedFile, ReadOnlyRefusesWritesAndSecondWriterIsRefused) {
     hk::test::TempDir dir;
-    std::string path = (dir.Path() / "g.bin").string();
+    std::string path = dir.File("g.bin");
     auto first = FileSystem::Default().Open(path, OpenMode::CreateTruncate, true);
     try {
         FileSystem::Default().Open(path, OpenMode::ReadWrite, true);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "db/cdx_file.h"
@@ -13,15 +12,13 @@
 #include "db/relation.h"
 #include "db/table.h"
 #include "support/temp_dir.h"
+#include "unit/db/db_test_files.h"
 
 using namespace hk::db;
+using hk::db::test::ErrorOf;
+using hk::test::ReadBytes;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 std::unique_ptr<Table> People(const std::string& path) {
     auto t = Table::Create(path, {{"PER_NO", 'I'}, {"NAME", 'C', 10}, {"NOTE", 'C', 5}},
@@ -37,18 +34,9 @@ std::unique_ptr<Table> People(const std::string& path) {
     return t;
 }
 
-long ErrorOf(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const DbError& e) {
-        return e.Number();
-    }
-    return 0;
-}
-
 TEST(TableIndexRules, TagWithAFunctionWeDoNotKnowIsReadableButRefusesWritesThatNeedIt) {
     hk::test::TempDir dir;
-    std::string dbf = (dir.Path() / "p.dbf").string(), cdx = (dir.Path() / "p.cdx").string();
+    std::string dbf = dir.File("p.dbf"), cdx = dir.File("p.cdx");
     People(dbf).reset();
     {
         // Add a tag as TMG would, with a function compiled into TMG, keyed on NAME.
@@ -60,7 +48,7 @@ TEST(TableIndexRules, TagWithAFunctionWeDoNotKnowIsReadableButRefusesWritesThatN
         file->AddTag(nt, {{PadKey("Ann", 10), 1}, {PadKey("Bob", 10), 2}, {PadKey("Cy", 10), 3}});
         file->Flush();
     }
-    std::string before = Slurp(dbf) + Slurp(cdx);
+    std::string before = ReadBytes(dbf) + ReadBytes(cdx);
     auto t = Table::Open(dbf);
     Tag* byName = t->FindTag("BYNAME");
     ASSERT_NE(byName, nullptr);
@@ -77,7 +65,8 @@ TEST(TableIndexRules, TagWithAFunctionWeDoNotKnowIsReadableButRefusesWritesThatN
               }),
               kErrIndex);
     t->Flush();
-    EXPECT_EQ(Slurp(dbf) + Slurp(cdx), before) << "a refused write must leave every byte alone";
+    EXPECT_EQ(ReadBytes(dbf) + ReadBytes(cdx), before)
+        << "a refused write must leave every byte alone";
 
     // A field the tag does not name can still be written.
     ASSERT_EQ(t->Go(2), kPosOk);
@@ -90,7 +79,7 @@ TEST(TableIndexRules, TagWithAFunctionWeDoNotKnowIsReadableButRefusesWritesThatN
 
 TEST(TableIndexRules, ProductionIndexKeptUpToDateWhenNotUsedForOrderAndRefusedWhenMissing) {
     hk::test::TempDir dir;
-    std::string dbf = (dir.Path() / "p.dbf").string(), cdx = (dir.Path() / "p.cdx").string();
+    std::string dbf = dir.File("p.dbf"), cdx = dir.File("p.cdx");
     People(dbf).reset();
     {
         auto t = Table::Open(dbf, {.writable = true, .productionIndex = false});
@@ -107,18 +96,18 @@ TEST(TableIndexRules, ProductionIndexKeptUpToDateWhenNotUsedForOrderAndRefusedWh
         EXPECT_TRUE(t->CheckIndexes(&fault)) << fault;
     }
     std::filesystem::remove(cdx);
-    std::string before = Slurp(dbf);
+    std::string before = ReadBytes(dbf);
     auto t = Table::Open(dbf);
     t->Go(1);
     EXPECT_EQ(ErrorOf([&] { t->AssignLong(0, 7); }), kErrIndex);
     t.reset();
-    EXPECT_EQ(Slurp(dbf), before);
+    EXPECT_EQ(ReadBytes(dbf), before);
 }
 
 TEST(TableIndexRules, PrivateIndexWithForFilterFollowsDeletesAndCloses) {
     hk::test::TempDir dir;
-    auto t = People((dir.Path() / "p.dbf").string());
-    std::string idx = (dir.Path() / "name_idx.cdx").string();
+    auto t = People(dir.File("p.dbf"));
+    std::string idx = dir.File("name_idx.cdx");
     IndexSet* set = t->CreateIndex(idx, {{"BYNAME", "UPPER(NAME)", ".NOT. DELETED()"}});
     t->SelectTag(t->FindTag("BYNAME"));
     ASSERT_EQ(t->Seek("BOB"), kPosOk);
@@ -138,11 +127,10 @@ TEST(TableIndexRules, PrivateIndexWithForFilterFollowsDeletesAndCloses) {
 
 TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
     hk::test::TempDir dir;
-    auto people = People((dir.Path() / "p.dbf").string());
+    auto people = People(dir.File("p.dbf"));
     people->SetAlias("$");
-    auto types =
-        Table::Create((dir.Path() / "t.dbf").string(), {{"ETYPENUM", 'I'}, {"ADMIN", 'N', 2}},
-                      CreateOptions{}, {{"EVTBYNUM", "ETYPENUM"}});
+    auto types = Table::Create(dir.File("t.dbf"), {{"ETYPENUM", 'I'}, {"ADMIN", 'N', 2}},
+                               CreateOptions{}, {{"EVTBYNUM", "ETYPENUM"}});
     types->SetAlias("t");
     for (auto [num, admin] : {std::pair{1, 4}, {2, 5}, {3, 6}}) {
         types->AppendStart();
@@ -150,8 +138,8 @@ TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
         types->AssignLong(1, admin);
         types->Append();
     }
-    auto events = Table::Create((dir.Path() / "g.dbf").string(), {{"ETYPE", 'I'}, {"PER1", 'I'}},
-                                CreateOptions{}, {{"BYPER1", "PER1"}});
+    auto events = Table::Create(dir.File("g.dbf"), {{"ETYPE", 'I'}, {"PER1", 'I'}}, CreateOptions{},
+                                {{"BYPER1", "PER1"}});
     events->SetAlias("g");
     // (type, principal): a missing principal 9 and a missing type 7 read as blank records.
     for (auto [etype, per] : {std::pair{1, 2}, {2, 9}, {1, 0}, {7, 3}, {1, 3}}) {
@@ -176,13 +164,9 @@ TEST(TableIndexRules, RelationPositionsSlavesAndFiltersOnAllOfThem) {
     EXPECT_THROW(rel.SetQuery("x->ADMIN = 1"), DbError);
 }
 
-} // namespace
-
-namespace {
-
 TEST(TableIndexRules, BulkBuiltProductionIndexOverManyRecordsIsExact) {
     hk::test::TempDir dir;
-    std::string path = (dir.Path() / "big.dbf").string();
+    std::string path = dir.File("big.dbf");
     {
         auto t = Table::Create(path, {{"N", 'I'}, {"S", 'C', 12}});
         for (int i = 0; i < 40000; ++i) {
@@ -233,8 +217,8 @@ TEST(TableIndexRules, TightBuildMemoryAndCacheGiveTheSameIndexStreamedToDisk) {
     };
     uint64_t heldBack = make("plain", 0);
     uint64_t streamed = make("tight", 64 * 1024);
-    std::string plain = Slurp((dir.Path() / "plain.cdx").string());
-    std::string tight = Slurp((dir.Path() / "tight.cdx").string());
+    std::string plain = ReadBytes(dir.File("plain.cdx"));
+    std::string tight = ReadBytes(dir.File("tight.cdx"));
     ASSERT_GT(plain.size(), 256u * 1024);
     EXPECT_TRUE(plain == tight) << "sorted runs and a spilled level build the same tree";
     // A bounded cache writes pages out as it fills; the default one holds the whole index.

@@ -96,7 +96,7 @@ protected:
 };
 
 TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
-    std::string path = (dir.Path() / "model.dbf").string();
+    std::string path = dir.File("model.dbf");
     {
         auto t =
             Table::Create(path, {{"NAME", 'C', 12}, {"NUM", 'N', 8, 2}, {"ID", 'I'}, {"NOTE", 'M'}},
@@ -162,8 +162,7 @@ TEST_F(TableModel, RandomAppendsChangesDeletesAndRecallsKeepEveryTagExact) {
 }
 
 TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
-    auto t = Table::Create((dir.Path() / "seek.dbf").string(), {{"NAME", 'C', 10}, {"NUM", 'I'}},
-                           CreateOptions{},
+    auto t = Table::Create(dir.File("seek.dbf"), {{"NAME", 'C', 10}, {"NUM", 'I'}}, CreateOptions{},
                            {{"NAME", "NAME"}, {"NUM", "NUM"}, {"NUMD", "NUM", "", true}});
     const char* names[] = {"Adams", "Baker", "Baker", "Bakerson", "Carter", "Baker"};
     for (int i = 0; i < 6; ++i) {
@@ -208,8 +207,7 @@ TEST_F(TableModel, SeeksFindPrefixesAndNumbersAndWalkEqualKeys) {
 }
 
 TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
-    auto t = Table::Create((dir.Path() / "walk.dbf").string(), {{"N", 'I'}}, CreateOptions{},
-                           {{"N", "N"}});
+    auto t = Table::Create(dir.File("walk.dbf"), {{"N", 'I'}}, CreateOptions{}, {{"N", "N"}});
     for (int v : {10, 20, 30, 40}) {
         t->AppendStart();
         t->AssignLong(0, v);
@@ -225,8 +223,8 @@ TEST_F(TableModel, ChangingTheKeyOfTheCurrentRecordRepositionsTheWalk) {
 }
 
 TEST_F(TableModel, ClonesShareFilesAndSeeEachOthersWrites) {
-    auto t = Table::Create((dir.Path() / "clone.dbf").string(), {{"N", 'I'}, {"S", 'C', 4}},
-                           CreateOptions{}, {{"N", "N"}});
+    auto t = Table::Create(dir.File("clone.dbf"), {{"N", 'I'}, {"S", 'C', 4}}, CreateOptions{},
+                           {{"N", "N"}});
     t->AppendStart();
     t->AssignLong(0, 5);
     t->Append();

@@ -79,14 +79,6 @@ struct RunLog {
     }
 };
 
-// Every file of a folder by name, byte for byte.
-inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        files[e.path().filename().string()] = ReadBytes(e.path());
-    return files;
-}
-
 // A project of the builder, and the functions of this build run through the command line
 // in-process with a fixed clock.
 struct FunctionProject {
@@ -118,8 +110,7 @@ struct FunctionProject {
         all.insert(all.end(), {"--log-dir", logDir});
         out.str("");
         err.str("");
-        cli::CliEnvironment env{
-            functions, store, in, out, err, programFolder, (dir.Path() / "docs").string()};
+        cli::CliEnvironment env{functions, store, in, out, err, programFolder, dir.File("docs")};
         env.clock = &clock;
         int rc = cli::RunCli(all, env);
         logPath.clear();
@@ -129,6 +120,21 @@ struct FunctionProject {
         return rc;
     }
     RunLog Log() const { return RunLog::Read(logPath); }
+
+    // Runs under Log Only, then for real: the Log Only run changes no file and logs what the
+    // real run does, but for its switch line and closing note. Returns the real run's log.
+    RunLog RunBothWays(const std::string& key, const Lines& logOnlyArgs, const Lines& args) {
+        auto before = Snapshot(Folder());
+        EXPECT_EQ(Run(key, logOnlyArgs, true), 0) << err.str();
+        EXPECT_EQ(Snapshot(Folder()), before) << "Log Only changed a project file";
+        RunLog logOnly = Log();
+        EXPECT_TRUE(logOnly.Has("Log Only=True"));
+        EXPECT_EQ(logOnly.lines.back(), kLogOnlyNote);
+        EXPECT_EQ(Run(key, args), 0) << err.str();
+        RunLog log = Log();
+        EXPECT_EQ(log.WithoutLogOnly(), logOnly.WithoutLogOnly());
+        return log;
+    }
 };
 
 // One field of every live record of a table, in record order, trimmed. The builder writes

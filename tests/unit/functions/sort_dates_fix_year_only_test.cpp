@@ -50,7 +50,7 @@ TEST(FixSortDates, CopiesRegularDatesIntoEmptySortDatesOnly) {
         << p.log;
     EXPECT_NE(p.log.find("\r\nEvents read=5\r\nEvent Sort Dates fixed=2\r\n"), std::string::npos)
         << p.log;
-    p.ExpectTableSound("g", "SRTDATE");
+    ExpectTableSound(p.Table("g"), "SRTDATE", "BYRECNO");
 }
 
 TEST(YearOnlyDates, RemovesMonthAndDayFromPlainDatesOfLivingPeopleInChosenGroups) {
@@ -116,7 +116,7 @@ TEST(YearOnlyDates, RemovesMonthAndDayFromPlainDatesOfLivingPeopleInChosenGroups
                          "Event Dates modified=4\r\n"),
               std::string::npos)
         << p.log;
-    p.ExpectTableSound("g", "EDATE");
+    ExpectTableSound(p.Table("g"), "EDATE", "BYRECNO");
 
     // The boxes were kept for the project: a second run needs no options and changes nothing.
     ASSERT_EQ(p.Run("yearonlydates", {"--dataset", "1"}), 0) << p.err.str();

@@ -1,26 +1,11 @@
 #pragma once
 // Runs the sort-date functions end to end on a built project, as the command line does: the
 // project is opened, the options applied and kept, the run confirmed, and the log read back.
-// Also the checks every writing run gets: the project files before and after, the indexes
-// against the data, and an independent reader of the tables.
-#include <gtest/gtest.h>
-
+// Also the check every writing run gets: the project files before and after.
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "cli/cli_app.h"
-#include "db/table.h"
-#include "functions/register_functions.h"
-#include "support/fake_user_interface.h"
-#include "support/memory_settings_store.h"
 #include "support/table_data.h"
-#include "support/temp_dir.h"
-#include "support/test_project_builder.h"
+#include "unit/functions/people_functions_fixture.h"
 
 namespace hk::test {
 
@@ -31,21 +16,9 @@ inline std::string Exact(int y, int m, int d) {
     return buf;
 }
 
-inline std::string ReadFileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline std::map<std::string, std::string> Snapshot(const std::filesystem::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        files[e.path().filename().string()] = ReadFileBytes(e.path());
-    return files;
-}
-
 struct SortDatesProject {
     TempDir dir;
-    TestProjectBuilder builder{(dir.Path() / "proj").string(), "Fam"};
+    TestProjectBuilder builder{dir.File("proj"), "Fam"};
     MemorySettingsStore store;
     FunctionRegistry functions;
     ManualClock clock;
@@ -64,23 +37,19 @@ struct SortDatesProject {
     // hearthkit-cli run KEY PROJECT --yes [extra...]; keeps the log text.
     int Run(const std::string& key, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"run",   key,         builder.PjcPath(),
-                                         "--yes", "--log-dir", (dir.Path() / "logs").string()};
+                                         "--yes", "--log-dir", dir.File("logs")};
         args.insert(args.end(), extra.begin(), extra.end());
         out.str("");
         err.str("");
-        cli::CliEnvironment env{functions,
-                                store,
-                                in,
-                                out,
-                                err,
-                                std::string(HK_SOURCE_DIR) + "/data/",
-                                (dir.Path() / "docs").string()};
+        cli::CliEnvironment env{
+            functions,       store, in, out, err, std::string(HK_SOURCE_DIR) + "/data/",
+            dir.File("docs")};
         env.clock = &clock;
         int rc = cli::RunCli(args, env);
         std::string o = out.str();
         size_t at = o.find("Log: ");
         log = at == std::string::npos ? std::string()
-                                      : ReadFileBytes(o.substr(at + 5, o.find('\n', at) - at - 5));
+                                      : ReadBytes(o.substr(at + 5, o.find('\n', at) - at - 5));
         return rc;
     }
 
@@ -102,34 +71,6 @@ struct SortDatesProject {
             expected += "\r\nNo changes were made because the Log Only option is selected.\r\n";
         EXPECT_EQ(onlyLog, expected);
         return rcReal;
-    }
-
-    // Every index of a table agrees with its data, and dbfread reads the same values of a
-    // field as our engine.
-    void ExpectTableSound(const std::string& suffix, const std::string& field) {
-        auto t = db::Table::Open(Table(suffix), {.writable = false});
-        std::string fault;
-        EXPECT_TRUE(t->CheckIndexes(&fault)) << suffix << ": " << fault;
-        TableData ours(Table(suffix));
-        std::string cmd = "/usr/bin/python3 -c \"import dbfread,sys\n"
-                          "t=dbfread.DBF(sys.argv[1],encoding='cp1252',load=True)\n"
-                          "print('|'.join((r['" +
-                          field + "'] or '').rstrip() for r in t.records))\" '" + Table(suffix) +
-                          "' 2>&1";
-        FILE* p = popen(cmd.c_str(), "r");
-        ASSERT_NE(p, nullptr);
-        std::string text;
-        char buf[4096];
-        size_t n;
-        while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-            text.append(buf, n);
-        ASSERT_EQ(pclose(p), 0) << text;
-        std::string want;
-        for (size_t row : ours.Live())
-            want += ours.Str(row, field) + "|";
-        if (!want.empty())
-            want.back() = '\n';
-        EXPECT_EQ(text, want) << suffix << "." << field;
     }
 };
 

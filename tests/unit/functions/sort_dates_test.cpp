@@ -132,8 +132,8 @@ TEST(SortDates, GivesUndatedTagsDatesInTagOrderAfterParentsAndEarlierTags) {
               std::string::npos)
         << p.err.str();
 
-    p.ExpectTableSound("g", "SRTDATE");
-    p.ExpectTableSound("n", "SRTDATE");
+    ExpectTableSound(p.Table("g"), "SRTDATE", "BYRECNO");
+    ExpectTableSound(p.Table("n"), "SRTDATE", "BYNPER");
 }
 
 TEST(SortDates, TagOrderComesFromEitherStoredFormThenDefaultsThenTheRestByName) {

@@ -73,9 +73,9 @@ TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
     tree.Write("build/src/cli/hearthkit-cli", "");
     tree.Write("prefix/share/hearthkit/hearthkit.ini", "");
     tree.Write("prefix/bin/hearthkit", "");
-    EXPECT_EQ(FindProgramFolderFor((tree.Path() / "build/src/cli/hearthkit-cli").string()),
+    EXPECT_EQ(FindProgramFolderFor(tree.File("build/src/cli/hearthkit-cli")),
               tree.Folder() + "data/");
-    EXPECT_EQ(FindProgramFolderFor((tree.Path() / "prefix/bin/hearthkit").string()),
+    EXPECT_EQ(FindProgramFolderFor(tree.File("prefix/bin/hearthkit")),
               tree.Folder() + "prefix/share/hearthkit/");
     EXPECT_EQ(FindProgramFolderFor("/nonexistent/dir/exe"), "");
     EXPECT_EQ(FindProgramFolder("/opt/hk/data"), "/opt/hk/data/");
