@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "db/cdx_file.h"
+#include "db/cdx_node.h"
 #include "db/cdx_tag.h"
 #include "db/index_key.h"
 #include "support/temp_dir.h"
@@ -83,6 +84,27 @@ inline std::vector<std::string> IndexDumpTags(const std::string& file) {
     }
     pclose(p);
     return names;
+}
+
+// A fixture copied into the folder as "t.cdx": index_dump reads only files named .cdx.
+inline std::string CopyAsCdx(const TempDir& dir, const std::string& rel) {
+    std::string path = dir.File("t.cdx");
+    WriteBytes(path, ReadBytes(FixturePath(rel)));
+    return path;
+}
+
+// Bytes of a whole file held in a string, at an offset, and the numbers stored there.
+inline const uint8_t* At(const std::string& bytes, size_t at) {
+    return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
+}
+inline uint8_t* At(std::string& bytes, size_t at) {
+    return reinterpret_cast<uint8_t*>(bytes.data()) + at;
+}
+inline uint32_t Le32(const std::string& bytes, size_t at) {
+    return cdx::Get32(At(bytes, at));
+}
+inline uint32_t Be32(const std::string& bytes, size_t at) {
+    return cdx::GetBE32(At(bytes, at));
 }
 
 inline std::string RightTrim(std::string s, char pad = ' ') {

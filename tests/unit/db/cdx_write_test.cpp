@@ -18,21 +18,6 @@ using namespace hk::db::cdx_test;
 
 namespace {
 
-const uint8_t* At(const std::string& bytes, size_t at) {
-    return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
-}
-
-uint32_t Le32(const std::string& bytes, size_t at) {
-    return cdx::Get32(At(bytes, at));
-}
-
-// A fixture copied as "t.cdx": index_dump reads only files named .cdx.
-std::string CopyAsCdx(const TempDir& dir, const std::string& rel) {
-    std::string path = dir.File("t.cdx");
-    WriteBytes(path, ReadBytes(FixturePath(rel)));
-    return path;
-}
-
 std::vector<KeyEntry> IntEntries(uint32_t n, uint32_t step = 1) {
     std::vector<KeyEntry> out;
     for (uint32_t i = 1; i <= n; ++i)
@@ -243,7 +228,7 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
     }
     std::string after = ReadBytes(path);
     // One more change session on the counter FoxPro 2.x keeps at 8-11 (big endian).
-    EXPECT_EQ(cdx::GetBE32(At(after, 8)), cdx::GetBE32(At(before, 8)) + 1);
+    EXPECT_EQ(Be32(after, 8), Be32(before, 8) + 1);
     // Bytes 16-31 of tag headers are not statistics in FoxPro 2.x files: left as they were.
     EXPECT_EQ(after.substr(0xC00 + 16, 16), before.substr(0xC00 + 16, 16));
     // The AUDIO tag has a FOR clause: FoxPro 2.x stores its blanks in full (trailing count 0).
@@ -251,13 +236,13 @@ TEST(CdxWrite, FoxPro2FileKeepsItsConventions) {
     CdxTag& audio = *cdx->FindTag("AUDIO");
     uint32_t root = Le32(after, audio.HeaderOffset());
     ASSERT_EQ(cdx::Get16(At(after, root)), 1);
-    uint32_t firstLeaf = cdx::GetBE32(At(after, root + 12 + 14));
+    uint32_t firstLeaf = Be32(after, root + 12 + 14);
     for (uint32_t t : LeafTrails(after, firstLeaf))
         EXPECT_EQ(t, 0u);
     // ...while the ROOMNAME tag without FOR does compress them.
     CdxTag& rooms = *cdx->FindTag("ROOMNAME");
     uint32_t roomsRoot = Le32(after, rooms.HeaderOffset());
-    uint32_t leaf = cdx::GetBE32(At(after, roomsRoot + 12 + 14));
+    uint32_t leaf = Be32(after, roomsRoot + 12 + 14);
     auto trails = LeafTrails(after, leaf);
     EXPECT_TRUE(std::any_of(trails.begin(), trails.end(), [](uint32_t t) { return t > 0; }));
     for (auto& [name, entries] : expected)

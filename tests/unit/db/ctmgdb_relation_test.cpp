@@ -8,10 +8,12 @@
 #include "db/ctmgdb.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
+#include "unit/db/db_test_files.h"
 
 using namespace hk;
 using namespace hk::db;
 using namespace hk::mktmg;
+using hk::db::test::Caught;
 using hk::test::TempDir;
 using hk::test::TestProjectBuilder;
 
@@ -106,21 +108,13 @@ TEST(CTMGDBRelation, BadRelationsAreReportedWithTheirStep) {
     db.OpenProject(f.pjc);
     db.OpenTable("e", "e");
     db.OpenSlaveTable("g", "g", "NoSuchTag=e.GNum");
-    try {
-        db.CreateRelation("e");
-        FAIL() << "no error";
-    } catch (const hk::Error& e) {
-        EXPECT_EQ(e.Source(), "[CTMGDB.CreateRelation]");
-        EXPECT_EQ(e.Description(), "Error (-330) Tag Name not Found making relationship g");
-    }
+    hk::Error e = Caught<hk::Error>([&] { db.CreateRelation("e"); });
+    EXPECT_EQ(e.Source(), "[CTMGDB.CreateRelation]");
+    EXPECT_EQ(e.Description(), "Error (-330) Tag Name not Found making relationship g");
     db.CloseTable("g");
     db.OpenSlaveTable("g", "g", "ByRecNo=e.GNum", 7, kRelateBlank);
-    try {
-        db.CreateRelation("e");
-        FAIL() << "no error";
-    } catch (const hk::Error& e) {
-        EXPECT_EQ(e.Description(), "Error (-930) Unexpected Parameter setting relation type on g");
-    }
+    EXPECT_EQ(Caught<hk::Error>([&] { db.CreateRelation("e"); }).Description(),
+              "Error (-930) Unexpected Parameter setting relation type on g");
     db.CloseTable("g");
     // Slaves naming another master are not part of this relation.
     db.OpenSlaveTable("g", "g", "ByRecNo=x.GNum");

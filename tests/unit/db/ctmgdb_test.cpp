@@ -10,10 +10,12 @@
 #include "support/settings_store.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
+#include "unit/db/db_test_files.h"
 
 using namespace hk;
 using namespace hk::db;
 using namespace hk::mktmg;
+using hk::db::test::Caught;
 using hk::test::TempDir;
 using hk::test::TestProjectBuilder;
 namespace fs = std::filesystem;
@@ -30,17 +32,6 @@ std::string WriteFamily(const TempDir& dir, TmgLayout layout = TmgLayout::Curren
     b.Event(kTagBirth, tom, 0, ExactDate(1846, 3, 5));
     b.Event(kTagMarriage, john, mary, ExactDate(1845, 6, 1));
     return b.Write();
-}
-
-// The error an action throws; fails the test when it throws none.
-template <typename Fn> hk::Error ErrorOf(Fn&& action) {
-    try {
-        action();
-    } catch (const hk::Error& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no error";
-    return hk::Error(0, "", "");
 }
 
 } // namespace
@@ -131,7 +122,7 @@ TEST(CTMGDB, OpenRefusesMissingIndexFiles) {
     fs::remove(folder + "Family_g.cdx");
     fs::remove(folder + "Family_$.cdx");
     CTMGDB db;
-    hk::Error e = ErrorOf([&] { db.OpenProject(pjc); });
+    hk::Error e = Caught<hk::Error>([&] { db.OpenProject(pjc); });
     EXPECT_EQ(e.Number(), -1);
     EXPECT_EQ(e.Source(), "[CTMGDB.VerifyIndexFiles]");
     EXPECT_EQ(e.Description(),
@@ -148,7 +139,7 @@ TEST(CTMGDB, AnotherWriterGetsTheFileInUseAdvice) {
     CTMGDB db;
     {
         auto holder = Table::Open(dir.Folder() + "proj/Family_$.dbf"); // writable: locked
-        hk::Error e = ErrorOf([&] { db.OpenProject(pjc); });
+        hk::Error e = Caught<hk::Error>([&] { db.OpenProject(pjc); });
         EXPECT_EQ(e.Number(), -1);
         EXPECT_EQ(e.Source(), "[CTMGDB.OpenTable]");
         EXPECT_EQ(e.Description(),
@@ -189,12 +180,13 @@ TEST(CTMGDB, SlotsAliasesClonesAndTheTableLimit) {
     EXPECT_EQ(db.FindSuffix("G"), 0);
     EXPECT_EQ(db.FindSuffix("e"), -2);
     EXPECT_EQ(db.FindAlias("x"), -1);
-    EXPECT_EQ(ErrorOf([&] { db.FindSuffix("e", true); }).Description(), "Suffix not found: e");
-    hk::Error missing = ErrorOf([&] { db.FindAlias("x", true); });
+    EXPECT_EQ(Caught<hk::Error>([&] { db.FindSuffix("e", true); }).Description(),
+              "Suffix not found: e");
+    hk::Error missing = Caught<hk::Error>([&] { db.FindAlias("x", true); });
     EXPECT_EQ(missing.Description(), "Alias not found: x");
     EXPECT_EQ(missing.Source(), "[CTMGDB.FindAlias]");
 
-    hk::Error dup = ErrorOf([&] { db.OpenTable("e", "G"); });
+    hk::Error dup = Caught<hk::Error>([&] { db.OpenTable("e", "G"); });
     EXPECT_EQ(dup.Description(), "Duplicate Alias: G");
     EXPECT_EQ(dup.Source(), "[CTMGDB.OpenTable]");
     EXPECT_EQ(db.TableCount(), 2);
@@ -223,7 +215,7 @@ TEST(CTMGDB, SlotsAliasesClonesAndTheTableLimit) {
 
     while (db.TableCount() < CTMGDB::kMaxTables)
         db.OpenTable("t", db.NewAlias());
-    hk::Error limit = ErrorOf([&] { db.OpenTable("t", "one_more"); });
+    hk::Error limit = Caught<hk::Error>([&] { db.OpenTable("t", "one_more"); });
     EXPECT_EQ(limit.Description(), "Table limit exceeded");
     EXPECT_EQ(db.TableCount(), CTMGDB::kMaxTables);
     db.CloseAllTables();
@@ -232,7 +224,7 @@ TEST(CTMGDB, SlotsAliasesClonesAndTheTableLimit) {
     EXPECT_THROW(db.CloseTable("nope"), hk::Error);
 
     // A table that does not exist: the engine's error in the program's words.
-    hk::Error absent = ErrorOf([&] { db.OpenTable("zz", "zz"); });
+    hk::Error absent = Caught<hk::Error>([&] { db.OpenTable("zz", "zz"); });
     EXPECT_EQ(absent.Description().rfind("Error (-60) Opening File opening ", 0), 0u)
         << absent.Description();
     EXPECT_NE(absent.Description().find("Family_ZZ.dbf as zz"), std::string::npos);
@@ -263,9 +255,9 @@ TEST(CTMGDB, FieldReferencesTagsAndAliases) {
     EXPECT_FALSE(db.FieldIfExists("g.NoSuch"));
     EXPECT_TRUE(db.HasField("g.etype"));
     EXPECT_FALSE(db.HasField("g.etypes"));
-    hk::Error noField = ErrorOf([&] { db.Field("g.NoSuch"); });
+    hk::Error noField = Caught<hk::Error>([&] { db.Field("g.NoSuch"); });
     EXPECT_EQ(noField.Description(), "Error (-210) Unrecognized Field Name finding field g.NoSuch");
-    EXPECT_EQ(ErrorOf([&] { db.Field("x.EDate"); }).Description(), "Alias not found: x");
+    EXPECT_EQ(Caught<hk::Error>([&] { db.Field("x.EDate"); }).Description(), "Alias not found: x");
     EXPECT_THROW(db.Field("EDate"), hk::Error);
 
     // Tags: by reference or by table; a missing one falls back to record order.
@@ -506,7 +498,7 @@ TEST(CTMGDB, AnIndexErrorGetsTheCollationAdvice) {
     std::string pjc = WriteFamily(dir);
     dir.Write("proj/Family_$.cdx", std::string(1024, '\x07'));
     CTMGDB db;
-    hk::Error e = ErrorOf([&] { db.OpenProject(pjc); });
+    hk::Error e = Caught<hk::Error>([&] { db.OpenProject(pjc); });
     EXPECT_EQ(db.PendingErrorCode(), kErrIndex);
     EXPECT_EQ(e.Description().rfind("Error (-310) ", 0), 0u) << e.Description();
     const std::string advice =

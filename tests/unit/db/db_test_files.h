@@ -1,6 +1,8 @@
 #pragma once
 // Helpers for table-engine tests: the fixture folder of real FoxPro files and copies of them in
-// a test's folder, whole files as byte vectors, and the error number a call throws.
+// a test's folder, whole files as byte vectors, and the error a call throws.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -42,6 +44,17 @@ template <class Fn> long ErrorOf(Fn fn) {
         return e.Number();
     }
     return 0;
+}
+
+// The error fn throws as an E; fails the test (and gives error 0) when it throws none.
+template <class E = DbError, class Fn> E Caught(Fn fn) {
+    try {
+        fn();
+    } catch (const E& e) {
+        return e;
+    }
+    ADD_FAILURE() << "no error";
+    return E(0, "", "");
 }
 
 } // namespace hk::db::test

@@ -60,14 +60,10 @@ TEST(DbfDamage, BadHeadersAreRefusedAndLeftAlone) {
         d.apply(bytes);
         WriteBytes(path, bytes);
         for (bool writable : {false, true}) {
-            try {
-                DbfFile::Open(FileSystem::Default(), path, writable);
-                ADD_FAILURE() << "opened";
-            } catch (const DbError& e) {
-                EXPECT_EQ(e.Number(), d.code);
-                EXPECT_NE(std::string(e.what()).find(d.message), std::string::npos) << e.what();
-                EXPECT_NE(std::string(e.what()).find("calls.dbf"), std::string::npos);
-            }
+            DbError e = Caught([&] { DbfFile::Open(FileSystem::Default(), path, writable); });
+            EXPECT_EQ(e.Number(), d.code);
+            EXPECT_NE(std::string(e.what()).find(d.message), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("calls.dbf"), std::string::npos);
             EXPECT_EQ(ReadBytes(path), bytes);
         }
         // A failed writable open leaves no lock behind.
@@ -93,27 +89,19 @@ TEST(DbfDamage, MemoFaults) {
         const FieldInfo& notes = t->Fields()[t->FieldIndex("NOTES")];
         EXPECT_FALSE(t->Memo()->Read(GetMemoBlock(notes, rec.data(), t->Flavor())).empty());
         t->ReadRecord(2, rec.data());
-        try {
-            t->Memo()->Read(GetMemoBlock(notes, rec.data(), t->Flavor()));
-            ADD_FAILURE() << "read a memo past the end";
-        } catch (const DbError& e) {
-            EXPECT_EQ(e.Number(), kErrMemo);
-            EXPECT_NE(std::string(e.what()).find("block 9999"), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find("calls.FPT"), std::string::npos) << e.what();
-        }
+        DbError e = Caught([&] { t->Memo()->Read(GetMemoBlock(notes, rec.data(), t->Flavor())); });
+        EXPECT_EQ(e.Number(), kErrMemo);
+        EXPECT_NE(std::string(e.what()).find("block 9999"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find("calls.FPT"), std::string::npos) << e.what();
     }
     EXPECT_EQ(ReadBytes(path), bytes);
     EXPECT_EQ(ReadBytes(memoPath), memoBytes);
 
     // A table with memo fields and no memo file.
     std::filesystem::remove(memoPath);
-    try {
-        DbfFile::Open(FileSystem::Default(), path, false);
-        ADD_FAILURE() << "opened without its memo file";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.Number(), kErrMemo);
-        EXPECT_NE(std::string(e.what()).find("missing"), std::string::npos) << e.what();
-    }
+    DbError missing = Caught([&] { DbfFile::Open(FileSystem::Default(), path, false); });
+    EXPECT_EQ(missing.Number(), kErrMemo);
+    EXPECT_NE(std::string(missing.what()).find("missing"), std::string::npos) << missing.what();
     // The memo file is found whatever the case of its name.
     std::filesystem::copy_file(FixturePath("vfp9-db/calls.FPT"), dir.File("CALLS.fpt"));
     EXPECT_NE(DbfFile::Open(FileSystem::Default(), path, false)->Memo(), nullptr);

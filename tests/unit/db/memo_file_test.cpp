@@ -10,20 +10,6 @@
 using namespace hk::db;
 using namespace hk::db::test;
 
-namespace {
-
-template <class Fn> DbError CatchDbError(Fn fn) {
-    try {
-        fn();
-    } catch (const DbError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no DbError";
-    return DbError(0, "", "");
-}
-
-} // namespace
-
 TEST(MemoFile, AllocationFollowsFoxPro) {
     TempDir dir;
     std::string path = dir.File("t.fpt");
@@ -76,7 +62,7 @@ TEST(MemoFile, AllocationFollowsFoxPro) {
     EXPECT_EQ(again->Read(15, type), std::string("\x01\x02", 2));
     EXPECT_EQ(type, MemoFile::kTypeObject);
     EXPECT_EQ(again->Read(0), "");
-    EXPECT_EQ(CatchDbError([&] { again->Write(0, "x"); }).Number(), kErrReadOnly);
+    EXPECT_EQ(ErrorOf([&] { again->Write(0, "x"); }), kErrReadOnly);
 }
 
 TEST(MemoFile, OtherBlockSizes) {
@@ -99,9 +85,7 @@ TEST(MemoFile, OtherBlockSizes) {
     EXPECT_EQ(one->BlockSize(), 1u);
     EXPECT_EQ(one->Read(512), "hello");
     EXPECT_EQ(one->Write(0, "abc"), 525u);
-    EXPECT_EQ(CatchDbError([&] {
-                  MemoFile::Create(FileSystem::Default(), dir.File("z.fpt"), 0);
-              }).Number(),
+    EXPECT_EQ(ErrorOf([&] { MemoFile::Create(FileSystem::Default(), dir.File("z.fpt"), 0); }),
               kErrParam);
 }
 
@@ -112,12 +96,12 @@ TEST(MemoFile, DamageIsReportedAndNeverWritten) {
     const uint32_t blocks = static_cast<uint32_t>(original.size() / 64);
     {
         auto memo = MemoFile::Open(FileSystem::Default(), path, false);
-        DbError past = CatchDbError([&] { memo->Read(blocks + 5); });
+        DbError past = Caught([&] { memo->Read(blocks + 5); });
         EXPECT_EQ(past.Number(), kErrMemo);
         EXPECT_NE(std::string(past.what()).find("block " + std::to_string(blocks + 5)),
                   std::string::npos)
             << past.what();
-        EXPECT_EQ(CatchDbError([&] { memo->Read(3); }).Number(), kErrMemo); // inside the header
+        EXPECT_EQ(ErrorOf([&] { memo->Read(3); }), kErrMemo); // inside the header
     }
     // An entry whose length runs past the end of the file.
     std::vector<uint8_t> damaged = original;
@@ -125,7 +109,7 @@ TEST(MemoFile, DamageIsReportedAndNeverWritten) {
     WriteBytes(path, damaged);
     {
         auto memo = MemoFile::Open(FileSystem::Default(), path, true);
-        DbError e = CatchDbError([&] { memo->Read(8); });
+        DbError e = Caught([&] { memo->Read(8); });
         EXPECT_EQ(e.Number(), kErrMemo);
         EXPECT_NE(std::string(e.what()).find("length 5000"), std::string::npos) << e.what();
         // Rewriting a broken entry cannot trust its blocks: the value goes to the end.
@@ -138,19 +122,16 @@ TEST(MemoFile, DamageIsReportedAndNeverWritten) {
     damaged = original;
     StoreBe32(damaged.data(), blocks - 2);
     WriteBytes(path, damaged);
-    EXPECT_EQ(CatchDbError([&] { MemoFile::Open(FileSystem::Default(), path, true); }).Number(),
-              kErrMemo);
+    EXPECT_EQ(ErrorOf([&] { MemoFile::Open(FileSystem::Default(), path, true); }), kErrMemo);
     EXPECT_EQ(ReadBytes(path), damaged);
     EXPECT_NO_THROW(MemoFile::Open(FileSystem::Default(), path, false)->Read(8));
     StoreBe32(damaged.data(), 2); // inside the header
     WriteBytes(path, damaged);
-    EXPECT_EQ(CatchDbError([&] { MemoFile::Open(FileSystem::Default(), path, true); }).Number(),
-              kErrMemo);
+    EXPECT_EQ(ErrorOf([&] { MemoFile::Open(FileSystem::Default(), path, true); }), kErrMemo);
     EXPECT_EQ(ReadBytes(path), damaged);
     // Shorter than the header.
     damaged.resize(300);
     WriteBytes(path, damaged);
-    EXPECT_EQ(CatchDbError([&] { MemoFile::Open(FileSystem::Default(), path, false); }).Number(),
-              kErrMemo);
+    EXPECT_EQ(ErrorOf([&] { MemoFile::Open(FileSystem::Default(), path, false); }), kErrMemo);
     EXPECT_EQ(ReadBytes(path), damaged);
 }

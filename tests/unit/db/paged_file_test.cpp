@@ -6,6 +6,7 @@
 #include "db/db_error.h"
 #include "db/paged_file.h"
 #include "support/temp_dir.h"
+#include "unit/db/db_test_files.h"
 
 using namespace hk::db;
 
@@ -49,12 +50,10 @@ TEST(PagedFile, ReadOnlyRefusesWritesAndSecondWriterIsRefused) {
     hk::test::TempDir dir;
     std::string path = dir.File("g.bin");
     auto first = FileSystem::Default().Open(path, OpenMode::CreateTruncate, true);
-    try {
-        FileSystem::Default().Open(path, OpenMode::ReadWrite, true);
-        FAIL() << "a second writer must be refused";
-    } catch (const DbError& e) {
-        EXPECT_EQ(e.Number(), kErrFileInUse);
-    }
+    EXPECT_EQ(
+        hk::db::test::ErrorOf([&] { FileSystem::Default().Open(path, OpenMode::ReadWrite, true); }),
+        kErrFileInUse)
+        << "a second writer must be refused";
     PagedFile ro(FileSystem::Default().Open(path, OpenMode::ReadOnly, false), 512, false);
     EXPECT_THROW(ro.Write(0, "x", 1), DbError);
 }

@@ -7,8 +7,10 @@
 #include "db/subset_sorter.h"
 #include "support/error.h"
 #include "support/temp_dir.h"
+#include "unit/db/db_test_files.h"
 
 using hk::db::CDBFSubsetSorter;
+using hk::db::test::Caught;
 using hk::test::TempDir;
 namespace fs = std::filesystem;
 
@@ -63,19 +65,11 @@ TEST(CDBFSubsetSorter, WalksInKeyOrderAndDeletesItsFiles) {
     EXPECT_FALSE(fs::exists(cdx));
 
     CDBFSubsetSorter unused;
-    try {
-        unused.AddRecord("k");
-        FAIL() << "no error";
-    } catch (const hk::Error& e) {
-        EXPECT_EQ(e.Source(), "[CDBFSubsetSorter.AddRecord]");
-    }
+    EXPECT_EQ(Caught<hk::Error>([&] { unused.AddRecord("k"); }).Source(),
+              "[CDBFSubsetSorter.AddRecord]");
     EXPECT_THROW(unused.SetColumnCount(7), hk::Error);
     unused.SetFolder(dir.Folder() + "missing/folder");
-    try {
-        unused.CreateTable();
-        FAIL() << "no error";
-    } catch (const hk::Error& e) {
-        EXPECT_EQ(e.Source(), "[CDBFSubsetSorter.CreateTable]");
-        EXPECT_NE(e.Description().find(" creating data table"), std::string::npos);
-    }
+    hk::Error e = Caught<hk::Error>([&] { unused.CreateTable(); });
+    EXPECT_EQ(e.Source(), "[CDBFSubsetSorter.CreateTable]");
+    EXPECT_NE(e.Description().find(" creating data table"), std::string::npos);
 }
