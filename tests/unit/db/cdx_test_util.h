@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,23 @@ using hk::test::ReadBytes;
 using hk::test::TempDir;
 using hk::test::WriteBytes;
 
+inline std::string RightTrim(std::string s, char pad = ' ') {
+    while (!s.empty() && s.back() == pad)
+        s.pop_back();
+    return s;
+}
+
+// Runs a shell command: its exit status and what it printed (stderr too when it says 2>&1).
+inline int RunCommand(const std::string& cmd, std::string& output) {
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p)
+        return -1;
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
+        output.append(buf, n);
+    return pclose(p);
+}
+
 struct DumpLine {
     std::string key; // as index_dump prints it: text, or the decoded number
     uint32_t recno;
@@ -39,25 +57,10 @@ inline std::vector<DumpLine> IndexDump(const std::string& file, const std::strin
     }
     std::string cmd = std::string("index_dump --type=") + (num ? "num" : "char") + " '" + file +
                       "' '" + tag + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) {
-        ADD_FAILURE() << "cannot run " << cmd;
-        return out;
-    }
     std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0)
-        text.append(buf, n);
-    int rc = pclose(p);
-    EXPECT_EQ(rc, 0) << cmd << "\n" << text;
-    size_t start = 0;
-    while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
+    EXPECT_EQ(RunCommand(cmd, text), 0) << cmd << "\n" << text;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
         size_t sp = line.rfind(' ');
         if (sp == std::string::npos) {
             ADD_FAILURE() << "unexpected index_dump line: " << line;
@@ -71,18 +74,11 @@ inline std::vector<DumpLine> IndexDump(const std::string& file, const std::strin
 // The tag names index_dump lists for a file (directory order).
 inline std::vector<std::string> IndexDumpTags(const std::string& file) {
     std::vector<std::string> names;
-    std::string cmd = "index_dump --type=char '" + file + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p)
-        return names;
-    char buf[512];
-    while (fgets(buf, sizeof buf, p)) {
-        std::string s(buf);
-        while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
-            s.pop_back();
-        names.push_back(s);
-    }
-    pclose(p);
+    std::string text;
+    RunCommand("index_dump --type=char '" + file + "' 2>&1", text);
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        names.push_back(RightTrim(line));
     return names;
 }
 
@@ -105,12 +101,6 @@ inline uint32_t Le32(const std::string& bytes, size_t at) {
 }
 inline uint32_t Be32(const std::string& bytes, size_t at) {
     return cdx::GetBE32(At(bytes, at));
-}
-
-inline std::string RightTrim(std::string s, char pad = ' ') {
-    while (!s.empty() && s.back() == pad)
-        s.pop_back();
-    return s;
 }
 
 // Our key as index_dump would print it: numbers decoded like XBase::Index does (a 4-byte key

@@ -179,13 +179,9 @@ inline void ExpectTableSound(const std::string& tablePath, const std::string& fi
                          "    print(str('' if v is None else v).strip())\n";
     setenv("HK_ORACLE_SCRIPT", script.c_str(), 1);
     // The system interpreter, which has the Debian package of the reader.
-    FILE* p = popen("/usr/bin/python3 -c \"$HK_ORACLE_SCRIPT\" 2>&1", "r");
-    ASSERT_NE(p, nullptr);
     std::string text;
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;)
-        text.append(buf, n);
-    ASSERT_EQ(pclose(p), 0) << text;
+    ASSERT_EQ(db::cdx_test::RunCommand("/usr/bin/python3 -c \"$HK_ORACLE_SCRIPT\" 2>&1", text), 0)
+        << text;
     Lines theirs;
     std::istringstream lines(text);
     for (std::string l; std::getline(lines, l);)

@@ -3,12 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "shell/function_catalog.h"
 #include "shell/help_location.h"
 #include "shell/program_info.h"
+#include "support/temp_dir.h"
 
 using namespace hk;
 
@@ -25,17 +24,11 @@ TEST(HelpPages, LocalWithBetaFlagElseTheWebSite) {
 
 TEST(HelpPages, EveryCatalogFunctionHasAPageTheContentsLinkTo) {
     const std::filesystem::path help = std::filesystem::path(HK_SOURCE_DIR) / "data" / "help";
-    auto read = [](const std::filesystem::path& p) {
-        std::ifstream in(p);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    };
-    std::string toc = read(help / kHelpContentsPage);
+    std::string toc = hk::test::ReadBytes(help / kHelpContentsPage);
     ASSERT_FALSE(toc.empty());
     for (const CatalogEntry& e : CatalogEntries(true)) {
         std::string page = HelpPageFor(e.key);
-        std::string text = read(help / page);
+        std::string text = hk::test::ReadBytes(help / page);
         EXPECT_NE(text.find("<title>"), std::string::npos) << page;
         // The page names its function, and the contents link to it.
         std::string caption = e.caption.substr(0, 3) == "..." ? e.caption.substr(4) : e.caption;
