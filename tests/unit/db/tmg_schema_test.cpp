@@ -106,15 +106,8 @@ TEST(TmgSchema, EveryTagBuildsOnItsOwnTable) {
             }
             if (t.suffix == "$") {
                 EXPECT_EQ(table->FieldAt(table->FieldCount() - 1).name, "FLAG3");
-                EXPECT_EQ(table->FindTag(layout == TmgLayout::Old ? "PERBYNO" : "PER_NO") !=
-                              nullptr,
-                          true);
-                EXPECT_EQ(table->FindTag("BYBIRTH")->Info().keyLength, 30);
+                EXPECT_NE(table->FindTag(layout == TmgLayout::Old ? "PERBYNO" : "PER_NO"), nullptr);
             }
-            if (t.suffix == "A")
-                EXPECT_EQ(table->FindTag("BYTYPE")->Info().keyLength, 11);
-            if (t.suffix == "NPT")
-                EXPECT_EQ(table->FindTag("SHORTVDSID")->Info().keyLength, 30);
         }
     }
 }
