@@ -37,7 +37,8 @@ public:
                                            const std::vector<FieldSpec>& fields,
                                            const CreateOptions& options = {});
     // The memo file that goes with a table: .fpt, or .dct for a database container (.dbc).
-    static std::string MemoPathFor(const std::string& tablePath, bool* exists = nullptr);
+    static std::string MemoPathFor(FileSystem& fs, const std::string& tablePath,
+                                   bool* exists = nullptr);
     ~DbfFile(); // flushes; errors here are swallowed (call Flush to see them)
 
     DbfFile(const DbfFile&) = delete;

@@ -84,7 +84,7 @@ void AdjustBirthDeathFunction::Run(RunContext& ctx, const ControlStates& options
                     ++span.onInput;
                     taken = true;
                 } else if (choosePrimary && joint.TakenEvent() > 0 &&
-                           joint.MakePrimary(span.group, self, ctx.logOnly)) {
+                           joint.MakePrimary(span.group, self)) {
                     ++span.set;
                     marker = "*";
                     taken = true;
@@ -94,8 +94,7 @@ void AdjustBirthDeathFunction::Run(RunContext& ctx, const ControlStates& options
                     now.clear();
                 if (now == old)
                     continue;
-                if (!ctx.logOnly)
-                    walk.Tbl().AssignString(span.fieldIndex, now);
+                walk.Tbl().AssignString(span.fieldIndex, now);
                 const long shownId = refId >= 0 ? walk.Long(refId) : self;
                 log.LogLine("#" + std::to_string(shownId) + ", " + marker + span.letter +
                             formats.date.DisplayText(now));

@@ -122,7 +122,7 @@ void SetBirthOrderFunction::Run(RunContext& ctx, const ControlStates& options) {
                         continue;
                     }
                     ++changes;
-                    if (found && !ctx.logOnly)
+                    if (found)
                         update.Tbl().AssignString(birthOrder, std::to_string(k));
                 }
             }

@@ -138,8 +138,7 @@ void SetLivingFunction::Run(RunContext& ctx, const ControlStates& options) {
                 continue;
             }
             ++setN;
-            if (!ctx.logOnly)
-                walk.Tbl().AssignString(living, "N");
+            walk.Tbl().AssignString(living, "N");
         }
     });
     EndLog(ctx);

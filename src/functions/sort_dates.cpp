@@ -53,7 +53,6 @@ void SetSortDates::Run(RunContext& ctx, const ControlStates& options) {
         return;
     CLogFile& log = StartLog(ctx, Caption());
     CEventList list;
-    list.SetLogOnly(ctx.logOnly);
     list.SetDetailMode(false);
     list.ResetUnrecognizedTypes();
 

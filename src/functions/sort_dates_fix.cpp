@@ -53,8 +53,7 @@ void FixSortDates::Run(RunContext& ctx, const ControlStates&) {
             log.LogLine(std::string(Trim(tagTypes.NameOf(events.Long(type)))) + ", " +
                         ids.PersonLabel(events.Long(per1)) + ", " +
                         ids.PersonLabel(events.Long(per2)) + ", " + dates.DisplayText(value));
-            if (!ctx.logOnly)
-                g.AssignString(sortDate, value);
+            g.AssignString(sortDate, value);
             ++fixed;
         }
     });

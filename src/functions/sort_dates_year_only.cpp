@@ -118,8 +118,7 @@ void SetYearOnlyDates::Run(RunContext& ctx, const ControlStates& options) {
                         ids.PersonLabel(p1) + ", " + ids.PersonLabel(p2) + ", " +
                         dates.DisplayText(std::string(oldDate)) + ", " +
                         dates.DisplayText(newDate));
-            if (!ctx.logOnly)
-                g.AssignString(date, newDate);
+            g.AssignString(date, newDate);
             ++modified;
         }
     });
