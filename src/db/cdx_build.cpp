@@ -63,29 +63,34 @@ public:
     // The next `count` entries.
     const uint8_t* Read(uint32_t count) {
         size_t want = size_t(count) * entrySize_;
-        if (bufferEnd_ - bufferPos_ < want) {
-            // Keep what is left, then refill a large block in one read.
-            buffer_.erase(buffer_.begin(), buffer_.begin() + static_cast<long>(bufferPos_));
-            bufferEnd_ -= bufferPos_;
-            bufferPos_ = 0;
-            buffer_.resize(std::max(want, kReadBlock));
-            while (bufferEnd_ < want) {
-                size_t room = static_cast<size_t>(
-                    std::min<uint64_t>(buffer_.size() - bufferEnd_, end_ - readAt_));
-                size_t got =
-                    room && file_ ? file_->ReadAt(readAt_, buffer_.data() + bufferEnd_, room) : 0;
-                if (got == 0)
-                    throw DbError(kErrRead, path_, "an index build file ended early");
-                readAt_ += got;
-                bufferEnd_ += got;
-            }
-        }
+        if (bufferEnd_ - bufferPos_ < want)
+            Refill(want);
         const uint8_t* at = buffer_.data() + bufferPos_;
         bufferPos_ += want;
         return at;
     }
 
 private:
+    // Keeps what is left at the front, then fills the rest of a large block.
+    [[gnu::noinline]] void Refill(size_t want) {
+        size_t left = bufferEnd_ - bufferPos_;
+        if (buffer_.size() < std::max(want, kReadBlock))
+            buffer_.resize(std::max(want, kReadBlock));
+        std::memmove(buffer_.data(), buffer_.data() + bufferPos_, left);
+        bufferPos_ = 0;
+        bufferEnd_ = left;
+        while (bufferEnd_ < want) {
+            size_t room = static_cast<size_t>(
+                std::min<uint64_t>(buffer_.size() - bufferEnd_, end_ - readAt_));
+            size_t got =
+                room && file_ ? file_->ReadAt(readAt_, buffer_.data() + bufferEnd_, room) : 0;
+            if (got == 0)
+                throw DbError(kErrRead, path_, "an index build file ended early");
+            readAt_ += got;
+            bufferEnd_ += got;
+        }
+    }
+
     static constexpr size_t kReadBlock = 256u << 10;
     FileSystem& fs_;
     std::string folder_;

@@ -17,21 +17,25 @@ struct KeySorter::Run {
     size_t entrySize = 0;
     std::string path;
 
-    // The current entry, or null at the end of the run.
+    // The current entry, or null at the end of the run. Called by every comparison of the
+    // merge: the refill stays out of line.
     const uint8_t* Current() {
-        if (pos == end) {
-            if (readAt >= size)
-                return nullptr;
-            size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - readAt));
-            end = file->ReadAt(readAt, buffer.data(), want);
-            end -= end % entrySize;
-            // A run is read to the size it was written: anything less is a fault, not its end.
-            if (end == 0)
-                throw DbError(kErrRead, path, "a sort run file ended early");
-            readAt += end;
-            pos = 0;
-        }
+        if (pos == end && !Refill())
+            return nullptr;
         return buffer.data() + pos;
+    }
+    [[gnu::noinline]] bool Refill() {
+        if (readAt >= size)
+            return false;
+        size_t want = static_cast<size_t>(std::min<uint64_t>(buffer.size(), size - readAt));
+        end = file->ReadAt(readAt, buffer.data(), want);
+        end -= end % entrySize;
+        // A run is read to the size it was written: anything less is a fault, not its end.
+        if (end == 0)
+            throw DbError(kErrRead, path, "a sort run file ended early");
+        readAt += end;
+        pos = 0;
+        return true;
     }
     void Advance() { pos += entrySize; }
 };
