@@ -92,6 +92,8 @@ public:
 
     // Writes every change: pages first, then tag statistics, free list and update counter.
     void Flush();
+    // Flush, then forced to the disk.
+    void Sync();
     // Structural check of every tag and the free list; the first fault as text.
     bool Check(std::string* fault);
 

@@ -170,7 +170,7 @@ void CTMGDB::CloseTable(std::string_view alias) {
     Table& table = *slots_[index].table;
     std::optional<DbError> failure;
     try {
-        table.Flush();
+        table.Sync();
     } catch (const DbError& e) {
         failure = e;
     }
@@ -192,7 +192,7 @@ void CTMGDB::CloseAllTables() {
         Slot& slot = slots_.back();
         slot.relation.reset();
         try {
-            slot.table->Flush();
+            slot.table->Sync();
         } catch (const DbError& e) {
             if (!failure) {
                 failure = e;

@@ -273,6 +273,15 @@ void DbfFile::SetUpdateDate(int year, int month, int day) {
     dateDay_ = day;
 }
 
+void DbfFile::Sync() {
+    if (!Writable())
+        return;
+    Flush();
+    if (memo_)
+        memo_->Sync();
+    file_->Sync();
+}
+
 void DbfFile::Flush() {
     if (!Writable())
         return;

@@ -79,6 +79,8 @@ public:
     void SetUpdateDate(int year, int month, int day);
     // Memo file first, then header (count, date, flags) and the table's pages.
     void Flush();
+    // Flush, then the memo file and the table forced to the disk.
+    void Sync();
     // Bounds the memory the table and its memo file keep cached.
     void SetCacheLimit(size_t bytes);
 

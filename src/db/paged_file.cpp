@@ -180,7 +180,10 @@ void PagedFile::Flush() {
         file_->Truncate(size_);
         diskSize_ = size_;
     }
-    // What Flush wrote is on the disk when it returns (a failing disk is reported here).
+}
+
+void PagedFile::Sync() {
+    Flush();
     if (unsynced_) {
         file_->Sync();
         unsynced_ = false;

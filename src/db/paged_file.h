@@ -27,9 +27,11 @@ public:
     uint64_t Size() const { return size_; }
     // Cuts the logical and physical file at `size`.
     void Truncate(uint64_t size);
-    // Writes every dirty page (in offset order), then syncs the file when anything was
-    // written since the last sync; drops nothing.
+    // Writes every dirty page (in offset order); drops nothing.
     void Flush();
+    // Flush, then forces what was written since the last sync to the disk (a failing disk
+    // is reported here).
+    void Sync();
     // Bounds the cache (at least 8 pages); a smaller bound writes and drops what is cached.
     void SetMaxCachedBytes(size_t bytes);
     bool Writable() const { return writable_; }

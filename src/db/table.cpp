@@ -588,6 +588,10 @@ void Table::Flush() {
     file_->Flush();
 }
 
+void Table::Sync() {
+    file_->Sync();
+}
+
 void Table::SetCacheLimit(size_t bytes) {
     file_->SetCacheLimit(bytes);
 }

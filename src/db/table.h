@@ -159,6 +159,9 @@ public:
     bool SharesFilesWith(const Table& other) const { return file_ == other.file_; }
 
     void Flush();
+    // Flush, then what the table's own files got since the last sync forced to the disk (the
+    // end of a run; a failing disk is reported here).
+    void Sync();
     // Bounds the memory each of the table's files keeps cached (bulk writers of many tables),
     // indexes created or opened later included.
     void SetCacheLimit(size_t bytes);

@@ -466,6 +466,14 @@ bool TableFile::Check(std::string* fault) {
     return true;
 }
 
+void TableFile::Sync() {
+    Flush();
+    dbf_->Sync();
+    for (auto& set : indexes_)
+        if (set->Production())
+            set->cdx_->Sync();
+}
+
 void TableFile::Flush() {
     dbf_->Flush();
     for (auto& set : indexes_)

@@ -91,6 +91,8 @@ public:
 
     bool Check(std::string* fault);
     void Flush();
+    // Flush, then the table's own files (data, memo, production index) forced to the disk.
+    void Sync();
 
     // Bounds the page cache of every file of the table, indexes attached later included.
     void SetCacheLimit(size_t bytes);

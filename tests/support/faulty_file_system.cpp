@@ -51,6 +51,7 @@ public:
     }
 
     void Sync() override {
+        ++fs_.syncs_;
         if (fs_.failSync_) {
             fs_.Fault(Path());
             throw db::DbError(db::kErrWrite, Path(), "sync failed: injected fault");

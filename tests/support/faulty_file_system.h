@@ -32,6 +32,7 @@ public:
     }
 
     long Writes() const { return writes_; }
+    long Syncs() const { return syncs_; }
     uint64_t BytesWritten() const { return bytes_; }
     // Every file written to (or created) through this file system.
     const std::set<std::string>& WrittenPaths() const { return written_; }
@@ -51,6 +52,7 @@ private:
     }
     db::FileSystem& base_;
     long writes_ = 0;
+    long syncs_ = 0;
     long failAt_ = 0;
     bool failSync_ = false;
     bool shortReads_ = false;

@@ -30,6 +30,7 @@ struct RunResult {
     RunLog log;
     uint64_t bytesWritten = 0; // by the engine to the project's table files
     uint64_t droppedWrites = 0;
+    long syncs = 0;
     std::set<std::string> writtenPaths; // every file written through the file system
 };
 
@@ -108,6 +109,7 @@ TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
         r.bytesWritten = db.BytesWritten();
         r.droppedWrites = db.DroppedWrites();
         r.writtenPaths = files.WrittenPaths();
+        r.syncs = files.Syncs();
         return r;
     };
 
@@ -128,6 +130,8 @@ TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
         RunResult real = run(*fn, false);
         EXPECT_GT(real.bytesWritten, 0u) << "the project gives the function something to change";
         EXPECT_EQ(real.droppedWrites, 0u);
+        EXPECT_GT(real.syncs, 0) << "the changes are forced to the disk as the tables close";
+        EXPECT_EQ(logOnly.syncs, 0);
         ASSERT_FALSE(real.log.lines.empty());
         EXPECT_TRUE(logOnly.log.Has("Log Only=True"));
         EXPECT_EQ(logOnly.log.lines.back(), kLogOnlyNote);
