@@ -96,7 +96,11 @@ public:
             ::close(fd);
             throw DbError(kErrFileInUse, path, "the file is in use by another program");
         }
-        if (flags & O_TRUNC) {
+        // Only a file with content is cut: truncating an empty one makes ext4 write the file
+        // back to the disk at close (its rename-over-truncate heuristic), which costs the
+        // temporary sort files dearly.
+        struct stat st;
+        if ((flags & O_TRUNC) && ::fstat(fd, &st) == 0 && st.st_size > 0) {
             if (::ftruncate(fd, 0) != 0) {
                 ::close(fd);
                 throw DbError(kErrCreate, path, SysText());
