@@ -3,7 +3,6 @@
 // level above (one per leaf) spill to a temporary file once there are many, so a tag of any
 // size builds in bounded memory.
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -25,17 +24,20 @@ void PutLE32(uint8_t* p, uint32_t v) {
 }
 
 // Interior entries written in order to a temporary file beside the index, then read back in
-// the same order. The file is made on the first write and removed with the object.
+// the same order through a buffer. The file is made on the first write and removed with the
+// object.
 class LevelSpill {
 public:
-    LevelSpill(std::string folder, uint32_t entrySize)
-        : folder_(std::move(folder)), entrySize_(entrySize) {}
+    LevelSpill(FileSystem& fs, std::string folder, uint32_t entrySize)
+        : fs_(fs), folder_(std::move(folder)), entrySize_(entrySize) {}
     ~LevelSpill() {
         if (!file_)
             return;
-        std::fclose(file_);
-        std::error_code ec;
-        std::filesystem::remove(path_, ec);
+        file_.reset();
+        try {
+            fs_.Remove(path_);
+        } catch (const DbError&) {
+        }
     }
     LevelSpill(const LevelSpill&) = delete;
     LevelSpill& operator=(const LevelSpill&) = delete;
@@ -47,34 +49,58 @@ public:
             path_ = (std::filesystem::path(folder_) /
                      ("hk_level_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".tmp"))
                         .string();
-            file_ = std::fopen(path_.c_str(), "w+b");
-            if (!file_)
-                throw DbError(kErrCreate, path_, "cannot create an index build file");
+            file_ = fs_.Open(path_, OpenMode::CreateTruncate, false);
         }
         size_t bytes = size_t(count) * entrySize_;
-        if (std::fwrite(raw, 1, bytes, file_) != bytes)
-            throw DbError(kErrWrite, path_, "cannot write an index build file");
+        file_->WriteAt(end_, raw, bytes);
+        end_ += bytes;
         count_ += count;
     }
     void Rewind() {
-        if (file_ && std::fseek(file_, 0, SEEK_SET) != 0)
-            throw DbError(kErrRead, path_, "cannot read an index build file");
+        readAt_ = 0;
+        bufferPos_ = bufferEnd_ = 0;
     }
     // The next `count` entries.
     const uint8_t* Read(uint32_t count) {
-        buffer_.resize(size_t(count) * entrySize_);
-        if (std::fread(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size())
-            throw DbError(kErrRead, path_, "an index build file ended early");
-        return buffer_.data();
+        size_t want = size_t(count) * entrySize_;
+        if (bufferEnd_ - bufferPos_ < want)
+            Refill(want);
+        const uint8_t* at = buffer_.data() + bufferPos_;
+        bufferPos_ += want;
+        return at;
     }
 
 private:
+    // Keeps what is left at the front, then fills the rest of a large block.
+    [[gnu::noinline]] void Refill(size_t want) {
+        size_t left = bufferEnd_ - bufferPos_;
+        if (buffer_.size() < std::max(want, kReadBlock))
+            buffer_.resize(std::max(want, kReadBlock));
+        std::memmove(buffer_.data(), buffer_.data() + bufferPos_, left);
+        bufferPos_ = 0;
+        bufferEnd_ = left;
+        while (bufferEnd_ < want) {
+            size_t room = static_cast<size_t>(
+                std::min<uint64_t>(buffer_.size() - bufferEnd_, end_ - readAt_));
+            size_t got =
+                room && file_ ? file_->ReadAt(readAt_, buffer_.data() + bufferEnd_, room) : 0;
+            if (got == 0)
+                throw DbError(kErrRead, path_, "an index build file ended early");
+            readAt_ += got;
+            bufferEnd_ += got;
+        }
+    }
+
+    static constexpr size_t kReadBlock = 256u << 10;
+    FileSystem& fs_;
     std::string folder_;
     uint32_t entrySize_;
     std::string path_;
-    std::FILE* file_ = nullptr;
+    std::unique_ptr<File> file_;
+    uint64_t end_ = 0, readAt_ = 0;
     uint32_t count_ = 0;
     std::vector<uint8_t> buffer_;
+    size_t bufferPos_ = 0, bufferEnd_ = 0;
 };
 
 } // namespace
@@ -91,7 +117,8 @@ void CdxTag::BulkBuild(const NewTag& tagDef, KeySource& source) {
     chunk.recnos.reserve(kChunkEntries);
 
     ChildList pieces;
-    LevelSpill spill(std::filesystem::path(file_.Path()).parent_path().string(),
+    LevelSpill spill(tagDef.spillFs ? *tagDef.spillFs : FileSystem::Default(),
+                     std::filesystem::path(file_.Path()).parent_path().string(),
                      InteriorEntrySize(kl));
     uint8_t page[kPageSize];
     uint8_t pending[kPageSize];

@@ -351,6 +351,13 @@ CdxTag& CdxFile::AddTag(const NewTag& tagDef, KeySource& sorted) {
     return *tags_.back();
 }
 
+void CdxFile::Sync() {
+    if (!Writable())
+        return;
+    Flush();
+    pages_->Sync();
+}
+
 void CdxFile::Flush() {
     if (!Writable())
         return;

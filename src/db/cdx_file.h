@@ -47,8 +47,10 @@ struct NewTag {
     // highest record number among the entries.
     uint32_t recordCount = 0;
     // Bytes of the level above the leaves a build holds in memory (one entry per leaf); the
-    // rest wait in a temporary file beside the index.
+    // rest wait in a temporary file beside the index, made through `spillFs` (the default
+    // file system when null).
     size_t levelMemory = 64u << 10;
+    FileSystem* spillFs = nullptr;
 };
 
 class CdxTag;
@@ -90,6 +92,8 @@ public:
 
     // Writes every change: pages first, then tag statistics, free list and update counter.
     void Flush();
+    // Flush, then forced to the disk.
+    void Sync();
     // Structural check of every tag and the free list; the first fault as text.
     bool Check(std::string* fault);
 

@@ -58,13 +58,13 @@ void CTMGDB::SetProjectPath(const std::string& pjcPath) {
 
 std::string CTMGDB::ProjectConfigPath() const {
     std::string path = folder_ + prefix_ + "_.pjc";
-    auto found = FindFileNoCase(path);
+    auto found = FindFileNoCase(Fs(), path);
     return found ? *found : path;
 }
 
 std::string CTMGDB::TablePath(std::string_view suffix) const {
     std::string path = folder_ + prefix_ + AsciiLower(Trim(suffix)) + ".dbf";
-    auto found = FindFileNoCase(path);
+    auto found = FindFileNoCase(Fs(), path);
     return found ? *found : path;
 }
 
@@ -76,7 +76,7 @@ void CTMGDB::VerifyIndexFiles() const {
     std::string missing;
     for (char c : kIndexedTables) {
         std::string name = prefix_ + c + ".cdx";
-        if (!FindFileNoCase(folder_ + name))
+        if (!FindFileNoCase(Fs(), folder_ + name))
             missing += "\r\n" + name;
     }
     if (!missing.empty())
@@ -87,7 +87,7 @@ void CTMGDB::VerifyIndexFiles() const {
 }
 
 void CTMGDB::ReadVersion() {
-    ProjectVersion v = ReadProjectVersion(folder_, prefix_);
+    ProjectVersion v = ReadProjectVersion(Fs(), folder_, prefix_);
     versionText_ = v.text;
     versionMajor_ = v.major;
     versionMinor_ = v.minor;
@@ -100,8 +100,8 @@ void CTMGDB::ReadVersion() {
         placeTemplate_ = GetProjectSetting("Advanced", "SPTemplate", kDefaultPlaceTemplate);
     } else {
         placeTemplate_ = std::string(kDefaultPlaceTemplate);
-        if (auto mem = FindFileNoCase(folder_ + prefix_ + "_.mem"))
-            if (auto value = ReadMemoryVariable(*mem, "M_FVALSPLA"))
+        if (auto mem = FindFileNoCase(Fs(), folder_ + prefix_ + "_.mem"))
+            if (auto value = ReadMemoryVariable(Fs(), *mem, "M_FVALSPLA"))
                 placeTemplate_ = *value;
     }
 }
@@ -110,6 +110,7 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
     if (isOpen_ || !slots_.empty())
         CloseProject();
     isOpen_ = false;
+    retired_ = {};
     SetProjectPath(pjcPath);
     try {
         pendingError_ = 0;
@@ -153,7 +154,7 @@ int CTMGDB::CheckCompatibility(const std::string& compatibilityIni, int programM
 
 std::vector<DatasetRecord> CTMGDB::Datasets() {
     std::vector<DatasetRecord> out;
-    if (!FindFileNoCase(folder_ + prefix_ + "d.dbf"))
+    if (!FindFileNoCase(Fs(), folder_ + prefix_ + "d.dbf"))
         return out;
     std::string alias = NewAlias();
     OpenTable("d", alias);
@@ -198,20 +199,27 @@ std::string CTMGDB::GetProjectSetting(std::string_view section, std::string_view
                                       std::string_view def) const {
     if (versionMajor_ < 5)
         return std::string(def);
-    return GetIniString(ProjectConfigPath(), section, key, def);
+    return GetIniString(ProjectConfig(), section, key, def);
 }
 
 long CTMGDB::GetProjectSettingLong(std::string_view section, std::string_view key, long def) const {
     if (versionMajor_ < 5)
         return def;
-    return GetIniLong(ProjectConfigPath(), section, key, def);
+    return GetIniLong(ProjectConfig(), section, key, def);
 }
 
 std::string CTMGDB::GetProjectSettingPath(std::string_view section, std::string_view key,
                                           std::string_view def, std::string_view basePath) const {
     if (versionMajor_ < 5)
         return std::string(def);
-    return GetIniPath(ProjectConfigPath(), section, key, def, basePath);
+    std::string value = GetIniString(ProjectConfig(), section, key, def);
+    if (!IsAbsolutePathText(value) && !basePath.empty())
+        value = AddTrailingSlash(basePath) + value;
+    return AddTrailingSlash(value);
+}
+
+IniFile CTMGDB::ProjectConfig() const {
+    return IniFile::Parse(ReadWholeFile(Fs(), ProjectConfigPath()).value_or(std::string()));
 }
 
 std::string CTMGDB::TableDescription(std::string_view suffix) {
@@ -244,7 +252,7 @@ std::string CTMGDB::GetLanguages(std::string_view extraList, Settings& settings)
             if (Trim(folder).empty())
                 continue;
             std::string candidate = AddTrailingSlash(folder) + "strings.dbf";
-            if (auto found = FindFileNoCase(candidate)) {
+            if (auto found = FindFileNoCase(Fs(), candidate)) {
                 strings = *found;
                 break;
             }

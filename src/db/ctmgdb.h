@@ -16,8 +16,9 @@
 #include "db/tmg_table_index.h"
 
 namespace hk {
+class IniFile;
 class Settings;
-}
+} // namespace hk
 
 namespace hk::db {
 
@@ -114,6 +115,16 @@ public:
     // Tables are opened writable and locked against other writers, unless set read-only.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool ReadOnly() const { return readOnly_; }
+
+    // Log Only, for every table open now or opened later (clones and loaders' tables too):
+    // each write is checked as usual, then dropped and counted, and the project's files stay
+    // as they are. Private indexes still work; they are deleted when the tables close.
+    void SetLogOnly(bool on);
+    bool LogOnly() const { return logOnly_; }
+    // Since the project was opened: write calls dropped under Log Only, and bytes written to
+    // the files of the project's tables (data, memo, production index).
+    uint64_t DroppedWrites() const { return CountersNow().dropped; }
+    uint64_t BytesWritten() const { return CountersNow().bytes; }
 
     // --- Tables ------------------------------------------------------------------------------
     // Opens the table of `suffix` under `alias` ("." removed; compared without regard to case)
@@ -219,10 +230,21 @@ private:
     void SplitReference(std::string_view reference, std::string& alias, std::string& name) const;
     CTMGTableIndex* IndexObject(std::string_view suffix);
     void DropSlot(int slot);
+    FileSystem& Fs() const { return fs_ ? *fs_ : FileSystem::Default(); }
+    IniFile ProjectConfig() const;
+    struct Counters {
+        uint64_t dropped = 0;
+        uint64_t bytes = 0;
+    };
+    // Keeps the counters of a table's files before its last cursor closes.
+    void RetireCounters(size_t slot);
+    Counters CountersNow() const;
 
     FileSystem* fs_;
     bool isOpen_ = false;
     bool readOnly_ = false;
+    bool logOnly_ = false;
+    Counters retired_; // of tables closed since the project was opened
     std::string folder_, prefix_;
     std::string versionText_;
     int versionMajor_ = 0, versionMinor_ = 0, versionPatch_ = 0;

@@ -101,6 +101,7 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
                            [&] { return Table::Open(path, options); });
     }
     slot.table->SetAlias(alias);
+    slot.table->SetLogOnly(logOnly_);
     slots_.push_back(std::move(slot));
     int index = TableCount() - 1;
     if (slots_[index].privateIndex) {
@@ -114,7 +115,37 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
     return index;
 }
 
+void CTMGDB::SetLogOnly(bool on) {
+    logOnly_ = on;
+    for (Slot& slot : slots_)
+        slot.table->SetLogOnly(on);
+}
+
+void CTMGDB::RetireCounters(size_t index) {
+    const Table& table = *slots_[index].table;
+    for (size_t i = 0; i < slots_.size(); ++i)
+        if (i != index && slots_[i].table->SharesFilesWith(table))
+            return; // another cursor keeps the files (and their counters) open
+    retired_.dropped += table.DroppedWrites();
+    retired_.bytes += table.BytesWritten();
+}
+
+CTMGDB::Counters CTMGDB::CountersNow() const {
+    Counters c = retired_;
+    for (size_t i = 0; i < slots_.size(); ++i) {
+        bool first = true; // clones share their files' counters: count them once
+        for (size_t j = 0; j < i && first; ++j)
+            first = !slots_[j].table->SharesFilesWith(*slots_[i].table);
+        if (first) {
+            c.dropped += slots_[i].table->DroppedWrites();
+            c.bytes += slots_[i].table->BytesWritten();
+        }
+    }
+    return c;
+}
+
 void CTMGDB::DropSlot(int index) {
+    RetireCounters(static_cast<size_t>(index));
     Slot& slot = slots_[index];
     FreeRelationsOf(slot.table.get());
     if (slot.privateIndex) {
@@ -139,7 +170,7 @@ void CTMGDB::CloseTable(std::string_view alias) {
     Table& table = *slots_[index].table;
     std::optional<DbError> failure;
     try {
-        table.Flush();
+        table.Sync();
     } catch (const DbError& e) {
         failure = e;
     }
@@ -161,13 +192,14 @@ void CTMGDB::CloseAllTables() {
         Slot& slot = slots_.back();
         slot.relation.reset();
         try {
-            slot.table->Flush();
+            slot.table->Sync();
         } catch (const DbError& e) {
             if (!failure) {
                 failure = e;
                 context = "closing " + slot.table->Path() + " as " + slot.alias;
             }
         }
+        RetireCounters(slots_.size() - 1);
         slots_.pop_back();
     }
     pendingError_ = 0;

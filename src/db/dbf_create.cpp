@@ -174,7 +174,7 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
     bytes[32 + 32 * fields.size()] = 0x0D;
     bytes[headerLength] = 0x1A;
 
-    std::string memoPath = hasMemo ? MemoPathFor(path) : std::string();
+    std::string memoPath = hasMemo ? MemoPathFor(fs, path) : std::string();
     auto file =
         std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), 8192, true);
     std::unique_ptr<DbfFile> dbf(new DbfFile(std::move(file)));

@@ -29,9 +29,9 @@ bool IsDbaseMemoVersion(uint8_t v) {
 
 } // namespace
 
-std::string DbfFile::MemoPathFor(const std::string& path, bool* exists) {
+std::string DbfFile::MemoPathFor(FileSystem& fs, const std::string& path, bool* exists) {
     std::string ext = std::filesystem::path(path).extension().string();
-    return SiblingPath(path, EqualsNoCase(ext, ".dbc") ? ".dct" : ".fpt", exists);
+    return SiblingPath(fs, path, EqualsNoCase(ext, ".dbc") ? ".dct" : ".fpt", exists);
 }
 
 void DbfFile::SetCacheLimit(size_t bytes) {
@@ -177,7 +177,7 @@ void DbfFile::OpenMemo(FileSystem& fs, bool writable) {
     if (!hasMemo || IsDbaseMemoVersion(version_))
         return;
     bool exists = false;
-    std::string memoPath = MemoPathFor(Path(), &exists);
+    std::string memoPath = MemoPathFor(fs, Path(), &exists);
     if (!exists)
         throw DbError(kErrMemo, memoPath, "the memo file of " + Path() + " is missing");
     memo_ = MemoFile::Open(fs, memoPath, writable);
@@ -271,6 +271,15 @@ void DbfFile::SetUpdateDate(int year, int month, int day) {
     dateYear_ = year;
     dateMonth_ = month;
     dateDay_ = day;
+}
+
+void DbfFile::Sync() {
+    if (!Writable())
+        return;
+    Flush();
+    if (memo_)
+        memo_->Sync();
+    file_->Sync();
 }
 
 void DbfFile::Flush() {

@@ -37,7 +37,8 @@ public:
                                            const std::vector<FieldSpec>& fields,
                                            const CreateOptions& options = {});
     // The memo file that goes with a table: .fpt, or .dct for a database container (.dbc).
-    static std::string MemoPathFor(const std::string& tablePath, bool* exists = nullptr);
+    static std::string MemoPathFor(FileSystem& fs, const std::string& tablePath,
+                                   bool* exists = nullptr);
     ~DbfFile(); // flushes; errors here are swallowed (call Flush to see them)
 
     DbfFile(const DbfFile&) = delete;
@@ -78,6 +79,8 @@ public:
     void SetUpdateDate(int year, int month, int day);
     // Memo file first, then header (count, date, flags) and the table's pages.
     void Flush();
+    // Flush, then the memo file and the table forced to the disk.
+    void Sync();
     // Bounds the memory the table and its memo file keep cached.
     void SetCacheLimit(size_t bytes);
 

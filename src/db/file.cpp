@@ -66,7 +66,10 @@ public:
             throw DbError(kErrWrite, path_, "truncate failed: " + SysText());
     }
 
-    void Sync() override { ::fdatasync(fd_); }
+    void Sync() override {
+        if (::fdatasync(fd_) != 0)
+            throw DbError(kErrWrite, path_, "sync failed: " + SysText());
+    }
     const std::string& Path() const override { return path_; }
 
 private:
@@ -93,7 +96,11 @@ public:
             ::close(fd);
             throw DbError(kErrFileInUse, path, "the file is in use by another program");
         }
-        if (flags & O_TRUNC) {
+        // Only a file with content is cut: truncating an empty one makes ext4 write the file
+        // back to the disk at close (its rename-over-truncate heuristic), which costs the
+        // temporary sort files dearly.
+        struct stat st;
+        if ((flags & O_TRUNC) && ::fstat(fd, &st) == 0 && st.st_size > 0) {
             if (::ftruncate(fd, 0) != 0) {
                 ::close(fd);
                 throw DbError(kErrCreate, path, SysText());
@@ -111,34 +118,82 @@ public:
         if (::unlink(path.c_str()) != 0 && errno != ENOENT)
             throw DbError(kErrRemove, path, SysText());
     }
+
+    std::vector<std::string> List(const std::string& folder) override {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (auto it = std::filesystem::directory_iterator(folder.empty() ? "." : folder, ec);
+             !ec && it != std::filesystem::directory_iterator(); it.increment(ec))
+            names.push_back(it->path().filename().string());
+        return names;
+    }
 };
 
 } // namespace
+
+class CountingFile final : public File {
+public:
+    CountingFile(CountingFileSystem& fs, std::unique_ptr<File> base)
+        : fs_(fs), base_(std::move(base)) {}
+    size_t ReadAt(uint64_t offset, void* buf, size_t n) override {
+        return base_->ReadAt(offset, buf, n);
+    }
+    void WriteAt(uint64_t offset, const void* buf, size_t n) override {
+        base_->WriteAt(offset, buf, n);
+        fs_.bytes_ += n;
+    }
+    uint64_t Size() override { return base_->Size(); }
+    void Truncate(uint64_t size) override { base_->Truncate(size); }
+    void Sync() override { base_->Sync(); }
+    const std::string& Path() const override { return base_->Path(); }
+
+private:
+    CountingFileSystem& fs_;
+    std::unique_ptr<File> base_;
+};
+
+std::unique_ptr<File> CountingFileSystem::Open(const std::string& path, OpenMode mode, bool lock) {
+    return std::make_unique<CountingFile>(*this, base_.Open(path, mode, lock));
+}
+
+std::optional<std::string> ReadWholeFile(FileSystem& fs, const std::string& path) {
+    if (!fs.Exists(path))
+        return std::nullopt;
+    auto file = fs.Open(path, OpenMode::ReadOnly, false);
+    std::string bytes(static_cast<size_t>(file->Size()), '\0');
+    bytes.resize(file->ReadAt(0, bytes.data(), bytes.size()));
+    return bytes;
+}
 
 FileSystem& FileSystem::Default() {
     static PosixFileSystem fs;
     return fs;
 }
 
-std::optional<std::string> FindFileNoCase(const std::string& path) {
+std::optional<std::string> FindFileNoCase(FileSystem& files, const std::string& path) {
     namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::exists(path, ec))
+    if (files.Exists(path))
         return path;
     fs::path p(path);
-    fs::path dir = p.has_parent_path() ? p.parent_path() : fs::path(".");
     std::string name = p.filename().string();
-    for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
-        if (EqualsNoCase(it->path().filename().string(), name)) {
-            return p.has_parent_path() ? (dir / it->path().filename()).string()
-                                       : it->path().filename().string();
-        }
+    for (const std::string& entry :
+         files.List(p.has_parent_path() ? p.parent_path().string() : ".")) {
+        if (EqualsNoCase(entry, name))
+            return p.has_parent_path() ? (p.parent_path() / entry).string() : entry;
     }
     return std::nullopt;
 }
 
+std::optional<std::string> FindFileNoCase(const std::string& path) {
+    return FindFileNoCase(FileSystem::Default(), path);
+}
+
 std::string SiblingPath(const std::string& path, const std::string& newExtension, bool* exists) {
+    return SiblingPath(FileSystem::Default(), path, newExtension, exists);
+}
+
+std::string SiblingPath(FileSystem& files, const std::string& path, const std::string& newExtension,
+                        bool* exists) {
     namespace fs = std::filesystem;
     fs::path p(path);
     std::string oldExt = p.extension().string();
@@ -150,7 +205,7 @@ std::string SiblingPath(const std::string& path, const std::string& newExtension
         ext = AsciiLower(ext);
     fs::path candidate = p;
     candidate.replace_extension(ext);
-    auto found = FindFileNoCase(candidate.string());
+    auto found = FindFileNoCase(files, candidate.string());
     if (exists)
         *exists = found.has_value();
     return found ? *found : candidate.string();

@@ -1,12 +1,13 @@
 #pragma once
 // The engine's only way to disk: a small file interface (open, read at, write at, size,
-// truncate, sync, lock). The POSIX one is the default; tests substitute one that fails on
-// demand so error paths can be exercised without real disk faults.
+// truncate, sync, lock, list a folder). The POSIX one is the default; tests substitute one that
+// fails on demand so error paths can be exercised without real disk faults.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace hk::db {
 
@@ -32,17 +33,43 @@ public:
     virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) = 0;
     virtual bool Exists(const std::string& path) = 0;
     virtual void Remove(const std::string& path) = 0;
+    // The names (not paths) of the entries of a folder; none when it cannot be read.
+    virtual std::vector<std::string> List(const std::string& folder) = 0;
 
     // The process-wide POSIX file system.
     static FileSystem& Default();
 };
 
+// A file system that passes everything to another and counts the bytes written through it.
+class CountingFileSystem final : public FileSystem {
+public:
+    explicit CountingFileSystem(FileSystem& base) : base_(base) {}
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override;
+    bool Exists(const std::string& path) override { return base_.Exists(path); }
+    void Remove(const std::string& path) override { base_.Remove(path); }
+    std::vector<std::string> List(const std::string& folder) override { return base_.List(folder); }
+    uint64_t BytesWritten() const { return bytes_; }
+
+private:
+    friend class CountingFile;
+    FileSystem& base_;
+    uint64_t bytes_ = 0;
+};
+
+// The whole content of a file, or nothing when it does not exist.
+std::optional<std::string> ReadWholeFile(FileSystem& fs, const std::string& path);
+
 // Finds `path` without regard to the case of its file name (projects come from Windows:
 // calls.dbf beside calls.CDX). Returns the existing path, or nothing.
-std::optional<std::string> FindFileNoCase(const std::string& path);
+std::optional<std::string> FindFileNoCase(FileSystem& fs, const std::string& path);
 
 // The same path with its extension replaced (".dbf" -> ".cdx"), found without regard to case
 // when it exists; otherwise the replaced name in the case of the original extension.
+std::string SiblingPath(FileSystem& fs, const std::string& path, const std::string& newExtension,
+                        bool* exists = nullptr);
+
+// The same two on the default file system, for callers above the engine.
+std::optional<std::string> FindFileNoCase(const std::string& path);
 std::string SiblingPath(const std::string& path, const std::string& newExtension,
                         bool* exists = nullptr);
 

@@ -3,7 +3,6 @@
 // budget, then each full batch is sorted and spilled to a temporary run file; reading merges
 // the runs. Feeds a tag's bulk build as a KeySource.
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,8 +13,10 @@ namespace hk::db {
 
 class KeySorter final : public KeySource {
 public:
-    // Keys are exactly keyLength bytes. Runs go to `tempFolder` (the system's when empty).
-    KeySorter(uint16_t keyLength, size_t memoryBudget = 32u << 20, std::string tempFolder = {});
+    // Keys are exactly keyLength bytes. Runs go to `tempFolder` (the system's when empty),
+    // through `fs`.
+    KeySorter(FileSystem& fs, uint16_t keyLength, size_t memoryBudget = 32u << 20,
+              std::string tempFolder = {});
     ~KeySorter() override;
     KeySorter(const KeySorter&) = delete;
     KeySorter& operator=(const KeySorter&) = delete;
@@ -33,6 +34,7 @@ private:
     void Spill();
     size_t EntrySize() const { return keyLength_ + 4u; }
 
+    FileSystem& fs_;
     uint16_t keyLength_;
     size_t budgetEntries_;
     std::string tempFolder_;

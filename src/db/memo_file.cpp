@@ -141,6 +141,11 @@ uint32_t MemoFile::Write(uint32_t oldBlock, std::string_view data, uint32_t type
     return block;
 }
 
+void MemoFile::Sync() {
+    Flush();
+    file_->Sync();
+}
+
 void MemoFile::Flush() {
     file_->Flush();
 }

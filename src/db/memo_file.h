@@ -43,6 +43,7 @@ public:
     uint32_t Write(uint32_t oldBlock, std::string_view data, uint32_t type = kTypeText);
     // Header, then the data pages.
     void Flush();
+    void Sync();
 
     // Blocks an entry with `dataLength` bytes of data occupies.
     uint32_t BlocksFor(uint64_t dataLength) const {

@@ -1,8 +1,5 @@
 #include "db/memory_variables.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "support/text.h"
 
 namespace hk::db {
@@ -82,12 +79,12 @@ std::optional<std::string> FindMemoryVariable(std::string_view bytes, std::strin
     return TextUpToNul(bytes.substr(start));
 }
 
-std::optional<std::string> ReadMemoryVariable(const std::string& path, std::string_view name) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+std::optional<std::string> ReadMemoryVariable(FileSystem& fs, const std::string& path,
+                                              std::string_view name) {
+    auto bytes = ReadWholeFile(fs, path);
+    if (!bytes)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return FindMemoryVariable(bytes, name);
+    return FindMemoryVariable(*bytes, name);
 }
 
 } // namespace hk::db

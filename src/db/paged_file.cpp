@@ -28,6 +28,7 @@ void PagedFile::WriteSlot(size_t slot) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(pageSize_, size_ - off));
         file_->WriteAt(off, SlotData(slot), n);
         diskSize_ = std::max(diskSize_, off + n);
+        unsynced_ = true;
     }
     s.dirty = false;
 }
@@ -75,8 +76,13 @@ uint8_t* PagedFile::Page(uint64_t pageNo, bool forWrite) {
         uint8_t* d = SlotData(slot);
         uint64_t off = pageNo * pageSize_;
         size_t got = 0;
-        if (off < diskSize_)
+        if (off < diskSize_) {
             got = file_->ReadAt(off, d, pageSize_);
+            // Fewer bytes than the file holds there: a failing read, never zeros to go on with.
+            if (got < std::min<uint64_t>(pageSize_, diskSize_ - off))
+                throw DbError(kErrRead, Path(),
+                              "a read at offset " + std::to_string(off) + " ended early");
+        }
         if (got < pageSize_)
             std::memset(d + got, 0, pageSize_ - got);
         slots_[slot].pageNo = pageNo;
@@ -143,6 +149,7 @@ void PagedFile::Truncate(uint64_t size) {
     lastPage_ = UINT64_MAX;
     file_->Truncate(size);
     size_ = diskSize_ = size;
+    unsynced_ = true;
 }
 
 void PagedFile::SetMaxCachedBytes(size_t bytes) {
@@ -172,6 +179,14 @@ void PagedFile::Flush() {
     if (diskSize_ < size_) { // pages never written but logically present (holes)
         file_->Truncate(size_);
         diskSize_ = size_;
+    }
+}
+
+void PagedFile::Sync() {
+    Flush();
+    if (unsynced_) {
+        file_->Sync();
+        unsynced_ = false;
     }
 }
 

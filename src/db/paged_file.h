@@ -27,8 +27,11 @@ public:
     uint64_t Size() const { return size_; }
     // Cuts the logical and physical file at `size`.
     void Truncate(uint64_t size);
-    // Writes every dirty page (in offset order) and drops nothing.
+    // Writes every dirty page (in offset order); drops nothing.
     void Flush();
+    // Flush, then forces what was written since the last sync to the disk (a failing disk
+    // is reported here).
+    void Sync();
     // Bounds the cache (at least 8 pages); a smaller bound writes and drops what is cached.
     void SetMaxCachedBytes(size_t bytes);
     bool Writable() const { return writable_; }
@@ -57,6 +60,7 @@ private:
     size_t maxSlots_;
     uint64_t size_;
     uint64_t diskSize_;
+    bool unsynced_ = false;
     std::vector<std::unique_ptr<uint8_t[]>> blocks_;
     std::vector<Slot> slots_;
     std::unordered_map<uint64_t, size_t> index_;

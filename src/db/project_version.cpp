@@ -1,7 +1,6 @@
 #include "db/project_version.h"
 
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 #include "db/file.h"
@@ -84,11 +83,11 @@ ProjectVersion ParseVersionText(std::string_view text) {
     return v;
 }
 
-ProjectVersion ReadProjectVersion(const std::string& folder, const std::string& prefix) {
-    if (auto stamp = FindFileNoCase(folder + prefix + "_.tmg")) {
-        std::ifstream in(*stamp, std::ios::binary);
-        std::string line;
-        std::getline(in, line);
+ProjectVersion ReadProjectVersion(FileSystem& fs, const std::string& folder,
+                                  const std::string& prefix) {
+    if (auto stamp = FindFileNoCase(fs, folder + prefix + "_.tmg")) {
+        std::string bytes = ReadWholeFile(fs, *stamp).value_or(std::string());
+        std::string line = bytes.substr(0, bytes.find('\n'));
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         std::string text = Cp1252UpperStr(line);
@@ -96,10 +95,10 @@ ProjectVersion ReadProjectVersion(const std::string& folder, const std::string& 
         ReplaceAll(text, "VERSION", "", false);
         return ParseVersionText(Cp1252ToUtf8(Trim(text)));
     }
-    auto config = FindFileNoCase(folder + prefix + "_.pjc");
+    auto config = FindFileNoCase(fs, folder + prefix + "_.pjc");
     if (!config)
         return ParseVersionText("");
-    IniFile ini = IniFile::Load(*config);
+    IniFile ini = IniFile::Parse(ReadWholeFile(fs, *config).value_or(std::string()));
     // TMG itself writes [Stamp] PjcVersion; the other form is accepted as well.
     const std::string* stamp = ini.Find("Stamp", "PjcVersion");
     if (!stamp)

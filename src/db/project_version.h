@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "db/file.h"
+
 namespace hk::db {
 
 struct ProjectVersion {
@@ -24,7 +26,8 @@ ProjectVersion ParseVersionText(std::string_view text);
 // of prefix + "_.tmg" without the words TMG and VERSION; otherwise the configuration file's
 // [Stamp] PjcVersion (or [PjcVersion] Stamp), where a major number below 5 is moved up one
 // place (1.2 -> 5.1.2). Files are found without regard to case.
-ProjectVersion ReadProjectVersion(const std::string& folder, const std::string& prefix);
+ProjectVersion ReadProjectVersion(FileSystem& fs, const std::string& folder,
+                                  const std::string& prefix);
 
 // Compatibility of a project version with a program release: 0 project too old, 1 supported,
 // 2 project newer than supported. The release's section of `compatibilityIni` is named by its

@@ -59,20 +59,23 @@ Table::~Table() {
 
 std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& options) {
     FileSystem& fs = Fs(options.fs);
-    auto found = FindFileNoCase(path);
+    auto found = FindFileNoCase(fs, path);
     if (!found)
         throw DbError(kErrOpen, path, "file not found");
-    auto file = std::make_shared<TableFile>(DbfFile::Open(fs, *found, options.writable), fs);
+    auto own = std::make_unique<CountingFileSystem>(fs);
+    auto dbf = DbfFile::Open(*own, *found, options.writable);
+    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs);
+    FileSystem& ownFs = file->OwnFs();
     bool exists = false;
-    std::string cdxPath = SiblingPath(*found, ".cdx", &exists);
+    std::string cdxPath = SiblingPath(fs, *found, ".cdx", &exists);
     if (exists) {
         if (options.productionIndex) {
-            file->AttachIndex(CdxFile::Open(fs, cdxPath, options.writable, FlavorOf(file->Dbf())),
-                              true, true);
+            file->AttachIndex(
+                CdxFile::Open(ownFs, cdxPath, options.writable, FlavorOf(file->Dbf())), true, true);
         } else if (options.writable) {
             // Not used for ordering, but kept up to date so the project stays intact.
             try {
-                file->AttachIndex(CdxFile::Open(fs, cdxPath, true, FlavorOf(file->Dbf())), true,
+                file->AttachIndex(CdxFile::Open(ownFs, cdxPath, true, FlavorOf(file->Dbf())), true,
                                   false);
             } catch (const DbError& e) {
                 file->SetMissingIndex(e.Description());
@@ -92,12 +95,12 @@ std::unique_ptr<Table> Table::Create(const std::string& path, const std::vector<
     FileSystem& fs = Fs(fsp);
     CreateOptions opts = options;
     opts.productionIndex = !productionTags.empty();
-    auto file = std::make_shared<TableFile>(DbfFile::Create(fs, path, fields, opts), fs);
+    auto own = std::make_unique<CountingFileSystem>(fs);
+    auto dbf = DbfFile::Create(*own, path, fields, opts);
+    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs);
     std::unique_ptr<Table> table(new Table(file));
-    if (!productionTags.empty()) {
-        IndexSet* set = table->CreateIndex(SiblingPath(path, ".cdx"), productionTags);
-        file->MakeProduction(set);
-    }
+    if (!productionTags.empty())
+        table->AddProductionIndex(productionTags);
     return table;
 }
 
@@ -450,12 +453,18 @@ template <typename Fn> void Table::Modify(Fn&& apply) {
         apply(record_, pendingMemos_);
         return;
     }
+    if (shadowAppending_) {
+        file_->CountDropped();
+        apply(shadow_, shadowMemos_);
+        return;
+    }
     if (eof_)
         throw DbError(kErrParam, Path(), "there is no current record to change");
     std::vector<uint8_t> after = record_;
     std::map<int, std::string> memos;
     apply(after, memos);
-    file_->Update(recno_, record_.data(), after, memos);
+    if (!file_->Update(recno_, record_.data(), after, memos))
+        return; // Log Only: checked, not written; the record reads as stored
     record_.swap(after);
     view_.Bind(&file_->Dbf(), record_.data(), recno_);
     synced_ = false;
@@ -534,6 +543,15 @@ void Table::Recall() {
 }
 
 void Table::AppendStart() {
+    if (file_->LogOnly()) {
+        // The record is built aside, so that the current record stays as it is.
+        file_->CountDropped();
+        shadow_.resize(record_.size());
+        file_->Dbf().BlankRecord(shadow_.data());
+        shadowMemos_.clear();
+        shadowAppending_ = true;
+        return;
+    }
     file_->Dbf().BlankRecord(record_.data());
     pendingMemos_.clear();
     appending_ = true;
@@ -543,11 +561,21 @@ void Table::AppendStart() {
 }
 
 void Table::Blank() {
+    if (shadowAppending_) {
+        file_->CountDropped();
+        file_->Dbf().BlankRecord(shadow_.data());
+        shadowMemos_.clear();
+        return;
+    }
     file_->Dbf().BlankRecord(record_.data());
     pendingMemos_.clear();
 }
 
 uint32_t Table::Append() {
+    if (shadowAppending_) {
+        shadowAppending_ = false;
+        return file_->Append(shadow_, shadowMemos_);
+    }
     if (!appending_)
         throw DbError(kErrParam, Path(), "Append without AppendStart");
     uint32_t recno = file_->Append(record_, pendingMemos_);
@@ -558,6 +586,10 @@ uint32_t Table::Append() {
 
 void Table::Flush() {
     file_->Flush();
+}
+
+void Table::Sync() {
+    file_->Sync();
 }
 
 void Table::SetCacheLimit(size_t bytes) {
@@ -576,12 +608,39 @@ void Table::CreateProductionIndex(const std::vector<IndexTagSpec>& tags) {
     for (auto& set : file_->Indexes())
         if (set->Production())
             throw DbError(kErrParam, Path(), "the table already has its production index");
-    IndexSet* set = CreateIndex(SiblingPath(Path(), ".cdx"), tags);
+    if (file_->LogOnly()) {
+        file_->CountDropped();
+        return;
+    }
+    AddProductionIndex(tags);
+}
+
+void Table::AddProductionIndex(const std::vector<IndexTagSpec>& tags) {
+    IndexSet* set =
+        file_->AttachIndex(CdxFile::Create(file_->OwnFs(), SiblingPath(file_->Fs(), Path(), ".cdx"),
+                                           FlavorOf(file_->Dbf())),
+                           false, true);
+    for (const IndexTagSpec& tagDef : tags)
+        file_->AddTag(*set, tagDef);
     file_->MakeProduction(set);
 }
 
+void Table::SetLogOnly(bool on) {
+    file_->SetLogOnly(on);
+    shadowAppending_ = false;
+}
+bool Table::LogOnly() const {
+    return file_->LogOnly();
+}
+uint64_t Table::DroppedWrites() const {
+    return file_->DroppedWrites();
+}
+uint64_t Table::BytesWritten() const {
+    return file_->BytesWritten();
+}
+
 IndexSet* Table::OpenIndex(const std::string& path) {
-    auto found = FindFileNoCase(path);
+    auto found = FindFileNoCase(file_->Fs(), path);
     if (!found)
         throw DbError(kErrOpen, path, "index file not found");
     return file_->AttachIndex(

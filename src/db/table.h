@@ -145,9 +145,23 @@ public:
     void AppendStart();
     void Blank();
     uint32_t Append();
-    bool Appending() const { return appending_; }
+    bool Appending() const { return appending_ || shadowAppending_; }
+
+    // Log Only, shared by every cursor of the table's files: each write call above (and
+    // CreateProductionIndex) is checked as in a real run, then changes neither the files nor
+    // this cursor's record, and is counted. Append returns the number the record would have
+    // had and leaves the cursor where it was. Further (private) indexes still work.
+    void SetLogOnly(bool on);
+    bool LogOnly() const;
+    uint64_t DroppedWrites() const;
+    // Bytes written to the table's own files (data, memo, production index) since it opened.
+    uint64_t BytesWritten() const;
+    bool SharesFilesWith(const Table& other) const { return file_ == other.file_; }
 
     void Flush();
+    // Flush, then what the table's own files got since the last sync forced to the disk (the
+    // end of a run; a failing disk is reported here).
+    void Sync();
     // Bounds the memory each of the table's files keeps cached (bulk writers of many tables),
     // indexes created or opened later included.
     void SetCacheLimit(size_t bytes);
@@ -183,11 +197,16 @@ private:
     std::string KeyFromDouble(double value) const;
     template <typename Fn> void Modify(Fn&& apply);
     std::string MemoText(int field) const;
+    void AddProductionIndex(const std::vector<IndexTagSpec>& tags);
 
     std::shared_ptr<TableFile> file_;
     std::string alias_;
     std::vector<uint8_t> record_;
     std::map<int, std::string> pendingMemos_; // memos assigned while appending (1252 bytes)
+    // The record a Log Only append builds instead of the current one.
+    std::vector<uint8_t> shadow_;
+    std::map<int, std::string> shadowMemos_;
+    bool shadowAppending_ = false;
     RecordView view_;
     uint32_t recno_ = 0;
     bool eof_ = true;

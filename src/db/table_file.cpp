@@ -70,8 +70,9 @@ void ScanNamedFields(const DbfFile& dbf, std::string_view text, TagState& state)
 
 } // namespace
 
-TableFile::TableFile(std::unique_ptr<DbfFile> dbf, FileSystem& fs)
-    : dbf_(std::move(dbf)), fs_(fs) {}
+TableFile::TableFile(std::unique_ptr<CountingFileSystem> own, std::unique_ptr<DbfFile> dbf,
+                     FileSystem& fs)
+    : own_(std::move(own)), dbf_(std::move(dbf)), fs_(fs) {}
 
 TableFile::~TableFile() {
     try {
@@ -197,7 +198,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
                           std::to_string(state->keyLength));
     // Keys are sorted in bounded memory (runs spill beside the index), then streamed into the
     // tag; a UNIQUE tag keeps the first record of each key.
-    KeySorter sorter(state->keyLength, buildMemory_,
+    KeySorter sorter(fs_, state->keyLength, buildMemory_,
                      std::filesystem::path(set.Cdx().Path()).parent_path().string());
     {
         std::vector<uint8_t> rec(dbf_->RecordLength());
@@ -218,6 +219,7 @@ void TableFile::AddTag(IndexSet& set, const IndexTagSpec& tagDef) {
     nt.padByte = static_cast<uint8_t>(state->kind == KeyKind::Char ? ' ' : 0);
     nt.recordCount = dbf_->RecordCount();
     nt.levelMemory = std::max<size_t>(buildMemory_ / 64, 1024);
+    nt.spillFs = &fs_;
     state->tag = &set.cdx_->AddTag(nt, sorter);
     set.tags_.push_back(std::move(state));
 }
@@ -328,7 +330,7 @@ void TableFile::WriteMemos(std::vector<uint8_t>& record, const std::map<int, std
     }
 }
 
-void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_t>& after,
+bool TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_t>& after,
                        const std::map<int, std::string>& memos) {
     RequireWritable();
     std::vector<TagState*> tags = AffectedTags(before, after.data(), memos);
@@ -348,6 +350,10 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
         if (newKeys[i].first && newKeys[i] != oldKeys[i])
             CheckCandidate(*tags[i], newKeys[i].second);
     }
+    if (logOnly_) {
+        ++droppedWrites_;
+        return false;
+    }
 
     WriteMemos(after, memos);
     dbf_->WriteRecord(recno, after.data());
@@ -359,6 +365,7 @@ void TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
         if (newKeys[i].first)
             InsertKey(*tags[i], newKeys[i].second, recno);
     }
+    return true;
 }
 
 uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
@@ -380,6 +387,10 @@ uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std
                 CheckCandidate(*tag, appendKeys_[n].second);
             ++n;
         }
+    if (logOnly_) {
+        ++droppedWrites_;
+        return recno + phantomAppends_++;
+    }
     WriteMemos(record, memos);
     uint32_t got = dbf_->AppendRecord(record.data());
     n = 0;
@@ -453,6 +464,14 @@ bool TableFile::Check(std::string* fault) {
         }
     }
     return true;
+}
+
+void TableFile::Sync() {
+    Flush();
+    dbf_->Sync();
+    for (auto& set : indexes_)
+        if (set->Production())
+            set->cdx_->Sync();
 }
 
 void TableFile::Flush() {

@@ -45,11 +45,26 @@ private:
 
 class TableFile {
 public:
-    TableFile(std::unique_ptr<DbfFile> dbf, FileSystem& fs);
+    // `own` is the counting file system the table's own files (data, memo, production index)
+    // were opened through; `fs` (which it wraps) serves further indexes and temporary files.
+    TableFile(std::unique_ptr<CountingFileSystem> own, std::unique_ptr<DbfFile> dbf,
+              FileSystem& fs);
     ~TableFile();
 
     DbfFile& Dbf() { return *dbf_; }
     FileSystem& Fs() { return fs_; }
+    FileSystem& OwnFs() { return *own_; }
+    uint64_t BytesWritten() const { return own_->BytesWritten(); }
+
+    // Log Only: Update and Append check as usual, then write nothing; each dropped write is
+    // counted, and appends number the records they would have made.
+    void SetLogOnly(bool on) {
+        logOnly_ = on;
+        phantomAppends_ = 0;
+    }
+    bool LogOnly() const { return logOnly_; }
+    void CountDropped() { ++droppedWrites_; }
+    uint64_t DroppedWrites() const { return droppedWrites_; }
     std::vector<std::unique_ptr<IndexSet>>& Indexes() { return indexes_; }
 
     IndexSet* AttachIndex(std::unique_ptr<CdxFile> cdx, bool production, bool selectable);
@@ -65,8 +80,8 @@ public:
 
     // Rewrites record `recno` from `before` to `after` (memos: texts to write for fields),
     // keeping every index consistent. Checks that every affected tag can be maintained
-    // before writing anything.
-    void Update(uint32_t recno, const uint8_t* before, std::vector<uint8_t>& after,
+    // before writing anything. False when Log Only dropped it.
+    bool Update(uint32_t recno, const uint8_t* before, std::vector<uint8_t>& after,
                 const std::map<int, std::string>& memos);
     // Appends a record (memos written first) and indexes it; returns its number.
     uint32_t Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos);
@@ -76,6 +91,8 @@ public:
 
     bool Check(std::string* fault);
     void Flush();
+    // Flush, then the table's own files (data, memo, production index) forced to the disk.
+    void Sync();
 
     // Bounds the page cache of every file of the table, indexes attached later included.
     void SetCacheLimit(size_t bytes);
@@ -92,8 +109,12 @@ private:
     void InsertKey(TagState& tag, const std::string& key, uint32_t recno);
     void WriteMemos(std::vector<uint8_t>& record, const std::map<int, std::string>& memos);
 
+    std::unique_ptr<CountingFileSystem> own_; // first: outlives every file opened through it
     std::unique_ptr<DbfFile> dbf_;
     FileSystem& fs_;
+    bool logOnly_ = false;
+    uint32_t phantomAppends_ = 0;
+    uint64_t droppedWrites_ = 0;
     std::vector<std::unique_ptr<IndexSet>> indexes_;
     RecordView keyView_;
     std::string missingIndex_;

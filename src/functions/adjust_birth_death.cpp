@@ -51,7 +51,7 @@ struct AdjustBirthDeathRun final : LoggedRun {
                     ++span.onInput;
                     taken = true;
                 } else if (choosePrimary && joint.TakenEvent() > 0 &&
-                           joint.MakePrimary(span.group, self, run.LogOnly())) {
+                           joint.MakePrimary(span.group, self)) {
                     ++span.set;
                     marker = "*";
                     taken = true;
@@ -61,8 +61,7 @@ struct AdjustBirthDeathRun final : LoggedRun {
                     now.clear();
                 if (now == old)
                     continue;
-                if (!run.LogOnly())
-                    walk.Tbl().AssignString(span.fieldIndex, now);
+                walk.Tbl().AssignString(span.fieldIndex, now);
                 const long shownId = refId >= 0 ? walk.Long(refId) : self;
                 run.Log().LogLine("#" + std::to_string(shownId) + ", " + marker + span.letter +
                                   formats.date.DisplayText(now));

@@ -211,9 +211,8 @@ int CEventList::AssignSortDates(long father, long mother, const PersonBirths& bi
         c.sortDate = CTMGDate::TMGValue("3", f, f);
         c.working = floor;
         c.assigned = true;
-        if (!logOnly_)
-            Write(c);
-        else if (c.otherPrincipal != 0)
+        Write(c);
+        if (c.otherPrincipal != 0)
             unwritten_[c.record] = c.sortDate;
         ++tagsChanged_;
         ++assigned;

@@ -58,8 +58,6 @@ public:
 
     // The tag order; a type number above kMaxTagType raises an error.
     void CopyTagData(const std::vector<TagOrderEntry>& order);
-    void SetLogOnly(bool on) { logOnly_ = on; }
-    bool LogOnly() const { return logOnly_; }
     void SetDetailMode(bool on) { detailMode_ = on; }
     bool DetailMode() const { return detailMode_; }
 
@@ -96,7 +94,6 @@ private:
 
     std::array<int, kMaxTagType + 1> position_; // -1: not in the tag order
     std::vector<TagOrderEntry> order_;
-    bool logOnly_ = false;
     bool detailMode_ = false;
     long tagsChanged_ = 0;
     long unrecognized_ = 0;
@@ -107,8 +104,8 @@ private:
     int count_ = 0;
     int undated_ = 0;
     int nameCount_ = 0;
-    // Under Log Only, the sort dates a shared event would have been written with, by record, so
-    // that its other principal sees them as a real run does.
+    // The sort dates given to shared events, by record, so that the other principal sees them
+    // even where the table layer dropped the write (Log Only).
     std::unordered_map<uint32_t, std::string> unwritten_;
 };
 

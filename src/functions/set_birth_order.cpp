@@ -93,7 +93,7 @@ struct SetBirthOrderRun final : LoggedRun {
                         continue;
                     }
                     ++changes;
-                    if (found && !run.LogOnly())
+                    if (found)
                         update.Tbl().AssignString(birthOrder, std::to_string(k));
                 }
             }

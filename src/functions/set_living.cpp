@@ -40,8 +40,7 @@ struct SetLivingRun final : LoggedRun {
                 return;
             ++changed[result];
             ++setN;
-            if (!run.LogOnly())
-                walk.Tbl().AssignString(living, "N");
+            walk.Tbl().AssignString(living, "N");
         });
     }
 

@@ -17,7 +17,6 @@ struct SortDatesRun final : LoggedRun {
 
     void Walk(RunScope& run) override {
         db::CTMGDB& db = run.Db();
-        list.SetLogOnly(run.LogOnly());
         list.SetDetailMode(false);
         list.ResetUnrecognizedTypes();
         std::vector<TagOrderEntry> order;

@@ -25,8 +25,7 @@ struct FixSortDatesRun final : LoggedRun {
             run.Log().LogLine(
                 run.EventLine(t.GetLong(g.type), t.GetLong(g.per1), t.GetLong(g.per2)) + ", " +
                 dates.DisplayText(value));
-            if (!run.LogOnly())
-                t.AssignString(g.sortDate, value);
+            t.AssignString(g.sortDate, value);
             ++fixed;
         });
     }

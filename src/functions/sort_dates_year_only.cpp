@@ -42,8 +42,7 @@ struct YearOnlyRun final : LoggedRun {
             run.Log().LogLine(run.EventLine(t.GetLong(g.type), p1, p2) + ", " +
                               dates.DisplayText(std::string(oldDate)) + ", " +
                               dates.DisplayText(newDate));
-            if (!run.LogOnly())
-                t.AssignString(g.date, newDate);
+            t.AssignString(g.date, newDate);
             ++modified;
         });
     }

@@ -176,7 +176,7 @@ bool CJointEvent::FindPrimaryOfGroup(long group, long person) {
     return false;
 }
 
-bool CJointEvent::MakePrimary(long group, long person, bool logOnly) {
+bool CJointEvent::MakePrimary(long group, long person) {
     if (taken_ <= 0)
         return false;
     uint32_t row = 0;
@@ -185,10 +185,8 @@ bool CJointEvent::MakePrimary(long group, long person, bool logOnly) {
             row = e_.RecNo();
     if (row == 0)
         return false;
-    if (!logOnly) {
-        e_.Go(row);
-        e_.Tbl().AssignBool(ePrimary_, true);
-    }
+    e_.Go(row);
+    e_.Tbl().AssignBool(ePrimary_, true);
     return true;
 }
 

@@ -57,9 +57,9 @@ public:
     // True when one of the person's events of the group (as a principal) is primary for the
     // person. Otherwise remembers the one with the earliest sort date and returns false.
     bool FindPrimaryOfGroup(long group, long person);
-    // Makes the remembered event the person's primary one (unless logOnly); true when the
+    // Makes the remembered event the person's primary one; true when the
     // person's row for it was found.
-    bool MakePrimary(long group, long person, bool logOnly);
+    bool MakePrimary(long group, long person);
     long TakenEvent() const { return taken_; }
     // The taken event's date; empty for an empty date.
     std::string EventDate() const;

@@ -31,7 +31,6 @@ public:
     db::CTMGDB& Db() const { return *ctx_.db; }
     CLogFile& Log() const { return *ctx_.log; }
     UserInterface& Ui() const { return ctx_.ui; }
-    bool LogOnly() const { return ctx_.logOnly; }
     const CTMGTagTypes& TagTypes();
     const CTMGCrossIndex& PersonIds();
     // How event lines begin: the tag type's name, then both principals ("Birth, #12, #0").

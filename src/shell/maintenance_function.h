@@ -39,7 +39,8 @@ public:
     }
 
     // Runs in an open project (ctx.db): confirms, writes its log through the run frame,
-    // walks and (unless ctx.logOnly) writes. Errors propagate to the caller's frame.
+    // walks and writes (under Log Only the table layer drops the writes). Errors propagate to
+    // the caller's frame.
     virtual void Run(RunContext& ctx, const ControlStates& options) = 0;
 };
 

@@ -5,6 +5,7 @@
 #include <new>
 #include <system_error>
 
+#include "db/ctmgdb.h"
 #include "shell/program_info.h"
 #include "support/error.h"
 
@@ -112,12 +113,18 @@ bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
 bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& function,
                      const std::function<void()>& afterRun) {
     bool ok = true;
+    // Log Only lives in the table layer: for this run every table of the project writes
+    // nothing, whatever the function does.
+    if (ctx.db)
+        ctx.db->SetLogOnly(ctx.logOnly);
     try {
         function(ctx);
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;
     }
+    if (ctx.db)
+        ctx.db->SetLogOnly(false);
     // A function that failed before FinishRun must not leave its log open for the next run.
     if (ctx.log && ctx.log->IsOpen()) {
         try {

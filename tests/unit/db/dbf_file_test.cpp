@@ -362,7 +362,8 @@ TEST(DbfFile, EveryFixtureTakesAnAppendWithAMemo) {
         TempDir dir;
         std::string path = CopyFixture(dir, name);
         bool hasMemo = false;
-        std::string memoPath = DbfFile::MemoPathFor(FixturePath(name), &hasMemo);
+        std::string memoPath =
+            DbfFile::MemoPathFor(FileSystem::Default(), FixturePath(name), &hasMemo);
         if (hasMemo)
             CopyFixture(dir, std::filesystem::relative(memoPath, FixturePath("")));
         uint32_t count, block = 0;

@@ -15,7 +15,7 @@ TEST(KeySorter, MergesSpilledRunsIntoOneOrderAndRemovesThem) {
     std::vector<KeyEntry> model;
     {
         // A tiny budget forces many runs; duplicates and recno ties must come out in order.
-        KeySorter sorter(6, 40 * 1024, dir.Path().string());
+        KeySorter sorter(FileSystem::Default(), 6, 40 * 1024, dir.Path().string());
         for (uint32_t r = 1; r <= 20000; ++r) {
             std::string key(6, 'a');
             for (auto& c : key)
@@ -42,7 +42,7 @@ TEST(KeySorter, MergesSpilledRunsIntoOneOrderAndRemovesThem) {
 }
 
 TEST(KeySorter, SmallInputsStayInMemory) {
-    KeySorter sorter(2);
+    KeySorter sorter(FileSystem::Default(), 2);
     sorter.Add("zz", 1);
     sorter.Add("aa", 9);
     sorter.Add("aa", 2);

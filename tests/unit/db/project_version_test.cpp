@@ -35,26 +35,26 @@ TEST(ProjectVersion, ReadFromTheStampFileOrTheConfigurationFile) {
     // The old stamp wins over a configuration file, and its words are dropped.
     dir.Write("Old__.TMG", "TMG Version 4.0d\r\nsecond line 9.9\r\n");
     dir.Write("Old__.pjc", "[Stamp]\r\nPjcVersion=11.0\r\n");
-    ProjectVersion old = ReadProjectVersion(folder, "Old_");
+    ProjectVersion old = ReadProjectVersion(FileSystem::Default(), folder, "Old_");
     EXPECT_EQ(old.text, "4.0D");
     EXPECT_EQ(old.String(), "004.000.004");
 
     dir.Write("Cur__.pjc", "[Researcher]\r\nName=x\r\n[Stamp]\r\nPjcVersion=11.0\r\n");
-    ProjectVersion cur = ReadProjectVersion(folder, "Cur_");
+    ProjectVersion cur = ReadProjectVersion(FileSystem::Default(), folder, "Cur_");
     EXPECT_EQ(cur.text, "11.0");
     EXPECT_EQ(cur.String(), "011.000.000");
 
     // A small stamp is moved up one place behind a major version of 5.
     dir.Write("Low__.PJC", "[PjcVersion]\r\nStamp=1.2\r\n");
-    ProjectVersion low = ReadProjectVersion(folder, "Low_");
+    ProjectVersion low = ReadProjectVersion(FileSystem::Default(), folder, "Low_");
     EXPECT_EQ(low.String(), "005.001.002");
     EXPECT_EQ(low.text, "5.1");
 
     // Both forms present: TMG's own is read.
     dir.Write("Both__.pjc", "[PjcVersion]\r\nStamp=7.0\r\n[Stamp]\r\nPjcVersion=10.0\r\n");
-    EXPECT_EQ(ReadProjectVersion(folder, "Both_").String(), "010.000.000");
+    EXPECT_EQ(ReadProjectVersion(FileSystem::Default(), folder, "Both_").String(), "010.000.000");
 
-    EXPECT_EQ(ReadProjectVersion(folder, "None_").String(), "000.000.000");
+    EXPECT_EQ(ReadProjectVersion(FileSystem::Default(), folder, "None_").String(), "000.000.000");
 }
 
 TEST(ProjectVersion, CompatibilityAgainstTheProgramsSection) {
@@ -94,5 +94,6 @@ TEST(MemoryVariables, CharacterVariablesOfAMemFile) {
         std::string("junk") + "M_FVALSPLA" + '\0' + std::string(21, 'z') + "<[CITY]>" + '\0';
     EXPECT_EQ(FindMemoryVariable(odd, "M_FVALSPLA"), "<[CITY]>");
     EXPECT_EQ(FindMemoryVariable("", "M_FVALSPLA"), std::nullopt);
-    EXPECT_EQ(ReadMemoryVariable("/nonexistent/x.mem", "M_FVALSPLA"), std::nullopt);
+    EXPECT_EQ(ReadMemoryVariable(FileSystem::Default(), "/nonexistent/x.mem", "M_FVALSPLA"),
+              std::nullopt);
 }

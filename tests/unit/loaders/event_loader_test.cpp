@@ -176,9 +176,12 @@ TEST(JointEvent, WritesAnEventThatReadsBackAndFindsPrimaries) {
     EXPECT_FALSE(joint.FindPrimaryOfGroup(hk::kGroupMarriage, ann));
     EXPECT_EQ(joint.TakenEvent(), early) << "the earliest sort date is taken";
     EXPECT_EQ(joint.EventDate(), ExactDate(1825));
-    EXPECT_TRUE(joint.MakePrimary(hk::kGroupMarriage, ann, true));
+    p.db.SetLogOnly(true);
+    EXPECT_TRUE(joint.MakePrimary(hk::kGroupMarriage, ann));
     EXPECT_FALSE(joint.FindPrimaryOfGroup(hk::kGroupMarriage, ann)) << "log only changed nothing";
-    EXPECT_TRUE(joint.MakePrimary(hk::kGroupMarriage, ann, false));
+    EXPECT_EQ(p.db.DroppedWrites(), 1u);
+    p.db.SetLogOnly(false);
+    EXPECT_TRUE(joint.MakePrimary(hk::kGroupMarriage, ann));
     EXPECT_TRUE(joint.FindPrimaryOfGroup(hk::kGroupMarriage, ann));
     EXPECT_EQ(joint.TakenEvent(), early);
 

@@ -1,0 +1,140 @@
+// Log Only lives in the table layer: every registered function, run under Log Only on a project
+// where it has something to change, writes the log of the real run, while the engine writes no
+// byte to the project's files and leaves no file behind.
+#include <gtest/gtest.h>
+
+#include "cli/cli_app.h"
+#include "people_functions_fixture.h"
+#include "shell/open_project.h"
+#include "shell/option_persistence.h"
+#include "support/faulty_file_system.h"
+
+using namespace hk;
+using namespace hk::test;
+using namespace hk::mktmg;
+
+namespace {
+
+// Says OK and Yes to every question.
+class AgreeingUserInterface : public FakeUserInterface {
+public:
+    MsgAnswer ShowMessageBox(std::string_view, std::string_view, MsgButtons buttons,
+                             MsgIcon) override {
+        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                                  : MsgAnswer::Ok;
+    }
+    YesNoAllAnswer AskYesNoAll(std::string_view) override { return YesNoAllAnswer::YesToAll; }
+};
+
+struct RunResult {
+    RunLog log;
+    uint64_t bytesWritten = 0; // by the engine to the project's table files
+    uint64_t droppedWrites = 0;
+    long syncs = 0;
+    std::set<std::string> writtenPaths; // every file written through the file system
+};
+
+} // namespace
+
+TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
+    FunctionProject f;
+    TestProjectBuilder& b = f.build;
+    // Set Living: a birth before the year mark.
+    b.Event(kTagBirth, b.Person('M', "Abel", "Old"), 0, ExactDate(1850));
+    // Set Birth Order: a couple's children, unnumbered.
+    int fa = b.Person('M', "Frank", "Able"), mo = b.Person('F', "Mary", "Able");
+    for (int year : {1830, 1825}) {
+        int c = b.Person('M', "Kid", "Able");
+        b.Parents(c, fa, mo);
+        b.Event(kTagBirth, c, 0, ExactDate(year, 1, 1));
+    }
+    // Adjust Birth and Death: two births, neither primary (one is made primary).
+    int ugo = b.Person('M', "Ugo", "Unsure");
+    b.Event(kTagBirth, ugo, 0, ExactDate(1790, 0, 0));
+    b.Event(kTagBirth, ugo, 0, ExactDate(1788, 0, 0));
+    b.Participants()[b.Participants().size() - 2].primary = false;
+    b.Participants().back().primary = false;
+    // Set Sort Dates: undated tags, one of them shared by a couple.
+    int carl = b.Person('M', "Carl", "Orphan");
+    b.Event(kTagDeath, carl);
+    b.Event(kTagBirth, carl);
+    int jack = b.Person('M', "Jack", "Groom"), kate = b.Person('F', "Kate", "Bride");
+    b.Event(kTagBirth, kate, 0, ExactDate(1830, 4, 4));
+    b.Event(kTagMarriage, jack, kate);
+    // Fix Sort Dates: a dated burial without a sort date (burials are not in the tag list).
+    b.EventRecord(b.Event(kTagBurial, carl, 0, ExactDate(1890, 5, 5))).sortDate = "";
+    // Set Year Only Dates: a full birth date of a living person.
+    int lena = b.Person('F', "Lena", "Living");
+    b.PersonRecord(lena).living = 'Y';
+    b.Event(kTagBirth, lena, 0, ExactDate(1950, 3, 3));
+    b.Write();
+
+    const std::map<std::string, Lines> options = {
+        {"setliving", {"MaxYear=1900", "UseParents=0", "UseChildren=0"}},
+        {"adjustbirthdeath", {"Choose primary=1"}},
+        {"sortdates", {"Tags=Name-Var;Birth;Baptism;Occupation|0;Census;Marriage;Death"}},
+        {"yearonlydates", {"BirthGroup=1"}},
+    };
+    Settings settings(f.store);
+    int runs = 0;
+    auto run = [&](MaintenanceFunction& fn, bool logOnly) {
+        FaultyFileSystem files; // no faults: it records what is written
+        db::CTMGDB db(&files);
+        AgreeingUserInterface ui;
+        OpenProjectSteps steps;
+        steps.programFolder = f.programFolder;
+        EXPECT_TRUE(OpenProjectFile(db, f.build.PjcPath(), ui, steps));
+        std::vector<OptionDecl> decls = fn.Options();
+        ControlStates states;
+        std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+        fn.FillOptionLists(db, settings, kSettingsRoot, fileKey, states);
+        RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
+        if (auto it = options.find(fn.Key()); it != options.end())
+            for (const std::string& o : it->second)
+                EXPECT_EQ(cli::ApplyOption(decls, o, states), "") << o;
+        std::string logFolder = (f.dir.Path() / ("log" + std::to_string(++runs))).string() + "/";
+        std::filesystem::create_directories(logFolder);
+        RunContext ctx(ui, f.clock, settings, logFolder);
+        ctx.programFolder = f.programFolder;
+        ctx.logOnly = logOnly;
+        ctx.project = ProjectInfoOf(db);
+        ctx.db = &db;
+        EXPECT_TRUE(DispatchCommand(ctx, [&](RunContext& c) { fn.Run(c, states); }))
+            << fn.Key() << ": " << ctx.lastErrorText;
+        EXPECT_FALSE(db.LogOnly()) << "the run ends with the project writable again";
+        db.CloseProject();
+        RunResult r;
+        if (ctx.log)
+            r.log = RunLog::Read(ctx.log->FileName());
+        r.bytesWritten = db.BytesWritten();
+        r.droppedWrites = db.DroppedWrites();
+        r.writtenPaths = files.WrittenPaths();
+        r.syncs = files.Syncs();
+        return r;
+    };
+
+    ASSERT_EQ(f.functions.All().size(), 6u) << "a new function joins this test";
+    // Last first: Fix Sort Dates must see the burial before Set Sort Dates dates it.
+    for (auto it = f.functions.All().rbegin(); it != f.functions.All().rend(); ++it) {
+        MaintenanceFunction* fn = it->get();
+        SCOPED_TRACE(fn->Key());
+        auto before = Snapshot(f.Folder());
+        RunResult logOnly = run(*fn, true);
+        EXPECT_EQ(logOnly.bytesWritten, 0u);
+        EXPECT_GT(logOnly.droppedWrites, 0u) << "the writes reached the table layer";
+        // Private indexes and sort runs may come and go; no project file is written.
+        for (const std::string& path : logOnly.writtenPaths)
+            EXPECT_EQ(before.count(std::filesystem::path(path).filename().string()), 0u) << path;
+        EXPECT_EQ(Snapshot(f.Folder()), before) << "byte-identical, and nothing left behind";
+
+        RunResult real = run(*fn, false);
+        EXPECT_GT(real.bytesWritten, 0u) << "the project gives the function something to change";
+        EXPECT_EQ(real.droppedWrites, 0u);
+        EXPECT_GT(real.syncs, 0) << "the changes are forced to the disk as the tables close";
+        EXPECT_EQ(logOnly.syncs, 0);
+        ASSERT_FALSE(real.log.lines.empty());
+        EXPECT_TRUE(logOnly.log.Has("Log Only=True"));
+        EXPECT_EQ(logOnly.log.lines.back(), kLogOnlyNote);
+        EXPECT_EQ(logOnly.log.WithoutLogOnly(), real.log.WithoutLogOnly());
+    }
+}
