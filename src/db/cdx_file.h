@@ -10,29 +10,13 @@
 #include <vector>
 
 #include "db/file.h"
+#include "db/index_types.h"
 #include "db/paged_file.h"
 
 namespace hk::db {
 
 // Which writer the file should look like: page attributes, statistics, compression quirks.
 enum class CdxFlavor { Fox2, Vfp };
-
-struct KeyEntry {
-    std::string key;
-    uint32_t recno = 0;
-    bool operator==(const KeyEntry&) const = default;
-};
-
-struct TagInfo {
-    std::string name; // upper case, no padding
-    std::string keyExpr;
-    std::string forExpr;
-    bool descending = false;
-    bool unique = false;
-    bool candidate = false;
-    uint16_t keyLength = 0;
-    std::string collation; // "" = MACHINE
-};
 
 struct NewTag {
     std::string name;

@@ -3,7 +3,6 @@
 
 #include "db/ctmgdb.h"
 #include "db/table_error.h"
-#include "db/table_file.h"
 #include "support/text.h"
 
 namespace hk::db {
@@ -28,13 +27,8 @@ std::string SlotSuffixOf(std::string_view suffix) {
     return s;
 }
 
-bool TagInIndex(const Tag* tag, IndexSet* index) {
-    if (!tag || !index)
-        return false;
-    for (auto& state : index->Tags())
-        if (&state->handle == tag)
-            return true;
-    return false;
+bool TagInIndex(const Tag* tag, const IndexSet* index) {
+    return tag && index && tag->Index() == index;
 }
 
 } // namespace

@@ -15,13 +15,6 @@
 
 namespace hk::db {
 
-struct CreateOptions {
-    DbfFlavor flavor = DbfFlavor::Vfp;
-    uint8_t codePage = 0x03; // Windows-1252
-    uint16_t memoBlockSize = 64;
-    bool productionIndex = false; // sets the "has structural .cdx" table flag
-};
-
 class DbfFile {
 public:
     static constexpr uint8_t kTableFlagCdx = 0x01, kTableFlagMemo = 0x02, kTableFlagDbc = 0x04;

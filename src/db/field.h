@@ -1,6 +1,6 @@
 #pragma once
 // What a table's fields look like: the layout read from a DBF header (FieldInfo) and the
-// request to create one (FieldSpec).
+// request to create one (FieldSpec), and how a new table file is written (CreateOptions).
 #include <cstdint>
 #include <string>
 
@@ -40,6 +40,14 @@ struct FieldSpec {
     int length = 0;
     int decimals = 0;
     bool nullable = false;
+};
+
+// How a new table file is written.
+struct CreateOptions {
+    DbfFlavor flavor = DbfFlavor::Vfp;
+    uint8_t codePage = 0x03; // Windows-1252
+    uint16_t memoBlockSize = 64;
+    bool productionIndex = false; // sets the "has structural .cdx" table flag
 };
 
 } // namespace hk::db

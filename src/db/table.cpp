@@ -5,9 +5,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "db/cdx_cursor.h"
+#include "db/cdx_file.h"
+#include "db/cdx_tag.h"
+#include "db/dbf_file.h"
 #include "db/field_codec.h"
 #include "db/index_key.h"
 #include "db/julian_date.h"
+#include "db/record_view.h"
 #include "db/table_file.h"
 #include "support/text.h"
 
@@ -16,6 +21,10 @@ namespace hk::db {
 const std::string& Tag::Name() const {
     return state_->tag->Info().name;
 }
+const IndexSet* Tag::Index() const {
+    return state_->owner;
+}
+
 const TagInfo& Tag::Info() const {
     return state_->tag->Info();
 }
@@ -44,7 +53,8 @@ CdxFlavor FlavorOf(const DbfFile& dbf) {
 
 } // namespace
 
-Table::Table(std::shared_ptr<TableFile> file) : file_(std::move(file)) {
+Table::Table(std::shared_ptr<TableFile> file)
+    : file_(std::move(file)), view_(std::make_unique<RecordView>()) {
     record_.resize(file_->Dbf().RecordLength());
     SetEof();
 }
@@ -142,7 +152,7 @@ void Table::LoadRecord(uint32_t recno) {
     eof_ = bof_ = false;
     appending_ = false;
     pendingMemos_.clear();
-    view_.Bind(&file_->Dbf(), record_.data(), recno_);
+    view_->Bind(&file_->Dbf(), record_.data(), recno_);
 }
 
 void Table::SetEof() {
@@ -151,7 +161,7 @@ void Table::SetEof() {
     eof_ = true;
     appending_ = false;
     pendingMemos_.clear();
-    view_.Bind(&file_->Dbf(), record_.data(), recno_);
+    view_->Bind(&file_->Dbf(), record_.data(), recno_);
 }
 
 bool Table::Descending() const {
@@ -400,7 +410,7 @@ std::string Table::MemoText(int field) const {
         return it->second;
     if (eof_)
         return {};
-    return view_.MemoBytes(field);
+    return view_->MemoBytes(field);
 }
 
 std::string Table::GetString(int field) const {
@@ -466,7 +476,7 @@ template <typename Fn> void Table::Modify(Fn&& apply) {
     if (!file_->Update(recno_, record_.data(), after, memos))
         return; // Log Only: checked, not written; the record reads as stored
     record_.swap(after);
-    view_.Bind(&file_->Dbf(), record_.data(), recno_);
+    view_->Bind(&file_->Dbf(), record_.data(), recno_);
     synced_ = false;
 }
 
@@ -557,7 +567,7 @@ void Table::AppendStart() {
     appending_ = true;
     eof_ = bof_ = false;
     recno_ = RecCount() + 1;
-    view_.Bind(&file_->Dbf(), record_.data(), recno_, &pendingMemos_);
+    view_->Bind(&file_->Dbf(), record_.data(), recno_, &pendingMemos_);
 }
 
 void Table::Blank() {
@@ -663,6 +673,10 @@ void Table::CloseIndex(IndexSet* index) {
 
 bool Table::CheckIndexes(std::string* fault) {
     return file_->Check(fault);
+}
+
+const RecordSource& Table::Current() const {
+    return *view_;
 }
 
 } // namespace hk::db

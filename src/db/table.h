@@ -9,18 +9,20 @@
 #include <string_view>
 #include <vector>
 
-#include "db/cdx_cursor.h"
-#include "db/cdx_file.h"
-#include "db/cdx_tag.h"
 #include "db/db_error.h"
-#include "db/dbf_file.h"
-#include "db/record_view.h"
+#include "db/expression.h"
+#include "db/field.h"
+#include "db/file.h"
+#include "db/index_types.h"
 
 namespace hk::db {
 
 class TableFile;
 struct TagState;
 class IndexSet;
+class CdxCursor;
+class DbfFile;
+class RecordView;
 
 // Results of moves and seeks: 0 when positioned on a wanted record, anything else stops loops.
 enum Position : int {
@@ -57,6 +59,8 @@ public:
     bool DateKeys() const; // numeric keys that hold Julian day numbers
     // Every entry in ascending stored order (descending tags are walked the other way).
     std::vector<KeyEntry> Entries() const;
+    // The open index the tag belongs to.
+    const IndexSet* Index() const;
 
     explicit Tag(TagState* s) : state_(s) {} // made by the table's index state only
 
@@ -126,7 +130,7 @@ public:
     std::string GetMemo(int field) const;  // UTF-8
     std::string_view Raw(int field) const; // bytes as stored in the record
     bool IsNull(int field) const;
-    const RecordSource& Current() const { return view_; }
+    const RecordSource& Current() const;
 
     // Writes to the current record (or to the record being appended). Existing records are
     // written at once, with every index updated; a change that would need a key we cannot
@@ -207,7 +211,7 @@ private:
     std::vector<uint8_t> shadow_;
     std::map<int, std::string> shadowMemos_;
     bool shadowAppending_ = false;
-    RecordView view_;
+    std::unique_ptr<RecordView> view_;
     uint32_t recno_ = 0;
     bool eof_ = true;
     bool bof_ = false;

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "db/cdx_cursor.h"
 #include "db/cdx_file.h"
+#include "db/cdx_tag.h"
 #include "db/dbf_file.h"
 #include "db/expression.h"
 #include "db/record_view.h"

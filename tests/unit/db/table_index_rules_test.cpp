@@ -8,6 +8,7 @@
 
 #include "db/cdx_file.h"
 #include "db/cdx_tag.h"
+#include "db/dbf_file.h"
 #include "db/index_key.h"
 #include "db/relation.h"
 #include "db/table.h"
