@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "db/dbf_file.h"
 #include "db/field.h"
 #include "db/table.h"
 
