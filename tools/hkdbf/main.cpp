@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "db/dbf_file.h"
 #include "db/index_key.h"
 #include "db/julian_date.h"
 #include "db/table.h"
