@@ -26,7 +26,7 @@ std::string FromXdgUserDir() {
     int status = pclose(pipe);
     if (status != 0)
         return {};
-    return std::string(Trim(out));
+    return TrimPathText(out);
 }
 
 [[noreturn]] void Raise(const char* procedure, const std::error_code& ec, const std::string& what) {
@@ -66,8 +66,8 @@ bool IsFolder(const std::string& path) {
 std::string DocumentsFolder() {
     std::string dir = FromXdgUserDir();
     if (dir.empty()) {
-        if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr && *env != '\0')
-            dir = env;
+        if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr)
+            dir = TrimPathText(env);
     }
     if (dir.empty()) {
         const char* home = std::getenv("HOME");
@@ -139,7 +139,8 @@ std::string FindProgramFolderFor(const std::string& executablePath) {
 std::string FindProgramFolder(const std::string& given) {
     if (!given.empty())
         return AddTrailingSlash(given);
-    if (const char* env = std::getenv("HEARTHKIT_DATA"); env != nullptr && *env != '\0')
+    if (const char* env = std::getenv("HEARTHKIT_DATA");
+        env != nullptr && !TrimPathText(env).empty())
         return AddTrailingSlash(env);
     std::error_code ec;
     fs::path exe = fs::read_symlink("/proc/self/exe", ec);

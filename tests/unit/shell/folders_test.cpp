@@ -67,6 +67,28 @@ TEST(Folders, FailuresAreReportedAndStartupGoesOn) {
     EXPECT_EQ(messages[1].text.rfind("Error creating Rules folder:\r\n", 0), 0u);
 }
 
+TEST(Folders, DocumentsFolderFromXdgUserDirHasNoLineEnd) {
+    // A stand-in `xdg-user-dir` that answers as the real one does: the path and a newline.
+    TempDir bin, docs;
+    std::string script =
+        bin.Write("xdg-user-dir", "#!/bin/sh\nprintf '%s\\n' '" + docs.Folder() + "My Docs'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const char* oldPath = std::getenv("PATH");
+    std::string savedPath = oldPath != nullptr ? oldPath : "";
+    setenv("PATH", (bin.Folder() + ":" + savedPath).c_str(), 1);
+    std::string found = DocumentsFolder();
+    setenv("XDG_DOCUMENTS_DIR", " /from/env\n", 1);
+    setenv("PATH", bin.Folder().c_str(), 1); // still answers
+    std::string again = DocumentsFolder();
+    setenv("PATH", "/nonexistent", 1); // no tool: the variable, trimmed
+    std::string fromEnv = DocumentsFolder();
+    setenv("PATH", savedPath.c_str(), 1);
+    unsetenv("XDG_DOCUMENTS_DIR");
+    EXPECT_EQ(found, docs.Folder() + "My Docs/");
+    EXPECT_EQ(again, found);
+    EXPECT_EQ(fromEnv, "/from/env/");
+}
+
 TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
     TempDir tree;
     tree.Write("data/hearthkit.ini", "[Advanced]\n");
