@@ -367,6 +367,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
                 throw UsageError("list takes only --all");
             return List(env, args.size() == 2);
         }
+        if ((cmd == "info" || cmd == "run") && env.programFolder.empty()) {
+            // Without hearthkit.ini and compatibility.ini no project can be judged.
+            env.err << "hearthkit-cli: " << ProgramFolderNotFoundText(env.programFolderLookedIn)
+                    << "\n";
+            return 2;
+        }
         if (cmd == "info") {
             if (args.size() != 2)
                 throw UsageError("info needs one project file");

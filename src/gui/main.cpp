@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <iostream>
+
 #include "functions/register_functions.h"
 #include "gui/about_box.h"
 #include "gui/app_icon.h"
@@ -32,11 +34,14 @@ int main(int argc, char** argv) {
             throw hk::Error(-1, "Check Windows Script", *problem);
     };
     hk::QtUserInterface startupUi;
-    if (options.programFolder.empty())
-        startupUi.Message("The program folder with hearthkit.ini was not found beside the program. "
-                          "Projects cannot be checked for compatibility until it is; set "
-                          "HEARTHKIT_DATA to the folder.",
-                          {}, hk::MsgIcon::Exclamation);
+    if (options.programFolder.empty()) {
+        // Without hearthkit.ini and compatibility.ini no project can be judged: say where the
+        // folder was looked for and stop.
+        const std::string text = hk::ProgramFolderNotFoundText(hk::ProgramFolderCandidates());
+        std::cerr << "hearthkit: " << text << "\n";
+        startupUi.Message(text, {}, hk::MsgIcon::Critical);
+        return 2;
+    }
     hk::StartupResult started = hk::RunStartup(options, startupUi, recent);
     if (!started.ok)
         return 1;

@@ -101,6 +101,25 @@ TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
               tree.Folder() + "prefix/share/hearthkit/");
     EXPECT_EQ(FindProgramFolderFor("/nonexistent/dir/exe"), "");
     EXPECT_EQ(FindProgramFolder("/opt/hk/data"), "/opt/hk/data/");
+    // The message names every folder looked in, nearest first.
+    std::vector<std::string> looked = ProgramFolderCandidatesFor("/a/b/bin/hearthkit-cli");
+    ASSERT_GE(looked.size(), 4u);
+    EXPECT_EQ(looked[0], "/a/b/bin/data/");
+    EXPECT_EQ(looked[3], "/a/b/share/hearthkit/");
+    std::string text = ProgramFolderNotFoundText(looked);
+    EXPECT_NE(text.find("was not found"), std::string::npos);
+    EXPECT_NE(text.find("\n  /a/b/share/hearthkit/\n"), std::string::npos);
+
+    // HEARTHKIT_DATA wins, but only when it holds hearthkit.ini.
+    setenv("HEARTHKIT_DATA", (tree.Folder() + "prefix/share/hearthkit\n").c_str(), 1);
+    std::string fromEnv = FindProgramFolder();
+    std::vector<std::string> envLooked = ProgramFolderCandidates();
+    setenv("HEARTHKIT_DATA", tree.Folder().c_str(), 1);
+    std::string wrongEnv = FindProgramFolder();
+    unsetenv("HEARTHKIT_DATA");
+    EXPECT_EQ(fromEnv, tree.Folder() + "prefix/share/hearthkit/");
+    EXPECT_EQ(envLooked, std::vector<std::string>{fromEnv});
+    EXPECT_EQ(wrongEnv, "");
 }
 
 TEST(Folders, StartupStopsWhenRegularExpressionsFail) {
