@@ -13,6 +13,7 @@
 #include "shell/folders.h"
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
+#include "shell/project_path.h"
 #include "shell/run_request.h"
 #include "shell/tmg_project_session.h"
 #include "support/text.h"
@@ -84,7 +85,7 @@ int List(CliEnvironment& env, bool all) {
 int Info(CliEnvironment& env, const std::string& project) {
     db::CTMGDB db;
     db.SetReadOnly(true);
-    db.OpenProject(project);
+    db.OpenProject(LocateProject(project));
     env.out << "Project: " << db.DisplayName() << " (" << db.ProjectFolder() << db.ProjectPrefix()
             << ")\n";
     env.out << "Version: " << db.VersionText() << " (" << db.VersionString() << ")\n";

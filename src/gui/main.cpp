@@ -1,5 +1,6 @@
 // hearthkit: the desktop program. Start-up steps, then the main window until it closes.
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <iostream>
@@ -68,10 +69,12 @@ int main(int argc, char** argv) {
     window.show();
     // The greeting of every start: the About box, closing by itself.
     (new hk::AboutBox(&window))->ShowBriefly(2500);
-    // A project named on the command line (as the desktop file passes it) opens at once.
+    // A project named on the command line (as the desktop file passes it), or the folder
+    // holding one, opens at once.
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i)
-        if (args[i].endsWith(QLatin1String(".pjc"), Qt::CaseInsensitive)) {
+        if (args[i].endsWith(QLatin1String(".pjc"), Qt::CaseInsensitive) ||
+            QFileInfo(args[i]).isDir()) {
             window.OpenChosenProject(args[i].toStdString());
             break;
         }

@@ -13,6 +13,7 @@
 #include "shell/help_location.h"
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
+#include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/run_request.h"
 
@@ -45,7 +46,14 @@ void MainWindow::OpenDatabaseCommand() {
         OpenChosenProject(*path);
 }
 
-bool MainWindow::OpenChosenProject(const std::string& path) {
+bool MainWindow::OpenChosenProject(const std::string& named) {
+    // A folder stands for the project inside it; the recent list keeps the project file.
+    std::string path = named;
+    try {
+        path = LocateProject(named);
+    } catch (const std::exception&) {
+        // the open below reports it
+    }
     OpenResult result = OpenProjectFile(path);
     if (result != OpenResult::Failed && setup_.recent != nullptr) {
         setup_.recent->SelectFile(path);

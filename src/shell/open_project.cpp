@@ -1,5 +1,6 @@
 #include "shell/open_project.h"
 
+#include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/startup.h"
 
@@ -41,8 +42,15 @@ long ChooseDataset(db::CTMGDB& db, UserInterface& ui) {
     return ui.ChooseDataset(choices);
 }
 
-bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
+bool OpenProjectFile(db::CTMGDB& db, const std::string& named, UserInterface& ui,
                      const OpenProjectSteps& steps) {
+    std::string path;
+    try {
+        path = LocateProject(named);
+    } catch (const std::exception& e) {
+        ShowError(ui, e, 0);
+        return false;
+    }
     auto caption = [&](bool withDataset) {
         if (steps.setCaption)
             steps.setCaption(ProjectCaption(db, withDataset));

@@ -38,8 +38,8 @@ ProjectInfo ProjectInfoOf(const db::CTMGDB& db);
 // several; -1 when the user cancels.
 long ChooseDataset(db::CTMGDB& db, UserInterface& ui);
 
-// Opens the project file. Errors and refusals are shown through `ui`; true when a project
-// and dataset are open.
+// Opens the project file (or the project inside a folder). Errors and refusals are shown through
+// `ui`; true when a project and dataset are open.
 bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
                      const OpenProjectSteps& steps);
 
