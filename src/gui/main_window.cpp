@@ -1,4 +1,5 @@
 #include "gui/main_window.h"
+#include "gui/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -169,9 +170,8 @@ void MainWindow::BuildWidgets() {
 
 void MainWindow::BuildMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    QAction* open =
-        fileMenu_->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open..."),
-                             QKeySequence::Open, this, &MainWindow::OpenDatabaseCommand);
+    QAction* open = fileMenu_->addAction(OpenProjectIcon(), tr("&Open..."), QKeySequence::Open,
+                                         this, &MainWindow::OpenDatabaseCommand);
     closeAction_ = fileMenu_->addAction(tr("&Close"), this, &MainWindow::CloseDatabaseCommand);
     fileMenu_->addAction(tr("Open &Log Folder"), this,
                          [this] { ui_.OpenDocument(setup_.folders.logFolder); });
@@ -190,8 +190,8 @@ void MainWindow::BuildMenus() {
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Contents"), this, &MainWindow::HelpContents);
     QAction* current =
-        help->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton), tr("Current &Window"),
-                        QKeySequence::HelpContents, this, &MainWindow::HelpCurrentWindow);
+        help->addAction(HelpIcon(), tr("Current &Window"), QKeySequence::HelpContents, this,
+                        &MainWindow::HelpCurrentWindow);
     help->addSeparator();
     help->addAction(tr("&About..."), this, &MainWindow::ShowAbout);
 

@@ -231,7 +231,7 @@ void MainWindow::RunFunction(int index) {
 }
 
 void MainWindow::OpenHelpPage(const std::string& page) {
-    ui_.OpenDocument(HelpPageLocation(setup_.program.betaFlag, setup_.programFolder, page));
+    ui_.OpenDocument(HelpPageLocation(setup_.programFolder, page));
 }
 
 void MainWindow::HelpContents() {

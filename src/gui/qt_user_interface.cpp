@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -60,7 +61,7 @@ QUrl DocumentUrl(const std::string& target) {
 }
 
 QtUserInterface::QtUserInterface(QWidget* parent)
-    : parent_(parent), openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {}
+    : parent_(parent), openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 
 MsgAnswer QtUserInterface::ShowMessageBox(std::string_view text, std::string_view title,
                                           MsgButtons buttons, MsgIcon icon) {
@@ -213,7 +214,15 @@ void QtUserInterface::ShowLog(const std::string& path) {
 }
 
 void QtUserInterface::OpenDocument(const std::string& target) {
-    openUrl_(DocumentUrl(target));
+    QUrl url = DocumentUrl(target);
+    // A failure shows in the window, not only on a terminal nobody reads.
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
+        Message("Cannot open " + target + ": it does not exist.", {}, MsgIcon::Exclamation);
+    else if (!openUrl_(url))
+        Message("Cannot open " + target +
+                    ": no program to show it was found. Open it yourself from a file manager "
+                    "or a browser.",
+                {}, MsgIcon::Exclamation);
 }
 
 } // namespace hk

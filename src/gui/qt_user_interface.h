@@ -25,7 +25,7 @@ public:
     void SetStatusBar(QStatusBar* bar) { status_ = bar; }
     void SetLogWindow(LogWindow* log) { log_ = log; }
     // How documents and web addresses are opened (QDesktopServices by default).
-    void SetUrlOpener(std::function<void(const QUrl&)> opener) { openUrl_ = std::move(opener); }
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
 
     MsgAnswer ShowMessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
                              MsgIcon icon) override;
@@ -51,7 +51,7 @@ private:
     QPointer<QProgressBar> progress_;
     QPointer<QStatusBar> status_;
     QPointer<LogWindow> log_;
-    std::function<void(const QUrl&)> openUrl_;
+    std::function<bool(const QUrl&)> openUrl_;
 };
 
 // "TMG Project|*.PJC" as a Qt file dialog filter, each pattern in both letter cases:

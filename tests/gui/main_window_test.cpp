@@ -32,6 +32,7 @@
 #include "gui/qt_settings_store.h"
 #include "gui/settings_file_format.h"
 #include "gui/tag_order_list.h"
+#include "gui/toolbar_icons.h"
 #include "gui_test_support.h"
 #include "mktmg/reference_data.h"
 #include "shell/option_persistence.h"
@@ -824,11 +825,35 @@ private slots:
     }
 
     void helpOpensTheContentsOrTheCurrentPage() {
-        WindowHarness web;
-        web.window->HelpCurrentWindow();
-        QCOMPARE(web.opened.back(), QUrl(QString::fromStdString(HelpWebAddress() + "toc.htm")));
-
-        WindowHarness local([](MainWindowSetup& s) { s.program.betaFlag = true; });
+        WindowHarness local;
+        // F1 and the toolbar's Help button are Help > Current Window.
+        QAction* f1 = nullptr;
+        for (QAction* a : local.window->findChildren<QAction*>())
+            if (a->shortcut() == QKeySequence(Qt::Key_F1))
+                f1 = a;
+        QVERIFY(f1 != nullptr);
+        QAction* button = local.window->findChild<QAction*>(QStringLiteral("Help"));
+        QVERIFY(button != nullptr);
+        // Our own icons, whatever the theme: they paint, and Open and Help differ.
+        QAction* open = local.window->findChild<QAction*>(QStringLiteral("Open"));
+        QVERIFY(open != nullptr);
+        auto opaque = [](const QIcon& icon) {
+            QImage image = icon.pixmap(24, 24).toImage();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+            return n;
+        };
+        QVERIFY(opaque(button->icon()) > 150);
+        QVERIFY(opaque(open->icon()) > 150);
+        QCOMPARE(button->icon().pixmap(24, 24).toImage(), HelpIcon().pixmap(24, 24).toImage());
+        QCOMPARE(open->icon().pixmap(24, 24).toImage(), OpenProjectIcon().pixmap(24, 24).toImage());
+        button->trigger();
+        QCOMPARE(local.opened.size(), size_t{1});
+        f1->trigger();
+        QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
+                                          local.ProgramFolder() + "help/toc.htm")));
         local.window->SelectFunction(11);
         local.window->HelpCurrentWindow(); // no project: the contents
         QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
@@ -840,6 +865,37 @@ private slots:
         QVERIFY(QFile::exists(local.opened.back().toLocalFile()));
         local.window->HelpContents();
         QVERIFY(local.opened.back().toLocalFile().endsWith("/help/toc.htm"));
+    }
+
+    void failuresToOpenAPageOrTheLogFolderAreShown() {
+        WindowHarness h;
+        h.openSucceeds = false; // no program on the desktop shows it
+        DialogScript script;
+        script.Then(Press("OK")).Then(Press("OK"));
+        h.window->HelpContents();
+        QAction* logFolder = nullptr;
+        for (QAction* a : h.window->findChildren<QAction*>())
+            if (a->text() == QStringLiteral("Open &Log Folder"))
+                logFolder = a;
+        QVERIFY(logFolder != nullptr);
+        logFolder->trigger();
+        QCOMPARE(script.Answered(), 2);
+        QVERIFY(script.Texts()[0].startsWith("Cannot open " +
+                                             QString::fromStdString(h.ProgramFolder()) +
+                                             "help/toc.htm: no program"));
+        QVERIFY(
+            script.Texts()[1].startsWith("Cannot open " + QString::fromStdString(h.LogFolder())));
+
+        // A folder that is gone is named without asking the desktop.
+        h.openSucceeds = true;
+        std::filesystem::remove_all(h.LogFolder());
+        size_t asked = h.opened.size();
+        DialogScript gone;
+        gone.Then(Press("OK"));
+        logFolder->trigger();
+        QCOMPARE(gone.Answered(), 1);
+        QVERIFY(gone.Texts()[0].endsWith(": it does not exist."));
+        QCOMPARE(h.opened.size(), asked);
     }
 
     void placementIsKeptBetweenRuns() {
