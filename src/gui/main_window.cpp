@@ -83,6 +83,8 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
     RestorePlacement();
     RefreshFlagFilterText();
     UpdatePanel();
+    // Never narrower than the tree's margin and the whole run row beside it.
+    setMinimumWidth(std::max(TwipsToPixels(kMinimumWidthTwips), minimumSizeHint().width()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -139,7 +141,17 @@ void MainWindow::BuildWidgets() {
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->addWidget(stack_, 1);
     rightLayout->addLayout(runRow);
-    right->setMinimumWidth(TwipsToPixels(kSplitterMarginTwips));
+    // The run row is never cut ("Log On"): the button is as wide as its wider text, and the
+    // panel side, and with it the window, never narrower than the row.
+    int buttonWidth = cmdSetFlagFilter_->sizeHint().width();
+    cmdSetFlagFilter_->setText(tr("Set Flag Filter..."));
+    buttonWidth = std::max(buttonWidth, cmdSetFlagFilter_->sizeHint().width());
+    cmdSetFlagFilter_->setMinimumWidth(buttonWidth);
+    chkLogOnly_->setMinimumWidth(chkLogOnly_->sizeHint().width());
+    QMargins margins = rightLayout->contentsMargins();
+    right->setMinimumWidth(
+        std::max(TwipsToPixels(kSplitterMarginTwips),
+                 runRow->minimumSize().width() + margins.left() + margins.right()));
 
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->setObjectName(QStringLiteral("picSplitter"));
@@ -159,8 +171,6 @@ void MainWindow::BuildWidgets() {
     statusBar()->addPermanentWidget(pb_);
     pb_->setVisible(false);
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
-
-    setMinimumWidth(TwipsToPixels(kMinimumWidthTwips));
 
     // Tab order: tree, the panel, then the run switches.
     setTabOrder(tv_, stack_);

@@ -756,6 +756,43 @@ private slots:
         }
     }
 
+    void runRowIsNeverCutAndTheWindowHasAMinimumThatFitsIt() {
+        WindowHarness h;
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        h.window->SelectFunction(11); // a panel with the flag filter
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* splitter = Child<QSplitter>(h.window.get(), "picSplitter");
+        for (QSize size : {QSize(640, 480), QSize(300, 200)}) {
+            h.window->resize(size);
+            QApplication::processEvents();
+            QVERIFY(h.window->width() >= h.window->minimumWidth());
+            QVERIFY(h.window->minimumWidth() <= 640); // a 640x480 screen still takes it
+            // The tree pulled as far right as it goes leaves the run row whole.
+            splitter->setSizes({10000, 1});
+            QApplication::processEvents();
+            for (const char* name : {"chkLogOnly", "cmdSetFlagFilter"}) {
+                auto* w = Child<QWidget>(h.window.get(), name);
+                QVERIFY2(w->width() >= w->sizeHint().width(),
+                         qPrintable(QString("%1 at %2: %3 < %4")
+                                        .arg(name)
+                                        .arg(h.window->width())
+                                        .arg(w->width())
+                                        .arg(w->sizeHint().width())));
+                QRect r(w->mapTo(h.window.get(), QPoint(0, 0)), w->size());
+                QVERIFY2(h.window->rect().contains(r),
+                         qPrintable(QString("%1 at %2x%3: %4,%5 %6x%7")
+                                        .arg(name)
+                                        .arg(h.window->width())
+                                        .arg(h.window->height())
+                                        .arg(r.x())
+                                        .arg(r.y())
+                                        .arg(r.width())
+                                        .arg(r.height())));
+            }
+        }
+    }
+
     void splitterStopsAtItsMargins() {
         WindowHarness h;
         h.window->resize(1024, 768);
@@ -777,13 +814,14 @@ private slots:
         drag(-400);
         QCOMPARE(splitter->sizes().at(0), margin);
         drag(splitter->width() + 400);
-        QCOMPARE(splitter->sizes().at(1), margin);
+        // The panel side stops at its margin or at the width of its run row, the wider.
+        QCOMPARE(splitter->sizes().at(1), std::max(margin, splitter->widget(1)->minimumWidth()));
         drag(300);
         QVERIFY(std::abs(splitter->sizes().at(0) - 300) <= handle->width());
 
-        QCOMPARE(h.window->minimumWidth(), h.window->TwipsToPixels(3000));
+        QVERIFY(h.window->minimumWidth() >= h.window->TwipsToPixels(3000));
         h.window->resize(50, 600);
-        QCOMPARE(h.window->width(), h.window->TwipsToPixels(3000));
+        QCOMPARE(h.window->width(), h.window->minimumWidth());
     }
 
     void recentListDropsTheTenthEntry() {
