@@ -1,5 +1,6 @@
 #include "shell/open_project.h"
 
+#include "shell/option_persistence.h"
 #include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/startup.h"
@@ -32,13 +33,13 @@ ProjectInfo ProjectInfoOf(const db::CTMGDB& db) {
     return {db.ProjectPrefix(), db.ProjectFolder(), db.DatasetName()};
 }
 
-long ChooseDataset(db::CTMGDB& db, UserInterface& ui) {
+long ChooseDataset(db::CTMGDB& db, UserInterface& ui, long lastDsid) {
     std::vector<db::DatasetRecord> datasets = db.Datasets();
     if (datasets.size() < 2)
         return datasets.empty() ? 0 : datasets.back().dsid;
     std::vector<DatasetChoice> choices;
     for (const db::DatasetRecord& d : datasets)
-        choices.push_back({d.dsid, d.name});
+        choices.push_back({d.dsid, d.name, lastDsid != 0 && d.dsid == lastDsid});
     return ui.ChooseDataset(choices);
 }
 
@@ -79,7 +80,11 @@ bool OpenProjectFile(db::CTMGDB& db, const std::string& named, UserInterface& ui
     }
 
     try {
-        long dsid = ChooseDataset(db, ui);
+        const std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+        long last = steps.settings != nullptr
+                        ? steps.settings->GetSettingLong(kSettingsRoot, fileKey, "Last Dataset", 0)
+                        : 0;
+        long dsid = ChooseDataset(db, ui, last);
         if (dsid == -1) {
             db.CloseProject();
             if (steps.recentFiles)
@@ -87,6 +92,8 @@ bool OpenProjectFile(db::CTMGDB& db, const std::string& named, UserInterface& ui
             return false;
         }
         db.SetDSID(dsid);
+        if (steps.settings != nullptr)
+            steps.settings->SaveSettingLong(kSettingsRoot, fileKey, "Last Dataset", dsid);
         auto dataset = db.FindDataset(dsid);
         if (dataset && dataset->locked) {
             MsgAnswer answer =

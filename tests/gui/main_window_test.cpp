@@ -756,6 +756,22 @@ private slots:
         }
     }
 
+    void datasetDialogOffersTheDatasetChosenLastTime() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 3);
+        OpenDataset(h, pjc, 2);
+        h.window->CloseDatabaseCommand();
+        QString offered;
+        DialogScript script;
+        script.Then([&](QWidget* dialog) {
+            offered = dialog->findChild<QComboBox*>("cmbDataSets")->currentText();
+            FindButton(dialog, "OK")->click();
+        });
+        QVERIFY(h.window->OpenChosenProject(pjc));
+        QVERIFY2(offered.startsWith("2: "), qPrintable(offered));
+        QVERIFY2(h.window->windowTitle().contains(":2 ("), qPrintable(h.window->windowTitle()));
+    }
+
     void runRowIsNeverCutAndTheWindowHasAMinimumThatFitsIt() {
         WindowHarness h;
         OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
