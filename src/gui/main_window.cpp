@@ -1,5 +1,4 @@
 #include "gui/main_window.h"
-#include "gui/toolbar_icons.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,11 +20,13 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <set>
 
 #include "gui/about_box.h"
 #include "gui/app_icon.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
+#include "gui/toolbar_icons.h"
 #include "shell/function_catalog.h"
 #include "shell/program_info.h"
 #include "shell/window_placement.h"
@@ -274,6 +275,10 @@ void MainWindow::BuildCatalog() {
     // Each category with its functions, in display order: a sub-category follows the
     // functions of its parent.
     const std::vector<CatalogEntry> entries = CatalogEntries(setup_.withShowDatabase);
+    // A catalog entry runs when a function of this build sits on its panel.
+    std::set<int> runnable;
+    for (const auto& [function, panel] : panelOf_)
+        runnable.insert(panel);
     for (const CatalogCategory& c : CatalogCategories()) {
         auto* node = new QTreeWidgetItem(nodes.at(c.parentKey), {Q(c.caption)});
         node->setData(0, kKeyRole, Q(c.key));
@@ -285,6 +290,12 @@ void MainWindow::BuildCatalog() {
             auto* item = new QTreeWidgetItem(node, {Q(e.caption)});
             item->setData(0, kKeyRole, Q(e.key));
             item->setData(0, kTagRole, QString::number(e.index));
+            if (runnable.count(e.index) == 0) {
+                // Shown, so that the catalog stays whole, but not like the ones that work.
+                item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(0,
+                                 tr("%1 is not available in this version yet.").arg(Q(e.caption)));
+            }
         }
     }
     tv_->expandAll();

@@ -277,6 +277,28 @@ private slots:
         QCOMPARE(paths.last(), QString("Other/Show Database"));
     }
 
+    void functionsNotInThisBuildAreGreyedWithATip() {
+        WindowHarness h;
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+        const QColor normal = tv->palette().color(QPalette::Active, QPalette::Text);
+        int greyed = 0;
+        for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive)) {
+            QString tag = item->data(0, Qt::UserRole).toString();
+            if (tag.isEmpty())
+                continue; // a category
+            // Its own function, or one its panel hosts (Capitalize Places on Capitalize Names).
+            bool runs = h.functions.FindByIndex(tag.toInt()) != nullptr;
+            for (const auto& f : h.functions.All())
+                runs = runs || HostPanelOf(f->Index()) == tag.toInt();
+            bool grey =
+                item->foreground(0).color() != normal && item->foreground(0).style() != Qt::NoBrush;
+            QVERIFY2(grey == !runs, qPrintable(item->text(0)));
+            QCOMPARE(item->toolTip(0).contains("not available in this version"), !runs);
+            greyed += grey ? 1 : 0;
+        }
+        QVERIFY(greyed > 0);
+    }
+
     void selectingACategoryKeepsThePanel() {
         WindowHarness h;
         h.window->show();
