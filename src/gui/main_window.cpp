@@ -74,6 +74,7 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildPanels();
     ui_.SetProgressBar(pb_);
+    ui_.SetPanelProgressBar(pbPanel_);
     ui_.SetStatusBar(statusBar());
     ui_.SetLogWindow(log_);
 
@@ -141,6 +142,12 @@ void MainWindow::BuildWidgets() {
     right->setObjectName(QStringLiteral("picPanels"));
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->addWidget(stack_, 1);
+    pbPanel_ = new QProgressBar;
+    pbPanel_->setObjectName(QStringLiteral("pbPanel"));
+    pbPanel_->setFormat(tr("%v of %m records"));
+    pbPanel_->setTextVisible(true);
+    pbPanel_->setVisible(false);
+    rightLayout->addWidget(pbPanel_);
     rightLayout->addLayout(runRow);
     // The run row is never cut ("Log On"): the button is as wide as its wider text, and the
     // panel side, and with it the window, never narrower than the row.

@@ -173,28 +173,42 @@ long QtUserInterface::ChooseDataset(const std::vector<DatasetChoice>& datasets) 
 }
 
 void QtUserInterface::SetProgressRange(long maximum) {
-    if (!progress_)
-        return;
-    progress_->setRange(0, static_cast<int>(std::max(0L, maximum)));
-    progress_->setValue(0);
-    progress_->setVisible(true);
-    progress_->repaint();
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()}) {
+        if (bar == nullptr)
+            continue;
+        bar->reset();
+        bar->setVisible(true);
+        bar->setRange(0, static_cast<int>(std::max(0L, maximum)));
+    }
+    sinceRepaint_.invalidate();
+    SetProgress(0);
 }
 
 void QtUserInterface::SetProgress(long value) {
-    if (!progress_)
-        return;
-    progress_->setValue(static_cast<int>(std::min<long>(value, progress_->maximum())));
-    // Runs do not return to the event loop until they end: paint now.
-    progress_->repaint();
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()})
+        if (bar != nullptr)
+            bar->setValue(static_cast<int>(std::min<long>(value, bar->maximum())));
+    // Runs do not return to the event loop until they end: a few times a second the window
+    // paints now (what a closed dialog uncovered, the bars). No events are handled meanwhile,
+    // so nothing can close the project under the run.
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= 100) {
+        sinceRepaint_.start();
+        for (QProgressBar* bar : {panelProgress_.data(), progress_.data()})
+            if (bar != nullptr && bar->window()->isVisible()) {
+                bar->window()->repaint();
+                break;
+            }
+    }
 }
 
 void QtUserInterface::ResetProgress() {
-    if (!progress_)
-        return;
-    progress_->reset();
-    // Shown only while a run goes on.
-    progress_->setVisible(false);
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()}) {
+        if (bar == nullptr)
+            continue;
+        bar->reset();
+        // Shown only while a run goes on.
+        bar->setVisible(false);
+    }
 }
 
 void QtUserInterface::SetStatusText(std::string_view text) {

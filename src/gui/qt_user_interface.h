@@ -2,6 +2,7 @@
 // QtUserInterface: the UserInterface port in the window: Qt message boxes and dialogs
 // (error dialog, yes/no/to-all, dataset choice, file choice), the main window's progress bar
 // and status bar, and the log window.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -22,6 +23,8 @@ public:
 
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }
+    // The bar in the panel area that shows the run's progress with its text ("12 of 40").
+    void SetPanelProgressBar(QProgressBar* bar) { panelProgress_ = bar; }
     void SetStatusBar(QStatusBar* bar) { status_ = bar; }
     void SetLogWindow(LogWindow* log) { log_ = log; }
     // How documents and web addresses are opened (QDesktopServices by default).
@@ -49,6 +52,8 @@ public:
 private:
     QPointer<QWidget> parent_;
     QPointer<QProgressBar> progress_;
+    QPointer<QProgressBar> panelProgress_;
+    QElapsedTimer sinceRepaint_;
     QPointer<QStatusBar> status_;
     QPointer<LogWindow> log_;
     std::function<bool(const QUrl&)> openUrl_;

@@ -468,10 +468,21 @@ private slots:
         // Log Only: the whole log, no file touched.
         auto* logOnly = Child<QCheckBox>(h.window.get(), "chkLogOnly");
         logOnly->setChecked(true);
+        // The panel shows the run's progress with its text while it goes on.
+        auto* progress = Child<QProgressBar>(h.window.get(), "pbPanel");
+        QStringList shown;
+        connect(progress, &QProgressBar::valueChanged, progress, [&] {
+            if (progress->isVisible())
+                shown << progress->text();
+        });
         DialogScript first;
         first.Then(Press("OK"));
         cmd->click();
         QCOMPARE(first.Answered(), 1);
+        QVERIFY(!shown.isEmpty());
+        QVERIFY2(shown.last().contains(QRegularExpression("^\\d+ of \\d+ records$")),
+                 qPrintable(shown.join(" | ")));
+        QVERIFY(!progress->isVisible());
         QStringList logs = LogFiles(h);
         QCOMPARE(logs.size(), 1);
         QString text = ReadLogAsShown(logs.first());
