@@ -3,10 +3,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <filesystem>
 
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/main_window.h"
+
 #include "gui/option_panel.h"
 #include "shell/flag_filter_settings.h"
 #include "shell/function_catalog.h"
@@ -16,6 +18,7 @@
 #include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/run_request.h"
+#include <filesystem>
 
 namespace hk {
 namespace {
@@ -48,9 +51,15 @@ void MainWindow::OpenDatabaseCommand() {
 
 bool MainWindow::OpenChosenProject(const std::string& named) {
     // A folder stands for the project inside it; the recent list keeps the project file.
+    // The same project reached by another spelling ("a/../a/x__.pjc", its folder) is one
+    // entry of the recent list.
     std::string path = named;
     try {
+        std::error_code ec;
         path = LocateProject(named);
+        std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+        if (!ec)
+            path = canonical.string();
     } catch (const std::exception&) {
         // the open below reports it
     }

@@ -911,6 +911,16 @@ private slots:
         QVERIFY(h.recent->Item(1).fullPath.find("/p6/") != std::string::npos);
     }
 
+    void recentListHasOneEntryPerProjectHoweverItIsNamed() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder() + "one/", "Gen", 1);
+        OpenProject(h, pjc);
+        OpenProject(h, h.dir.Folder() + "one");                   // its folder
+        OpenProject(h, h.dir.Folder() + "one/../one//Gen__.pjc"); // another spelling
+        QCOMPARE(h.recent->Count(), 1);
+        QCOMPARE(h.recent->Item(1).fullPath, fs::weakly_canonical(pjc).string());
+    }
+
     void helpOpensTheContentsOrTheCurrentPage() {
         WindowHarness local;
         // F1 and the toolbar's Help button are Help > Current Window.
