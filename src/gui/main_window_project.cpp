@@ -8,7 +8,6 @@
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/main_window.h"
-
 #include "gui/option_panel.h"
 #include "shell/flag_filter_settings.h"
 #include "shell/function_catalog.h"
