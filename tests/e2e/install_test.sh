@@ -32,6 +32,17 @@ echo "$out" | grep -q "^Datasets:" || fail "no datasets: $out"
 echo "$out" | grep -q "^  1: " || fail "dataset 1 missing: $out"
 echo "$out" | grep -q "^  2: " || fail "dataset 2 missing: $out"
 
+# A desktop's xdg-user-dir ends its answer with a newline: the log still lands in
+# <documents>/Hearthkit/Logs and its path is printed on one line.
+mkdir -p "$dir/xdg" "$dir/My Documents"
+printf '#!/bin/sh\necho "%s"\n' "$dir/My Documents" >"$dir/xdg/xdg-user-dir"
+chmod +x "$dir/xdg/xdg-user-dir"
+out=$(PATH="$dir/xdg:$PATH" "$prefix/bin/hearthkit-cli" run setliving "$dir/proj/Inst__.pjc" \
+    --dataset 1 --log-only --yes --opt MaxYear=1900 2>&1) || fail "run with xdg-user-dir: $out"
+log=$(echo "$out" | sed -n 's/^Log: //p')
+case "$log" in "$dir/My Documents/Hearthkit/Logs/"*.log) ;; *) fail "log path: $out" ;; esac
+[ -f "$log" ] || fail "no log file at $log"
+
 for page in hearthkit-cli hkdbf; do
     text=$(MANPATH="$prefix/share/man" MANWIDTH=80 man "$page" 2>&1) || fail "man $page: $text"
     echo "$text" | grep -q "^NAME" || fail "man $page has no NAME section: $text"
@@ -45,6 +56,9 @@ rc=$?
 echo "$out" | grep -q "program folder .* was not found" || fail "no clear message: $out"
 echo "$out" | grep -qF "$prefix/share/hearthkit/" || fail "the folders looked in are not named: $out"
 echo "$out" | grep -qi "support" && fail "claims the project is unsupported: $out"
+# The window says the same on stderr before its message box (which nobody answers here).
+out=$(QT_QPA_PLATFORM=offscreen timeout 2 "$prefix/bin/hearthkit" 2>&1)
+echo "$out" | grep -q "program folder .* was not found" || fail "window: $out"
 out=$("$prefix/bin/hearthkit-cli" run setliving "$dir/proj/Inst__.pjc" --yes 2>&1)
 [ $? = 2 ] && echo "$out" | grep -q "was not found" || fail "run without the program folder: $out"
 out=$(HEARTHKIT_DATA="$dir/nowhere" "$prefix/bin/hearthkit-cli" info "$dir/proj/Inst__.pjc" 2>&1)
