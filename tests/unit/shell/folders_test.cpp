@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "shell/folders.h"
 #include "shell/startup.h"
@@ -75,6 +76,10 @@ TEST(Folders, DocumentsFolderFromXdgUserDirHasNoLineEnd) {
     fs::permissions(script, fs::perms::owner_all);
     const char* oldPath = std::getenv("PATH");
     std::string savedPath = oldPath != nullptr ? oldPath : "";
+    const char* oldDocs = std::getenv("XDG_DOCUMENTS_DIR");
+    std::optional<std::string> savedDocs;
+    if (oldDocs != nullptr)
+        savedDocs = oldDocs;
     setenv("PATH", (bin.Folder() + ":" + savedPath).c_str(), 1);
     std::string found = DocumentsFolder();
     setenv("XDG_DOCUMENTS_DIR", " /from/env\n", 1);
@@ -83,7 +88,10 @@ TEST(Folders, DocumentsFolderFromXdgUserDirHasNoLineEnd) {
     setenv("PATH", "/nonexistent", 1); // no tool: the variable, trimmed
     std::string fromEnv = DocumentsFolder();
     setenv("PATH", savedPath.c_str(), 1);
-    unsetenv("XDG_DOCUMENTS_DIR");
+    if (savedDocs)
+        setenv("XDG_DOCUMENTS_DIR", savedDocs->c_str(), 1);
+    else
+        unsetenv("XDG_DOCUMENTS_DIR");
     EXPECT_EQ(found, docs.Folder() + "My Docs/");
     EXPECT_EQ(again, found);
     EXPECT_EQ(fromEnv, "/from/env/");
