@@ -13,6 +13,7 @@
 #include "shell/folders.h"
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
+#include "shell/project_path.h"
 #include "shell/run_request.h"
 #include "shell/tmg_project_session.h"
 #include "support/text.h"
@@ -84,7 +85,7 @@ int List(CliEnvironment& env, bool all) {
 int Info(CliEnvironment& env, const std::string& project) {
     db::CTMGDB db;
     db.SetReadOnly(true);
-    db.OpenProject(project);
+    db.OpenProject(LocateProject(project));
     env.out << "Project: " << db.DisplayName() << " (" << db.ProjectFolder() << db.ProjectPrefix()
             << ")\n";
     env.out << "Version: " << db.VersionText() << " (" << db.VersionString() << ")\n";
@@ -366,6 +367,12 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
             if (args.size() > 2 || (args.size() == 2 && args[1] != "--all"))
                 throw UsageError("list takes only --all");
             return List(env, args.size() == 2);
+        }
+        if ((cmd == "info" || cmd == "run") && env.programFolder.empty()) {
+            // Without hearthkit.ini and compatibility.ini no project can be judged.
+            env.err << "hearthkit-cli: " << ProgramFolderNotFoundText(env.programFolderLookedIn)
+                    << "\n";
+            return 2;
         }
         if (cmd == "info") {
             if (args.size() != 2)

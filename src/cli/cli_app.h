@@ -25,6 +25,8 @@ struct CliEnvironment {
     bool stdinIsTerminal = false;
     bool stderrIsTerminal = false;
     const Clock* clock = nullptr; // the system clock when null
+    // Where the program folder was looked for, named when it was not found.
+    std::vector<std::string> programFolderLookedIn;
 };
 
 int RunCli(const std::vector<std::string>& args, CliEnvironment& env);

@@ -24,7 +24,8 @@ int main(int argc, char** argv) {
                                 hk::DocumentsFolder(),
                                 isatty(STDIN_FILENO) != 0,
                                 isatty(STDERR_FILENO) != 0,
-                                nullptr};
+                                nullptr,
+                                hk::ProgramFolderCandidates()};
 
     std::vector<std::string> args(argv + 1, argv + argc);
     int status = hk::cli::RunCli(args, env);

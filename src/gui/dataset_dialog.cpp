@@ -20,8 +20,11 @@ DatasetDialog::DatasetDialog(const std::vector<DatasetChoice>& datasets, QWidget
 
     cmbDataSets_ = new QComboBox(this);
     cmbDataSets_->setObjectName(QStringLiteral("cmbDataSets"));
-    for (const DatasetChoice& d : datasets)
+    for (const DatasetChoice& d : datasets) {
         cmbDataSets_->addItem(DatasetEntry(d), QVariant::fromValue<qlonglong>(d.dsid));
+        if (d.lastChosen)
+            cmbDataSets_->setCurrentIndex(cmbDataSets_->count() - 1);
+    }
     cmbDataSets_->setMinimumContentsLength(30);
     auto* label = new QLabel(tr("&Dataset:"), this);
     label->setBuddy(cmbDataSets_);

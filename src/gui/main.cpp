@@ -1,6 +1,9 @@
 // hearthkit: the desktop program. Start-up steps, then the main window until it closes.
 #include <QApplication>
+#include <QFileInfo>
 #include <QStringList>
+
+#include <iostream>
 
 #include "functions/register_functions.h"
 #include "gui/about_box.h"
@@ -32,11 +35,14 @@ int main(int argc, char** argv) {
             throw hk::Error(-1, "Check Windows Script", *problem);
     };
     hk::QtUserInterface startupUi;
-    if (options.programFolder.empty())
-        startupUi.Message("The program folder with hearthkit.ini was not found beside the program. "
-                          "Projects cannot be checked for compatibility until it is; set "
-                          "HEARTHKIT_DATA to the folder.",
-                          {}, hk::MsgIcon::Exclamation);
+    if (options.programFolder.empty()) {
+        // Without hearthkit.ini and compatibility.ini no project can be judged: say where the
+        // folder was looked for and stop.
+        const std::string text = hk::ProgramFolderNotFoundText(hk::ProgramFolderCandidates());
+        std::cerr << "hearthkit: " << text << "\n";
+        startupUi.Message(text, {}, hk::MsgIcon::Critical);
+        return 2;
+    }
     hk::StartupResult started = hk::RunStartup(options, startupUi, recent);
     if (!started.ok)
         return 1;
@@ -63,10 +69,12 @@ int main(int argc, char** argv) {
     window.show();
     // The greeting of every start: the About box, closing by itself.
     (new hk::AboutBox(&window))->ShowBriefly(2500);
-    // A project named on the command line (as the desktop file passes it) opens at once.
+    // A project named on the command line (as the desktop file passes it), or the folder
+    // holding one, opens at once.
     const QStringList args = QApplication::arguments();
     for (qsizetype i = 1; i < args.size(); ++i)
-        if (args[i].endsWith(QLatin1String(".pjc"), Qt::CaseInsensitive)) {
+        if (args[i].endsWith(QLatin1String(".pjc"), Qt::CaseInsensitive) ||
+            QFileInfo(args[i]).isDir()) {
             window.OpenChosenProject(args[i].toStdString());
             break;
         }

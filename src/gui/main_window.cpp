@@ -20,11 +20,13 @@
 #include <QToolBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <set>
 
 #include "gui/about_box.h"
 #include "gui/app_icon.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
+#include "gui/toolbar_icons.h"
 #include "shell/function_catalog.h"
 #include "shell/program_info.h"
 #include "shell/window_placement.h"
@@ -72,6 +74,7 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
     BuildMenus();
     BuildPanels();
     ui_.SetProgressBar(pb_);
+    ui_.SetPanelProgressBar(pbPanel_);
     ui_.SetStatusBar(statusBar());
     ui_.SetLogWindow(log_);
 
@@ -82,6 +85,8 @@ MainWindow::MainWindow(const MainWindowSetup& setup, QWidget* parent)
     RestorePlacement();
     RefreshFlagFilterText();
     UpdatePanel();
+    // Never narrower than the tree's margin and the whole run row beside it.
+    setMinimumWidth(std::max(TwipsToPixels(kMinimumWidthTwips), minimumSizeHint().width()));
 }
 
 MainWindow::~MainWindow() = default;
@@ -137,8 +142,24 @@ void MainWindow::BuildWidgets() {
     right->setObjectName(QStringLiteral("picPanels"));
     auto* rightLayout = new QVBoxLayout(right);
     rightLayout->addWidget(stack_, 1);
+    pbPanel_ = new QProgressBar;
+    pbPanel_->setObjectName(QStringLiteral("pbPanel"));
+    pbPanel_->setFormat(tr("%v of %m records"));
+    pbPanel_->setTextVisible(true);
+    pbPanel_->setVisible(false);
+    rightLayout->addWidget(pbPanel_);
     rightLayout->addLayout(runRow);
-    right->setMinimumWidth(TwipsToPixels(kSplitterMarginTwips));
+    // The run row is never cut ("Log On"): the button is as wide as its wider text, and the
+    // panel side, and with it the window, never narrower than the row.
+    int buttonWidth = cmdSetFlagFilter_->sizeHint().width();
+    cmdSetFlagFilter_->setText(tr("Set Flag Filter..."));
+    buttonWidth = std::max(buttonWidth, cmdSetFlagFilter_->sizeHint().width());
+    cmdSetFlagFilter_->setMinimumWidth(buttonWidth);
+    chkLogOnly_->setMinimumWidth(chkLogOnly_->sizeHint().width());
+    QMargins margins = rightLayout->contentsMargins();
+    right->setMinimumWidth(
+        std::max(TwipsToPixels(kSplitterMarginTwips),
+                 runRow->minimumSize().width() + margins.left() + margins.right()));
 
     splitter_ = new QSplitter(Qt::Horizontal);
     splitter_->setObjectName(QStringLiteral("picSplitter"));
@@ -159,8 +180,6 @@ void MainWindow::BuildWidgets() {
     pb_->setVisible(false);
     statusBar()->setObjectName(QStringLiteral("sbStatusBar"));
 
-    setMinimumWidth(TwipsToPixels(kMinimumWidthTwips));
-
     // Tab order: tree, the panel, then the run switches.
     setTabOrder(tv_, stack_);
     setTabOrder(stack_, chkLogOnly_);
@@ -169,9 +188,8 @@ void MainWindow::BuildWidgets() {
 
 void MainWindow::BuildMenus() {
     fileMenu_ = menuBar()->addMenu(tr("&File"));
-    QAction* open =
-        fileMenu_->addAction(style()->standardIcon(QStyle::SP_DialogOpenButton), tr("&Open..."),
-                             QKeySequence::Open, this, &MainWindow::OpenDatabaseCommand);
+    QAction* open = fileMenu_->addAction(OpenProjectIcon(), tr("&Open..."), QKeySequence::Open,
+                                         this, &MainWindow::OpenDatabaseCommand);
     closeAction_ = fileMenu_->addAction(tr("&Close"), this, &MainWindow::CloseDatabaseCommand);
     fileMenu_->addAction(tr("Open &Log Folder"), this,
                          [this] { ui_.OpenDocument(setup_.folders.logFolder); });
@@ -190,8 +208,8 @@ void MainWindow::BuildMenus() {
     QMenu* help = menuBar()->addMenu(tr("&Help"));
     help->addAction(tr("&Contents"), this, &MainWindow::HelpContents);
     QAction* current =
-        help->addAction(style()->standardIcon(QStyle::SP_DialogHelpButton), tr("Current &Window"),
-                        QKeySequence::HelpContents, this, &MainWindow::HelpCurrentWindow);
+        help->addAction(HelpIcon(), tr("Current &Window"), QKeySequence::HelpContents, this,
+                        &MainWindow::HelpCurrentWindow);
     help->addSeparator();
     help->addAction(tr("&About..."), this, &MainWindow::ShowAbout);
 
@@ -264,6 +282,10 @@ void MainWindow::BuildCatalog() {
     // Each category with its functions, in display order: a sub-category follows the
     // functions of its parent.
     const std::vector<CatalogEntry> entries = CatalogEntries(setup_.withShowDatabase);
+    // A catalog entry runs when a function of this build sits on its panel.
+    std::set<int> runnable;
+    for (const auto& [function, panel] : panelOf_)
+        runnable.insert(panel);
     for (const CatalogCategory& c : CatalogCategories()) {
         auto* node = new QTreeWidgetItem(nodes.at(c.parentKey), {Q(c.caption)});
         node->setData(0, kKeyRole, Q(c.key));
@@ -275,6 +297,12 @@ void MainWindow::BuildCatalog() {
             auto* item = new QTreeWidgetItem(node, {Q(e.caption)});
             item->setData(0, kKeyRole, Q(e.key));
             item->setData(0, kTagRole, QString::number(e.index));
+            if (runnable.count(e.index) == 0) {
+                // Shown, so that the catalog stays whole, but not like the ones that work.
+                item->setForeground(0, palette().brush(QPalette::Disabled, QPalette::Text));
+                item->setToolTip(0,
+                                 tr("%1 is not available in this version yet.").arg(Q(e.caption)));
+            }
         }
     }
     tv_->expandAll();

@@ -129,6 +129,7 @@ private:
     QPushButton* cmdSetFlagFilter_ = nullptr;
     QLineEdit* txtFlagFilter_ = nullptr;
     QProgressBar* pb_ = nullptr;
+    QProgressBar* pbPanel_ = nullptr; // the run's progress with its text, above the run row
     QToolBar* toolbar_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QAction* closeAction_ = nullptr;

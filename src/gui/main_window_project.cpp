@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <filesystem>
 
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
@@ -13,8 +14,10 @@
 #include "shell/help_location.h"
 #include "shell/option_persistence.h"
 #include "shell/program_info.h"
+#include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/run_request.h"
+#include <filesystem>
 
 namespace hk {
 namespace {
@@ -45,7 +48,20 @@ void MainWindow::OpenDatabaseCommand() {
         OpenChosenProject(*path);
 }
 
-bool MainWindow::OpenChosenProject(const std::string& path) {
+bool MainWindow::OpenChosenProject(const std::string& named) {
+    // A folder stands for the project inside it; the recent list keeps the project file.
+    // The same project reached by another spelling ("a/../a/x__.pjc", its folder) is one
+    // entry of the recent list.
+    std::string path = named;
+    try {
+        std::error_code ec;
+        path = LocateProject(named);
+        std::filesystem::path canonical = std::filesystem::weakly_canonical(path, ec);
+        if (!ec)
+            path = canonical.string();
+    } catch (const std::exception&) {
+        // the open below reports it
+    }
     OpenResult result = OpenProjectFile(path);
     if (result != OpenResult::Failed && setup_.recent != nullptr) {
         setup_.recent->SelectFile(path);
@@ -223,7 +239,7 @@ void MainWindow::RunFunction(int index) {
 }
 
 void MainWindow::OpenHelpPage(const std::string& page) {
-    ui_.OpenDocument(HelpPageLocation(setup_.program.betaFlag, setup_.programFolder, page));
+    ui_.OpenDocument(HelpPageLocation(setup_.programFolder, page));
 }
 
 void MainWindow::HelpContents() {

@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QMessageBox>
@@ -60,7 +61,7 @@ QUrl DocumentUrl(const std::string& target) {
 }
 
 QtUserInterface::QtUserInterface(QWidget* parent)
-    : parent_(parent), openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {}
+    : parent_(parent), openUrl_([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {}
 
 MsgAnswer QtUserInterface::ShowMessageBox(std::string_view text, std::string_view title,
                                           MsgButtons buttons, MsgIcon icon) {
@@ -172,28 +173,42 @@ long QtUserInterface::ChooseDataset(const std::vector<DatasetChoice>& datasets) 
 }
 
 void QtUserInterface::SetProgressRange(long maximum) {
-    if (!progress_)
-        return;
-    progress_->setRange(0, static_cast<int>(std::max(0L, maximum)));
-    progress_->setValue(0);
-    progress_->setVisible(true);
-    progress_->repaint();
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()}) {
+        if (bar == nullptr)
+            continue;
+        bar->reset();
+        bar->setVisible(true);
+        bar->setRange(0, static_cast<int>(std::max(0L, maximum)));
+    }
+    sinceRepaint_.invalidate();
+    SetProgress(0);
 }
 
 void QtUserInterface::SetProgress(long value) {
-    if (!progress_)
-        return;
-    progress_->setValue(static_cast<int>(std::min<long>(value, progress_->maximum())));
-    // Runs do not return to the event loop until they end: paint now.
-    progress_->repaint();
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()})
+        if (bar != nullptr)
+            bar->setValue(static_cast<int>(std::min<long>(value, bar->maximum())));
+    // Runs do not return to the event loop until they end: a few times a second the window
+    // paints now (what a closed dialog uncovered, the bars). No events are handled meanwhile,
+    // so nothing can close the project under the run.
+    if (!sinceRepaint_.isValid() || sinceRepaint_.elapsed() >= 100) {
+        sinceRepaint_.start();
+        for (QProgressBar* bar : {panelProgress_.data(), progress_.data()})
+            if (bar != nullptr && bar->window()->isVisible()) {
+                bar->window()->repaint();
+                break;
+            }
+    }
 }
 
 void QtUserInterface::ResetProgress() {
-    if (!progress_)
-        return;
-    progress_->reset();
-    // Shown only while a run goes on.
-    progress_->setVisible(false);
+    for (QProgressBar* bar : {progress_.data(), panelProgress_.data()}) {
+        if (bar == nullptr)
+            continue;
+        bar->reset();
+        // Shown only while a run goes on.
+        bar->setVisible(false);
+    }
 }
 
 void QtUserInterface::SetStatusText(std::string_view text) {
@@ -213,7 +228,15 @@ void QtUserInterface::ShowLog(const std::string& path) {
 }
 
 void QtUserInterface::OpenDocument(const std::string& target) {
-    openUrl_(DocumentUrl(target));
+    QUrl url = DocumentUrl(target);
+    // A failure shows in the window, not only on a terminal nobody reads.
+    if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile()))
+        Message("Cannot open " + target + ": it does not exist.", {}, MsgIcon::Exclamation);
+    else if (!openUrl_(url))
+        Message("Cannot open " + target +
+                    ": no program to show it was found. Open it yourself from a file manager "
+                    "or a browser.",
+                {}, MsgIcon::Exclamation);
 }
 
 } // namespace hk

@@ -2,6 +2,7 @@
 // QtUserInterface: the UserInterface port in the window: Qt message boxes and dialogs
 // (error dialog, yes/no/to-all, dataset choice, file choice), the main window's progress bar
 // and status bar, and the log window.
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QProgressBar>
 #include <QStatusBar>
@@ -22,10 +23,12 @@ public:
 
     void SetParent(QWidget* parent) { parent_ = parent; }
     void SetProgressBar(QProgressBar* bar) { progress_ = bar; }
+    // The bar in the panel area that shows the run's progress with its text ("12 of 40").
+    void SetPanelProgressBar(QProgressBar* bar) { panelProgress_ = bar; }
     void SetStatusBar(QStatusBar* bar) { status_ = bar; }
     void SetLogWindow(LogWindow* log) { log_ = log; }
     // How documents and web addresses are opened (QDesktopServices by default).
-    void SetUrlOpener(std::function<void(const QUrl&)> opener) { openUrl_ = std::move(opener); }
+    void SetUrlOpener(std::function<bool(const QUrl&)> opener) { openUrl_ = std::move(opener); }
 
     MsgAnswer ShowMessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
                              MsgIcon icon) override;
@@ -49,9 +52,11 @@ public:
 private:
     QPointer<QWidget> parent_;
     QPointer<QProgressBar> progress_;
+    QPointer<QProgressBar> panelProgress_;
+    QElapsedTimer sinceRepaint_;
     QPointer<QStatusBar> status_;
     QPointer<LogWindow> log_;
-    std::function<void(const QUrl&)> openUrl_;
+    std::function<bool(const QUrl&)> openUrl_;
 };
 
 // "TMG Project|*.PJC" as a Qt file dialog filter, each pattern in both letter cases:

@@ -26,7 +26,7 @@ std::string FromXdgUserDir() {
     int status = pclose(pipe);
     if (status != 0)
         return {};
-    return std::string(Trim(out));
+    return TrimPathText(out);
 }
 
 [[noreturn]] void Raise(const char* procedure, const std::error_code& ec, const std::string& what) {
@@ -66,8 +66,8 @@ bool IsFolder(const std::string& path) {
 std::string DocumentsFolder() {
     std::string dir = FromXdgUserDir();
     if (dir.empty()) {
-        if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr && *env != '\0')
-            dir = env;
+        if (const char* env = std::getenv("XDG_DOCUMENTS_DIR"); env != nullptr)
+            dir = TrimPathText(env);
     }
     if (dir.empty()) {
         const char* home = std::getenv("HOME");
@@ -122,28 +122,71 @@ UserFolders SetUpUserFolders(const std::string& documentsFolder, const std::stri
     return f;
 }
 
-std::string FindProgramFolderFor(const std::string& executablePath) {
+namespace {
+
+std::string ExecutablePath() {
     std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string HearthkitDataVariable() {
+    const char* env = std::getenv("HEARTHKIT_DATA");
+    return env != nullptr ? TrimPathText(env) : std::string();
+}
+
+bool HoldsIni(const std::string& folder) {
+    std::error_code ec;
+    return fs::is_regular_file(fs::path(folder) / "hearthkit.ini", ec);
+}
+
+} // namespace
+
+std::vector<std::string> ProgramFolderCandidatesFor(const std::string& executablePath) {
+    std::vector<std::string> out;
+    if (executablePath.empty())
+        return out;
     fs::path dir = fs::path(executablePath).parent_path();
     for (int up = 0; up <= 3 && !dir.empty(); ++up) {
-        for (const fs::path& candidate : {dir / "data", dir / "share" / "hearthkit"})
-            if (fs::is_regular_file(candidate / "hearthkit.ini", ec))
-                return AddTrailingSlash(candidate.string());
+        out.push_back(AddTrailingSlash((dir / "data").string()));
+        out.push_back(AddTrailingSlash((dir / "share" / "hearthkit").string()));
         if (dir == dir.parent_path())
             break;
         dir = dir.parent_path();
     }
+    return out;
+}
+
+std::string FindProgramFolderFor(const std::string& executablePath) {
+    for (const std::string& candidate : ProgramFolderCandidatesFor(executablePath))
+        if (HoldsIni(candidate))
+            return candidate;
     return {};
+}
+
+std::vector<std::string> ProgramFolderCandidates() {
+    std::string env = HearthkitDataVariable();
+    if (!env.empty())
+        return {AddTrailingSlash(env)};
+    return ProgramFolderCandidatesFor(ExecutablePath());
 }
 
 std::string FindProgramFolder(const std::string& given) {
     if (!given.empty())
         return AddTrailingSlash(given);
-    if (const char* env = std::getenv("HEARTHKIT_DATA"); env != nullptr && *env != '\0')
-        return AddTrailingSlash(env);
-    std::error_code ec;
-    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : FindProgramFolderFor(exe.string());
+    std::string env = HearthkitDataVariable();
+    if (!env.empty())
+        return HoldsIni(env) ? AddTrailingSlash(env) : std::string();
+    return FindProgramFolderFor(ExecutablePath());
+}
+
+std::string ProgramFolderNotFoundText(const std::vector<std::string>& lookedIn) {
+    std::string text = "The program folder (the folder holding hearthkit.ini, installed as "
+                       "share/hearthkit) was not found. Looked in:";
+    for (const std::string& folder : lookedIn)
+        text += "\n  " + folder;
+    text += "\nReinstall the program, or set HEARTHKIT_DATA to the program folder.";
+    return text;
 }
 
 } // namespace hk

@@ -3,6 +3,7 @@
 // under it, and the program folder (data/ beside the executable) that holds hearthkit.ini.
 // Every folder path returned ends with "/".
 #include <string>
+#include <vector>
 
 #include "shell/user_interface.h"
 
@@ -28,11 +29,18 @@ struct UserFolders {
 UserFolders SetUpUserFolders(const std::string& documentsFolder, const std::string& programFolder,
                              UserInterface& ui);
 
-// The program folder: `given` when not empty; else $HEARTHKIT_DATA when set; else the first
-// folder holding hearthkit.ini among data/ beside the executable or up to three levels above
-// it, and share/hearthkit/ under its install prefix. Empty when none is found.
+// The program folder: `given` when not empty; else $HEARTHKIT_DATA when set (empty when it
+// holds no hearthkit.ini); else the first folder holding hearthkit.ini among data/ beside the
+// executable or up to three levels above it, and share/hearthkit/ under its install prefix.
+// Empty when none is found.
 std::string FindProgramFolder(const std::string& given = {});
 // The same search starting from a given executable path (for tests and tools).
 std::string FindProgramFolderFor(const std::string& executablePath);
+// The folders FindProgramFolder looks in, in order.
+std::vector<std::string> ProgramFolderCandidates();
+std::vector<std::string> ProgramFolderCandidatesFor(const std::string& executablePath);
+// What every program says when the program folder is missing: that it is missing, where it
+// was looked for, and how to name it.
+std::string ProgramFolderNotFoundText(const std::vector<std::string>& lookedIn);
 
 } // namespace hk

@@ -44,6 +44,24 @@ void CLogFile::OpenOutput(const std::string& path) {
     Open(path, "wb", "OpenOutput");
 }
 
+void CLogFile::OpenNew(const std::string& stem) {
+    Close();
+    // "x": fails when the file exists, so a name is claimed atomically, even across processes.
+    for (int n = 1; n <= 999; ++n) {
+        std::string path = stem + (n == 1 ? "" : "-" + std::to_string(n)) + ".log";
+        file_ = std::fopen(path.c_str(), "wbx");
+        if (file_ != nullptr) {
+            fileName_ = path;
+            return;
+        }
+        if (errno != EEXIST)
+            throw Error(-1, ErrorSource("CLogFile", "OpenNew"),
+                        "Cannot open the log file " + path + ": " + std::strerror(errno));
+    }
+    throw Error(-1, ErrorSource("CLogFile", "OpenNew"),
+                "Cannot open a new log file " + stem + ".log: too many logs of that second.");
+}
+
 void CLogFile::OpenAppend(const std::string& path) {
     Open(path, "ab", "OpenAppend");
 }

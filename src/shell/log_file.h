@@ -24,6 +24,9 @@ public:
     // Create or truncate / append; both remember FileName. Failures throw hk::Error.
     void OpenOutput(const std::string& path);
     void OpenAppend(const std::string& path);
+    // Creates a new file "<stem>.log", or "<stem>-2.log", "-3" ... when that name is taken, so
+    // that two runs starting in the same second never share a log. Remembers FileName.
+    void OpenNew(const std::string& stem);
     // Close and open FileName again for appending.
     void Reopen();
     void Close();

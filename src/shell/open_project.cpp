@@ -1,5 +1,7 @@
 #include "shell/open_project.h"
 
+#include "shell/option_persistence.h"
+#include "shell/project_path.h"
 #include "shell/run_frame.h"
 #include "shell/startup.h"
 
@@ -31,18 +33,25 @@ ProjectInfo ProjectInfoOf(const db::CTMGDB& db) {
     return {db.ProjectPrefix(), db.ProjectFolder(), db.DatasetName()};
 }
 
-long ChooseDataset(db::CTMGDB& db, UserInterface& ui) {
+long ChooseDataset(db::CTMGDB& db, UserInterface& ui, long lastDsid) {
     std::vector<db::DatasetRecord> datasets = db.Datasets();
     if (datasets.size() < 2)
         return datasets.empty() ? 0 : datasets.back().dsid;
     std::vector<DatasetChoice> choices;
     for (const db::DatasetRecord& d : datasets)
-        choices.push_back({d.dsid, d.name});
+        choices.push_back({d.dsid, d.name, lastDsid != 0 && d.dsid == lastDsid});
     return ui.ChooseDataset(choices);
 }
 
-bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
+bool OpenProjectFile(db::CTMGDB& db, const std::string& named, UserInterface& ui,
                      const OpenProjectSteps& steps) {
+    std::string path;
+    try {
+        path = LocateProject(named);
+    } catch (const std::exception& e) {
+        ShowError(ui, e, 0);
+        return false;
+    }
     auto caption = [&](bool withDataset) {
         if (steps.setCaption)
             steps.setCaption(ProjectCaption(db, withDataset));
@@ -71,7 +80,11 @@ bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
     }
 
     try {
-        long dsid = ChooseDataset(db, ui);
+        const std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+        long last = steps.settings != nullptr
+                        ? steps.settings->GetSettingLong(kSettingsRoot, fileKey, "Last Dataset", 0)
+                        : 0;
+        long dsid = ChooseDataset(db, ui, last);
         if (dsid == -1) {
             db.CloseProject();
             if (steps.recentFiles)
@@ -79,6 +92,8 @@ bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
             return false;
         }
         db.SetDSID(dsid);
+        if (steps.settings != nullptr)
+            steps.settings->SaveSettingLong(kSettingsRoot, fileKey, "Last Dataset", dsid);
         auto dataset = db.FindDataset(dsid);
         if (dataset && dataset->locked) {
             MsgAnswer answer =

@@ -22,6 +22,8 @@ struct OpenProjectSteps {
     std::function<void(const std::string&)> setCaption;
     // Receives the path when the user cancels the dataset choice.
     CRecentFiles* recentFiles = nullptr;
+    // Keeps the dataset chosen per project, offered first the next time; none when null.
+    Settings* settings = nullptr;
 };
 
 // The message for a project version the program does not support (`result` 0: too old,
@@ -35,11 +37,11 @@ std::string ProjectCaption(const db::CTMGDB& db, bool withDataset);
 ProjectInfo ProjectInfoOf(const db::CTMGDB& db);
 
 // The dataset to work on: the only one (0 when there is none) or the user's choice among
-// several; -1 when the user cancels.
-long ChooseDataset(db::CTMGDB& db, UserInterface& ui);
+// several, `lastDsid` offered first; -1 when the user cancels.
+long ChooseDataset(db::CTMGDB& db, UserInterface& ui, long lastDsid = 0);
 
-// Opens the project file. Errors and refusals are shown through `ui`; true when a project
-// and dataset are open.
+// Opens the project file (or the project inside a folder). Errors and refusals are shown through
+// `ui`; true when a project and dataset are open.
 bool OpenProjectFile(db::CTMGDB& db, const std::string& path, UserInterface& ui,
                      const OpenProjectSteps& steps);
 

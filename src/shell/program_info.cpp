@@ -45,12 +45,6 @@ const std::string& LegalNotice() {
     return notice;
 }
 
-// No public site exists yet; the reserved example domain keeps the links inert until one does.
-const std::string& HelpWebAddress() {
-    static const std::string address = "https://hearthkit.example.org/help/";
-    return address;
-}
-
 const std::string& SupportWebAddress() {
     static const std::string address = "https://hearthkit.example.org/support/";
     return address;

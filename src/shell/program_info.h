@@ -16,9 +16,7 @@ ProgramVersion GetProgramVersion(); // parsed from the build's HK_VERSION
 // Title, " v", and the three version numbers joined by "." ("Hearthkit v0.1.0").
 std::string ProgramTitleAndVersion();
 const std::string& LegalNotice();
-// The address help pages are opened from when BetaFlag is off, and the support page named in
-// the message about unsupported project versions.
-const std::string& HelpWebAddress();
+// The support page named in the message about unsupported project versions.
 const std::string& SupportWebAddress();
 
 // "1.2.3" -> {1, 2, 3}; missing or non-numeric parts are 0.

@@ -1,6 +1,7 @@
 #include "shell/recent_files.h"
 
 #include "support/error.h"
+#include "support/paths.h"
 #include "support/text.h"
 
 namespace hk {
@@ -108,9 +109,15 @@ void CRecentFiles::LoadFromKey() {
     if (!regKey_.empty()) {
         for (int i = 1; i <= maxEntries_; ++i) {
             auto value = store_.QueryValue(regKey_, "File " + std::to_string(i));
-            if (!value || value->type != SettingType::String || Trim(value->data).empty())
+            if (!value || value->type != SettingType::String)
                 continue;
-            entries_.push_back({value->data, ShortenPath(value->data, maxLength_)});
+            std::string path = TrimPathText(value->data);
+            bool known = false;
+            for (const auto& e : entries_)
+                known = known || e.fullPath == path;
+            if (path.empty() || known) // a list edited by hand may repeat a project
+                continue;
+            entries_.push_back({path, ShortenPath(path, maxLength_)});
         }
     }
     if (!entries_.empty() && lastFolder_.empty())

@@ -14,7 +14,7 @@ namespace hk {
 CLogFile& StartLog(RunContext& ctx, std::string_view functionCaption) {
     LocalTime now = ctx.clock.Now();
     auto log = std::make_unique<CLogFile>(&ctx.clock);
-    log->OpenOutput(ctx.logFolder + FormatLogStamp(now) + ".log");
+    log->OpenNew(ctx.logFolder + FormatLogStamp(now));
     ctx.log = std::move(log);
     CLogFile& out = *ctx.log;
     out.LogLine(ProgramTitleAndVersion());

@@ -24,6 +24,7 @@ OpenResult TmgProjectSession::Open(const std::string& pjcPath, UserInterface& ui
     steps.programFolder = programFolder_;
     steps.setCaption = hooks.setCaption;
     steps.recentFiles = &cancelled;
+    steps.settings = &settings_;
     if (OpenProjectFile(*db_, pjcPath, ui, steps))
         return OpenResult::Opened;
     return cancelled.Count() > 0 ? OpenResult::Cancelled : OpenResult::Failed;

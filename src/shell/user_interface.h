@@ -20,6 +20,7 @@ enum class YesNoAllAnswer { Yes, YesToAll, No, NoToAll };
 struct DatasetChoice {
     long dsid = 0;
     std::string name;
+    bool lastChosen = false; // chosen when the project was opened before: offered first
 };
 
 class UserInterface {

@@ -1,11 +1,18 @@
 #include "support/paths.h"
 
-#include "support/text.h"
-
 namespace hk {
 
+std::string TrimPathText(std::string_view path) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!path.empty() && blank(path.front()))
+        path.remove_prefix(1);
+    while (!path.empty() && (blank(path.back()) || path.back() == '\0'))
+        path.remove_suffix(1);
+    return std::string(path);
+}
+
 std::string AddTrailingSlash(std::string_view path) {
-    std::string p(Trim(path));
+    std::string p = TrimPathText(path);
     if (!p.empty() && p.back() != '/' && p.back() != '\\')
         p += '/';
     return p;

@@ -6,7 +6,11 @@
 
 namespace hk {
 
-// Trims blanks and appends "/" unless the path is empty or already ends with "/" or "\".
+// Drops line ends (CR, LF) and blanks around a path read from a program's output, an
+// environment variable or a settings file: `xdg-user-dir` ends its answer with a newline.
+std::string TrimPathText(std::string_view path);
+// Trims blanks and line ends and appends "/" unless the path is empty or already ends with "/" or
+// "\".
 std::string AddTrailingSlash(std::string_view path);
 // Removes one trailing "/" or "\".
 std::string RemoveTrailingSlash(std::string_view path);

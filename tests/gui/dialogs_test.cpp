@@ -65,11 +65,13 @@ private slots:
 
     void datasetChoiceListsEveryDataset() {
         QtUserInterface ui;
-        std::vector<DatasetChoice> datasets = {{1, "Main"}, {2, "Second"}, {8, "Imported"}};
+        std::vector<DatasetChoice> datasets = {{1, "Main"}, {2, "Second", true}, {8, "Imported"}};
         QStringList entries;
+        QString offered;
         DialogScript script;
         script.Then([&](QWidget* dialog) {
             auto* combo = dialog->findChild<QComboBox*>("cmbDataSets");
+            offered = combo->currentText(); // the one chosen last time
             for (int i = 0; i < combo->count(); ++i)
                 entries << combo->itemText(i);
             combo->setCurrentIndex(2);
@@ -77,6 +79,7 @@ private slots:
         });
         QCOMPARE(ui.ChooseDataset(datasets), 8L);
         QCOMPARE(entries, (QStringList{"1: Main", "2: Second", "8: Imported"}));
+        QCOMPARE(offered, QString("2: Second"));
         DialogScript cancel;
         cancel.Then(Press("Cancel"));
         QCOMPARE(ui.ChooseDataset(datasets), -1L);

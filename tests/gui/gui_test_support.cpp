@@ -98,7 +98,10 @@ WindowHarness::WindowHarness(std::function<void(MainWindowSetup&)> adjust,
     if (adjust)
         adjust(setup);
     window = std::make_unique<MainWindow>(setup);
-    window->Ui().SetUrlOpener([this](const QUrl& url) { opened.push_back(url); });
+    window->Ui().SetUrlOpener([this](const QUrl& url) {
+        opened.push_back(url);
+        return openSucceeds;
+    });
 }
 
 WindowHarness::~WindowHarness() {

@@ -75,6 +75,7 @@ struct WindowHarness {
     MainWindowSetup setup;
     std::unique_ptr<MainWindow> window;
     std::vector<QUrl> opened; // documents and web pages the window asked to open
+    bool openSucceeds = true; // what the desktop answers to opening one
 
     std::string ProgramFolder() const;
     std::string LogFolder() const { return setup.folders.logFolder; }

@@ -32,6 +32,7 @@
 #include "gui/qt_settings_store.h"
 #include "gui/settings_file_format.h"
 #include "gui/tag_order_list.h"
+#include "gui/toolbar_icons.h"
 #include "gui_test_support.h"
 #include "mktmg/reference_data.h"
 #include "shell/option_persistence.h"
@@ -276,6 +277,28 @@ private slots:
         QCOMPARE(paths.last(), QString("Other/Show Database"));
     }
 
+    void functionsNotInThisBuildAreGreyedWithATip() {
+        WindowHarness h;
+        auto* tv = Child<QTreeWidget>(h.window.get(), "tv");
+        const QColor normal = tv->palette().color(QPalette::Active, QPalette::Text);
+        int greyed = 0;
+        for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive)) {
+            QString tag = item->data(0, Qt::UserRole).toString();
+            if (tag.isEmpty())
+                continue; // a category
+            // Its own function, or one its panel hosts (Capitalize Places on Capitalize Names).
+            bool runs = h.functions.FindByIndex(tag.toInt()) != nullptr;
+            for (const auto& f : h.functions.All())
+                runs = runs || HostPanelOf(f->Index()) == tag.toInt();
+            bool grey =
+                item->foreground(0).color() != normal && item->foreground(0).style() != Qt::NoBrush;
+            QVERIFY2(grey == !runs, qPrintable(item->text(0)));
+            QCOMPARE(item->toolTip(0).contains("not available in this version"), !runs);
+            greyed += grey ? 1 : 0;
+        }
+        QVERIFY(greyed > 0);
+    }
+
     void selectingACategoryKeepsThePanel() {
         WindowHarness h;
         h.window->show();
@@ -445,10 +468,21 @@ private slots:
         // Log Only: the whole log, no file touched.
         auto* logOnly = Child<QCheckBox>(h.window.get(), "chkLogOnly");
         logOnly->setChecked(true);
+        // The panel shows the run's progress with its text while it goes on.
+        auto* progress = Child<QProgressBar>(h.window.get(), "pbPanel");
+        QStringList shown;
+        connect(progress, &QProgressBar::valueChanged, progress, [&] {
+            if (progress->isVisible())
+                shown << progress->text();
+        });
         DialogScript first;
         first.Then(Press("OK"));
         cmd->click();
         QCOMPARE(first.Answered(), 1);
+        QVERIFY(!shown.isEmpty());
+        QVERIFY2(shown.last().contains(QRegularExpression("^\\d+ of \\d+ records$")),
+                 qPrintable(shown.join(" | ")));
+        QVERIFY(!progress->isVisible());
         QStringList logs = LogFiles(h);
         QCOMPARE(logs.size(), 1);
         QString text = ReadLogAsShown(logs.first());
@@ -755,6 +789,59 @@ private slots:
         }
     }
 
+    void datasetDialogOffersTheDatasetChosenLastTime() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder(), "Gen", 3);
+        OpenDataset(h, pjc, 2);
+        h.window->CloseDatabaseCommand();
+        QString offered;
+        DialogScript script;
+        script.Then([&](QWidget* dialog) {
+            offered = dialog->findChild<QComboBox*>("cmbDataSets")->currentText();
+            FindButton(dialog, "OK")->click();
+        });
+        QVERIFY(h.window->OpenChosenProject(pjc));
+        QVERIFY2(offered.startsWith("2: "), qPrintable(offered));
+        QVERIFY2(h.window->windowTitle().contains(":2 ("), qPrintable(h.window->windowTitle()));
+    }
+
+    void runRowIsNeverCutAndTheWindowHasAMinimumThatFitsIt() {
+        WindowHarness h;
+        OpenProject(h, GenerateTestProject(h.dir.Folder(), "Gen", 1));
+        h.window->SelectFunction(11); // a panel with the flag filter
+        h.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(h.window.get()));
+        auto* splitter = Child<QSplitter>(h.window.get(), "picSplitter");
+        for (QSize size : {QSize(640, 480), QSize(300, 200)}) {
+            h.window->resize(size);
+            QApplication::processEvents();
+            QVERIFY(h.window->width() >= h.window->minimumWidth());
+            QVERIFY(h.window->minimumWidth() <= 640); // a 640x480 screen still takes it
+            // The tree pulled as far right as it goes leaves the run row whole.
+            splitter->setSizes({10000, 1});
+            QApplication::processEvents();
+            for (const char* name : {"chkLogOnly", "cmdSetFlagFilter"}) {
+                auto* w = Child<QWidget>(h.window.get(), name);
+                QVERIFY2(w->width() >= w->sizeHint().width(),
+                         qPrintable(QString("%1 at %2: %3 < %4")
+                                        .arg(name)
+                                        .arg(h.window->width())
+                                        .arg(w->width())
+                                        .arg(w->sizeHint().width())));
+                QRect r(w->mapTo(h.window.get(), QPoint(0, 0)), w->size());
+                QVERIFY2(h.window->rect().contains(r),
+                         qPrintable(QString("%1 at %2x%3: %4,%5 %6x%7")
+                                        .arg(name)
+                                        .arg(h.window->width())
+                                        .arg(h.window->height())
+                                        .arg(r.x())
+                                        .arg(r.y())
+                                        .arg(r.width())
+                                        .arg(r.height())));
+            }
+        }
+    }
+
     void splitterStopsAtItsMargins() {
         WindowHarness h;
         h.window->resize(1024, 768);
@@ -776,13 +863,14 @@ private slots:
         drag(-400);
         QCOMPARE(splitter->sizes().at(0), margin);
         drag(splitter->width() + 400);
-        QCOMPARE(splitter->sizes().at(1), margin);
+        // The panel side stops at its margin or at the width of its run row, the wider.
+        QCOMPARE(splitter->sizes().at(1), std::max(margin, splitter->widget(1)->minimumWidth()));
         drag(300);
         QVERIFY(std::abs(splitter->sizes().at(0) - 300) <= handle->width());
 
-        QCOMPARE(h.window->minimumWidth(), h.window->TwipsToPixels(3000));
+        QVERIFY(h.window->minimumWidth() >= h.window->TwipsToPixels(3000));
         h.window->resize(50, 600);
-        QCOMPARE(h.window->width(), h.window->TwipsToPixels(3000));
+        QCOMPARE(h.window->width(), h.window->minimumWidth());
     }
 
     void recentListDropsTheTenthEntry() {
@@ -823,12 +911,46 @@ private slots:
         QVERIFY(h.recent->Item(1).fullPath.find("/p6/") != std::string::npos);
     }
 
-    void helpOpensTheContentsOrTheCurrentPage() {
-        WindowHarness web;
-        web.window->HelpCurrentWindow();
-        QCOMPARE(web.opened.back(), QUrl(QString::fromStdString(HelpWebAddress() + "toc.htm")));
+    void recentListHasOneEntryPerProjectHoweverItIsNamed() {
+        WindowHarness h;
+        std::string pjc = GenerateTestProject(h.dir.Folder() + "one/", "Gen", 1);
+        OpenProject(h, pjc);
+        OpenProject(h, h.dir.Folder() + "one");                   // its folder
+        OpenProject(h, h.dir.Folder() + "one/../one//Gen__.pjc"); // another spelling
+        QCOMPARE(h.recent->Count(), 1);
+        QCOMPARE(h.recent->Item(1).fullPath, fs::weakly_canonical(pjc).string());
+    }
 
-        WindowHarness local([](MainWindowSetup& s) { s.program.betaFlag = true; });
+    void helpOpensTheContentsOrTheCurrentPage() {
+        WindowHarness local;
+        // F1 and the toolbar's Help button are Help > Current Window.
+        QAction* f1 = nullptr;
+        for (QAction* a : local.window->findChildren<QAction*>())
+            if (a->shortcut() == QKeySequence(Qt::Key_F1))
+                f1 = a;
+        QVERIFY(f1 != nullptr);
+        QAction* button = local.window->findChild<QAction*>(QStringLiteral("Help"));
+        QVERIFY(button != nullptr);
+        // Our own icons, whatever the theme: they paint, and Open and Help differ.
+        QAction* open = local.window->findChild<QAction*>(QStringLiteral("Open"));
+        QVERIFY(open != nullptr);
+        auto opaque = [](const QIcon& icon) {
+            QImage image = icon.pixmap(24, 24).toImage();
+            int n = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    n += qAlpha(image.pixel(x, y)) > 128 ? 1 : 0;
+            return n;
+        };
+        QVERIFY(opaque(button->icon()) > 150);
+        QVERIFY(opaque(open->icon()) > 150);
+        QCOMPARE(button->icon().pixmap(24, 24).toImage(), HelpIcon().pixmap(24, 24).toImage());
+        QCOMPARE(open->icon().pixmap(24, 24).toImage(), OpenProjectIcon().pixmap(24, 24).toImage());
+        button->trigger();
+        QCOMPARE(local.opened.size(), size_t{1});
+        f1->trigger();
+        QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
+                                          local.ProgramFolder() + "help/toc.htm")));
         local.window->SelectFunction(11);
         local.window->HelpCurrentWindow(); // no project: the contents
         QCOMPARE(local.opened.back(), QUrl::fromLocalFile(QString::fromStdString(
@@ -840,6 +962,37 @@ private slots:
         QVERIFY(QFile::exists(local.opened.back().toLocalFile()));
         local.window->HelpContents();
         QVERIFY(local.opened.back().toLocalFile().endsWith("/help/toc.htm"));
+    }
+
+    void failuresToOpenAPageOrTheLogFolderAreShown() {
+        WindowHarness h;
+        h.openSucceeds = false; // no program on the desktop shows it
+        DialogScript script;
+        script.Then(Press("OK")).Then(Press("OK"));
+        h.window->HelpContents();
+        QAction* logFolder = nullptr;
+        for (QAction* a : h.window->findChildren<QAction*>())
+            if (a->text() == QStringLiteral("Open &Log Folder"))
+                logFolder = a;
+        QVERIFY(logFolder != nullptr);
+        logFolder->trigger();
+        QCOMPARE(script.Answered(), 2);
+        QVERIFY(script.Texts()[0].startsWith("Cannot open " +
+                                             QString::fromStdString(h.ProgramFolder()) +
+                                             "help/toc.htm: no program"));
+        QVERIFY(
+            script.Texts()[1].startsWith("Cannot open " + QString::fromStdString(h.LogFolder())));
+
+        // A folder that is gone is named without asking the desktop.
+        h.openSucceeds = true;
+        std::filesystem::remove_all(h.LogFolder());
+        size_t asked = h.opened.size();
+        DialogScript gone;
+        gone.Then(Press("OK"));
+        logFolder->trigger();
+        QCOMPARE(gone.Answered(), 1);
+        QVERIFY(gone.Texts()[0].endsWith(": it does not exist."));
+        QCOMPARE(h.opened.size(), asked);
     }
 
     void placementIsKeptBetweenRuns() {

@@ -214,4 +214,33 @@ TEST(CliRun, ListAndInfo) {
     EXPECT_NE(f.out.str().find("  8: "), std::string::npos) << f.out.str();
     EXPECT_NE(f.out.str().find("  $\t3 records (3 not deleted)\tPerson File"), std::string::npos)
         << f.out.str();
+    // The folder stands for the project inside it.
+    std::string folder = std::filesystem::path(f.pjc).parent_path().string();
+    ASSERT_EQ(f.Run({"info", folder}), 0) << f.err.str();
+    EXPECT_NE(f.out.str().find("  8: "), std::string::npos) << f.out.str();
+}
+
+TEST(CliRun, ProjectsThatAreNotThereAreNamedPlainly) {
+    CliFixture f;
+    auto errorOf = [&](std::vector<std::string> args) {
+        EXPECT_EQ(f.Run(args), 2) << f.out.str();
+        EXPECT_EQ(f.err.str().find("Index files"), std::string::npos) << f.err.str();
+        return f.err.str();
+    };
+    std::string gone = (f.dir.Path() / "gone__.pjc").string();
+    EXPECT_NE(errorOf({"info", gone}).find("The project file " + gone + " does not exist."),
+              std::string::npos);
+    EXPECT_NE(errorOf({"run", "markold", gone, "--yes"}).find("does not exist"), std::string::npos);
+
+    // A project file copied without its tables; an empty folder; a folder with two projects.
+    std::string lone = f.dir.Write("lone/Lone__.pjc", "[Advanced]\n");
+    EXPECT_NE(errorOf({"info", lone}).find("holds no tables of the project Lone__.pjc"),
+              std::string::npos);
+    std::filesystem::create_directories(f.dir.Path() / "empty");
+    EXPECT_NE(errorOf({"info", f.dir.File("empty")}).find("There is no TMG project in the folder"),
+              std::string::npos);
+    f.dir.Write("lone/Other__.pjc", "");
+    std::string several = errorOf({"info", f.dir.File("lone")});
+    EXPECT_NE(several.find("holds several TMG projects"), std::string::npos) << several;
+    EXPECT_NE(several.find("Other__.pjc"), std::string::npos) << several;
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 #include "shell/folders.h"
 #include "shell/startup.h"
@@ -67,6 +68,35 @@ TEST(Folders, FailuresAreReportedAndStartupGoesOn) {
     EXPECT_EQ(messages[1].text.rfind("Error creating Rules folder:\r\n", 0), 0u);
 }
 
+TEST(Folders, DocumentsFolderFromXdgUserDirHasNoLineEnd) {
+    // A stand-in `xdg-user-dir` that answers as the real one does: the path and a newline.
+    TempDir bin, docs;
+    std::string script =
+        bin.Write("xdg-user-dir", "#!/bin/sh\nprintf '%s\\n' '" + docs.Folder() + "My Docs'\n");
+    fs::permissions(script, fs::perms::owner_all);
+    const char* oldPath = std::getenv("PATH");
+    std::string savedPath = oldPath != nullptr ? oldPath : "";
+    const char* oldDocs = std::getenv("XDG_DOCUMENTS_DIR");
+    std::optional<std::string> savedDocs;
+    if (oldDocs != nullptr)
+        savedDocs = oldDocs;
+    setenv("PATH", (bin.Folder() + ":" + savedPath).c_str(), 1);
+    std::string found = DocumentsFolder();
+    setenv("XDG_DOCUMENTS_DIR", " /from/env\n", 1);
+    setenv("PATH", bin.Folder().c_str(), 1); // still answers
+    std::string again = DocumentsFolder();
+    setenv("PATH", "/nonexistent", 1); // no tool: the variable, trimmed
+    std::string fromEnv = DocumentsFolder();
+    setenv("PATH", savedPath.c_str(), 1);
+    if (savedDocs)
+        setenv("XDG_DOCUMENTS_DIR", savedDocs->c_str(), 1);
+    else
+        unsetenv("XDG_DOCUMENTS_DIR");
+    EXPECT_EQ(found, docs.Folder() + "My Docs/");
+    EXPECT_EQ(again, found);
+    EXPECT_EQ(fromEnv, "/from/env/");
+}
+
 TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
     TempDir tree;
     tree.Write("data/hearthkit.ini", "[Advanced]\n");
@@ -79,6 +109,25 @@ TEST(Folders, ProgramFolderIsFoundBesideTheExecutable) {
               tree.Folder() + "prefix/share/hearthkit/");
     EXPECT_EQ(FindProgramFolderFor("/nonexistent/dir/exe"), "");
     EXPECT_EQ(FindProgramFolder("/opt/hk/data"), "/opt/hk/data/");
+    // The message names every folder looked in, nearest first.
+    std::vector<std::string> looked = ProgramFolderCandidatesFor("/a/b/bin/hearthkit-cli");
+    ASSERT_GE(looked.size(), 4u);
+    EXPECT_EQ(looked[0], "/a/b/bin/data/");
+    EXPECT_EQ(looked[3], "/a/b/share/hearthkit/");
+    std::string text = ProgramFolderNotFoundText(looked);
+    EXPECT_NE(text.find("was not found"), std::string::npos);
+    EXPECT_NE(text.find("\n  /a/b/share/hearthkit/\n"), std::string::npos);
+
+    // HEARTHKIT_DATA wins, but only when it holds hearthkit.ini.
+    setenv("HEARTHKIT_DATA", (tree.Folder() + "prefix/share/hearthkit\n").c_str(), 1);
+    std::string fromEnv = FindProgramFolder();
+    std::vector<std::string> envLooked = ProgramFolderCandidates();
+    setenv("HEARTHKIT_DATA", tree.Folder().c_str(), 1);
+    std::string wrongEnv = FindProgramFolder();
+    unsetenv("HEARTHKIT_DATA");
+    EXPECT_EQ(fromEnv, tree.Folder() + "prefix/share/hearthkit/");
+    EXPECT_EQ(envLooked, std::vector<std::string>{fromEnv});
+    EXPECT_EQ(wrongEnv, "");
 }
 
 TEST(Folders, StartupStopsWhenRegularExpressionsFail) {

@@ -11,10 +11,8 @@
 
 using namespace hk;
 
-TEST(HelpPages, LocalWithBetaFlagElseTheWebSite) {
-    EXPECT_EQ(HelpPageLocation(true, "/opt/hk/data", "setliving.htm"),
-              "/opt/hk/data/help/setliving.htm");
-    EXPECT_EQ(HelpPageLocation(false, "/opt/hk/data/", "toc.htm"), HelpWebAddress() + "toc.htm");
+TEST(HelpPages, PagesAreTheProgramFoldersOwn) {
+    EXPECT_EQ(HelpPageLocation("/opt/hk/data", "setliving.htm"), "/opt/hk/data/help/setliving.htm");
 
     // Current Window: the function's page only while a project is open.
     EXPECT_EQ(CurrentWindowHelpPage(true, "setliving"), "setliving.htm");

@@ -67,15 +67,17 @@ TEST(RecentFiles, TenthProjectDropsTheOldestAndListPersists) {
     EXPECT_EQ(Paths(reloaded), Paths(recent));
 }
 
-TEST(RecentFiles, LoadSkipsEmptyValuesAndDropsVanishedFiles) {
+TEST(RecentFiles, LoadSkipsEmptyValuesAndDuplicatesAndDropsVanishedFiles) {
     MemorySettingsStore store;
     store.SaveValue(kFileList, "File 1", SettingValue::String(Project(1)));
-    store.SaveValue(kFileList, "File 2", SettingValue::String(""));
+    store.SaveValue(kFileList, "File 2", SettingValue::String("\r\n"));
     store.SaveValue(kFileList, "File 3", SettingValue::String(Project(3)));
     store.SaveValue(kFileList, "File 4", SettingValue::String(Project(4)));
-    store.SaveValue(kFileList, "File 5", SettingValue::String(Project(5)));
+    store.SaveValue(kFileList, "File 5", SettingValue::String(Project(5) + "\n"));
+    store.SaveValue(kFileList, "File 6", SettingValue::String(Project(3) + "\r\n"));
     CRecentFiles recent(store);
     recent.LoadFromKey();
+    // Line ends dropped; a project listed twice (a hand-edited file) shows once.
     EXPECT_EQ(Paths(recent),
               (std::vector<std::string>{Project(1), Project(3), Project(4), Project(5)}));
 

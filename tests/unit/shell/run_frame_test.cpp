@@ -98,6 +98,14 @@ TEST(RunFrame, LogHasHeaderOptionsBodyFooterTotalsInOrder) {
     ASSERT_EQ(f.ui.events.size(), 1u);
     EXPECT_EQ(f.ui.events[0].kind, "log");
     EXPECT_EQ(f.ui.events[0].text, log.FileName());
+
+    // Two more runs in the same second get their own logs; the first is kept.
+    RunContext second{f.ui, f.clock, f.settings, f.dir.Folder()};
+    RunContext third{f.ui, f.clock, f.settings, f.dir.Folder()};
+    f.clock.now = At(14, 25, 2);
+    EXPECT_EQ(StartLog(second, "A").FileName(), f.dir.Folder() + "20240131-142502-2.log");
+    EXPECT_EQ(StartLog(third, "B").FileName(), f.dir.Folder() + "20240131-142502-3.log");
+    EXPECT_EQ(ReadBytes(f.dir.Folder() + "20240131-142502.log"), expected);
 }
 
 TEST(RunFrame, LogOnlyNoteOnlyWhenDataWouldHaveChanged) {
