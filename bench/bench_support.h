@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/user_interface.h"
+#include "run/user_interface.h"
 
 namespace hk::bench {
 

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "db/cdx_cursor.h"
-#include "db/cdx_file.h"
-#include "db/cdx_tag.h"
-#include "db/index_key.h"
+#include "xbase/cdx/cdx_cursor.h"
+#include "xbase/cdx/cdx_file.h"
+#include "xbase/cdx/cdx_tag.h"
+#include "xbase/cdx/index_key.h"
 
 using namespace hk::db;
 using namespace hk::bench;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "db/ctmgdb.h"
+#include "tmgdb/ctmgdb.h"
 
 using namespace hk::db;
 using namespace hk::bench;

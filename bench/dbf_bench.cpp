@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "db/dbf_file.h"
-#include "db/field_codec.h"
+#include "xbase/dbf/dbf_file.h"
+#include "xbase/dbf/field_codec.h"
 
 using namespace hk::db;
 using namespace hk::bench;

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "bench_support.h"
-#include "db/table.h"
+#include "xbase/table.h"
 
 using namespace hk::db;
 using namespace hk::bench;

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "bench_support.h"
-#include "db/expression.h"
 #include "support/text.h"
+#include "xbase/expression.h"
 
 using namespace hk::db;
 

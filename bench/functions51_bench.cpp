@@ -11,12 +11,12 @@
 #include <string>
 
 #include "bench_support.h"
-#include "db/ctmgdb.h"
 #include "functions/adjust_birth_death.h"
 #include "functions/set_birth_order.h"
 #include "functions/set_living.h"
-#include "shell/run_frame.h"
+#include "run/run_frame.h"
 #include "support/memory_settings_store.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace fs = std::filesystem;
 using namespace hk::bench;

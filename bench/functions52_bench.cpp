@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "app/open_project.h"
 #include "bench_support.h"
-#include "db/ctmgdb.h"
 #include "functions/register_functions.h"
-#include "shell/open_project.h"
 #include "support/memory_settings_store.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace fs = std::filesystem;
 using namespace hk;

@@ -9,10 +9,10 @@
 #include <string>
 
 #include "bench_support.h"
-#include "db/ctmgdb.h"
 #include "loaders/event_loader.h"
 #include "loaders/format_tables.h"
 #include "loaders/person_loader.h"
+#include "tmgdb/ctmgdb.h"
 
 using namespace hk::bench;
 

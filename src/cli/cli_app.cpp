@@ -5,18 +5,18 @@
 #include <iostream>
 #include <optional>
 
+#include "app/folders.h"
+#include "app/project_path.h"
+#include "app/tmg_project_session.h"
 #include "cli/terminal_user_interface.h"
-#include "db/ctmgdb.h"
-#include "db/table.h"
 #include "loaders/format_tables.h"
-#include "shell/flag_filter_settings.h"
-#include "shell/folders.h"
-#include "shell/option_persistence.h"
-#include "shell/program_info.h"
-#include "shell/project_path.h"
-#include "shell/run_request.h"
-#include "shell/tmg_project_session.h"
+#include "run/flag_filter_settings.h"
+#include "run/option_persistence.h"
+#include "run/program_info.h"
+#include "run/run_request.h"
 #include "support/text.h"
+#include "tmgdb/ctmgdb.h"
+#include "xbase/table.h"
 
 namespace hk::cli {
 namespace {

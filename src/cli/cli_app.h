@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/clock.h"
-#include "shell/maintenance_function.h"
+#include "run/clock.h"
+#include "run/maintenance_function.h"
 #include "support/settings_store.h"
 
 namespace hk::cli {

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
+#include "app/folders.h"
 #include "cli/cli_app.h"
 #include "functions/register_functions.h"
-#include "gui/qt_settings_store.h"
-#include "shell/folders.h"
+#include "qtsettings/qt_settings_store.h"
 
 int main(int argc, char** argv) {
     hk::QtSettingsStore store;

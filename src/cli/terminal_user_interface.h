@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "shell/user_interface.h"
+#include "run/user_interface.h"
 
 namespace hk::cli {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "shell/option_decl.h"
+#include "run/option_decl.h"
 
 namespace hk {
 

@@ -9,10 +9,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "formats/tmg_date.h"
 #include "loaders/loader_table.h"
-#include "shell/log_file.h"
+#include "run/log_file.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "formats/tag_types.h"
 #include "loaders/cross_index.h"
 #include "loaders/loader_table.h"
-#include "shell/log_file.h"
+#include "run/log_file.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one place every maintenance function of this build is registered; the window and the
 // command line both fill their registry from it.
-#include "shell/maintenance_function.h"
+#include "run/maintenance_function.h"
 
 namespace hk {
 

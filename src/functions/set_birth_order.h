@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

@@ -2,10 +2,10 @@
 
 #include <map>
 
+#include "app/startup.h"
 #include "functions/control_values.h"
 #include "functions/has_event_before.h"
 #include "functions/walk_tables.h"
-#include "shell/startup.h"
 #include "support/ini_file.h"
 #include "support/text.h"
 

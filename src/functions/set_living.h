@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

@@ -2,7 +2,7 @@
 
 #include "formats/format_settings.h"
 #include "functions/event_list.h"
-#include "shell/tag_order.h"
+#include "run/tag_order.h"
 
 namespace hk {
 namespace {

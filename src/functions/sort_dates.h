@@ -2,7 +2,7 @@
 // Set Sort Dates: gives every undated tag of a person a sort date, so that the person's tags
 // sort in the user's order of tag types, after the tags before them and not before the
 // parents' births. The tag order is the "Tags" list (shell/tag_order.h).
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

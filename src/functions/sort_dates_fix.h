@@ -1,7 +1,7 @@
 #pragma once
 // Fix Sort Dates: copies an event's date into its sort date where the date is a regular date
 // and the sort date is empty.
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

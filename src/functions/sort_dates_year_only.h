@@ -1,7 +1,7 @@
 #pragma once
 // Set Year Only Dates: removes the month and day from the plain dates of the chosen tag-type
 // groups where a principal may be living.
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

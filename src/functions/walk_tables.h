@@ -2,7 +2,7 @@
 // The tables the functions walk, opened for one walk with the fields every walk of them reads
 // resolved once.
 #include "loaders/loader_table.h"
-#include "shell/logged_run_function.h"
+#include "run/logged_run_function.h"
 
 namespace hk {
 

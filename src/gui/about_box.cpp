@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "gui/app_icon.h"
-#include "shell/program_info.h"
+#include "run/program_info.h"
 
 namespace hk {
 

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <vector>
 
-#include "shell/user_interface.h"
+#include "run/user_interface.h"
 
 class QComboBox;
 class QPushButton;

@@ -12,7 +12,7 @@
 #include <QPrinter>
 #include <QSaveFile>
 
-#include "shell/program_info.h"
+#include "run/program_info.h"
 #include "support/text.h"
 
 namespace hk {

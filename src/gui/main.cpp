@@ -5,16 +5,16 @@
 
 #include <iostream>
 
+#include "app/folders.h"
+#include "app/startup.h"
+#include "app/tmg_project_session.h"
 #include "functions/register_functions.h"
 #include "gui/about_box.h"
 #include "gui/app_icon.h"
 #include "gui/main_window.h"
-#include "gui/qt_settings_store.h"
-#include "shell/folders.h"
-#include "shell/function_catalog.h"
-#include "shell/program_info.h"
-#include "shell/startup.h"
-#include "shell/tmg_project_session.h"
+#include "qtsettings/qt_settings_store.h"
+#include "run/function_catalog.h"
+#include "run/program_info.h"
 #include "support/error.h"
 #include "support/find_and_replace.h"
 

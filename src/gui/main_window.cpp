@@ -22,14 +22,14 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "app/window_placement.h"
 #include "gui/about_box.h"
 #include "gui/app_icon.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
 #include "gui/toolbar_icons.h"
-#include "shell/function_catalog.h"
-#include "shell/program_info.h"
-#include "shell/window_placement.h"
+#include "run/function_catalog.h"
+#include "run/program_info.h"
 
 namespace hk {
 namespace {

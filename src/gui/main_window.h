@@ -8,14 +8,14 @@
 #include <memory>
 #include <string>
 
+#include "app/folders.h"
+#include "app/recent_files.h"
+#include "app/startup.h"
 #include "formats/flag_filter.h"
 #include "gui/qt_user_interface.h"
-#include "shell/clock.h"
-#include "shell/folders.h"
-#include "shell/maintenance_function.h"
-#include "shell/project_session.h"
-#include "shell/recent_files.h"
-#include "shell/startup.h"
+#include "run/clock.h"
+#include "run/maintenance_function.h"
+#include "run/project_session.h"
 
 class QAction;
 class QCheckBox;

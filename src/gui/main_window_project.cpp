@@ -5,18 +5,18 @@
 #include <QLineEdit>
 #include <filesystem>
 
+#include "app/help_location.h"
+#include "app/project_path.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/main_window.h"
 #include "gui/option_panel.h"
-#include "shell/flag_filter_settings.h"
-#include "shell/function_catalog.h"
-#include "shell/help_location.h"
-#include "shell/option_persistence.h"
-#include "shell/program_info.h"
-#include "shell/project_path.h"
-#include "shell/run_frame.h"
-#include "shell/run_request.h"
+#include "run/flag_filter_settings.h"
+#include "run/function_catalog.h"
+#include "run/option_persistence.h"
+#include "run/program_info.h"
+#include "run/run_frame.h"
+#include "run/run_request.h"
 #include <filesystem>
 
 namespace hk {

@@ -17,7 +17,7 @@
 #include <set>
 #include <type_traits>
 
-#include "shell/option_items.h"
+#include "run/option_items.h"
 
 namespace hk {
 namespace {

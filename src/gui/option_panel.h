@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "gui/panel_part.h"
-#include "shell/function_catalog.h"
-#include "shell/maintenance_function.h"
-#include "shell/project_session.h"
+#include "run/function_catalog.h"
+#include "run/maintenance_function.h"
+#include "run/project_session.h"
 
 class QPushButton;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/option_decl.h"
+#include "run/option_decl.h"
 
 namespace hk {
 

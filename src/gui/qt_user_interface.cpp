@@ -13,7 +13,7 @@
 #include "gui/error_dialog.h"
 #include "gui/log_window.h"
 #include "gui/yes_no_dialog.h"
-#include "shell/program_info.h"
+#include "run/program_info.h"
 
 namespace hk {
 namespace {

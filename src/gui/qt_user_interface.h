@@ -10,7 +10,7 @@
 #include <QUrl>
 #include <functional>
 
-#include "shell/user_interface.h"
+#include "run/user_interface.h"
 
 #include "gui/log_window.h"
 

@@ -7,7 +7,7 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "shell/tag_order.h"
+#include "run/tag_order.h"
 
 namespace hk {
 

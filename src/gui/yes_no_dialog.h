@@ -2,7 +2,7 @@
 // frmYesNo: the per-record question with "Yes", "Yes to All", "No" and "No to All".
 #include <QDialog>
 
-#include "shell/user_interface.h"
+#include "run/user_interface.h"
 
 class QPlainTextEdit;
 class QPushButton;

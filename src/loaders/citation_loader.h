@@ -9,9 +9,6 @@
 #include <string>
 #include <string_view>
 
-#include "db/ctmgdb.h"
-#include "db/set_long.h"
-#include "db/set_long_sequence.h"
 #include "formats/format_settings.h"
 #include "formats/style_formatter.h"
 #include "loaders/loader_table.h"
@@ -19,6 +16,9 @@
 #include "loaders/repository_loader.h"
 #include "loaders/source_elements.h"
 #include "loaders/source_formatter.h"
+#include "support/set_long.h"
+#include "support/set_long_sequence.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "db/ctmgdb.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -2,7 +2,7 @@
 // CTMGDataSetLoader: the datasets of a project ("D") for the dataset chooser.
 #include <vector>
 
-#include "db/ctmgdb.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

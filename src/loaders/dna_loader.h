@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "loaders/loader_table.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <string>
 
-#include "db/ctmgdb.h"
 #include "formats/tag_types.h"
 #include "loaders/loader_table.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

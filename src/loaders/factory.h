@@ -4,7 +4,6 @@
 // replaces the whole factory after each run, so nothing cached survives into the next.
 #include <memory>
 
-#include "db/ctmgdb.h"
 #include "formats/style_formatter.h"
 #include "loaders/citation_loader.h"
 #include "loaders/dna_loader.h"
@@ -15,6 +14,7 @@
 #include "loaders/person_loader.h"
 #include "loaders/place_loader.h"
 #include "loaders/repository_loader.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -1,7 +1,7 @@
 #include "loaders/format_tables.h"
 
-#include "db/file.h"
 #include "loaders/loader_table.h"
+#include "xbase/file.h"
 
 namespace hk {
 namespace {

@@ -5,10 +5,10 @@
 #include <string_view>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "formats/flag_filter.h"
 #include "formats/style_formatter.h"
 #include "formats/tag_types.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

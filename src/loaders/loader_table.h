@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "db/ctmgdb.h"
-#include "db/table.h"
+#include "tmgdb/ctmgdb.h"
+#include "xbase/table.h"
 
 namespace hk {
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
-#include "db/ctmgdb.h"
 #include "formats/format_settings.h"
 #include "formats/name_parts.h"
 #include "formats/style_formatter.h"
 #include "formats/tmg_name.h"
 #include "loaders/loader_table.h"
 #include "loaders/part_value_tables.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "db/ctmgdb.h"
-#include "db/set_long.h"
 #include "loaders/loader_table.h"
+#include "support/set_long.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -9,8 +9,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "loaders/loader_table.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -7,10 +7,10 @@
 #include <string_view>
 #include <vector>
 
-#include "db/ctmgdb.h"
-#include "db/set_long.h"
 #include "formats/tag_types.h"
 #include "loaders/loader_table.h"
+#include "support/set_long.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "db/ctmgdb.h"
 #include "formats/format_settings.h"
 #include "formats/place_parts.h"
 #include "formats/style_formatter.h"
 #include "loaders/loader_table.h"
 #include "loaders/part_value_tables.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "db/ctmgdb.h"
 #include "loaders/loader_table.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -3,8 +3,8 @@
 // order.
 #include <string>
 
-#include "db/ctmgdb.h"
 #include "loaders/loader_table.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk {
 

@@ -15,7 +15,7 @@
 #include "gui/log_window.h"
 #include "gui/qt_user_interface.h"
 #include "gui_test_support.h"
-#include "shell/yes_no.h"
+#include "run/yes_no.h"
 
 using namespace hk;
 using namespace hk::test;

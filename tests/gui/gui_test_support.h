@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "app/tmg_project_session.h"
 #include "gui/main_window.h"
-#include "shell/tmg_project_session.h"
 #include "support/memory_settings_store.h"
 #include "support/temp_dir.h"
 

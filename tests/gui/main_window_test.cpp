@@ -25,19 +25,19 @@
 #include <type_traits>
 
 #include "cli/cli_app.h"
-#include "db/table.h"
 #include "gui/flag_value_dialog.h"
 #include "gui/log_window.h"
 #include "gui/option_panel.h"
-#include "gui/qt_settings_store.h"
-#include "gui/settings_file_format.h"
 #include "gui/tag_order_list.h"
 #include "gui/toolbar_icons.h"
 #include "gui_test_support.h"
 #include "mktmg/reference_data.h"
-#include "shell/option_persistence.h"
-#include "shell/program_info.h"
+#include "qtsettings/qt_settings_store.h"
+#include "qtsettings/settings_file_format.h"
+#include "run/option_persistence.h"
+#include "run/program_info.h"
 #include "support/test_project_builder.h"
+#include "xbase/table.h"
 
 using namespace hk;
 using namespace hk::test;

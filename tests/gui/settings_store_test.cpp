@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QTest>
 
-#include "gui/qt_settings_store.h"
-#include "gui/settings_file_format.h"
+#include "qtsettings/qt_settings_store.h"
+#include "qtsettings/settings_file_format.h"
 #include "support/temp_dir.h"
 
 using namespace hk;

@@ -1,6 +1,6 @@
 #include "test_functions.h"
 
-#include "shell/option_persistence.h"
+#include "run/option_persistence.h"
 
 namespace hk::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "db/ctmgdb.h"
-#include "shell/maintenance_function.h"
+#include "run/maintenance_function.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk::test {
 

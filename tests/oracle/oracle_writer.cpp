@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "db/db_error.h"
-#include "db/dbf_file.h"
-#include "db/field_codec.h"
-#include "db/julian_date.h"
 #include "support/text.h"
+#include "xbase/db_error.h"
+#include "xbase/dbf/dbf_file.h"
+#include "xbase/dbf/field_codec.h"
+#include "xbase/dbf/julian_date.h"
 
 using namespace hk::db;
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/clock.h"
-#include "shell/user_interface.h"
+#include "run/clock.h"
+#include "run/user_interface.h"
 
 namespace hk::test {
 

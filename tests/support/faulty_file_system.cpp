@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "db/db_error.h"
+#include "xbase/db_error.h"
 
 namespace hk::test {
 

@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "db/file.h"
+#include "xbase/file.h"
 
 namespace hk::test {
 

@@ -2,7 +2,7 @@
 // The members of a number set as a vector, so that a test compares them in one assertion.
 #include <vector>
 
-#include "db/set_long.h"
+#include "support/set_long.h"
 
 namespace hk::test {
 

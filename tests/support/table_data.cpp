@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "db/table.h"
 #include "support/text.h"
+#include "xbase/table.h"
 
 namespace hk::test {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "db/dbf_file.h"
-#include "db/index_key.h"
-#include "db/julian_date.h"
-#include "db/table.h"
 #include "support/text.h"
+#include "xbase/cdx/index_key.h"
+#include "xbase/dbf/dbf_file.h"
+#include "xbase/dbf/julian_date.h"
+#include "xbase/table.h"
 
 using namespace hk;
 using namespace hk::db;

@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 
-#include "db/dbf_file.h"
-#include "db/file.h"
 #include "support/error.h"
 #include "support/text.h"
+#include "xbase/dbf/dbf_file.h"
+#include "xbase/file.h"
 
 namespace fs = std::filesystem;
 

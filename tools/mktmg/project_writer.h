@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "db/table.h"
-#include "db/tmg_schema.h"
+#include "tmgdb/tmg_schema.h"
+#include "xbase/table.h"
 
 namespace hk::mktmg {
 

@@ -9,13 +9,13 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "db/ctmgdb.h"
-#include "db/table.h"
-#include "shell/option_persistence.h"
-#include "shell/run_frame.h"
+#include "run/option_persistence.h"
+#include "run/run_frame.h"
 #include "support/memory_settings_store.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
+#include "tmgdb/ctmgdb.h"
+#include "xbase/table.h"
 
 using namespace hk;
 namespace fs = std::filesystem;

@@ -4,11 +4,11 @@
 
 #include <stdexcept>
 
+#include "app/tmg_project_session.h"
 #include "functions/register_functions.h"
-#include "shell/logged_run_function.h"
-#include "shell/run_frame.h"
-#include "shell/run_request.h"
-#include "shell/tmg_project_session.h"
+#include "run/logged_run_function.h"
+#include "run/run_frame.h"
+#include "run/run_request.h"
 #include "support/error.h"
 #include "support/fake_user_interface.h"
 #include "support/memory_settings_store.h"

@@ -3,10 +3,10 @@
 // byte to the project's files and leaves no file behind.
 #include <gtest/gtest.h>
 
+#include "app/open_project.h"
 #include "cli/cli_app.h"
 #include "people_functions_fixture.h"
-#include "shell/open_project.h"
-#include "shell/option_persistence.h"
+#include "run/option_persistence.h"
 #include "support/faulty_file_system.h"
 
 using namespace hk;

@@ -10,16 +10,16 @@
 #include <sstream>
 
 #include "cli/cli_app.h"
-#include "db/ctmgdb.h"
-#include "db/table.h"
 #include "functions/register_functions.h"
-#include "shell/run_frame.h"
+#include "run/run_frame.h"
 #include "support/fake_user_interface.h"
 #include "support/memory_settings_store.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
 #include "support/text.h"
-#include "unit/db/cdx_test_util.h"
+#include "tmgdb/ctmgdb.h"
+#include "unit/xbase/cdx_test_util.h"
+#include "xbase/table.h"
 
 namespace hk::test {
 

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "shell/option_persistence.h"
+#include "run/option_persistence.h"
 
 using namespace hk;
 using namespace hk::test;

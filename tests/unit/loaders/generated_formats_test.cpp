@@ -2,13 +2,13 @@
 // layout, load through the project object with the counts and names the generator wrote.
 #include <gtest/gtest.h>
 
-#include "db/ctmgdb.h"
 #include "formats/style_formatter.h"
 #include "formats/tag_types.h"
 #include "loaders/format_tables.h"
 #include "mktmg/generator.h"
 #include "mktmg/reference_data.h"
 #include "support/temp_dir.h"
+#include "tmgdb/ctmgdb.h"
 
 using namespace hk;
 

@@ -4,11 +4,11 @@
 #include <memory>
 #include <string>
 
-#include "db/ctmgdb.h"
 #include "formats/tag_types.h"
 #include "loaders/format_tables.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
+#include "tmgdb/ctmgdb.h"
 
 namespace hk::test {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "shell/program_info.h"
-#include "shell/startup.h"
+#include "app/startup.h"
+#include "run/program_info.h"
 #include "support/ini_file.h"
 #include "support/temp_dir.h"
 #include "support/text.h"

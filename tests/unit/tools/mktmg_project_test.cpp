@@ -7,13 +7,13 @@
 #include <memory>
 #include <set>
 
-#include "db/dbf_file.h"
-#include "db/file.h"
-#include "db/table.h"
 #include "mktmg/generator.h"
 #include "mktmg/tmg_values.h"
 #include "support/table_data.h"
 #include "support/temp_dir.h"
+#include "xbase/dbf/dbf_file.h"
+#include "xbase/file.h"
+#include "xbase/table.h"
 
 namespace fs = std::filesystem;
 using namespace hk;

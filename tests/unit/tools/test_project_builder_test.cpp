@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <map>
 
-#include "db/table.h"
 #include "support/table_data.h"
 #include "support/temp_dir.h"
 #include "support/test_project_builder.h"
+#include "xbase/table.h"
 
 using namespace hk;
 using namespace hk::mktmg;

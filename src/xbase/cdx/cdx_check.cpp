@@ -1,0 +1,219 @@
+// Structural checks of a tag's tree, run on open and on demand.
+#include <cstdio>
+
+#include "xbase/cdx/cdx_tag.h"
+#include "xbase/db_error.h"
+
+namespace hk::db {
+
+using namespace cdx;
+
+namespace {
+
+std::string Hex(uint32_t v) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "0x%X", v);
+    return buf;
+}
+
+// The key order seen so far on one level of the tree.
+struct LevelOrder {
+    std::vector<uint8_t> key;
+    uint32_t recno = 0;
+    bool any = false;
+};
+
+} // namespace
+
+void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners) {
+    orderFault_ = false;
+    const uint16_t kl = info_.keyLength;
+    const uint32_t es = InteriorEntrySize(kl);
+    uint8_t page[kPageSize];
+    // Nodes of the current level in key order, with the parent entry above each.
+    std::vector<uint32_t> nodes{root_}, nextNodes;
+    std::vector<uint32_t> holders{headerOffset_}, nextHolders; // page holding each pointer
+    std::vector<uint8_t> bounds, nextBounds; // key + BE recno per node (none for the root)
+    uint32_t keys = 0, distinct = 0;
+    LevelOrder order;
+    order.key.resize(kl);
+
+    auto orderFail = [&](uint32_t off, const std::string& what) {
+        orderFault_ = true;
+        Fail(off, what);
+    };
+    // Checks one node's first and last entries against the parent entries around it.
+    auto checkBounds = [&](size_t i, uint32_t off, const uint8_t* firstKey, uint32_t firstRec,
+                           const uint8_t* lastKey, uint32_t lastRec) {
+        if (bounds.empty())
+            return;
+        const uint8_t* hi = bounds.data() + i * (kl + 4);
+        int c = CompareEntry(lastKey, lastRec, hi, GetBE32(hi + kl), kl);
+        if (c > 0)
+            orderFail(off, "last key is above the parent key for this page");
+        if (exact && c != 0)
+            Fail(off, "parent key does not equal the last key of this page");
+        if (i > 0) {
+            const uint8_t* lo = hi - (kl + 4);
+            if (CompareEntry(firstKey, firstRec, lo, GetBE32(lo + kl), kl) <= 0)
+                orderFail(off, "first key is not above the parent key of the page before");
+        }
+    };
+    auto follow = [&](const uint8_t* key, uint32_t recno) {
+        if (order.any && CompareEntry(key, recno, order.key.data(), order.recno, kl) <= 0)
+            return false;
+        std::memcpy(order.key.data(), key, kl);
+        order.recno = recno;
+        order.any = true;
+        return true;
+    };
+
+    for (int depth = 0;; ++depth) {
+        if (depth > 32)
+            Fail(nodes.front(), "tree deeper than 32 levels");
+        bool leafLevel = false;
+        uint32_t prev = kNoPage;
+        nextNodes.clear();
+        nextHolders.clear();
+        nextBounds.clear();
+        order.any = false;
+        for (size_t i = 0; i < nodes.size(); ++i) {
+            const uint32_t off = nodes[i];
+            if (!file_.ValidPage(off))
+                Fail(holders[i], "pointer " + Hex(off) + " is outside the file or misaligned");
+            if (owners) {
+                uint8_t& owner = (*owners)[off / kPageSize];
+                if (owner)
+                    Fail(off, "page is used twice (or a child pointer loops)");
+                owner = 1;
+            }
+            ReadNode(off, page, off);
+            const uint16_t attr = Get16(page);
+            const bool isLeaf = attr & kAttrLeaf;
+            if (i == 0)
+                leafLevel = isLeaf;
+            else if (isLeaf != leafLevel)
+                Fail(off, "leaves and interior nodes on one level: the tree is not balanced");
+            if (depth == 0 && !(attr & kAttrRoot))
+                Fail(off, "root node lacks the root attribute");
+            if (depth > 0 && (attr & kAttrRoot))
+                Fail(off, "node below the root is marked root");
+            const uint32_t left = Get32(page + 4), right = Get32(page + 8);
+            if (left != prev)
+                Fail(off, "left sibling link is " + Hex(left) + ", expected " + Hex(prev));
+            const uint32_t expectRight = i + 1 < nodes.size() ? nodes[i + 1] : kNoPage;
+            if (right != expectRight)
+                Fail(off, "right sibling link is " + Hex(right) + ", expected " + Hex(expectRight));
+            prev = off;
+
+            if (isLeaf) {
+                DecodeLeafPage(off, page, leaf_);
+                if (leaf_.count == 0) {
+                    if (depth > 0 && exact)
+                        Fail(off, "empty leaf below the root");
+                    continue;
+                }
+                for (uint32_t j = 0; j < leaf_.count; ++j) {
+                    if (leaf_.recnos[j] == 0)
+                        Fail(off, "record number 0");
+                    bool same = order.any && std::memcmp(order.key.data(), leaf_.Key(j), kl) == 0;
+                    if (!follow(leaf_.Key(j), leaf_.recnos[j]))
+                        orderFail(off, "keys out of order at entry " + std::to_string(j));
+                    if (!same)
+                        ++distinct;
+                }
+                keys += leaf_.count;
+                checkBounds(i, off, leaf_.Key(0), leaf_.recnos[0], leaf_.Key(leaf_.count - 1),
+                            leaf_.recnos[leaf_.count - 1]);
+            } else {
+                const uint32_t n = InteriorCount(off, page);
+                const uint8_t* e = page + kNodeHeaderSize;
+                for (uint32_t j = 0; j < n; ++j, e += es) {
+                    if (!follow(e, GetBE32(e + kl)))
+                        orderFail(off, "interior keys out of order at entry " + std::to_string(j));
+                    nextNodes.push_back(GetBE32(e + kl + 4));
+                    nextHolders.push_back(off);
+                    nextBounds.insert(nextBounds.end(), e, e + kl + 4);
+                }
+                const uint8_t* last = page + kNodeHeaderSize + (n - 1) * es;
+                checkBounds(i, off, page + kNodeHeaderSize, GetBE32(page + kNodeHeaderSize + kl),
+                            last, GetBE32(last + kl));
+            }
+        }
+        if (leafLevel)
+            break;
+        nodes.swap(nextNodes);
+        holders.swap(nextHolders);
+        bounds.swap(nextBounds);
+    }
+    keyCount_ = keys;
+    distinctCount_ = distinct;
+    ++modCount_; // leaf_ was used as scratch
+}
+
+uint8_t CdxTag::GuessPad() {
+    if (!MachineCollation())
+        return 0;
+    // Writers drop trailing pad bytes, so the last stored byte of a key with a trailing count
+    // is never the pad byte; binary keys (numbers, dates) also store bytes below a blank.
+    DescendEdge(false, leaf_);
+    uint8_t page[kPageSize];
+    ReadNode(leaf_.offset, page, leaf_.offset);
+    const LeafLayout& l = leaf_.layout;
+    const uint32_t kl = info_.keyLength;
+    int blank = 0, zero = 0;
+    uint32_t textStart = kPageSize;
+    for (uint32_t i = 0; i < leaf_.count; ++i) {
+        uint64_t v = 0;
+        std::memcpy(&v, page + kLeafHeaderSize + i * l.entryBytes, l.entryBytes);
+        uint32_t dup = static_cast<uint32_t>(v >> l.recBits) & ((1u << l.dupBits) - 1);
+        uint32_t trail =
+            static_cast<uint32_t>(v >> (l.recBits + l.dupBits)) & ((1u << l.trailBits) - 1);
+        uint32_t stored = kl - dup - trail;
+        textStart -= stored;
+        for (uint32_t b = 0; b < stored; ++b)
+            if (page[textStart + b] < 0x20)
+                ++zero;
+        if (trail > 0 && stored > 0) {
+            uint8_t lastByte = page[textStart + stored - 1];
+            if (lastByte == ' ')
+                ++zero;
+            if (lastByte == 0)
+                ++blank;
+        }
+    }
+    return zero > blank ? 0 : ' ';
+}
+
+void CdxTag::CheckWithPadGuess(std::vector<uint8_t>& owners) {
+    pad_ = GuessPad();
+    std::vector<uint8_t> before = owners;
+    try {
+        CheckTree(false, &owners);
+    } catch (const DbError&) {
+        if (!orderFault_ || !MachineCollation())
+            throw;
+        owners = before;
+        pad_ = pad_ == ' ' ? 0 : ' ';
+        try {
+            CheckTree(false, &owners);
+        } catch (const DbError&) {
+            pad_ = pad_ == ' ' ? 0 : ' ';
+            owners = before;
+            CheckTree(false, &owners); // report the fault found with the first guess
+        }
+    }
+}
+
+bool CdxTag::Check(std::string* fault, bool exact) {
+    try {
+        CheckTree(exact, nullptr);
+        return true;
+    } catch (const DbError& e) {
+        if (fault)
+            *fault = e.what();
+        return false;
+    }
+}
+
+} // namespace hk::db
