@@ -13,6 +13,7 @@
 #include "run/flag_filter_settings.h"
 #include "run/option_persistence.h"
 #include "run/program_info.h"
+#include "run/run_frame.h"
 #include "run/run_request.h"
 #include "support/text.h"
 #include "tmgdb/ctmgdb.h"
@@ -215,6 +216,18 @@ int Run(CliEnvironment& env, const RunArgs& args) {
         return 2;
     }
     db::CTMGDB& db = *session.Database();
+    // A run that may change the project holds it alone from here on, or is not run at all.
+    if (!args.logOnly) {
+        try {
+            db.LockForWriting();
+        } catch (const std::exception& e) {
+            ShowError(ui, e, 0);
+            session.Close();
+            env.err << "hearthkit-cli: the project " << args.project
+                    << " is open in another program; nothing was run (--log-only can run)\n";
+            return 2;
+        }
+    }
     auto usageError = [&](const std::string& problem) {
         session.Close();
         return UsageError(problem);

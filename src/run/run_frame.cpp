@@ -118,13 +118,19 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     if (ctx.db)
         ctx.db->SetLogOnly(ctx.logOnly);
     try {
+        // A run that may change the project keeps every other copy out until it ends; while
+        // another copy has the project open it is refused before it starts its log.
+        if (ctx.db && !ctx.logOnly)
+            ctx.db->LockForWriting();
         function(ctx);
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;
     }
-    if (ctx.db)
+    if (ctx.db) {
         ctx.db->SetLogOnly(false);
+        ctx.db->UnlockWriting();
+    }
     // A function that failed before FinishRun must not leave its log open for the next run.
     if (ctx.log && ctx.log->IsOpen()) {
         try {

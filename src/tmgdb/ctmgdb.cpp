@@ -114,6 +114,7 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
     SetProjectPath(pjcPath);
     try {
         pendingError_ = 0;
+        TakeProjectLock(pjcPath);
         VerifyIndexFiles();
         ReadVersion();
         OpenTable("$", "$");
@@ -125,12 +126,11 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
             CloseAllTables();
         } catch (...) {
         }
+        ReleaseProjectLock();
         pendingError_ = code;
         std::string description = e.Description();
         if (code == kErrFileInUse)
-            description += "\r\n\r\nThis application can not access TMG data when TMG has the "
-                           "database open. Please close TMG and try opening the dataset or "
-                           "project again.";
+            description += "\r\n\r\n" + InUseAdvice();
         else if (code == kErrIndex)
             description += "\r\n\r\nThis application can not access TMG projects unless the "
                            "collate sequence is set to 'General', 'Machine', or 'ASCII'. See "
@@ -143,7 +143,13 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
 
 void CTMGDB::CloseProject() {
     isOpen_ = false;
-    CloseAllTables();
+    try {
+        CloseAllTables();
+    } catch (...) {
+        ReleaseProjectLock();
+        throw;
+    }
+    ReleaseProjectLock();
 }
 
 int CTMGDB::CheckCompatibility(const std::string& compatibilityIni, int programMajor,

@@ -65,9 +65,20 @@ public:
     // On failure nothing stays open, IsOpen is false and the error (hk::Error, with advice
     // added for tables held by another program and for index errors) is thrown.
     void OpenProject(const std::string& pjcPath);
-    // Closes every table.
+    // Closes every table and lets go of the project lock.
     void CloseProject();
     bool IsOpen() const { return isOpen_; }
+
+    // While open, the project holds a shared lock on its project file, so that no other copy
+    // can write it (opening fails with the in-use error -61 while another copy writes). A run
+    // that changes the project takes the exclusive lock for its duration: LockForWriting
+    // raises -61 with the in-use advice when another copy has the project open, and keeps the
+    // shared lock. UnlockWriting goes back to shared.
+    void LockForWriting();
+    void UnlockWriting();
+    bool WriteLocked() const { return writeLocked_; }
+    // "This application can not access TMG data when TMG has the database open. ..."
+    static std::string InUseAdvice();
 
     // Folder (ending in "/") and prefix of a project file: "/x/Family__.PJC" -> "/x/", "Family_".
     static void SplitProjectPath(const std::string& pjcPath, std::string& folder,
@@ -224,6 +235,9 @@ private:
     template <typename Fn>
     decltype(auto) Guard(std::string_view proc, const std::string& context, Fn&& action);
     void VerifyIndexFiles() const;
+    void TakeProjectLock(const std::string& pjcPath);
+    void ReleaseProjectLock();
+    [[noreturn]] void RaiseInUse(std::string_view proc, const std::string& context, bool advice);
     void ReadVersion();
     int OpenTableSlot(std::string_view suffix, std::string_view alias);
     void FreeRelationsOf(const Table* table);
@@ -241,6 +255,8 @@ private:
     Counters CountersNow() const;
 
     FileSystem* fs_;
+    std::unique_ptr<File> projectLock_; // the project file, holding the project lock
+    bool writeLocked_ = false;
     bool isOpen_ = false;
     bool readOnly_ = false;
     bool logOnly_ = false;

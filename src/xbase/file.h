@@ -11,6 +11,11 @@
 
 namespace hk::db {
 
+// An advisory whole-file lock: many Shared holders, or one Exclusive holder. Holders are open
+// files, not processes: two opens of one file in one process exclude each other like two
+// programs do.
+enum class LockKind { None, Shared, Exclusive };
+
 class File {
 public:
     virtual ~File() = default;
@@ -21,6 +26,10 @@ public:
     virtual void Truncate(uint64_t size) = 0;
     virtual void Sync() = 0;
     virtual const std::string& Path() const = 0;
+    // Takes `kind` (None releases), replacing what this file held; false when another holder
+    // is in the way. `wait` blocks until it is free instead. A failed change may leave this
+    // file holding nothing (the POSIX lock is dropped before the new one is tried).
+    virtual bool Lock(LockKind kind, bool wait) = 0;
 };
 
 enum class OpenMode { ReadOnly, ReadWrite, CreateTruncate };

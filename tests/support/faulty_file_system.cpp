@@ -61,6 +61,7 @@ public:
     }
 
     const std::string& Path() const override { return base_->Path(); }
+    bool Lock(db::LockKind kind, bool wait) override { return base_->Lock(kind, wait); }
 
 private:
     FaultyFileSystem& fs_;

@@ -72,6 +72,20 @@ public:
     }
     const std::string& Path() const override { return path_; }
 
+    bool Lock(LockKind kind, bool wait) override {
+        int op = kind == LockKind::Shared      ? LOCK_SH
+                 : kind == LockKind::Exclusive ? LOCK_EX
+                                               : LOCK_UN;
+        while (::flock(fd_, op | (wait ? 0 : LOCK_NB)) != 0) {
+            if (errno == EINTR)
+                continue;
+            if (errno == EWOULDBLOCK)
+                return false;
+            throw DbError(kErrFileInUse, path_, "lock failed: " + SysText());
+        }
+        return true;
+    }
+
 private:
     int fd_;
     std::string path_;
@@ -146,6 +160,7 @@ public:
     void Truncate(uint64_t size) override { base_->Truncate(size); }
     void Sync() override { base_->Sync(); }
     const std::string& Path() const override { return base_->Path(); }
+    bool Lock(LockKind kind, bool wait) override { return base_->Lock(kind, wait); }
 
 private:
     CountingFileSystem& fs_;
