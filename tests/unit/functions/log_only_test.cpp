@@ -1,6 +1,7 @@
 // Log Only lives in the table layer: every registered function, run under Log Only on a project
 // where it has something to change, writes the log of the real run, while the engine writes no
-// byte to the project's files and leaves no file behind.
+// byte to the project's files and leaves no file behind. A real run needs the project to
+// itself; a Log Only run shares it.
 #include <gtest/gtest.h>
 
 #include "app/open_project.h"
@@ -137,4 +138,61 @@ TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
         EXPECT_EQ(logOnly.log.lines.back(), kLogOnlyNote);
         EXPECT_EQ(logOnly.log.WithoutLogOnly(), real.log.WithoutLogOnly());
     }
+}
+
+TEST(LogOnly, ARealRunNeedsTheProjectToItselfALogOnlyRunSharesIt) {
+    FunctionProject f;
+    f.build.Event(kTagBirth, f.build.Person('M', "Abel", "Old"), 0, ExactDate(1850));
+    f.build.Write();
+    AgreeingUserInterface ui;
+    OpenProjectSteps steps;
+    steps.programFolder = f.programFolder;
+    db::CTMGDB db, other;
+    ASSERT_TRUE(OpenProjectFile(db, f.build.PjcPath(), ui, steps));
+    ASSERT_TRUE(OpenProjectFile(other, f.build.PjcPath(), ui, steps)); // another copy
+    MaintenanceFunction& fn = *f.functions.FindByKey("setliving");
+    Settings settings(f.store);
+    ControlStates states;
+    fn.FillOptionLists(db, settings, kSettingsRoot, "Family", states);
+    ASSERT_EQ(cli::ApplyOption(fn.Options(), "MaxYear=1900", states), "");
+    std::string logFolder = f.dir.Folder() + "logs/";
+    std::filesystem::create_directories(logFolder);
+    auto dispatch = [&](bool logOnly, const std::function<void(RunContext&)>& during) {
+        RunContext ctx(ui, f.clock, settings, logFolder);
+        ctx.programFolder = f.programFolder;
+        ctx.logOnly = logOnly;
+        ctx.project = ProjectInfoOf(db);
+        ctx.db = &db;
+        bool ok = DispatchCommand(ctx, [&](RunContext& c) {
+            during(c);
+            fn.Run(c, states);
+        });
+        return std::make_pair(ok, ctx.lastErrorText);
+    };
+    auto before = Snapshot(f.Folder());
+
+    bool ran = false;
+    auto [ok, error] = dispatch(false, [&](RunContext&) { ran = true; });
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(ran);
+    EXPECT_NE(error.find("Error (-61)"), std::string::npos) << error;
+    EXPECT_NE(error.find(db::CTMGDB::InUseAdvice()), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_empty(logFolder)) << "a refused run starts no log";
+    EXPECT_EQ(Snapshot(f.Folder()), before);
+
+    std::tie(ok, error) = dispatch(true, [](RunContext&) {});
+    EXPECT_TRUE(ok) << error;
+    EXPECT_EQ(Snapshot(f.Folder()), before);
+
+    other.CloseProject();
+    std::tie(ok, error) = dispatch(false, [&](RunContext& c) {
+        // The project is this run's alone while it runs.
+        EXPECT_TRUE(c.db->WriteLocked());
+        db::CTMGDB late;
+        EXPECT_THROW(late.OpenProject(f.build.PjcPath()), hk::Error);
+    });
+    EXPECT_TRUE(ok) << error;
+    EXPECT_FALSE(db.WriteLocked()) << "back to sharing after the run";
+    EXPECT_NE(Snapshot(f.Folder()), before);
+    ASSERT_TRUE(OpenProjectFile(other, f.build.PjcPath(), ui, steps));
 }

@@ -166,6 +166,61 @@ TEST(CTMGDB, AnotherWriterGetsTheFileInUseAdvice) {
     EXPECT_THROW(Table::Open(dir.Folder() + "proj/Family_$.dbf"), DbError);
 }
 
+// Two project objects in one process behave like two copies of the program: the lock belongs
+// to each one's open of the project file.
+TEST(CTMGDB, TheProjectLockKeepsOtherCopiesFromWriting) {
+    TempDir dir;
+    std::string pjc = WriteFamily(dir);
+    // Another program that only asks for the lock, and lets go at once.
+    auto othersCanWrite = [&] {
+        auto probe = FileSystem::Default().Open(pjc, OpenMode::ReadOnly, false);
+        return probe->Lock(LockKind::Exclusive, false);
+    };
+    const std::string advice = "\r\n\r\n" + CTMGDB::InUseAdvice();
+    CTMGDB window, run;
+    window.OpenProject(pjc);
+    run.SetReadOnly(true);
+    run.OpenProject(pjc); // readers share the project
+    EXPECT_FALSE(othersCanWrite());
+
+    hk::Error e = Caught<hk::Error>([&] { run.LockForWriting(); });
+    EXPECT_EQ(e.Number(), -1);
+    EXPECT_EQ(e.Source(), "[CTMGDB.LockForWriting]");
+    EXPECT_EQ(e.Description(), "Error (-61) File in use: permission denied changing " + pjc +
+                                   " (another program has it open)" + advice);
+    EXPECT_EQ(run.PendingErrorCode(), kErrFileInUse);
+    EXPECT_FALSE(run.WriteLocked());
+    EXPECT_TRUE(run.IsOpen());
+    // The refused upgrade still holds the project: with the window gone, nobody else writes.
+    window.CloseProject();
+    EXPECT_FALSE(othersCanWrite());
+
+    run.LockForWriting();
+    EXPECT_TRUE(run.WriteLocked());
+    run.LockForWriting(); // held already
+    // While a run writes, no other copy opens the project, not even to read.
+    CTMGDB reader;
+    reader.SetReadOnly(true);
+    e = Caught<hk::Error>([&] { reader.OpenProject(pjc); });
+    EXPECT_EQ(e.Source(), "[CTMGDB.OpenProject]");
+    EXPECT_EQ(e.Description(), "Error (-61) File in use: permission denied opening " + pjc +
+                                   " (another program is changing it)" + advice);
+    EXPECT_FALSE(reader.IsOpen());
+
+    run.UnlockWriting();
+    EXPECT_FALSE(run.WriteLocked());
+    reader.OpenProject(pjc);
+    EXPECT_FALSE(othersCanWrite());
+    run.CloseProject();
+    reader.CloseProject();
+    EXPECT_TRUE(othersCanWrite());
+
+    // A refused open lets go of the project too.
+    fs::remove(dir.Folder() + "proj/Family_g.cdx");
+    EXPECT_THROW(reader.OpenProject(pjc), hk::Error);
+    EXPECT_TRUE(othersCanWrite());
+}
+
 TEST(CTMGDB, SlotsAliasesClonesAndTheTableLimit) {
     TempDir dir;
     std::string pjc = WriteFamily(dir);
