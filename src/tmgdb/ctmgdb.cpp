@@ -1,6 +1,7 @@
 // CTMGDB: opening a project, its version and settings, datasets, languages.
 #include "tmgdb/ctmgdb.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "support/ini_file.h"
@@ -86,6 +87,43 @@ void CTMGDB::VerifyIndexFiles() const {
                   missing);
 }
 
+void CTMGDB::CheckTableHeaders() {
+    // Reading each header against its file's size is cheap, and names a damaged table now,
+    // by its file, instead of in the middle of a run under whatever alias a loader gave it.
+    std::vector<std::string> names = Fs().List(folder_);
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        if (name.size() < prefix_.size() + 5 ||
+            !EqualsNoCase(name.substr(0, prefix_.size()), prefix_) ||
+            !EqualsNoCase(name.substr(name.size() - 4), ".dbf"))
+            continue;
+        std::string suffix = name.substr(prefix_.size(), name.size() - prefix_.size() - 4);
+        if (!FindTmgTable(TmgLayout::Current, suffix) && !FindTmgTable(TmgLayout::Old, suffix))
+            continue;
+        std::string path = folder_ + name;
+        try {
+            OpenOptions options;
+            options.writable = false;
+            options.productionIndex = false;
+            options.fs = fs_;
+            Table::Open(path, options);
+        } catch (const DbError& e) {
+            pendingError_ = e.Number();
+            std::string fault = e.Description();
+            if (fault.starts_with(e.File() + ": "))
+                fault.erase(0, e.File().size() + 2);
+            std::string description = TableDescription(suffix);
+            throw TableLibraryError(
+                ErrorSource(kClass, "CheckTableHeaders"),
+                "The table " + path + (description.empty() ? "" : " (" + description + ")") +
+                    " is damaged: " + fault +
+                    ".\r\n\r\nRestore the project from a backup, or let TMG check and repair "
+                    "it (File > Maintenance > Validate File Integrity), then try again.",
+                e.Number(), e.Description());
+        }
+    }
+}
+
 void CTMGDB::ReadVersion() {
     ProjectVersion v = ReadProjectVersion(Fs(), folder_, prefix_);
     versionText_ = v.text;
@@ -116,6 +154,7 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
         pendingError_ = 0;
         TakeProjectLock(pjcPath);
         VerifyIndexFiles();
+        CheckTableHeaders();
         ReadVersion();
         OpenTable("$", "$");
         CloseTable("$");

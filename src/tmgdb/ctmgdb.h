@@ -61,7 +61,8 @@ public:
     CTMGDB& operator=(const CTMGDB&) = delete;
 
     // --- The project -------------------------------------------------------------------------
-    // Checks the index files, reads the version and settings and test-opens the person table.
+    // Checks the index files and every table's header against its file, reads the version and
+    // settings and test-opens the person table.
     // On failure nothing stays open, IsOpen is false and the error (hk::Error, with advice
     // added for tables held by another program and for index errors) is thrown.
     void OpenProject(const std::string& pjcPath);
@@ -235,6 +236,7 @@ private:
     template <typename Fn>
     decltype(auto) Guard(std::string_view proc, const std::string& context, Fn&& action);
     void VerifyIndexFiles() const;
+    void CheckTableHeaders();
     void TakeProjectLock(const std::string& pjcPath);
     void ReleaseProjectLock();
     [[noreturn]] void RaiseInUse(std::string_view proc, const std::string& context, bool advice);

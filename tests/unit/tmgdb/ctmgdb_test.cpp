@@ -133,6 +133,31 @@ TEST(CTMGDB, OpenRefusesMissingIndexFiles) {
     EXPECT_EQ(db.TableCount(), 0);
 }
 
+TEST(CTMGDB, OpenNamesADamagedTableByItsFile) {
+    TempDir dir;
+    std::string pjc = WriteFamily(dir);
+    std::string folder = dir.Folder() + "proj/";
+    // A table cut short (a copy that stopped half way), in the letter case Windows left it.
+    uint64_t size = fs::file_size(folder + "Family_g.dbf");
+    fs::resize_file(folder + "Family_g.dbf", size - 40);
+    fs::rename(folder + "Family_g.dbf", folder + "Family_G.DBF");
+    CTMGDB db;
+    hk::Error e = Caught<hk::Error>([&] { db.OpenProject(pjc); });
+    EXPECT_EQ(e.Source(), "[CTMGDB.CheckTableHeaders]");
+    EXPECT_EQ(e.Description(),
+              "The table " + folder +
+                  "Family_G.DBF (Event File) is damaged: the header counts 2 records but the "
+                  "file holds only 1.\r\n\r\nRestore the project from a backup, or let TMG "
+                  "check and repair it (File > Maintenance > Validate File Integrity), then try "
+                  "again.");
+    EXPECT_EQ(db.PendingErrorCode(), kErrData);
+    EXPECT_FALSE(db.IsOpen());
+    // Only the end-of-file byte missing is no damage.
+    fs::resize_file(folder + "Family_G.DBF", size - 1);
+    db.OpenProject(pjc);
+    EXPECT_TRUE(db.IsOpen());
+}
+
 TEST(CTMGDB, AnotherWriterGetsTheFileInUseAdvice) {
     TempDir dir;
     std::string pjc = WriteFamily(dir);
