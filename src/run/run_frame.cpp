@@ -129,7 +129,12 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     }
     if (ctx.db) {
         ctx.db->SetLogOnly(false);
-        ctx.db->UnlockWriting();
+        try {
+            ctx.db->UnlockWriting();
+        } catch (const std::exception& e) {
+            ShowError(ctx, e, 0);
+            ok = false;
+        }
     }
     // A function that failed before FinishRun must not leave its log open for the next run.
     if (ctx.log && ctx.log->IsOpen()) {

@@ -32,13 +32,15 @@ void CTMGDB::TakeProjectLock(const std::string& pjcPath) {
     if (!found)
         return;
     std::unique_ptr<File> file;
+    bool locked = false;
     try {
         file = Fs().Open(*found, OpenMode::ReadOnly, false);
+        locked = file->Lock(LockKind::Shared, false);
     } catch (const DbError& e) {
         pendingError_ = e.Number();
         RaiseTableError(e, kClass, "OpenProject", "opening " + *found);
     }
-    if (!file->Lock(LockKind::Shared, false))
+    if (!locked)
         RaiseInUse("OpenProject", "opening " + *found + " (another program is changing it)",
                    false); // the open adds the advice
     projectLock_ = std::move(file);
