@@ -25,7 +25,7 @@ struct CliResult {
     QString output; // stdout and stderr
 };
 
-// The installed-like command-line program, as another process.
+// The command-line program of this build, run as another process.
 CliResult RunCli(const WindowHarness& h, const QStringList& args) {
     QProcess cli;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
