@@ -316,6 +316,8 @@ std::vector<Tag*> Table::Tags() const {
 }
 
 void Table::SelectTag(Tag* tag) {
+    if (tag && !tag->state_->unknownForm.empty())
+        throw DbError(kErrIndex, tag->state_->owner->Cdx().Path(), tag->state_->unknownForm);
     selected_ = tag;
     cursor_ = tag ? std::make_unique<CdxCursor>(*tag->state_->tag) : nullptr;
     synced_ = false;

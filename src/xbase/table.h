@@ -106,7 +106,8 @@ public:
     int Skip(long n = 1);
     int Go(uint32_t recno); // record number order position; kPosEof when out of range
 
-    // Index orders. A null tag selects record order.
+    // Index orders. A null tag selects record order. A tag whose keys are in a form the
+    // engine does not know is refused (kErrIndex) rather than read wrongly.
     Tag* FindTag(std::string_view name) const;
     std::vector<Tag*> Tags() const; // every selectable tag, production index first
     void SelectTag(Tag* tag);

@@ -69,7 +69,10 @@ with open('people.dbf', 'r+b') as f:
     f.seek(hlen + 1)           # record 1, field ID
     f.write(struct.pack('<i', 77))
 PY
-if "$hkdbf" check people.dbf >/dev/null; then fail "check missed a stale key"; fi
+# It names the tag, the position, the key found, the key the record gives and the record.
+want="tag ID, position 1: key 1 found for record 1, but the record gives key 77"
+if got=$("$hkdbf" check people.dbf); then fail "check missed a stale key"; fi
+[ "$got" = "$want" ] || fail "check said: $got"
 
 # Usage errors exit 2.
 set +e

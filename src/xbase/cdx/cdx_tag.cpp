@@ -39,6 +39,10 @@ CdxTag::CdxTag(CdxFile& file, uint32_t headerOffset, bool directory)
 
 void CdxTag::Fail(uint32_t page, const std::string& what) const {
     std::string who = directory_ ? "tag directory" : "tag " + info_.name;
+    // A tree that does not parse may be keys of another length or form: say what the header
+    // claims.
+    if (!directory_ && !info_.keyExpr.empty())
+        who += " (key \"" + info_.keyExpr + "\", " + std::to_string(info_.keyLength) + " bytes)";
     file_.Fail(who + ", page " + Hex(page) + ": " + what);
 }
 

@@ -1,7 +1,11 @@
 #include "xbase/cdx/index_key.h"
 
 #include <bit>
+#include <cstdio>
 #include <cstring>
+
+#include "support/text.h"
+#include "xbase/dbf/julian_date.h"
 
 namespace hk::db {
 namespace {
@@ -74,6 +78,53 @@ std::string PadKey(std::string_view value, size_t keyLength, char pad) {
     std::string out(value.substr(0, keyLength));
     out.resize(keyLength, pad);
     return out;
+}
+
+std::optional<KeyKind> KeyFormOf(KeyKind exprKind, int exprLength, uint16_t keyLength,
+                                 bool machineCollation) {
+    switch (exprKind) {
+    case KeyKind::Char: {
+        int most = machineCollation ? exprLength : 2 * exprLength;
+        if (keyLength == 0 || (exprLength > 0 && keyLength > most))
+            return std::nullopt;
+        return KeyKind::Char;
+    }
+    case KeyKind::Logical:
+        return keyLength == 1 ? std::optional(KeyKind::Logical) : std::nullopt;
+    case KeyKind::Int4:
+        if (keyLength == 4)
+            return KeyKind::Int4;
+        return keyLength == 8 ? std::optional(KeyKind::Double) : std::nullopt;
+    case KeyKind::Currency:
+    case KeyKind::Double:
+        return keyLength == 8 ? std::optional(exprKind) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::string KeyText(KeyKind kind, bool dateKeys, std::string_view key) {
+    auto number = [](double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%.15g", v);
+        return std::string(buf);
+    };
+    switch (kind) {
+    case KeyKind::Char:
+        return "\"" + Cp1252ToUtf8(TrimRight(key)) + "\"";
+    case KeyKind::Int4:
+        return std::to_string(DecodeIntKey(key));
+    case KeyKind::Currency:
+        return number(static_cast<double>(DecodeCurrencyKey(key)) / 10000.0);
+    case KeyKind::Logical:
+        return std::string(key);
+    case KeyKind::Double: {
+        double v = DecodeDoubleKey(key);
+        if (!dateKeys)
+            return number(v);
+        return v == 0 ? "(blank date)" : DateFromJulian(static_cast<int32_t>(v));
+    }
+    }
+    return {};
 }
 
 } // namespace hk::db

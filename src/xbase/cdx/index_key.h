@@ -2,8 +2,11 @@
 // Sortable key bytes for index tags: every value type becomes a byte string whose unsigned
 // byte order equals the value order, so tags compare keys with memcmp alone.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "xbase/expression.h"
 
 namespace hk::db {
 
@@ -25,5 +28,16 @@ std::string EncodeLogicalKey(bool value);
 
 // Character key: the value cut or padded with `pad` (a blank for machine order) to keyLength.
 std::string PadKey(std::string_view value, size_t keyLength, char pad = ' ');
+
+// The form an existing tag stores its keys in, from the kind of its expression (`exprLength` as
+// Expression::Length gives it) and the key length its header says. An Integer field alone
+// has 4-byte keys from FoxPro and 8-byte doubles from other engines; a character key may be
+// shorter than its expression (FoxPro sizes it on the first record) but never longer, twice
+// that for a non-machine collation. nullopt: a combination no known writer makes.
+std::optional<KeyKind> KeyFormOf(KeyKind exprKind, int exprLength, uint16_t keyLength,
+                                 bool machineCollation);
+
+// A key as a person reads it in a message: quoted text, a number, or a date (YYYYMMDD).
+std::string KeyText(KeyKind kind, bool dateKeys, std::string_view key);
 
 } // namespace hk::db

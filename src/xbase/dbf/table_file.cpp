@@ -138,14 +138,19 @@ void TableFile::CompileTag(TagState& state) {
         state.key = Expression::Compile(info.keyExpr, resolver);
         if (!info.forExpr.empty())
             state.forExpr = Expression::Compile(info.forExpr, resolver);
-        state.kind = state.key->KeyKindForIndex();
-        uint16_t want = state.kind == KeyKind::Int4      ? 4
-                        : state.kind == KeyKind::Logical ? 1
-                        : state.kind == KeyKind::Char    ? state.tag->KeyLength()
-                                                         : 8;
-        if (want != state.tag->KeyLength())
-            state.unusable = "its key length " + std::to_string(state.tag->KeyLength()) +
-                             " does not fit the type of \"" + info.keyExpr + "\"";
+        std::optional<KeyKind> form =
+            KeyFormOf(state.key->KeyKindForIndex(), state.key->Length(), state.tag->KeyLength(),
+                      state.tag->MachineCollation());
+        if (form) {
+            state.kind = *form;
+        } else {
+            state.unknownForm = "tag " + info.name + " of " + state.owner->Cdx().Path() +
+                                " holds keys of " + std::to_string(state.tag->KeyLength()) +
+                                " bytes for the expression \"" + info.keyExpr +
+                                "\", a key form this program does not know; it is not read or "
+                                "written";
+            state.unusable = state.unknownForm;
+        }
         if (state.forExpr && state.forExpr->Type() != ExprType::Logical)
             state.unusable = "its FOR expression is not logical";
     } catch (const DbError& e) {
@@ -264,6 +269,9 @@ void TableFile::RequireWritable() {
 }
 
 void TableFile::CheckMaintainable(TagState& tag) {
+    if (!tag.unknownForm.empty())
+        throw DbError(kErrIndex, tag.owner->Cdx().Path(),
+                      tag.unknownForm + "; nothing was written");
     if (!tag.unusable.empty())
         throw DbError(kErrIndex, tag.owner->Cdx().Path(),
                       "tag " + tag.tag->Info().name + " cannot be updated: " + tag.unusable +
@@ -403,13 +411,71 @@ uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std
     return got;
 }
 
+namespace {
+
+// Describes the first difference between a tag's entries and the entries the data gives, for
+// a person: the tag, the position as the tag is walked, the key found, the key the record
+// gives, and the record.
+class TagFault {
+public:
+    TagFault(const TagState& tag, uint32_t records, const std::vector<KeyEntry>& expected,
+             size_t entries)
+        : tag_(tag), entries_(entries), keyOf_(records + 1), has_(records + 1, false) {
+        for (const KeyEntry& e : expected) {
+            keyOf_[e.recno] = &e.key;
+        }
+    }
+    void MarkPresent(uint32_t recno) {
+        if (recno < has_.size())
+            has_[recno] = true;
+    }
+    std::string Text(const std::string& key) const {
+        return KeyText(tag_.kind, tag_.key->Type() == ExprType::Date, key);
+    }
+    std::string At(size_t i) const {
+        size_t pos = tag_.tag->Info().descending ? entries_ - i : i + 1;
+        return "tag " + tag_.tag->Info().name + ", position " + std::to_string(pos) + ": ";
+    }
+    // The entry at `i` holds `found` for `recno`: what the record gives instead, or empty
+    // when the record gives that very key.
+    std::string Wrong(size_t i, const KeyEntry& found) const {
+        std::string head = At(i) + "key " + Text(found.key) + " found for record " +
+                           std::to_string(found.recno) + ", but ";
+        if (found.recno == 0 || found.recno >= keyOf_.size())
+            return head + "the table has no such record";
+        const std::string* gives = keyOf_[found.recno];
+        if (!gives)
+            return head + "the record is outside the tag's FOR condition and has no key";
+        if (*gives != found.key)
+            return head + "the record gives key " + Text(*gives);
+        return {};
+    }
+    std::string Missing(size_t i, const KeyEntry& want) const {
+        return At(i) + "record " + std::to_string(want.recno) + " (key " + Text(want.key) +
+               ") is missing from the tag";
+    }
+    bool Present(uint32_t recno) const { return recno < has_.size() && has_[recno]; }
+
+private:
+    const TagState& tag_;
+    size_t entries_;
+    std::vector<const std::string*> keyOf_;
+    std::vector<bool> has_;
+};
+
+} // namespace
+
 bool TableFile::Check(std::string* fault) {
     std::vector<uint8_t> rec(dbf_->RecordLength());
     for (auto& set : indexes_) {
         for (auto& tag : set->tags_) {
-            const std::string& name = tag->tag->Info().name;
             if (!tag->tag->Check(fault))
                 return false;
+            if (!tag->unknownForm.empty()) {
+                if (fault)
+                    *fault = tag->unknownForm;
+                return false;
+            }
             if (!tag->key)
                 continue; // cannot be computed: structure checked only
             std::vector<KeyEntry> expected;
@@ -424,42 +490,48 @@ bool TableFile::Check(std::string* fault) {
                 return a.key != b.key ? a.key < b.key : a.recno < b.recno;
             };
             std::sort(expected.begin(), expected.end(), less);
-            bool unique = tag->tag->Info().unique;
-            if (unique) {
+            TagFault why(*tag, dbf_->RecordCount(), expected, actual.size());
+            for (const KeyEntry& e : actual)
+                why.MarkPresent(e.recno);
+            auto report = [&](std::string text) {
+                if (fault)
+                    *fault = std::move(text);
+                return false;
+            };
+            if (tag->tag->Info().unique) {
                 // Each entry must carry its record's key, and no key may repeat.
-                std::map<uint32_t, std::string> byRec;
-                for (auto& e : expected)
-                    byRec[e.recno] = e.key;
                 for (size_t i = 0; i < actual.size(); ++i) {
-                    auto it = byRec.find(actual[i].recno);
-                    if (it == byRec.end() || it->second != actual[i].key ||
-                        (i > 0 && actual[i - 1].key == actual[i].key)) {
-                        if (fault)
-                            *fault = "tag " + name + ": entry for record " +
-                                     std::to_string(actual[i].recno) + " does not match the data";
-                        return false;
-                    }
+                    std::string wrong = why.Wrong(i, actual[i]);
+                    if (!wrong.empty())
+                        return report(wrong);
+                    if (i > 0 && actual[i - 1].key == actual[i].key)
+                        return report(why.At(i) + "key " + why.Text(actual[i].key) +
+                                      " repeats in a unique tag (records " +
+                                      std::to_string(actual[i - 1].recno) + " and " +
+                                      std::to_string(actual[i].recno) + ")");
                 }
                 continue;
             }
             size_t n = std::max(expected.size(), actual.size());
             for (size_t i = 0; i < n; ++i) {
-                if (i < expected.size() && i < actual.size() && expected[i].key == actual[i].key &&
-                    expected[i].recno == actual[i].recno)
+                if (i < expected.size() && i < actual.size() && expected[i] == actual[i])
                     continue;
-                if (fault) {
-                    if (i >= actual.size())
-                        *fault = "tag " + name + ": record " + std::to_string(expected[i].recno) +
-                                 " is missing from the index";
-                    else if (i >= expected.size())
-                        *fault = "tag " + name + ": index holds record " +
-                                 std::to_string(actual[i].recno) + " that should not be there";
-                    else
-                        *fault = "tag " + name + ": entry " + std::to_string(i + 1) +
-                                 " is record " + std::to_string(actual[i].recno) +
-                                 ", expected record " + std::to_string(expected[i].recno);
+                if (i < actual.size()) {
+                    std::string wrong = why.Wrong(i, actual[i]);
+                    if (!wrong.empty())
+                        return report(wrong);
                 }
-                return false;
+                if (i < expected.size() && !why.Present(expected[i].recno))
+                    return report(why.Missing(i, expected[i]));
+                if (i >= expected.size())
+                    return report(why.At(i) + "record " + std::to_string(actual[i].recno) +
+                                  " is in the tag twice");
+                if (i >= actual.size())
+                    return report(why.Missing(i, expected[i]));
+                return report(why.At(i) + "record " + std::to_string(actual[i].recno) + " (key " +
+                              why.Text(actual[i].key) + ") is out of order; record " +
+                              std::to_string(expected[i].recno) + " (key " +
+                              why.Text(expected[i].key) + ") belongs here");
             }
         }
     }

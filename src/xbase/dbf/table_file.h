@@ -25,6 +25,7 @@ struct TagState {
     KeyKind kind = KeyKind::Char;
     uint16_t keyLength = 0;
     std::string unusable;         // why its key cannot be computed; empty when it can
+    std::string unknownForm;      // set when key length and expression fit no known key form
     std::vector<bool> fieldDeps;  // fields the key or FOR expression reads
     bool dependsOnRecord = false; // DELETED() or RECNO() (delete and recall change it)
     Tag handle{this};
