@@ -222,6 +222,7 @@ std::string KeyText(const Tag& tag, std::string_view key) {
 int Keys(const std::string& path, const std::string& tagName) {
     auto t = Table::Open(path, {.writable = false});
     Tag* tag = NeedTag(*t, tagName);
+    t->SelectTag(tag); // refuses keys in a form the engine cannot read
     std::vector<KeyEntry> entries = tag->Entries();
     if (tag->Info().descending)
         std::reverse(entries.begin(), entries.end());

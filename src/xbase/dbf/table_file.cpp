@@ -144,11 +144,11 @@ void TableFile::CompileTag(TagState& state) {
         if (form) {
             state.kind = *form;
         } else {
-            state.unknownForm = "tag " + info.name + " of " + state.owner->Cdx().Path() +
-                                " holds keys of " + std::to_string(state.tag->KeyLength()) +
+            state.unknownForm = "tag " + info.name + " holds keys of " +
+                                std::to_string(state.tag->KeyLength()) +
                                 " bytes for the expression \"" + info.keyExpr +
-                                "\", a key form this program does not know; it is not read or "
-                                "written";
+                                "\", a key form this program does not know; the tag is neither "
+                                "read nor written";
             state.unusable = state.unknownForm;
         }
         if (state.forExpr && state.forExpr->Type() != ExprType::Logical)
@@ -473,7 +473,7 @@ bool TableFile::Check(std::string* fault) {
                 return false;
             if (!tag->unknownForm.empty()) {
                 if (fault)
-                    *fault = tag->unknownForm;
+                    *fault = set->cdx_->Path() + ": " + tag->unknownForm;
                 return false;
             }
             if (!tag->key)
