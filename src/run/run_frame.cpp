@@ -115,8 +115,12 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     bool ok = true;
     // Log Only lives in the table layer: for this run every table of the project writes
     // nothing, whatever the function does.
-    if (ctx.db)
+    // Every tag the run seeks in is spot-checked first, so a misread index stops the run
+    // before it writes.
+    if (ctx.db) {
         ctx.db->SetLogOnly(ctx.logOnly);
+        ctx.db->SetCheckTags(true);
+    }
     try {
         // A run that may change the project keeps every other copy out until it ends; while
         // another copy has the project open it is refused before it starts its log.
@@ -129,6 +133,7 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     }
     if (ctx.db) {
         ctx.db->SetLogOnly(false);
+        ctx.db->SetCheckTags(false);
         try {
             ctx.db->UnlockWriting();
         } catch (const std::exception& e) {

@@ -133,6 +133,10 @@ public:
     // as they are. Private indexes still work; they are deleted when the tables close.
     void SetLogOnly(bool on);
     bool LogOnly() const { return logOnly_; }
+    // For a run, on every table open now or opened later: a tag is spot-checked against the
+    // data the first time it is selected, and a tag that disagrees is refused (-310) before
+    // anything relies on its seeks.
+    void SetCheckTags(bool on);
     // Since the project was opened: write calls dropped under Log Only, and bytes written to
     // the files of the project's tables (data, memo, production index).
     uint64_t DroppedWrites() const { return CountersNow().dropped; }
@@ -262,6 +266,7 @@ private:
     bool isOpen_ = false;
     bool readOnly_ = false;
     bool logOnly_ = false;
+    bool checkTags_ = false;
     Counters retired_; // of tables closed since the project was opened
     std::string folder_, prefix_;
     std::string versionText_;

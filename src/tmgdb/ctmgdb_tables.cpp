@@ -96,6 +96,7 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
     }
     slot.table->SetAlias(alias);
     slot.table->SetLogOnly(logOnly_);
+    slot.table->SetSpotCheckOnSelect(checkTags_);
     slots_.push_back(std::move(slot));
     int index = TableCount() - 1;
     if (slots_[index].privateIndex) {
@@ -113,6 +114,12 @@ void CTMGDB::SetLogOnly(bool on) {
     logOnly_ = on;
     for (Slot& slot : slots_)
         slot.table->SetLogOnly(on);
+}
+
+void CTMGDB::SetCheckTags(bool on) {
+    checkTags_ = on;
+    for (Slot& slot : slots_)
+        slot.table->SetSpotCheckOnSelect(on);
 }
 
 void CTMGDB::RetireCounters(size_t index) {

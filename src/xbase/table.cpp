@@ -318,6 +318,8 @@ std::vector<Tag*> Table::Tags() const {
 void Table::SelectTag(Tag* tag) {
     if (tag && !tag->state_->unknownForm.empty())
         throw DbError(kErrIndex, tag->state_->owner->Cdx().Path(), tag->state_->unknownForm);
+    if (tag && file_->SpotCheckOn())
+        file_->SpotCheckOnce(*tag->state_);
     selected_ = tag;
     cursor_ = tag ? std::make_unique<CdxCursor>(*tag->state_->tag) : nullptr;
     synced_ = false;
@@ -671,6 +673,15 @@ void Table::CloseIndex(IndexSet* index) {
     if (selected_ && selected_->state_->owner == index)
         SelectTag(nullptr);
     file_->DetachIndex(index);
+}
+
+void Table::SpotCheck(Tag* tag) {
+    if (tag)
+        file_->SpotCheckOnce(*tag->state_);
+}
+
+void Table::SetSpotCheckOnSelect(bool on) {
+    file_->SetSpotCheck(on);
 }
 
 bool Table::CheckIndexes(std::string* fault) {

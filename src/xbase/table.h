@@ -111,6 +111,13 @@ public:
     Tag* FindTag(std::string_view name) const;
     std::vector<Tag*> Tags() const; // every selectable tag, production index first
     void SelectTag(Tag* tag);
+    // Before a run trusts its seeks: a sample of records and tag entries must agree (keys
+    // found where the records are, entries carrying their records' keys), or kErrIndex is
+    // thrown naming the table, the tag and the record. Checked once per tag while its index is
+    // open. With the switch on (shared by every cursor of the table), SelectTag checks a tag
+    // the first time it is selected, and the first write checks every tag it would maintain.
+    void SpotCheck(Tag* tag);
+    void SetSpotCheckOnSelect(bool on);
     Tag* SelectedTag() const { return selected_; }
 
     // Seeks in the selected tag. A text key shorter than a character tag's key finds the

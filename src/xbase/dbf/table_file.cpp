@@ -341,6 +341,7 @@ void TableFile::WriteMemos(std::vector<uint8_t>& record, const std::map<int, std
 bool TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_t>& after,
                        const std::map<int, std::string>& memos) {
     RequireWritable();
+    SpotCheckBeforeWrite();
     std::vector<TagState*> tags = AffectedTags(before, after.data(), memos);
     for (TagState* t : tags)
         CheckMaintainable(*t);
@@ -378,6 +379,7 @@ bool TableFile::Update(uint32_t recno, const uint8_t* before, std::vector<uint8_
 
 uint32_t TableFile::Append(std::vector<uint8_t>& record, const std::map<int, std::string>& memos) {
     RequireWritable();
+    SpotCheckBeforeWrite();
     for (auto& set : indexes_)
         for (auto& tag : set->tags_)
             CheckMaintainable(*tag);

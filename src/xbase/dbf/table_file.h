@@ -28,6 +28,7 @@ struct TagState {
     std::string unknownForm;      // set when key length and expression fit no known key form
     std::vector<bool> fieldDeps;  // fields the key or FOR expression reads
     bool dependsOnRecord = false; // DELETED() or RECNO() (delete and recall change it)
+    bool spotChecked = false;     // passed the spot check since the index was opened
     Tag handle{this};
 };
 
@@ -93,6 +94,17 @@ public:
     void AddTag(IndexSet& set, const IndexTagSpec& tagDef);
 
     bool Check(std::string* fault);
+    // A sample of records and entries of one tag against each other (seeks, no walk): empty
+    // when they agree, else the fault in words. SpotCheckOnce throws it (kErrIndex), once per
+    // tag while its index stays open. With SetSpotCheck on, a tag is checked when selected,
+    // and every tag of the table before its first write.
+    std::string SpotCheck(TagState& tag);
+    void SpotCheckOnce(TagState& tag);
+    void SetSpotCheck(bool on) {
+        spotCheck_ = on;
+        writeChecked_ = false;
+    }
+    bool SpotCheckOn() const { return spotCheck_; }
     void Flush();
     // Flush, then the table's own files (data, memo, production index) forced to the disk.
     void Sync();
@@ -106,6 +118,7 @@ private:
     void CompileTag(TagState& state);
     void RequireWritable();
     void CheckMaintainable(TagState& tag);
+    void SpotCheckBeforeWrite();
     std::vector<TagState*> AffectedTags(const uint8_t* before, const uint8_t* after,
                                         const std::map<int, std::string>& memos);
     void CheckCandidate(TagState& tag, const std::string& key);
@@ -116,6 +129,8 @@ private:
     std::unique_ptr<DbfFile> dbf_;
     FileSystem& fs_;
     bool logOnly_ = false;
+    bool spotCheck_ = false;
+    bool writeChecked_ = false; // every tag passed since the switch went on
     uint32_t phantomAppends_ = 0;
     uint64_t droppedWrites_ = 0;
     std::vector<std::unique_ptr<IndexSet>> indexes_;

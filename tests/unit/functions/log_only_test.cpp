@@ -33,12 +33,12 @@ struct RunResult {
     uint64_t droppedWrites = 0;
     long syncs = 0;
     std::set<std::string> writtenPaths; // every file written through the file system
+    bool dispatched = false;
+    std::string error; // the run's last error, as shown
 };
 
-} // namespace
-
-TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
-    FunctionProject f;
+// A project where each function has something to change.
+void BuildChangingProject(FunctionProject& f) {
     TestProjectBuilder& b = f.build;
     // Set Living: a birth before the year mark.
     b.Event(kTagBirth, b.Person('M', "Abel", "Old"), 0, ExactDate(1850));
@@ -69,48 +69,64 @@ TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
     b.PersonRecord(lena).living = 'Y';
     b.Event(kTagBirth, lena, 0, ExactDate(1950, 3, 3));
     b.Write();
+}
 
-    const std::map<std::string, Lines> options = {
-        {"setliving", {"MaxYear=1900", "UseParents=0", "UseChildren=0"}},
-        {"adjustbirthdeath", {"Choose primary=1"}},
-        {"sortdates", {"Tags=Name-Var;Birth;Baptism;Occupation|0;Census;Marriage;Death"}},
-        {"yearonlydates", {"BirthGroup=1"}},
-    };
+// Options that make each function change data there.
+const std::map<std::string, Lines> kChangingOptions = {
+    {"setliving", {"MaxYear=1900", "UseParents=0", "UseChildren=0"}},
+    {"adjustbirthdeath", {"Choose primary=1"}},
+    {"sortdates", {"Tags=Name-Var;Birth;Baptism;Occupation|0;Census;Marriage;Death"}},
+    {"yearonlydates", {"BirthGroup=1"}},
+};
+
+// Runs one function through the run frame on its own open project; the error text is kept.
+RunResult RunFunction(FunctionProject& f, Settings& settings, int& runs, MaintenanceFunction& fn,
+                      bool logOnly) {
+    FaultyFileSystem files; // no faults: it records what is written
+    db::CTMGDB db(&files);
+    AgreeingUserInterface ui;
+    OpenProjectSteps steps;
+    steps.programFolder = f.programFolder;
+    EXPECT_TRUE(OpenProjectFile(db, f.build.PjcPath(), ui, steps));
+    std::vector<OptionDecl> decls = fn.Options();
+    ControlStates states;
+    std::string fileKey = ProjectFileKey(db.ProjectPrefix());
+    fn.FillOptionLists(db, settings, kSettingsRoot, fileKey, states);
+    RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
+    if (auto it = kChangingOptions.find(fn.Key()); it != kChangingOptions.end())
+        for (const std::string& o : it->second)
+            EXPECT_EQ(cli::ApplyOption(decls, o, states), "") << o;
+    std::string logFolder = (f.dir.Path() / ("log" + std::to_string(++runs))).string() + "/";
+    std::filesystem::create_directories(logFolder);
+    RunContext ctx(ui, f.clock, settings, logFolder);
+    ctx.programFolder = f.programFolder;
+    ctx.logOnly = logOnly;
+    ctx.project = ProjectInfoOf(db);
+    ctx.db = &db;
+    RunResult r;
+    r.dispatched = DispatchCommand(ctx, [&](RunContext& c) { fn.Run(c, states); });
+    r.error = ctx.lastErrorText;
+    EXPECT_FALSE(db.LogOnly()) << "the run ends with the project writable again";
+    db.CloseProject();
+    if (ctx.log)
+        r.log = RunLog::Read(ctx.log->FileName());
+    r.bytesWritten = db.BytesWritten();
+    r.droppedWrites = db.DroppedWrites();
+    r.writtenPaths = files.WrittenPaths();
+    r.syncs = files.Syncs();
+    return r;
+}
+
+} // namespace
+
+TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
+    FunctionProject f;
+    BuildChangingProject(f);
     Settings settings(f.store);
     int runs = 0;
     auto run = [&](MaintenanceFunction& fn, bool logOnly) {
-        FaultyFileSystem files; // no faults: it records what is written
-        db::CTMGDB db(&files);
-        AgreeingUserInterface ui;
-        OpenProjectSteps steps;
-        steps.programFolder = f.programFolder;
-        EXPECT_TRUE(OpenProjectFile(db, f.build.PjcPath(), ui, steps));
-        std::vector<OptionDecl> decls = fn.Options();
-        ControlStates states;
-        std::string fileKey = ProjectFileKey(db.ProjectPrefix());
-        fn.FillOptionLists(db, settings, kSettingsRoot, fileKey, states);
-        RestoreControls(settings, kSettingsRoot, fileKey, decls, states);
-        if (auto it = options.find(fn.Key()); it != options.end())
-            for (const std::string& o : it->second)
-                EXPECT_EQ(cli::ApplyOption(decls, o, states), "") << o;
-        std::string logFolder = (f.dir.Path() / ("log" + std::to_string(++runs))).string() + "/";
-        std::filesystem::create_directories(logFolder);
-        RunContext ctx(ui, f.clock, settings, logFolder);
-        ctx.programFolder = f.programFolder;
-        ctx.logOnly = logOnly;
-        ctx.project = ProjectInfoOf(db);
-        ctx.db = &db;
-        EXPECT_TRUE(DispatchCommand(ctx, [&](RunContext& c) { fn.Run(c, states); }))
-            << fn.Key() << ": " << ctx.lastErrorText;
-        EXPECT_FALSE(db.LogOnly()) << "the run ends with the project writable again";
-        db.CloseProject();
-        RunResult r;
-        if (ctx.log)
-            r.log = RunLog::Read(ctx.log->FileName());
-        r.bytesWritten = db.BytesWritten();
-        r.droppedWrites = db.DroppedWrites();
-        r.writtenPaths = files.WrittenPaths();
-        r.syncs = files.Syncs();
+        RunResult r = RunFunction(f, settings, runs, fn, logOnly);
+        EXPECT_TRUE(r.dispatched && r.error.empty()) << fn.Key() << ": " << r.error;
         return r;
     };
 
@@ -137,6 +153,55 @@ TEST(LogOnly, EveryFunctionLogsAsTheRealRunWhileTheEngineWritesNothing) {
         EXPECT_TRUE(logOnly.log.Has("Log Only=True"));
         EXPECT_EQ(logOnly.log.lines.back(), kLogOnlyNote);
         EXPECT_EQ(logOnly.log.WithoutLogOnly(), real.log.WithoutLogOnly());
+    }
+}
+
+TEST(LogOnly, EveryFunctionRefusesAStaleParticipantTagBeforeWriting) {
+    FunctionProject f;
+    BuildChangingProject(f);
+    // Every participant's and every event's principal person number changed behind the
+    // index's back: the person-by-event tags' keys (participants' EVBYPER, events' BYPER1) no
+    // longer match the records.
+    auto stale = [&](const std::string& suffix, const char* fieldName) {
+        std::string path = f.build.TablePath(suffix);
+        size_t field;
+        {
+            auto t = db::Table::Open(path, {.writable = false});
+            field = t->FieldAt(t->FieldIndex(fieldName)).offset;
+        }
+        std::string data = ReadBytes(path);
+        auto le = [&](size_t at, int bytes) {
+            size_t v = 0;
+            for (int i = bytes - 1; i >= 0; --i)
+                v = v << 8 | static_cast<uint8_t>(data[at + i]);
+            return v;
+        };
+        const size_t count = le(4, 4), at = le(8, 2) + field, length = le(10, 2);
+        EXPECT_GT(count, 0u);
+        for (size_t r = 0; r < count; ++r)
+            data[at + r * length] = static_cast<char>(data[at + r * length] + 100);
+        WriteBytes(path, data);
+        return std::filesystem::path(path).filename().string();
+    };
+    const std::string participants = stale("E", "EPER"), events = stale("G", "PER1");
+
+    auto before = Snapshot(f.Folder());
+    Settings settings(f.store);
+    int runs = 0;
+    ASSERT_EQ(f.functions.All().size(), 6u) << "a new function joins this test";
+    for (const auto& fn : f.functions.All()) {
+        SCOPED_TRACE(fn->Key());
+        RunResult r = RunFunction(f, settings, runs, *fn, false);
+        EXPECT_EQ(r.bytesWritten, 0u);
+        EXPECT_NE(r.error.find("Error -310"), std::string::npos) << r.error;
+        EXPECT_TRUE(r.error.find(participants + ": tag EVBYPER: ") != std::string::npos ||
+                    r.error.find(events + ": tag BYPER1: ") != std::string::npos)
+            << r.error;
+        EXPECT_NE(r.error.find("Reindex the project in TMG, then run again."), std::string::npos)
+            << r.error;
+        if (!r.log.lines.empty())
+            EXPECT_TRUE(r.log.Mentions("*ERROR* ")) << "a run with a log says why it stopped";
+        EXPECT_TRUE(Snapshot(f.Folder()) == before) << "byte-identical";
     }
 }
 
