@@ -15,7 +15,7 @@ constexpr char kAdvice[] = ". Reindex the project in TMG, then run again.";
 } // namespace
 
 std::string TableFile::SpotCheck(TagState& tag) {
-    if (!tag.key || !tag.unknownForm.empty() || !tag.tag->MachineCollation())
+    if (!tag.key || !tag.unusable.empty() || !tag.tag->MachineCollation())
         return {}; // keys we cannot compute are not checked (and not maintained either)
     const uint32_t count = dbf_->RecordCount();
     if (count == 0)
