@@ -38,14 +38,16 @@ std::string TableFile::SpotCheck(TagState& tag) {
     CdxCursor cursor(*tag.tag);
     std::vector<KeyEntry> entries;
     for (uint32_t r : records) {
-        for (uint32_t s = r; s <= count && s < r + kLiveLookahead; ++s) {
+        bool live = false;
+        for (uint32_t s = r; s <= count && s < r + kLiveLookahead && !live; ++s) {
             dbf_->ReadRecord(s, rec.data());
             if (rec[0] != '*') {
                 r = s;
-                break;
+                live = true;
             }
         }
-        dbf_->ReadRecord(r, rec.data());
+        if (!live) // every record nearby is deleted: check the sampled one as it is
+            dbf_->ReadRecord(r, rec.data());
         if (!ComputeKey(tag, rec.data(), r, nullptr, key))
             continue;
         // A unique tag holds each key once, for whichever record had it first.
