@@ -25,6 +25,9 @@ public:
     // The command button is enabled only when the options the function needs are filled in.
     virtual bool CanRun(const ControlStates& options) const { return true; }
     virtual bool UsesFlagFilter() const { return false; }
+    // False for a function that only reads the project: its run takes no write lock and
+    // keeps no journal.
+    virtual bool WritesProject() const { return true; }
     // Fills the option lists whose items come from the open project, as the window does when
     // the project opens and before the kept values are restored (RestoreControls). `fileKey`
     // is the project's "File Preferences\<prefix>" under `regRoot`. Most panels need nothing.

@@ -37,6 +37,8 @@ struct RunContext {
     std::string logFolder;     // ends with "/"
     std::string programFolder; // hearthkit.ini, style sheets, exception lists; ends with "/"
     bool logOnly = false;
+    // False while a function that only reads the project runs.
+    bool writesProject = true;
     ProjectInfo project;
     db::CTMGDB* db = nullptr;
     // The shared loaders of this run (null when the front end keeps none); the front end

@@ -124,7 +124,7 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     try {
         // A run that may change the project keeps every other copy out until it ends; while
         // another copy has the project open it is refused before it starts its log.
-        if (ctx.db && !ctx.logOnly)
+        if (ctx.db && !ctx.logOnly && ctx.writesProject)
             ctx.db->LockForWriting();
         function(ctx);
     } catch (const std::exception& e) {

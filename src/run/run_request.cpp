@@ -14,6 +14,7 @@ RunOutcome RunExecutor::Execute(const RunRequest& request) const {
     RunContext ctx(*request.ui, clock_, settings_, request.logFolder);
     ctx.programFolder = request.programFolder;
     ctx.logOnly = request.logOnly;
+    ctx.writesProject = function->WritesProject();
     ctx.project = session.Info();
     ctx.db = session.Database();
     ctx.factory = session.Factory();

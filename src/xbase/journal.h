@@ -1,0 +1,96 @@
+#pragma once
+// The rollback journal that makes a writing run all-or-nothing. JournalingFileSystem wraps the
+// engine's file seam: while a run is armed, the original bytes of every page-sized region of a
+// file in the run's folder are appended to the journal, and made durable, before the region is
+// first overwritten (or the file truncated); files created by the run are recorded so that a
+// roll-back removes them. A committed journal is the run's undo record.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "xbase/file.h"
+
+namespace hk::db {
+
+// The size of the regions whose original bytes are kept.
+inline constexpr uint32_t kJournalRegionBytes = 4096;
+
+// A file's size and checksum as a committed run left it.
+struct JournalFileState {
+    std::string path;
+    uint64_t size = 0;
+    uint64_t checksum = 0;
+    bool operator==(const JournalFileState&) const = default;
+};
+
+// What a journal says of its run.
+struct JournalInfo {
+    std::string function;    // the function's caption, "Fix Sort Dates"
+    std::string startedAt;   // "2026-12-06 01:23:52"
+    std::string logFile;     // the run log's file name, which names the undo record
+    std::string projectPath; // the project file the run changed
+    bool complete = false;   // committed: the run finished and its files are synced
+    // When complete: every file the run wrote, with its size and checksum after the run.
+    std::vector<JournalFileState> after;
+};
+
+// 64-bit checksum of a file's whole content (0 for a missing file).
+uint64_t FileChecksum(FileSystem& fs, const std::string& path);
+
+// The header and, when complete, the commit record of a journal; nothing when the file is
+// missing or has no readable header.
+std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& journalPath);
+
+// Puts back every file a journal holds as it was before the journal's run: original regions
+// rewritten, sizes restored, files the run created removed, and every file touched synced.
+// Only whole entries with a good checksum are applied (a torn tail is ignored: nothing after
+// it reached the project). The journal itself is left in place. Writes go through `fs`, so a
+// restore through an armed JournalingFileSystem is itself journaled.
+void RestoreFromJournal(FileSystem& fs, const std::string& journalPath);
+
+// The first file of `info.after` whose size or checksum differs now; nothing when all match.
+std::optional<std::string> FirstChangedFile(FileSystem& fs, const JournalInfo& info);
+
+class JournalingFileSystem final : public FileSystem {
+public:
+    explicit JournalingFileSystem(FileSystem& base);
+    ~JournalingFileSystem() override;
+
+    // Arms journaling for the files under `scopeFolder` (ends with "/"). The journal file is
+    // created at the first write that needs it, so a run that writes nothing leaves none.
+    // `info` may be updated with SetInfo until then.
+    void Begin(const std::string& journalPath, const std::string& scopeFolder, JournalInfo info);
+    void SetInfo(JournalInfo info);
+    bool Armed() const;
+    // True once the armed run has written to a file in scope (a journal file exists).
+    bool Wrote() const;
+    // Bytes of the journal file so far.
+    uint64_t JournalBytes() const;
+
+    // Ends a run that finished: applies held writes, syncs every file written, appends the
+    // commit record (sizes and checksums after the run), syncs the journal and disarms. Returns
+    // the journal's info; the journal file stays at its path for the caller to keep or remove.
+    // Nothing to commit (no write): disarms and returns the info with `complete` false.
+    JournalInfo Commit();
+    // Ends a run that failed: writes from now on are dropped (so tables can be closed without
+    // flushing), then RollBack puts the files back and removes the journal, and disarms.
+    void Abort();
+    void RollBack();
+
+    // FileSystem
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override;
+    bool Exists(const std::string& path) override;
+    void Remove(const std::string& path) override;
+    std::vector<std::string> List(const std::string& folder) override;
+    void SyncFolder(const std::string& folder) override;
+    void Rename(const std::string& from, const std::string& to) override;
+
+private:
+    struct State;
+    friend class JournaledFile;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace hk::db
