@@ -43,8 +43,9 @@ void ShowMessage(UserInterface& ui, std::string_view text);
 bool RunWalk(RunContext& ctx, const std::function<void()>& walk);
 // Runs a command with the project's tables under ctx.logOnly (and back to writing after); a
 // run not under Log Only of a function that writes holds the project's exclusive lock, and is
-// refused (-61) while another copy has the project open. Errors that escape the function are shown with
-// ShowError(0). `afterRun` (replacing the record factory) is called whether the function succeeded or not.
+// refused (-61) while another copy has the project open. Errors that escape the function are shown
+// with ShowError(0). `afterRun` (replacing the record factory) is called whether the function
+// succeeded or not.
 bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& function,
                      const std::function<void()>& afterRun = {});
 
