@@ -69,6 +69,9 @@ bool OpenProjectFile(db::CTMGDB& db, const std::string& named, UserInterface& ui
         ShowError(ui, e, 0);
         return false;
     }
+    // The note stays for the next run's log as well.
+    if (const auto& recovered = db.RecoveredRun())
+        ui.Message(db::CTMGDB::RecoveredRunMessage(*recovered), {}, MsgIcon::Information);
 
     int result =
         db.CheckCompatibility(CompatibilityIniPath(steps.programFolder), steps.programVersion.major,

@@ -9,6 +9,7 @@
 #include "app/project_path.h"
 #include "app/tmg_project_session.h"
 #include "cli/terminal_user_interface.h"
+#include "cli/undo_command.h"
 #include "loaders/format_tables.h"
 #include "run/flag_filter_settings.h"
 #include "run/option_persistence.h"
@@ -28,6 +29,7 @@ const char* kUsage =
     "  hearthkit-cli info PROJECT.pjc\n"
     "  hearthkit-cli run KEY PROJECT.pjc [--dataset N] [--log-only] [--yes]\n"
     "                    [--opt NAME=VALUE]... [--flag-filter FILTER] [--log-dir DIR]\n"
+    "  hearthkit-cli undo PROJECT.pjc [--list] [--yes] [--log-dir DIR]\n"
     "  hearthkit-cli --help | --version\n"
     "\n"
     "run opens the project, asks for the function's confirmation on the terminal (--yes\n"
@@ -38,6 +40,8 @@ const char* kUsage =
     "FIELD holds one of VALUES (FIELD=VALUES) or none of them (FIELD!=VALUES); \"none\"\n"
     "removes the filter. Like the options, it is kept for the project.\n"
     "--log-only makes the same decisions and writes the same log, but changes nothing.\n"
+    "undo puts back every file the project's newest run changed (--list shows the runs\n"
+    "that can be undone, newest first); it refuses when a file changed since that run.\n"
     "Exit status: 0 done, 1 the run logged an error, 2 bad arguments or the project could\n"
     "not be opened.\n";
 
@@ -399,6 +403,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
         }
         if (cmd == "run")
             return Run(env, ParseRun(args));
+        if (cmd == "undo")
+            return Undo(env, std::vector<std::string>(args.begin() + 1, args.end()));
         throw UsageError("unknown command " + cmd);
     } catch (const UsageError& e) {
         env.err << "hearthkit-cli: " << e.what() << "\n(see hearthkit-cli --help)\n";

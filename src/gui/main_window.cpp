@@ -191,6 +191,8 @@ void MainWindow::BuildMenus() {
     QAction* open = fileMenu_->addAction(OpenProjectIcon(), tr("&Open..."), QKeySequence::Open,
                                          this, &MainWindow::OpenDatabaseCommand);
     closeAction_ = fileMenu_->addAction(tr("&Close"), this, &MainWindow::CloseDatabaseCommand);
+    undoAction_ =
+        fileMenu_->addAction(tr("&Undo Last Run..."), this, &MainWindow::UndoLastRunCommand);
     fileMenu_->addAction(tr("Open &Log Folder"), this,
                          [this] { ui_.OpenDocument(setup_.folders.logFolder); });
     recentSeparator_ = fileMenu_->addSeparator();
@@ -357,6 +359,7 @@ void MainWindow::UpdatePanel() {
     cmdSetFlagFilter_->setText(filter ? tr("Set Flag Filter...") : tr("<Filter Unavailable>"));
     chkLogOnly_->setEnabled(open);
     closeAction_->setEnabled(open);
+    undoAction_->setEnabled(open && undoAvailable_);
 }
 
 void MainWindow::ArrangeControls() {

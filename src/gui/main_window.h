@@ -75,6 +75,9 @@ public:
     OpenResult OpenProjectFile(const std::string& path);
     // File > Close: saves the option values and closes the project.
     void CloseDatabaseCommand();
+    // File > Undo Last Run: names the newest run of the project that can be undone, asks, and
+    // puts back what it changed.
+    void UndoLastRunCommand();
 
     // The command button cmds(index): runs the function in the run frame.
     void RunFunction(int index);
@@ -98,6 +101,7 @@ protected:
 
 private:
     void BuildWidgets();
+    void RefreshUndoAvailable();
     void BuildMenus();
     void BuildPanels();
     void RebuildRecentMenu();
@@ -133,6 +137,8 @@ private:
     QToolBar* toolbar_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QAction* closeAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    bool undoAvailable_ = false; // the open project has a run that can be undone
     QAction* recentSeparator_ = nullptr;
     QList<QAction*> recentActions_;
     QAction* toolbarAction_ = nullptr;

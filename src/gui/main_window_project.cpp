@@ -17,6 +17,7 @@
 #include "run/program_info.h"
 #include "run/run_frame.h"
 #include "run/run_request.h"
+#include "run/undo_records.h"
 #include <filesystem>
 
 namespace hk {
@@ -122,10 +123,46 @@ void MainWindow::ProjectOpened() {
     for (auto& [index, panel] : panels_)
         panel->FillLists(&lists_);
     RestoreOptions(FileKey());
+    RefreshUndoAvailable();
+}
+
+void MainWindow::RefreshUndoAvailable() {
+    db::CTMGDB* db = setup_.session != nullptr ? setup_.session->Database() : nullptr;
+    undoAvailable_ = false;
+    if (db != nullptr && setup_.session->IsOpen()) {
+        try {
+            undoAvailable_ = !ListUndoRecords(*db, setup_.folders.logFolder).empty();
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void MainWindow::UndoLastRunCommand() {
+    db::CTMGDB* db = setup_.session != nullptr ? setup_.session->Database() : nullptr;
+    if (db == nullptr || !setup_.session->IsOpen())
+        return;
+    std::vector<UndoRecord> records = ListUndoRecords(*db, setup_.folders.logFolder);
+    if (records.empty()) {
+        ui_.Message("There is no run of this project to undo.");
+    } else if (ui_.Confirm(UndoQuestion(records.front()), "Undo Last Run")) {
+        WaitCursor wait;
+        // The loaders let go of their tables before the files under them are put back.
+        setup_.session->AfterRun();
+        try {
+            ui_.Message(UndoLastRun(*db, setup_.folders.logFolder), "Undo Last Run",
+                        MsgIcon::Information);
+        } catch (const std::exception& e) {
+            ShowError(ui_, e, 0);
+        }
+        setup_.session->AfterRun();
+    }
+    RefreshUndoAvailable();
+    UpdatePanel();
 }
 
 void MainWindow::ProjectClosed() {
     lists_ = {};
+    undoAvailable_ = false;
     for (auto& [index, panel] : panels_)
         panel->FillLists(nullptr);
     flagFilter_.SetFilter({}, true, {});
@@ -235,6 +272,7 @@ void MainWindow::RunFunction(int index) {
     WaitCursor wait;
     RunExecutor(*setup_.functions, *setup_.clock, *setup_.settings).Execute(request);
     ui_.ResetProgress();
+    RefreshUndoAvailable();
     UpdatePanel();
 }
 

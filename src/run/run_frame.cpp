@@ -1,11 +1,13 @@
 #include "run/run_frame.h"
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <new>
 #include <system_error>
 
 #include "run/program_info.h"
+#include "run/undo_records.h"
 #include "support/error.h"
 #include "tmgdb/ctmgdb.h"
 
@@ -28,6 +30,17 @@ CLogFile& StartLog(RunContext& ctx, std::string_view functionCaption) {
     out.LogLine("Started at " + FormatTimeOfDay(now));
     out.LogBlankLine();
     ctx.runStartTime = now;
+    if (ctx.db) {
+        if (const auto& recovered = ctx.db->RecoveredRun()) {
+            out.LogLine("*NOTE* " + db::CTMGDB::RecoveredRunMessage(*recovered));
+            out.LogBlankLine();
+            ctx.db->ClearRecoveredRun();
+        }
+        if (ctx.db->RunArmed())
+            ctx.db->SetRunInfo({.function = std::string(functionCaption),
+                                .startedAt = FormatDateTime(now),
+                                .logFile = out.FileName()});
+    }
     return out;
 }
 
@@ -36,6 +49,12 @@ void EndLog(RunContext& ctx) {
     ctx.log->LogBlankLine();
     ctx.log->LogLine("Finished at " + FormatTimeOfDay(now));
     ctx.log->LogLine("Elapsed Time=" + ElapsedTimeText(ctx.runStartTime, now));
+    if (ctx.db && ctx.db->RunArmed()) {
+        char megabytes[32];
+        std::snprintf(megabytes, sizeof megabytes, "%.1f",
+                      static_cast<double>(ctx.db->RunJournalBytes()) / (1024.0 * 1024.0));
+        ctx.log->LogLine(std::string("Journal=") + megabytes + " MB");
+    }
 }
 
 void FinishRun(RunContext& ctx, bool changesData) {
@@ -99,16 +118,56 @@ void ShowMessage(UserInterface& ui, std::string_view text) {
 }
 
 bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
+    bool journaled = ctx.db && ctx.db->RunArmed();
     try {
         walk();
+        // What the tables hold back reaches the disk now, so that a failing disk is reported
+        // (and the run taken back) while the log is still open.
+        if (journaled)
+            ctx.db->SyncRun();
         return true;
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
-        if (ctx.log && ctx.log->IsOpen())
+        bool logged = ctx.log && ctx.log->IsOpen();
+        if (logged)
             ctx.log->LogError(ctx.lastErrorText);
+        if (journaled) {
+            // Nothing more reaches the files; the run frame puts them back when the run ends.
+            ctx.db->Journal().Abort();
+            if (logged)
+                ctx.log->LogLine(std::string(kRunUndoneNote));
+        }
         return false;
     }
 }
+
+namespace {
+
+// Commits the run and keeps its undo record, or, after a failure, puts the project back. A
+// failure here is shown; the journal then stays for the next open to roll back.
+void EndJournaledRun(RunContext& ctx, bool& ok) {
+    db::CTMGDB& db = *ctx.db;
+    try {
+        if (!ok || db.Journal().Aborted()) {
+            db.RollBackRun();
+            return;
+        }
+        db::JournalInfo info = db.CommitRun();
+        if (info.complete)
+            KeepUndoRecord(db, info, ctx.logFolder);
+    } catch (const std::exception& e) {
+        ShowError(ctx, e, 0);
+        ok = false;
+        try {
+            if (db.RunArmed())
+                db.RollBackRun();
+        } catch (const std::exception& again) {
+            ShowError(ctx, again, 0);
+        }
+    }
+}
+
+} // namespace
 
 bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& function,
                      const std::function<void()>& afterRun) {
@@ -121,16 +180,35 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
         ctx.db->SetLogOnly(ctx.logOnly);
         ctx.db->SetCheckTags(true);
     }
+    bool journaled = false;
     try {
         // A run that may change the project keeps every other copy out until it ends; while
-        // another copy has the project open it is refused before it starts its log.
-        if (ctx.db && !ctx.logOnly && ctx.writesProject)
+        // another copy has the project open it is refused before it starts its log. What it
+        // overwrites is journaled, so that it can be taken back.
+        if (ctx.db && !ctx.logOnly && ctx.writesProject) {
             ctx.db->LockForWriting();
+            ctx.db->BeginRun({});
+            journaled = true;
+        }
         function(ctx);
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;
+        if (journaled && ctx.db->RunArmed())
+            ctx.db->Journal().Abort();
     }
+    // A function that failed before FinishRun must not leave its log open for the next run.
+    if (ctx.log && ctx.log->IsOpen()) {
+        try {
+            ctx.log->Close();
+        } catch (const std::exception&) {
+        }
+    }
+    // The loaders close their tables first: only then has every page reached the files.
+    if (afterRun)
+        afterRun();
+    if (journaled && ctx.db->RunArmed())
+        EndJournaledRun(ctx, ok);
     if (ctx.db) {
         ctx.db->SetLogOnly(false);
         ctx.db->SetCheckTags(false);
@@ -141,15 +219,6 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
             ok = false;
         }
     }
-    // A function that failed before FinishRun must not leave its log open for the next run.
-    if (ctx.log && ctx.log->IsOpen()) {
-        try {
-            ctx.log->Close();
-        } catch (const std::exception&) {
-        }
-    }
-    if (afterRun)
-        afterRun();
     return ok;
 }
 

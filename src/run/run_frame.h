@@ -16,6 +16,10 @@ inline constexpr long long kLargeLogBytes = 256000;
 inline constexpr std::string_view kLogOnlyNote =
     "No changes were made because the Log Only option is selected.";
 
+// The line after the "*ERROR* " of a run whose changes are taken back.
+inline constexpr std::string_view kRunUndoneNote =
+    "The changes of this run were undone; the project is as it was before it.";
+
 // Opens a new log named by the start time in ctx.logFolder, writes the header, and sets
 // ctx.runStartTime. Returns the log, which ctx.log owns.
 CLogFile& StartLog(RunContext& ctx, std::string_view functionCaption);

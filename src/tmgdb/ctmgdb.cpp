@@ -22,13 +22,19 @@ constexpr std::string_view kIndexedTables = "$aefgiklmprstuw";
 
 } // namespace
 
-CTMGDB::CTMGDB(FileSystem* fs) : fs_(fs), placeTemplate_(kDefaultPlaceTemplate) {
+CTMGDB::CTMGDB(FileSystem* fs)
+    : baseFs_(fs ? *fs : FileSystem::Default()),
+      journal_(std::make_unique<JournalingFileSystem>(baseFs_)), fs_(journal_.get()),
+      placeTemplate_(kDefaultPlaceTemplate) {
     for (const std::string& kind : PrivateIndexKinds())
-        indexes_[kind] = std::make_unique<CTMGTableIndex>(fs);
+        indexes_[kind] = std::make_unique<CTMGTableIndex>(fs_);
 }
 
 CTMGDB::~CTMGDB() {
     try {
+        // A run still armed here did not finish: its changes are taken back.
+        if (journal_->Armed())
+            RollBackRun();
         CloseAllTables();
     } catch (...) {
     }
@@ -153,6 +159,7 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
     try {
         pendingError_ = 0;
         TakeProjectLock(pjcPath);
+        RecoverInterruptedRun();
         VerifyIndexFiles();
         CheckTableHeaders();
         ReadVersion();

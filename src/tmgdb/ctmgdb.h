@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "tmgdb/tmg_table_index.h"
+#include "xbase/journal.h"
 #include "xbase/relation.h"
 #include "xbase/table.h"
 
@@ -78,6 +79,36 @@ public:
     void LockForWriting();
     void UnlockWriting();
     bool WriteLocked() const { return writeLocked_; }
+    // --- Runs are all-or-nothing --------------------------------------------------------------
+    // A writing run is journaled: BeginRun arms the journal (the file appears at the first
+    // write), CommitRun ends it with the project's files synced and returns the journal's info
+    // (complete when something was written; the journal file stays at JournalPath for the
+    // caller to keep as the run's undo record; tables still open are synced first, so the
+    // caller closes loaders' tables before), RollBackRun closes every table without writing
+    // and puts every file back as it was at BeginRun.
+    void BeginRun(JournalInfo info);
+    // The function, start time and log file name, known once the run's log is open.
+    void SetRunInfo(JournalInfo info);
+    bool RunArmed() const { return journal_->Armed(); }
+    uint64_t RunJournalBytes() const { return journal_->JournalBytes(); }
+    // Everything the open tables hold back written and synced, so that a failing disk shows
+    // while the run can still say so.
+    void SyncRun();
+    JournalInfo CommitRun();
+    void RollBackRun();
+    // Prefix + "_.hkj" in the project folder.
+    std::string JournalPath() const;
+    // The run a crash interrupted, rolled back when this project was opened; cleared by the
+    // caller once it has been told.
+    const std::optional<JournalInfo>& RecoveredRun() const { return recoveredRun_; }
+    void ClearRecoveredRun() { recoveredRun_.reset(); }
+    // "The interrupted run of Fix Sort Dates started ... was rolled back; ..."
+    static std::string RecoveredRunMessage(const JournalInfo& info);
+    // The file system under the journal: what undo and recovery restore through.
+    FileSystem& BaseFs() const { return baseFs_; }
+    // The journaling file system every table of the project is opened through.
+    JournalingFileSystem& Journal() const { return *journal_; }
+
     // "This application can not access TMG data when TMG has the database open. ..."
     static std::string InUseAdvice();
 
@@ -243,6 +274,7 @@ private:
     void CheckTableHeaders();
     void TakeProjectLock(const std::string& pjcPath);
     void ReleaseProjectLock();
+    void RecoverInterruptedRun();
     [[noreturn]] void RaiseInUse(std::string_view proc, const std::string& context, bool advice);
     void ReadVersion();
     int OpenTableSlot(std::string_view suffix, std::string_view alias);
@@ -250,7 +282,7 @@ private:
     void SplitReference(std::string_view reference, std::string& alias, std::string& name) const;
     CTMGTableIndex* IndexObject(std::string_view suffix);
     void DropSlot(int slot);
-    FileSystem& Fs() const { return fs_ ? *fs_ : FileSystem::Default(); }
+    FileSystem& Fs() const { return *fs_; }
     IniFile ProjectConfig() const;
     struct Counters {
         uint64_t dropped = 0;
@@ -260,7 +292,10 @@ private:
     void RetireCounters(size_t slot);
     Counters CountersNow() const;
 
-    FileSystem* fs_;
+    FileSystem& baseFs_;
+    std::unique_ptr<JournalingFileSystem> journal_;
+    FileSystem* fs_; // the journal, over baseFs_
+    std::optional<JournalInfo> recoveredRun_;
     std::unique_ptr<File> projectLock_; // the project file, holding the project lock
     bool writeLocked_ = false;
     bool isOpen_ = false;

@@ -44,6 +44,8 @@ public:
     virtual void Remove(const std::string& path) = 0;
     // The names (not paths) of the entries of a folder; none when it cannot be read.
     virtual std::vector<std::string> List(const std::string& folder) = 0;
+    virtual void SyncFolder(const std::string& folder) = 0;
+    virtual void Rename(const std::string& from, const std::string& to) = 0;
 
     // The process-wide POSIX file system.
     static FileSystem& Default();

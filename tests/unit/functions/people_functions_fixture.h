@@ -58,20 +58,22 @@ struct RunLog {
             out.pop_back();
         return out;
     }
-    // The "label=count" lines after the footer's elapsed time.
+    // The "label=count" lines after the footer's elapsed time (and the journal's size).
     Lines Totals() const {
         auto at = std::find_if(lines.begin(), lines.end(),
                                [](auto& l) { return l.rfind("Elapsed Time=", 0) == 0; });
         Lines out;
         for (; at != lines.end() && ++at != lines.end() && !at->empty();)
-            out.push_back(*at);
+            if (at->rfind("Journal=", 0) != 0)
+                out.push_back(*at);
         return out;
     }
-    // The log as it reads whatever the Log Only switch: its header line and note removed.
+    // The log as it reads whatever the Log Only switch: its header line, the journal's size
+    // (a Log Only run keeps none) and the note removed.
     Lines WithoutLogOnly() const {
         Lines out;
         for (const std::string& l : lines)
-            if (l.rfind("Log Only=", 0) != 0 && l != kLogOnlyNote)
+            if (l.rfind("Log Only=", 0) != 0 && l.rfind("Journal=", 0) != 0 && l != kLogOnlyNote)
                 out.push_back(l);
         while (!out.empty() && out.back().empty())
             out.pop_back();

@@ -1,0 +1,76 @@
+// CTMGDB: the journal under a writing run, and the roll-back of a run a crash interrupted.
+#include "support/error.h"
+#include "tmgdb/ctmgdb.h"
+
+namespace hk::db {
+
+std::string CTMGDB::JournalPath() const {
+    return folder_ + prefix_ + "_.hkj";
+}
+
+void CTMGDB::BeginRun(JournalInfo info) {
+    info.projectPath = ProjectConfigPath();
+    journal_->Begin(JournalPath(), folder_, std::move(info));
+}
+
+void CTMGDB::SetRunInfo(JournalInfo info) {
+    info.projectPath = ProjectConfigPath();
+    journal_->SetInfo(std::move(info));
+}
+
+void CTMGDB::SyncRun() {
+    for (Slot& slot : slots_)
+        if (slot.table)
+            slot.table->Sync();
+}
+
+JournalInfo CTMGDB::CommitRun() {
+    SyncRun();
+    return journal_->Commit();
+}
+
+void CTMGDB::RollBackRun() {
+    journal_->Abort();
+    try {
+        CloseAllTables();
+    } catch (...) {
+        // Closing flushes nothing under Abort; whatever failed, the files are put back next.
+    }
+    journal_->RollBack();
+}
+
+std::string CTMGDB::RecoveredRunMessage(const JournalInfo& info) {
+    std::string function = info.function.empty() ? std::string("a function") : info.function;
+    std::string started = info.startedAt.empty() ? std::string() : " started " + info.startedAt;
+    return "The interrupted run of " + function + started +
+           " was rolled back; the project is as it was before it.";
+}
+
+void CTMGDB::RecoverInterruptedRun() {
+    recoveredRun_.reset();
+    std::string path = JournalPath();
+    if (!baseFs_.Exists(path))
+        return;
+    std::optional<JournalInfo> info = ReadJournalInfo(baseFs_, path);
+    if (!info || info->complete) {
+        // Without a header the run never touched a file; a complete one finished with its
+        // files synced and is only a leftover whose move to the undo records was cut short.
+        baseFs_.Remove(path);
+        return;
+    }
+    // Only a copy holding the project alone may put files back; while another copy has it
+    // open, the journal waits for the next open.
+    bool exclusive = !projectLock_ || projectLock_->Lock(LockKind::Exclusive, false);
+    if (!exclusive) {
+        projectLock_->Lock(LockKind::Shared, true);
+        return;
+    }
+    RestoreFromJournal(baseFs_, path);
+    baseFs_.Remove(path);
+    baseFs_.SyncFolder(folder_);
+    if (projectLock_)
+        projectLock_->Lock(LockKind::Shared, true);
+    recoveredRun_ = std::move(info);
+}
+
+} // namespace hk::db
