@@ -1,5 +1,7 @@
-// Set Sort Dates, Fix Sort Dates and Set Year Only Dates, each run whole (as the window runs
-// it, Log Only off) on a copy of a generated project of each size.
+// Set Sort Dates, Fix Sort Dates and Set Year Only Dates, each run whole (Log Only off) on a
+// copy of a generated project of each size. "+journal" runs Set Sort Dates and Fix Sort Dates as
+// the window does, in the run frame with the project's lock and its rollback journal (commit
+// and undo record included); without it the function runs bare, for the journal's overhead.
 //
 //   bench_functions52 [--sizes=10000,100000] [--million] [--dir=PATH] [Google Benchmark flags]
 //
@@ -15,6 +17,7 @@
 #include "app/open_project.h"
 #include "bench_support.h"
 #include "functions/register_functions.h"
+#include "run/run_frame.h"
 #include "support/memory_settings_store.h"
 #include "tmgdb/ctmgdb.h"
 
@@ -45,7 +48,7 @@ std::string Totals(const std::string& logPath) {
 
 // Opens the project and runs the function with every tag type / group chosen; returns the
 // seconds the run took (closing the project included) and the log's totals.
-Timing RunOnce(const std::string& key, const std::string& pjc) {
+Timing RunOnce(const std::string& key, const std::string& pjc, bool journaled) {
     FunctionRegistry registry;
     RegisterAllFunctions(registry);
     MaintenanceFunction* fn = registry.FindByKey(key);
@@ -71,25 +74,30 @@ Timing RunOnce(const std::string& key, const std::string& pjc) {
     ctx.project = ProjectInfoOf(db);
     ctx.db = &db;
     Stopwatch watch;
-    fn->Run(ctx, options);
+    if (journaled)
+        DispatchCommand(ctx, [&](RunContext& c) { fn->Run(c, options); });
+    else
+        fn->Run(ctx, options);
     db.CloseProject();
     return {watch.Seconds(), ctx.log ? Totals(ctx.log->FileName()) : std::string("no log")};
 }
 
-void Function(benchmark::State& state, const std::string& key, long people) {
+void Function(benchmark::State& state, const std::string& key, long people, bool journaled) {
     for (auto _ : state) {
         std::string work = gDir + "/run";
         fs::remove_all(work);
         fs::copy(fs::path(gProjects.at(people)).parent_path(), work);
         std::string pjc = work + "/" + fs::path(gProjects.at(people)).filename().string();
-        ReportRun(state, RunInChild([&] { return RunOnce(key, pjc); }), people);
+        ReportRun(state, RunInChild([&] { return RunOnce(key, pjc, journaled); }), people);
         fs::remove_all(work);
     }
 }
 
-void Register(const std::string& key, long people) {
-    RegisterOnce(key + "/" + std::to_string(people),
-                 [key, people](benchmark::State& state) { Function(state, key, people); });
+void Register(const std::string& key, long people, bool journaled = false) {
+    RegisterOnce(key + (journaled ? "+journal/" : "/") + std::to_string(people),
+                 [key, people, journaled](benchmark::State& state) {
+                     Function(state, key, people, journaled);
+                 });
 }
 
 } // namespace
@@ -106,10 +114,15 @@ int main(int argc, char** argv) {
         gProjects[people] = GenerateProject(gDir + "/p" + std::to_string(people), people);
         for (const char* key : {"sortdates", "fixsortdates", "yearonlydates"})
             Register(key, people);
+        for (const char* key : {"sortdates", "fixsortdates"})
+            Register(key, people, true);
     }
     if (million) {
         gProjects[1000000] = GenerateProject(gDir + "/p1000000", 1000000);
-        Register("fixsortdates", 1000000);
+        for (const char* key : {"sortdates", "fixsortdates"}) {
+            Register(key, 1000000);
+            Register(key, 1000000, true);
+        }
     }
     RunBenchmarks();
     return 0;
