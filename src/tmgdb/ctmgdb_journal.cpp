@@ -1,6 +1,7 @@
 // CTMGDB: the journal under a writing run, and the roll-back of a run a crash interrupted.
 #include "support/error.h"
 #include "tmgdb/ctmgdb.h"
+#include "tmgdb/run_recovery.h"
 
 namespace hk::db {
 
@@ -51,26 +52,13 @@ void CTMGDB::RecoverInterruptedRun() {
     std::string path = JournalPath();
     if (!baseFs_.Exists(path))
         return;
-    std::optional<JournalInfo> info = ReadJournalInfo(baseFs_, path);
-    if (!info || info->complete) {
-        // Without a header the run never touched a file; a complete one finished with its
-        // files synced and is only a leftover whose move to the undo records was cut short.
-        baseFs_.Remove(path);
-        return;
-    }
     // Only a copy holding the project alone may put files back; while another copy has it
     // open, the journal waits for the next open.
     bool exclusive = !projectLock_ || projectLock_->Lock(LockKind::Exclusive, false);
-    if (!exclusive) {
-        projectLock_->Lock(LockKind::Shared, true);
-        return;
-    }
-    RestoreFromJournal(baseFs_, path);
-    baseFs_.Remove(path);
-    baseFs_.SyncFolder(folder_);
+    if (exclusive)
+        recoveredRun_ = RollBackJournal(baseFs_, path, folder_);
     if (projectLock_)
         projectLock_->Lock(LockKind::Shared, true);
-    recoveredRun_ = std::move(info);
 }
 
 } // namespace hk::db

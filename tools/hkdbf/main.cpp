@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "support/text.h"
+#include "tmgdb/ctmgdb.h"
+#include "tmgdb/run_recovery.h"
 #include "xbase/cdx/index_key.h"
 #include "xbase/dbf/dbf_file.h"
 #include "xbase/dbf/julian_date.h"
@@ -319,6 +322,15 @@ int Create(const std::string& path, const std::vector<std::string>& args) {
     return 0;
 }
 
+// A run of the program that a crash cut short is rolled back before a table of its project is
+// written.
+void RecoverBeforeWriting(const std::string& tablePath) {
+    std::string folder = std::filesystem::path(tablePath).parent_path().string();
+    folder = folder.empty() ? std::string("./") : folder + "/";
+    for (const JournalInfo& info : RecoverInterruptedRuns(FileSystem::Default(), folder))
+        std::fprintf(stderr, "%s\n", CTMGDB::RecoveredRunMessage(info).c_str());
+}
+
 int Run(const std::vector<std::string>& a) {
     if (a.empty() || a[0] == "--help" || a[0] == "-h") {
         std::fputs(kUsage, a.empty() ? stderr : stdout);
@@ -349,6 +361,7 @@ int Run(const std::vector<std::string>& a) {
     }
     if ((cmd == "set" && !rest.empty()) ||
         ((cmd == "delete" || cmd == "recall") && rest.size() == 1)) {
+        RecoverBeforeWriting(path);
         auto t = Table::Open(path);
         uint32_t recno = ParseRecNo(rest[0]);
         if (t->Go(recno) != kPosOk)
@@ -364,6 +377,7 @@ int Run(const std::vector<std::string>& a) {
         return 0;
     }
     if (cmd == "append") {
+        RecoverBeforeWriting(path);
         auto t = Table::Open(path);
         t->AppendStart();
         Assign(*t, rest);
