@@ -194,8 +194,14 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;
-        if (journaled && ctx.db->RunArmed())
+        bool logged = ctx.log && ctx.log->IsOpen();
+        if (logged)
+            ctx.log->LogError(ctx.lastErrorText);
+        if (journaled && ctx.db->RunArmed()) {
             ctx.db->Journal().Abort();
+            if (logged)
+                ctx.log->LogLine(std::string(kRunUndoneNote));
+        }
     }
     // A function that failed before FinishRun must not leave its log open for the next run.
     if (ctx.log && ctx.log->IsOpen()) {

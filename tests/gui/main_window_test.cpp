@@ -1,6 +1,7 @@
 // The main window driven as a user drives it: the catalog, panels, opening generated projects,
 // a run with its confirmation and log, options kept per project, the splitter and the recent
 // list.
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -532,6 +533,26 @@ private slots:
 
         h.window->CloseDatabaseCommand();
         QCOMPARE(Column(peopleTable, "LIVING"), expected);
+
+        // File > Undo Last Run names the run, asks, and puts the project back as it was.
+        QAction* undo = nullptr;
+        for (QAction* a : h.window->findChildren<QAction*>())
+            if (a->text() == "&Undo Last Run...")
+                undo = a;
+        QVERIFY(undo != nullptr);
+        QVERIFY(!undo->isEnabled()); // no project open
+        OpenProject(h, pjc);
+        QVERIFY(undo->isEnabled());
+        DialogScript undoing;
+        undoing.Then(Press("OK")).Then(Press("OK"));
+        undo->trigger();
+        QCOMPARE(undoing.Answered(), 2);
+        QVERIFY2(undoing.Texts().front().startsWith("Undo the run of Set Living=N started "),
+                 qPrintable(undoing.Texts().front()));
+        QVERIFY(undoing.Texts().back().contains("was undone"));
+        QVERIFY(!undo->isEnabled()); // the only run is undone
+        h.window->CloseDatabaseCommand();
+        QVERIFY(Snapshot(folder) == before);
     }
 
     void optionsAndLogOnlyAreKeptPerProject() {
