@@ -77,7 +77,9 @@ public:
     // Ends a run that failed: writes from now on are dropped (so tables can be closed without
     // flushing), then RollBack puts the files back and removes the journal, and disarms.
     void Abort();
+    bool Aborted() const;
     void RollBack();
+    // A Commit that fails leaves the run armed, so that RollBack can still put it back.
 
     // FileSystem
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override;
