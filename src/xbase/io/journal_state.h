@@ -45,7 +45,9 @@ struct JournalingFileSystem::State {
     JournalInfo info;
     std::unique_ptr<File> journal;
     uint64_t journalSize = 0;
-    std::string pending; // entries not yet in the journal file
+    std::string pending;          // entries not yet in the journal file
+    bool journalUnsynced = false; // entries written to it but not synced yet
+    bool folderUnsynced = false;  // the journal was made and its folder not synced yet
     uint32_t nextId = 1;
     size_t heldLimit = 16u << 20;
     size_t heldPages = 0;
@@ -65,9 +67,12 @@ struct JournalingFileSystem::State {
     // Makes the pending entries durable, then performs every held write.
     void Apply();
     void ApplyIfNeeded() {
-        if (!pending.empty() || heldPages > 0)
+        if (!pending.empty() || journalUnsynced || heldPages > 0)
             Apply();
     }
+    // Writes the pending entries to the journal file (made at the first); FlushJournal also
+    // syncs it, and its folder when it was just made.
+    void WritePending();
     void FlushJournal();
     void DropHeld();
     void Disarm();

@@ -64,7 +64,7 @@ size_t JournaledFile::ReadAt(uint64_t offset, void* buf, size_t n) {
 }
 
 bool JournaledFile::MustHold(uint64_t offset, size_t n) const {
-    if (!s_.pending.empty() || !p_.held.empty())
+    if (!s_.pending.empty() || s_.journalUnsynced || !p_.held.empty())
         return true;
     for (uint64_t page = offset / kJournalPage; page <= (offset + n - 1) / kJournalPage; ++page)
         if (p_.NeedsJournal(page))

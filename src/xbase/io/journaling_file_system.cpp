@@ -77,6 +77,17 @@ void JournalingFileSystem::State::JournalPage(JournalPathState& p, uint64_t page
     size_t n = static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
     journal::AppendRegion(pending, p.id, start, bytes, std::min(n, got));
     p.journaled[page] = true;
+    // Whole files journaled at once (cut, removed or made again) go out in pieces; the sync
+    // comes before anything they describe is touched.
+    if (pending.size() >= heldLimit) {
+        try {
+            WritePending();
+        } catch (...) {
+            broken = true;
+            throw;
+        }
+        journalUnsynced = true;
+    }
 }
 
 void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
@@ -94,20 +105,26 @@ void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
     }
 }
 
-void JournalingFileSystem::State::FlushJournal() {
+void JournalingFileSystem::State::WritePending() {
     if (pending.empty())
         return;
-    bool created = false;
     if (!journal) {
         journal = base.Open(journalPath, OpenMode::CreateTruncate, false);
-        created = true;
+        folderUnsynced = true;
     }
     journal->WriteAt(journalSize, pending.data(), pending.size());
-    journal->Sync();
-    if (created)
-        base.SyncFolder(journalFolder);
     journalSize += pending.size();
     pending.clear();
+}
+
+void JournalingFileSystem::State::FlushJournal() {
+    if (pending.empty() && !journalUnsynced)
+        return;
+    WritePending();
+    journal->Sync();
+    if (folderUnsynced)
+        base.SyncFolder(journalFolder);
+    folderUnsynced = journalUnsynced = false;
 }
 
 void JournalingFileSystem::State::Apply() {
@@ -159,6 +176,7 @@ void JournalingFileSystem::State::DropHeld() {
 void JournalingFileSystem::State::Disarm() {
     DropHeld();
     armed = aborted = broken = false;
+    folderUnsynced = journalUnsynced = false;
     journal.reset();
     pending.clear();
     nextId = 1;

@@ -233,7 +233,7 @@ TEST(Journal, ACrashAfterAnyChangeIsRolledBackFromTheJournalOnDisk) {
         faulty.DieAfter(changes);
         {
             JournalingFileSystem fs(faulty);
-            fs.SetHeldBytesLimit(64 << 10);
+            fs.SetHeldBytesLimit(8 << 10); // many batches; whole files journaled in pieces
             fs.Begin(p.Journal(), p.dir.Folder(), Info(p));
             std::vector<std::unique_ptr<Table>> open;
             try {
