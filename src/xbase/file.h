@@ -44,14 +44,17 @@ public:
     virtual void Remove(const std::string& path) = 0;
     // The names (not paths) of the entries of a folder; none when it cannot be read.
     virtual std::vector<std::string> List(const std::string& folder) = 0;
+    // Makes the folder's entries (files created, removed or renamed in it) durable.
     virtual void SyncFolder(const std::string& folder) = 0;
+    // Moves a file, replacing `to`; across file systems by copy, sync and removal of `from`.
     virtual void Rename(const std::string& from, const std::string& to) = 0;
 
     // The process-wide POSIX file system.
     static FileSystem& Default();
 };
 
-// A file system that passes everything to another and counts the bytes written through it.
+// A file system that passes everything to another and counts the bytes written through it and
+// the syncs (of files and folders) asked of it.
 class CountingFileSystem final : public FileSystem {
 public:
     explicit CountingFileSystem(FileSystem& base) : base_(base) {}
@@ -59,12 +62,19 @@ public:
     bool Exists(const std::string& path) override { return base_.Exists(path); }
     void Remove(const std::string& path) override { base_.Remove(path); }
     std::vector<std::string> List(const std::string& folder) override { return base_.List(folder); }
+    void SyncFolder(const std::string& folder) override {
+        base_.SyncFolder(folder);
+        ++syncs_;
+    }
+    void Rename(const std::string& from, const std::string& to) override { base_.Rename(from, to); }
     uint64_t BytesWritten() const { return bytes_; }
+    uint64_t Syncs() const { return syncs_; }
 
 private:
     friend class CountingFile;
     FileSystem& base_;
     uint64_t bytes_ = 0;
+    uint64_t syncs_ = 0;
 };
 
 // The whole content of a file, or nothing when it does not exist.

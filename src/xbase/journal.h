@@ -53,6 +53,10 @@ void RestoreFromJournal(FileSystem& fs, const std::string& journalPath);
 // The first file of `info.after` whose size or checksum differs now; nothing when all match.
 std::optional<std::string> FirstChangedFile(FileSystem& fs, const JournalInfo& info);
 
+// Writes of an armed run are held back (reads, Size and every handle of the path see them)
+// until the journal entries they depend on are synced in one batch: at the held limit, Sync,
+// Truncate, Commit, or when the last writable handle of the file closes. One thread; the file
+// system outlives its files. While armed, files in scope cannot be renamed.
 class JournalingFileSystem final : public FileSystem {
 public:
     explicit JournalingFileSystem(FileSystem& base);
@@ -66,8 +70,12 @@ public:
     bool Armed() const;
     // True once the armed run has written to a file in scope (a journal file exists).
     bool Wrote() const;
-    // Bytes of the journal file so far.
+    // Bytes of the journal so far, entries not yet written to its file included; after
+    // Commit, the committed journal's size (until the next Begin).
     uint64_t JournalBytes() const;
+    // Writes held back until their journal entries are durable are applied (one sync of the
+    // journal) when they exceed this many bytes (default 16 MB).
+    void SetHeldBytesLimit(size_t bytes);
 
     // Ends a run that finished: applies held writes, syncs every file written, appends the
     // commit record (sizes and checksums after the run), syncs the journal and disarms. Returns

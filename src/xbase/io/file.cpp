@@ -133,6 +133,37 @@ public:
             throw DbError(kErrRemove, path, SysText());
     }
 
+    void SyncFolder(const std::string& folder) override {
+        int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            throw DbError(kErrOpen, folder, SysText());
+        int rc = ::fsync(fd);
+        int err = errno;
+        ::close(fd);
+        // Some file systems cannot sync a folder; their entries are as durable as they get.
+        if (rc != 0 && err != EINVAL && err != ENOTSUP) {
+            errno = err;
+            throw DbError(kErrWrite, folder, "sync failed: " + SysText());
+        }
+    }
+
+    void Rename(const std::string& from, const std::string& to) override {
+        if (::rename(from.c_str(), to.c_str()) == 0)
+            return;
+        if (errno != EXDEV)
+            throw DbError(kErrWrite, from, "rename to " + to + " failed: " + SysText());
+        // Another file system: copy, make the copy durable, then drop the original.
+        auto in = Open(from, OpenMode::ReadOnly, false);
+        auto out = Open(to, OpenMode::CreateTruncate, false);
+        std::vector<char> buf(1u << 20);
+        uint64_t at = 0;
+        for (size_t got; (got = in->ReadAt(at, buf.data(), buf.size())) > 0; at += got)
+            out->WriteAt(at, buf.data(), got);
+        out->Sync();
+        SyncFolder(std::filesystem::path(to).parent_path().string());
+        Remove(from);
+    }
+
     std::vector<std::string> List(const std::string& folder) override {
         std::vector<std::string> names;
         std::error_code ec;
@@ -158,7 +189,10 @@ public:
     }
     uint64_t Size() override { return base_->Size(); }
     void Truncate(uint64_t size) override { base_->Truncate(size); }
-    void Sync() override { base_->Sync(); }
+    void Sync() override {
+        base_->Sync();
+        ++fs_.syncs_;
+    }
     const std::string& Path() const override { return base_->Path(); }
     bool Lock(LockKind kind, bool wait) override { return base_->Lock(kind, wait); }
 
