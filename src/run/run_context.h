@@ -39,6 +39,9 @@ struct RunContext {
     bool logOnly = false;
     // False while a function that only reads the project runs.
     bool writesProject = true;
+    // The running function's catalog caption: what undo and recovery call the run (the log
+    // header's title when empty).
+    std::string functionCaption;
     ProjectInfo project;
     db::CTMGDB* db = nullptr;
     // The shared loaders of this run (null when the front end keeps none); the front end

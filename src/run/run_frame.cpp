@@ -37,7 +37,9 @@ CLogFile& StartLog(RunContext& ctx, std::string_view functionCaption) {
             ctx.db->ClearRecoveredRun();
         }
         if (ctx.db->RunArmed())
-            ctx.db->SetRunInfo({.function = std::string(functionCaption),
+            ctx.db->SetRunInfo({.function = ctx.functionCaption.empty()
+                                                ? std::string(functionCaption)
+                                                : ctx.functionCaption,
                                 .startedAt = FormatDateTime(now),
                                 .logFile = out.FileName()});
     }
@@ -153,8 +155,12 @@ void EndJournaledRun(RunContext& ctx, bool& ok) {
             return;
         }
         db::JournalInfo info = db.CommitRun();
-        if (info.complete)
+        // A run that only made scratch files (private indexes) and removed them changed
+        // nothing that could be undone.
+        if (info.complete && !info.after.empty())
             KeepUndoRecord(db, info, ctx.logFolder);
+        else if (info.complete)
+            db.BaseFs().Remove(db.JournalPath());
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);
         ok = false;

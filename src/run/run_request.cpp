@@ -15,6 +15,7 @@ RunOutcome RunExecutor::Execute(const RunRequest& request) const {
     ctx.programFolder = request.programFolder;
     ctx.logOnly = request.logOnly;
     ctx.writesProject = function->WritesProject();
+    ctx.functionCaption = function->Caption();
     ctx.project = session.Info();
     ctx.db = session.Database();
     ctx.factory = session.Factory();

@@ -105,6 +105,7 @@ std::string UndoLastRun(db::CTMGDB& db, const std::string& logFolder) {
         // The files are back and synced: the undo's own journal and the record are spent.
         if (done.complete)
             db.BaseFs().Remove(db.JournalPath());
+        db.RemoveScratchFiles();
         db.BaseFs().Remove(record.path);
     } catch (...) {
         if (db.RunArmed())

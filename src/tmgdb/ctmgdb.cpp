@@ -28,6 +28,7 @@ CTMGDB::CTMGDB(FileSystem* fs)
       placeTemplate_(kDefaultPlaceTemplate) {
     for (const std::string& kind : PrivateIndexKinds())
         indexes_[kind] = std::make_unique<CTMGTableIndex>(fs_);
+    journal_->SetScratchFiles(IsPrivateIndexFile);
 }
 
 CTMGDB::~CTMGDB() {

@@ -83,8 +83,8 @@ public:
     // A writing run is journaled: BeginRun arms the journal (the file appears at the first
     // write), CommitRun ends it with the project's files synced and returns the journal's info
     // (complete when something was written; the journal file stays at JournalPath for the
-    // caller to keep as the run's undo record; tables still open are synced first, so the
-    // caller closes loaders' tables before), RollBackRun closes every table without writing
+    // caller to keep as the run's undo record; every table is closed first, so the caller lets
+    // its loaders go before), RollBackRun closes every table without writing
     // and puts every file back as it was at BeginRun.
     void BeginRun(JournalInfo info);
     // The function, start time and log file name, known once the run's log is open.
@@ -96,6 +96,10 @@ public:
     void SyncRun();
     JournalInfo CommitRun();
     void RollBackRun();
+    // Removes the private index files in the project folder, which runs make and throw away
+    // and the journal leaves out (a run cut short may leave some). The caller holds the
+    // project alone and has no table open.
+    void RemoveScratchFiles();
     // Prefix + "_.hkj" in the project folder.
     std::string JournalPath() const;
     // The run a crash interrupted, rolled back when this project was opened; cleared by the

@@ -26,7 +26,9 @@ void CTMGDB::SyncRun() {
 }
 
 JournalInfo CTMGDB::CommitRun() {
-    SyncRun();
+    // Every page reaches the files, and the private indexes go, before the sizes and
+    // checksums after the run are taken.
+    CloseAllTables();
     return journal_->Commit();
 }
 
@@ -38,6 +40,13 @@ void CTMGDB::RollBackRun() {
         // Closing flushes nothing under Abort; whatever failed, the files are put back next.
     }
     journal_->RollBack();
+    RemoveScratchFiles();
+}
+
+void CTMGDB::RemoveScratchFiles() {
+    for (const std::string& name : baseFs_.List(folder_))
+        if (IsPrivateIndexFile(name))
+            baseFs_.Remove(folder_ + name);
 }
 
 std::string CTMGDB::RecoveredRunMessage(const JournalInfo& info) {
@@ -50,13 +59,15 @@ std::string CTMGDB::RecoveredRunMessage(const JournalInfo& info) {
 void CTMGDB::RecoverInterruptedRun() {
     recoveredRun_.reset();
     std::string path = JournalPath();
-    if (!baseFs_.Exists(path))
+    // Only a copy holding the project alone may put files back or clear away the private
+    // indexes a crashed run left; while another copy has it open, that waits for the next open.
+    if (projectLock_ && !projectLock_->Lock(LockKind::Exclusive, false)) {
+        projectLock_->Lock(LockKind::Shared, true);
         return;
-    // Only a copy holding the project alone may put files back; while another copy has it
-    // open, the journal waits for the next open.
-    bool exclusive = !projectLock_ || projectLock_->Lock(LockKind::Exclusive, false);
-    if (exclusive)
+    }
+    if (baseFs_.Exists(path))
         recoveredRun_ = RollBackJournal(baseFs_, path, folder_);
+    RemoveScratchFiles();
     if (projectLock_)
         projectLock_->Lock(LockKind::Shared, true);
 }

@@ -121,4 +121,15 @@ const std::vector<std::string>& PrivateIndexKinds() {
     return kinds;
 }
 
+bool IsPrivateIndexFile(const std::string& path) {
+    size_t slash = path.find_last_of('/');
+    std::string name = AsciiLower(slash == std::string::npos ? path : path.substr(slash + 1));
+    for (const std::string& kind : PrivateIndexKinds())
+        for (int version : {4, 5})
+            if (auto layout = PrivateIndexFor(kind, version, false, false))
+                if (layout->fileName == name)
+                    return true;
+    return false;
+}
+
 } // namespace hk::db

@@ -60,4 +60,8 @@ std::optional<PrivateIndexLayout> PrivateIndexFor(std::string_view suffix, int v
 // The table kinds that can have a private index, in a fixed order.
 const std::vector<std::string>& PrivateIndexKinds();
 
+// True for the path of a private index file (any kind, any version): scratch files that runs
+// make and remove.
+bool IsPrivateIndexFile(const std::string& path);
+
 } // namespace hk::db

@@ -5,6 +5,7 @@
 // first overwritten (or the file truncated); files created by the run are recorded so that a
 // roll-back removes them. A committed journal is the run's undo record.
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,6 +68,9 @@ public:
     // `info` may be updated with SetInfo until then.
     void Begin(const std::string& journalPath, const std::string& scopeFolder, JournalInfo info);
     void SetInfo(JournalInfo info);
+    // Files of the scope that runs make and throw away (private indexes): never journaled, so
+    // a roll-back or an undo neither keeps nor brings them back.
+    void SetScratchFiles(std::function<bool(const std::string& path)> isScratch);
     bool Armed() const;
     // True once the armed run has written to a file in scope (a journal file exists).
     bool Wrote() const;

@@ -2,6 +2,7 @@
 // What a JournalingFileSystem keeps while a run is armed: per path, the run's record of the file
 // (original size, regions journaled) and the writes held back until their journal entries are
 // durable; for the run, the journal file and the entries not yet written to it.
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -42,6 +43,7 @@ struct JournalingFileSystem::State {
     bool aborted = false; // writes are dropped
     bool broken = false;  // a journal write or an apply failed: nothing more may be written
     std::string journalPath, journalFolder, scope;
+    std::function<bool(const std::string&)> scratch; // files in scope kept out of the journal
     JournalInfo info;
     std::unique_ptr<File> journal;
     uint64_t journalSize = 0;

@@ -49,7 +49,7 @@ void JournalingFileSystem::State::Release(JournalPathState& p) {
 
 bool JournalingFileSystem::State::InScope(const std::string& key) const {
     return key.size() > scope.size() && key.compare(0, scope.size(), scope) == 0 &&
-           key != journalPath;
+           key != journalPath && !(scratch && scratch(key));
 }
 
 void JournalingFileSystem::State::CheckUsable(const std::string& path) const {
@@ -211,6 +211,10 @@ void JournalingFileSystem::Begin(const std::string& journalPath, const std::stri
         p->inScope = s.InScope(key);
 }
 
+void JournalingFileSystem::SetScratchFiles(std::function<bool(const std::string& path)> isScratch) {
+    state_->scratch = std::move(isScratch);
+}
+
 void JournalingFileSystem::SetInfo(JournalInfo info) {
     state_->info = std::move(info);
 }
@@ -275,6 +279,10 @@ void JournalingFileSystem::Abort() {
     // Entries not yet durable describe only writes that were held, and are dropped with them.
     s.pending.clear();
     s.DropHeld();
+}
+
+bool JournalingFileSystem::Aborted() const {
+    return state_->armed && state_->aborted;
 }
 
 void JournalingFileSystem::RollBack() {

@@ -14,13 +14,16 @@ namespace hk::test {
 
 using namespace hk::mktmg;
 
-// Says OK and Yes to every question.
+// Says OK and Yes to every question; what it was shown is kept.
 class AgreeingUserInterface : public FakeUserInterface {
 public:
-    MsgAnswer ShowMessageBox(std::string_view, std::string_view, MsgButtons buttons,
-                             MsgIcon) override {
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
-                                                                                  : MsgAnswer::Ok;
+    MsgAnswer ShowMessageBox(std::string_view text, std::string_view title, MsgButtons buttons,
+                             MsgIcon icon) override {
+        if (buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel)
+            answers.push_back(MsgAnswer::Yes);
+        else if (buttons == MsgButtons::OkCancel)
+            answers.push_back(MsgAnswer::Ok);
+        return FakeUserInterface::ShowMessageBox(text, title, buttons, icon);
     }
     YesNoAllAnswer AskYesNoAll(std::string_view) override { return YesNoAllAnswer::YesToAll; }
 };
@@ -105,6 +108,7 @@ inline RunResult RunFunction(FunctionProject& f, Settings& settings, int& runs,
     RunContext ctx(ui, f.clock, settings, logFolder);
     ctx.programFolder = f.programFolder;
     ctx.logOnly = logOnly;
+    ctx.functionCaption = fn.Caption();
     ctx.project = ProjectInfoOf(db);
     ctx.db = &db;
     RunResult r;
