@@ -688,6 +688,10 @@ bool Table::CheckIndexes(std::string* fault) {
     return file_->Check(fault);
 }
 
+void Table::CheckFiles(const std::function<void(const TableFault&)>& report) {
+    file_->CheckFiles(true, report);
+}
+
 const RecordSource& Table::Current() const {
     return *view_;
 }
