@@ -94,17 +94,22 @@ struct CheckProjectRun final : LoggedRun {
                 links.Unreadable(suffix);
             } else {
                 table->SetCacheLimit(kWalkCacheBytes);
-                table->CheckFiles([&](const db::TableFault& f) {
-                    using Kind = db::TableFault::Kind;
-                    const CheckFault kind = f.kind == Kind::Header ? CheckFault::Header
-                                            : f.kind == Kind::Memo ? CheckFault::Memo
-                                                                   : CheckFault::Tag;
-                    report(kind, name, f.recno,
-                           f.kind == Kind::Memo ? "field " + f.where + ": " + f.what : f.what);
-                });
-                if (std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
-                    ProjectLinks::Order().end())
-                    links.Walk(suffix, *table, name, report);
+                const bool linked =
+                    std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
+                    ProjectLinks::Order().end();
+                table->CheckFiles(
+                    [&](const db::TableFault& f) {
+                        using Kind = db::TableFault::Kind;
+                        const CheckFault kind = f.kind == Kind::Header ? CheckFault::Header
+                                                : f.kind == Kind::Memo ? CheckFault::Memo
+                                                                       : CheckFault::Tag;
+                        report(kind, name, f.recno,
+                               f.kind == Kind::Memo ? "field " + f.where + ": " + f.what : f.what);
+                    },
+                    linked ? links.Walk(suffix, *table, name, report)
+                           : ProjectLinks::RecordVisitor());
+                if (linked)
+                    links.EndWalk(suffix);
                 records += table->RecCount();
             }
             run.Ui().SetProgress(++tables);

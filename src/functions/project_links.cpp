@@ -1,6 +1,8 @@
 #include "functions/project_links.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <optional>
 
 namespace hk {
 namespace {
@@ -43,9 +45,25 @@ constexpr Link kLinks[] = {
 
 struct BoundLink {
     const Link* link;
-    int field;
+    db::FieldInfo field;
     const IdSet* ids;
 };
+
+// A whole number as a record stores it: a 4-byte integer, or digits (numeric fields of older
+// tables).
+long LongAt(const db::FieldInfo& f, const uint8_t* rec) {
+    const uint8_t* p = rec + f.offset;
+    if (f.type == 'I' && f.length == 4)
+        return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                    uint32_t(p[3]) << 24);
+    return std::strtol(std::string(reinterpret_cast<const char*>(p), f.length).c_str(), nullptr,
+                       10);
+}
+
+bool BoolAt(const db::FieldInfo& f, const uint8_t* rec) {
+    const uint8_t c = rec[f.offset];
+    return c == 'T' || c == 't' || c == 'Y' || c == 'y';
+}
 
 } // namespace
 
@@ -59,60 +77,65 @@ void ProjectLinks::Unreadable(std::string_view suffix) {
     held_[std::string(suffix)].readable = false;
 }
 
-void ProjectLinks::Walk(std::string_view suffix, db::Table& table, const std::string& name,
-                        const FaultSink& report) {
-    const int dsid = table.FieldIndex("DSID");
+ProjectLinks::RecordVisitor ProjectLinks::Walk(std::string_view suffix, const db::Table& table,
+                                               const std::string& name, const FaultSink& report) {
+    auto field = [&](const char* fieldName) -> std::optional<db::FieldInfo> {
+        const int i = table.FieldIndex(fieldName);
+        return i < 0 ? std::nullopt : std::optional<db::FieldInfo>(table.FieldAt(i));
+    };
     const IdSource* source = nullptr;
     for (const IdSource& s : kSources)
         if (suffix == s.suffix)
             source = &s;
-    const int idField = source ? table.FieldIndex(source->field) : -1;
-    Held* held = idField >= 0 ? &held_[std::string(suffix)] : nullptr;
+    const auto idField = source ? field(source->field) : std::nullopt;
+    Held* held = idField ? &held_[std::string(suffix)] : nullptr;
 
     std::vector<BoundLink> links;
     for (const Link& l : kLinks) {
         if (suffix != l.suffix)
             continue;
         auto target = held_.find(l.target);
-        const int field = table.FieldIndex(l.field);
         // Links into a table that is missing or could not be read are not judged.
-        if (field >= 0 && target != held_.end() && target->second.readable)
-            links.push_back({&l, field, &target->second.ids});
+        if (auto f = field(l.field); f && target != held_.end() && target->second.readable)
+            links.push_back({&l, *f, &target->second.ids});
     }
-    const bool person = suffix == "$", names = suffix == "N";
-    const int primary = names ? table.FieldIndex("Primary") : -1;
-    const int nper = names ? table.FieldIndex("NPer") : -1;
+    const bool person = suffix == "$";
+    const auto primary = suffix == "N" ? field("Primary") : std::nullopt;
+    const auto nper = suffix == "N" ? field("NPer") : std::nullopt;
     if (person)
         personTable_ = name;
-    namesWalked_ = namesWalked_ || (primary >= 0 && nper >= 0);
+    namesWalked_ = namesWalked_ || (primary && nper);
 
-    table.SelectTag(nullptr);
-    for (int pos = table.Top(); pos == db::kPosOk; pos = table.Skip(1)) {
-        if (table.Deleted())
-            continue;
-        const long rowDsid = dsid >= 0 ? table.GetLong(dsid) : 0;
-        const bool inDataset = dsid_ == 0 || dsid < 0 || rowDsid == dsid_;
+    return [this, dsid = field("DSID"), source, idField, held, links, person, primary, nper, name,
+            report](uint32_t recno, const uint8_t* rec) {
+        if (rec[0] == '*')
+            return; // deleted
+        const long rowDsid = dsid ? LongAt(*dsid, rec) : 0;
+        const bool inDataset = dsid_ == 0 || !dsid || rowDsid == dsid_;
         if (held && (inDataset || (source->shared && rowDsid == 0))) {
-            const long id = table.GetLong(idField);
+            const long id = LongAt(*idField, rec);
             held->ids.Add(id);
             if (person && inDataset)
-                people_.emplace_back(id, table.RecNo());
+                people_.emplace_back(id, recno);
         }
         if (!inDataset)
-            continue;
+            return;
         for (const BoundLink& b : links) {
-            const long id = table.GetLong(b.field);
+            const long id = LongAt(b.field, rec);
             if ((id == 0 && b.link->zeroIsNone) || b.ids->Contains(id))
                 continue;
-            report(b.link->kind, name, table.RecNo(),
+            report(b.link->kind, name, recno,
                    std::string(b.link->noun) + " " + std::to_string(id) + " (" + b.link->field +
                        ") is missing");
         }
-        if (primary >= 0 && nper >= 0 && table.GetBool(primary))
-            primaries_.emplace_back(table.GetLong(nper), table.RecNo());
-    }
-    if (held)
-        held->ids.Finish();
+        if (primary && nper && BoolAt(*primary, rec))
+            primaries_.emplace_back(LongAt(*nper, rec), recno);
+    };
+}
+
+void ProjectLinks::EndWalk(std::string_view suffix) {
+    if (auto held = held_.find(suffix); held != held_.end())
+        held->second.ids.Finish();
 }
 
 void ProjectLinks::CheckPrimaryNames(const FaultSink& report) {

@@ -688,8 +688,9 @@ bool Table::CheckIndexes(std::string* fault) {
     return file_->Check(fault);
 }
 
-void Table::CheckFiles(const std::function<void(const TableFault&)>& report) {
-    file_->CheckFiles(true, report);
+void Table::CheckFiles(const std::function<void(const TableFault&)>& report,
+                       const std::function<void(uint32_t, const uint8_t*)>& eachRecord) {
+    file_->CheckFiles(true, report, eachRecord);
 }
 
 const RecordSource& Table::Current() const {

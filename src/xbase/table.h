@@ -208,8 +208,11 @@ public:
     bool CheckIndexes(std::string* fault);
     // Reads the table's files once and reports each fault: the header's record count against
     // the file's size, every memo pointer of every record, and every tag of every open index
-    // against the data (the first fault of each tag, as CheckIndexes words it).
-    void CheckFiles(const std::function<void(const TableFault&)>& report);
+    // against the data (the first fault of each tag, as CheckIndexes words it). `eachRecord`,
+    // when given, sees every record's bytes (FieldAt gives the layout) during that one read.
+    void
+    CheckFiles(const std::function<void(const TableFault&)>& report,
+               const std::function<void(uint32_t recno, const uint8_t* record)>& eachRecord = {});
 
 private:
     explicit Table(std::shared_ptr<TableFile> file);

@@ -1,6 +1,7 @@
 // Whole-table checks: the header against the file, memo pointers, and every tag against the
 // data, reading the records once and holding each tag's keys by record number.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "xbase/cdx/index_key.h"
@@ -13,6 +14,10 @@ namespace {
 // The keys the data gives one tag, by record number, and which records are in the tag.
 struct TagKeys {
     TagState* tag = nullptr;
+    // An integer field as it stands, for all records or the live ones: read from the record
+    // without evaluating the expression. -1 when the key is anything else.
+    int intField = -1;
+    bool liveOnly = false;
     std::string treeFault; // the tree itself is damaged: its entries are not compared
     std::string keys;      // keyLength bytes per record, record 1 first
     std::vector<bool> has; // the record has a key (passes the FOR condition)
@@ -23,6 +28,27 @@ struct TagKeys {
         return {keys.data() + size_t(recno - 1) * kl, kl};
     }
 };
+
+std::string Squeezed(std::string_view text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ')
+            out.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+    return out;
+}
+
+// Sets the direct read of a key that is a bare integer field (most tags of a project).
+void FindIntField(const DbfFile& dbf, TagKeys& k) {
+    const TagInfo& info = k.tag->tag->Info();
+    const std::string filter = Squeezed(info.forExpr);
+    const int f = dbf.FieldIndex(Squeezed(info.keyExpr));
+    if (f < 0 || dbf.Fields()[f].type != 'I' || dbf.Fields()[f].length != 4 ||
+        dbf.Fields()[f].IsNullable() || k.tag->kind != KeyKind::Int4 ||
+        !(filter.empty() || filter == ".NOT.DELETED()" || filter == "!DELETED()"))
+        return;
+    k.intField = f;
+    k.liveOnly = !filter.empty();
+}
 
 // Words for a difference between a tag's entries and the data, for a person: the tag, the
 // position as the tag is walked, the key found, the key the record gives, and the record.
@@ -40,14 +66,16 @@ public:
     // The entry at `i` holds `key` for `recno`: what the record gives instead, or empty when
     // the record gives that very key.
     std::string Wrong(size_t i, std::string_view key, uint32_t recno) const {
-        std::string head =
-            At(i) + "key " + Text(key) + " found for record " + std::to_string(recno) + ", but ";
+        auto head = [&] {
+            return At(i) + "key " + Text(key) + " found for record " + std::to_string(recno) +
+                   ", but ";
+        };
         if (recno == 0 || recno >= keys_.has.size())
-            return head + "the table has no such record";
+            return head() + "the table has no such record";
         if (!keys_.has[recno])
-            return head + "the record is outside the tag's FOR condition and has no key";
+            return head() + "the record is outside the tag's FOR condition and has no key";
         if (keys_.KeyOf(recno) != key)
-            return head + "the record gives key " + Text(keys_.KeyOf(recno));
+            return head() + "the record gives key " + Text(keys_.KeyOf(recno));
         return {};
     }
     std::string Missing(size_t i, uint32_t recno) const {
@@ -72,9 +100,8 @@ std::string CompareTag(TagKeys& k) {
     CdxCursor c(tag);
     for (bool ok = c.First(); ok; ok = c.Next(), ++i) {
         const uint32_t recno = c.RecNo();
-        std::string wrong = why.Wrong(i, c.Key(), recno);
-        if (!wrong.empty())
-            return wrong;
+        if (recno == 0 || recno >= k.has.size() || !k.has[recno] || k.KeyOf(recno) != c.Key())
+            return why.Wrong(i, c.Key(), recno);
         if (k.seen[recno])
             return why.At(i) + "record " + std::to_string(recno) + " is in the tag twice";
         k.seen[recno] = true;
@@ -105,7 +132,8 @@ std::string CompareTag(TagKeys& k) {
 
 } // namespace
 
-void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault&)>& report) {
+void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault&)>& report,
+                           const std::function<void(uint32_t, const uint8_t*)>& eachRecord) {
     const uint32_t count = dbf_->RecordCount();
     const uint64_t size = dbf_->FileSize(), header = dbf_->HeaderLength();
     const uint64_t holds = size < header ? 0 : (size - header) / dbf_->RecordLength();
@@ -126,6 +154,7 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
             if (!state->unknownForm.empty())
                 k.treeFault = set->cdx_->Path() + ": " + state->unknownForm;
             else if (state->key) {
+                FindIntField(*dbf_, k);
                 k.keys.assign(size_t(count) * state->keyLength, '\0');
                 k.has.assign(size_t(count) + 1, false);
             }
@@ -142,6 +171,8 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
     std::string key;
     for (uint32_t r = 1; r <= count; ++r) {
         dbf_->ReadRecord(r, rec.data());
+        if (eachRecord)
+            eachRecord(r, rec.data());
         for (int f : memoFields) {
             const FieldInfo& fi = dbf_->Fields()[f];
             std::string fault = memo->CheckPointer(GetMemoBlock(fi, rec.data(), dbf_->Flavor()));
@@ -149,8 +180,18 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
                 report({TableFault::Kind::Memo, r, fi.name, std::move(fault)});
         }
         for (TagKeys& k : tags) {
-            if (k.has.empty() || !ComputeKey(*k.tag, rec.data(), r, nullptr, key))
+            if (k.has.empty())
                 continue;
+            if (k.intField >= 0) {
+                if (k.liveOnly && rec[0] == '*')
+                    continue;
+                const uint8_t* p = rec.data() + dbf_->Fields()[k.intField].offset;
+                key =
+                    EncodeIntKey(static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 |
+                                                      uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24));
+            } else if (!ComputeKey(*k.tag, rec.data(), r, nullptr, key)) {
+                continue;
+            }
             k.has[r] = true;
             std::memcpy(k.keys.data() + size_t(r - 1) * k.tag->keyLength, key.data(),
                         std::min<size_t>(key.size(), k.tag->keyLength));

@@ -99,7 +99,8 @@ public:
     // Reads the data once: the header's record count against the file's size, every memo
     // pointer (when `memos`), and every tag of every open index against the data, each tag's
     // first fault reported in the order of the tags.
-    void CheckFiles(bool memos, const std::function<void(const TableFault&)>& report);
+    void CheckFiles(bool memos, const std::function<void(const TableFault&)>& report,
+                    const std::function<void(uint32_t, const uint8_t*)>& eachRecord = {});
     // A sample of records and entries of one tag against each other (seeks, no walk): empty
     // when they agree, else the fault in words. SpotCheckOnce throws it (kErrIndex), once per
     // tag while its index stays open. With SetSpotCheck on, a tag is checked when selected,
