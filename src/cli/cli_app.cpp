@@ -132,6 +132,8 @@ struct RunArgs {
     bool logOnly = false, yes = false;
     std::vector<std::string> opts;
     std::optional<std::string> flagFilter;
+    // check: a damaged table other than the person table is the check's to report.
+    bool openDamaged = false;
 };
 
 RunArgs ParseRun(const std::vector<std::string>& a) {
@@ -217,6 +219,7 @@ int Run(CliEnvironment& env, const RunArgs& args, RunOutcome* ranOutcome = nullp
     }
 
     TmgProjectSession session(settings, env.programFolder);
+    session.Database()->SetRefuseDamagedTables(!args.openDamaged);
     if (session.Open(args.project, ui, {}) != OpenResult::Opened) {
         env.err << "hearthkit-cli: the project " << args.project << " could not be opened"
                 << (ui.Refused() ? " (" + ui.RefusedWhat() + " was needed)" : std::string())
@@ -305,6 +308,7 @@ int Check(CliEnvironment& env, const std::vector<std::string>& a) {
     if (args.logOnly || !args.opts.empty() || args.flagFilter)
         throw UsageError("check takes only a project, --dataset and --log-dir");
     args.yes = true; // it changes nothing: there is nothing to confirm
+    args.openDamaged = true;
     RunOutcome outcome;
     outcome.ok = false;
     int code = Run(env, args, &outcome);

@@ -8,6 +8,7 @@
 #include "support/text.h"
 #include "tmgdb/ctmgdb.h"
 #include "tmgdb/tmg_schema.h"
+#include "xbase/db_error.h"
 #include "xbase/table.h"
 
 namespace hk {
@@ -124,10 +125,26 @@ struct CheckProjectRun final : LoggedRun {
         for (bool withIndex : {true, false}) {
             try {
                 return db::Table::Open(path, {.writable = false, .productionIndex = withIndex});
+            } catch (const db::DbError& e) {
+                // A header that counts more records than the file holds (the file was cut
+                // short) keeps the table from opening at all.
+                std::string what = OneLine(e.what());
+                if (!e.File().empty() && what.starts_with(e.File() + ": "))
+                    what.erase(0, e.File().size() + 2);
+                const bool header =
+                    e.Number() == db::kErrData && what.starts_with("the header counts");
+                report(header      ? CheckFault::Header
+                       : withIndex ? CheckFault::Tag
+                                   : CheckFault::Unreadable,
+                       name, 0,
+                       header      ? what
+                       : withIndex ? "its index cannot be read: " + what
+                                   : "it cannot be read: " + what);
+                if (header)
+                    return nullptr;
             } catch (const std::exception& e) {
-                report(withIndex ? CheckFault::Tag : CheckFault::Unreadable, name, 0,
-                       (withIndex ? "its index cannot be read: " : "it cannot be read: ") +
-                           OneLine(e.what()));
+                report(CheckFault::Unreadable, name, 0, "it cannot be read: " + OneLine(e.what()));
+                return nullptr;
             }
         }
         return nullptr;

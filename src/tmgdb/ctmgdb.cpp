@@ -154,7 +154,8 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
         pendingError_ = 0;
         TakeProjectLock(pjcPath);
         VerifyIndexFiles();
-        CheckTableHeaders();
+        if (refuseDamagedTables_)
+            CheckTableHeaders();
         ReadVersion();
         OpenTable("$", "$");
         CloseTable("$");

@@ -213,6 +213,17 @@ TEST_F(CheckProjectTest, EachSeededDamageIsReportedAloneWithItsTotal) {
          },
          "Gen_g.dbf, -, the header counts {rec} records but the file holds {rec+1}",
          "Table headers that disagree with the file size=1"},
+        {"a table cut short: its header counts more records than the file holds",
+         [&] {
+             auto t = Table::Open(TablePath("g"), {.writable = false});
+             record = t->RecCount();
+             t.reset();
+             std::string data = ReadBytes(TablePath("g"));
+             data.resize(data.size() - 2); // the end-of-file mark and a byte of the last record
+             WriteBytes(TablePath("g"), data);
+         },
+         "Gen_g.dbf, -, the header counts {rec} records but the file holds only {rec-1}",
+         "Table headers that disagree with the file size=1"},
     };
     for (const Damage& d : damages) {
         SCOPED_TRACE(d.what);
@@ -226,6 +237,7 @@ TEST_F(CheckProjectTest, EachSeededDamageIsReportedAloneWithItsTotal) {
         };
         put("{rec}", record);
         put("{rec+1}", record + 1);
+        put("{rec-1}", record - 1);
         put("{rec}", record);
 
         EXPECT_EQ(Check(), 1) << err_.str();
