@@ -93,11 +93,14 @@ struct CheckProjectRun final : LoggedRun {
             std::unique_ptr<db::Table> table = Open(path, name, report);
             if (!table) {
                 links.Unreadable(suffix);
-            } else {
-                table->SetCacheLimit(kWalkCacheBytes);
-                const bool linked =
-                    std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
-                    ProjectLinks::Order().end();
+                run.Ui().SetProgress(++tables);
+                continue;
+            }
+            table->SetCacheLimit(kWalkCacheBytes);
+            const bool linked =
+                std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
+                ProjectLinks::Order().end();
+            try {
                 table->CheckFiles(
                     [&](const db::TableFault& f) {
                         using Kind = db::TableFault::Kind;
@@ -111,43 +114,46 @@ struct CheckProjectRun final : LoggedRun {
                            : ProjectLinks::RecordVisitor());
                 if (linked)
                     links.EndWalk(suffix);
-                records += table->RecCount();
+            } catch (const std::exception& e) {
+                // A read that fails half-way: the rest of the project is still checked, but
+                // nothing is judged by this table's IDs.
+                report(CheckFault::Unreadable, name, 0, "reading it failed: " + OneLine(e.what()));
+                links.Unreadable(suffix);
             }
+            records += table->RecCount();
             run.Ui().SetProgress(++tables);
         }
         links.CheckPrimaryNames(report);
     }
 
-    // Opens a table to read with its production index; when the index cannot be opened that
-    // is a fault, and the table is read without it.
+    // Opens a table to read with its production index. An index that cannot be opened is a
+    // fault, and the table is read without it; a table that cannot be opened at all is one
+    // too (null).
     static std::unique_ptr<db::Table> Open(const std::string& path, const std::string& name,
                                            const FaultSink& report) {
-        for (bool withIndex : {true, false}) {
+        auto words = [](const std::exception& e) {
+            std::string what = OneLine(e.what());
+            const auto* dbError = dynamic_cast<const db::DbError*>(&e);
+            if (dbError && !dbError->File().empty() && what.starts_with(dbError->File() + ": "))
+                what.erase(0, dbError->File().size() + 2);
+            return what;
+        };
+        try {
+            return db::Table::Open(path, {.writable = false});
+        } catch (const std::exception& withIndex) {
             try {
-                return db::Table::Open(path, {.writable = false, .productionIndex = withIndex});
-            } catch (const db::DbError& e) {
-                // A header that counts more records than the file holds (the file was cut
-                // short) keeps the table from opening at all.
-                std::string what = OneLine(e.what());
-                if (!e.File().empty() && what.starts_with(e.File() + ": "))
-                    what.erase(0, e.File().size() + 2);
-                const bool header =
-                    e.Number() == db::kErrData && what.starts_with("the header counts");
-                report(header      ? CheckFault::Header
-                       : withIndex ? CheckFault::Tag
-                                   : CheckFault::Unreadable,
-                       name, 0,
-                       header      ? what
-                       : withIndex ? "its index cannot be read: " + what
-                                   : "it cannot be read: " + what);
-                if (header)
-                    return nullptr;
+                auto table = db::Table::Open(path, {.writable = false, .productionIndex = false});
+                report(CheckFault::Tag, name, 0, "its index cannot be read: " + words(withIndex));
+                return table;
             } catch (const std::exception& e) {
-                report(CheckFault::Unreadable, name, 0, "it cannot be read: " + OneLine(e.what()));
+                // A file cut short: its header counts more records than it holds.
+                const std::string what = words(e);
+                const bool header = what.starts_with("the header counts");
+                report(header ? CheckFault::Header : CheckFault::Unreadable, name, 0,
+                       header ? what : "it cannot be read: " + what);
                 return nullptr;
             }
         }
-        return nullptr;
     }
 
     void WriteTotals(RunScope& run) override {

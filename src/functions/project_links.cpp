@@ -75,6 +75,11 @@ const std::vector<std::string>& ProjectLinks::Order() {
 
 void ProjectLinks::Unreadable(std::string_view suffix) {
     held_[std::string(suffix)].readable = false;
+    // Primary names are judged only when both tables were read whole.
+    if (suffix == "$")
+        personTable_.clear();
+    if (suffix == "N")
+        namesWalked_ = false;
 }
 
 ProjectLinks::RecordVisitor ProjectLinks::Walk(std::string_view suffix, const db::Table& table,
