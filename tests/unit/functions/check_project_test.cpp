@@ -96,8 +96,7 @@ protected:
 TempDir* CheckProjectTest::source_ = nullptr;
 std::vector<long>* CheckProjectTest::datasets_ = nullptr;
 
-// The first live record of dataset 1 that `pick` accepts, as a writable cursor that keeps the
-// indexes up to date, so that only the data changes in meaning.
+// The first live record of dataset 1 that `pick` accepts; the cursor stays on it.
 uint32_t FirstRecord(db::Table& t, const std::function<bool(db::Table&)>& pick) {
     const int dsid = t.FieldIndex("DSID");
     for (int pos = t.Top(); pos == db::kPosOk; pos = t.Skip(1))
