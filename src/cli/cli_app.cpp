@@ -304,7 +304,14 @@ int Run(CliEnvironment& env, const RunArgs& args, RunOutcome* ranOutcome = nullp
 int Check(CliEnvironment& env, const std::vector<std::string>& a) {
     std::vector<std::string> runArgs = {"run", "checkproject"};
     runArgs.insert(runArgs.end(), a.begin() + 1, a.end());
-    RunArgs args = ParseRun(runArgs);
+    RunArgs args;
+    try {
+        args = ParseRun(runArgs);
+    } catch (const UsageError& e) {
+        if (std::string_view(e.what()).starts_with("run needs"))
+            throw UsageError("check needs one project file");
+        throw;
+    }
     if (args.logOnly || !args.opts.empty() || args.flagFilter)
         throw UsageError("check takes only a project, --dataset and --log-dir");
     args.yes = true; // it changes nothing: there is nothing to confirm

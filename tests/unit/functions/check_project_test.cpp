@@ -256,6 +256,8 @@ TEST_F(CheckProjectTest, ExitStatusTwoWhenTheProjectCannotBeOpened) {
     EXPECT_EQ(Check(), 2);
     EXPECT_NE(err_.str().find("could not be opened"), std::string::npos) << err_.str();
     EXPECT_EQ(Cli({"check", Pjc(), "--log-only"}), 2); // not an option of check
+    EXPECT_EQ(Cli({"check"}), 2);
+    EXPECT_NE(err_.str().find("check needs one project file"), std::string::npos) << err_.str();
 }
 
 } // namespace
