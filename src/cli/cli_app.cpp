@@ -10,6 +10,7 @@
 #include "app/tmg_project_session.h"
 #include "cli/terminal_user_interface.h"
 #include "cli/undo_command.h"
+#include "functions/check_project.h"
 #include "loaders/format_tables.h"
 #include "run/flag_filter_settings.h"
 #include "run/option_persistence.h"
@@ -30,6 +31,7 @@ const char* kUsage =
     "  hearthkit-cli run KEY PROJECT.pjc [--dataset N] [--log-only] [--yes]\n"
     "                    [--opt NAME=VALUE]... [--flag-filter FILTER] [--log-dir DIR]\n"
     "  hearthkit-cli undo PROJECT.pjc [--list] [--yes] [--log-dir DIR]\n"
+    "  hearthkit-cli check PROJECT.pjc [--dataset N] [--log-dir DIR]\n"
     "  hearthkit-cli --help | --version\n"
     "\n"
     "run opens the project, asks for the function's confirmation on the terminal (--yes\n"
@@ -43,7 +45,12 @@ const char* kUsage =
     "undo puts back every file the project's newest run changed (--list shows the runs\n"
     "that can be undone, newest first); it refuses when a file changed since that run.\n"
     "Exit status: 0 done, 1 the run logged an error, 2 bad arguments or the project could\n"
-    "not be opened.\n";
+    "not be opened.\n"
+    "\n"
+    "check runs Check Project (the same as run checkproject --yes): it reads the whole\n"
+    "project, changes nothing, and logs each fault of the tables, their indexes and the\n"
+    "links between them. Exit status: 0 no fault, 1 faults found, 2 the project could not\n"
+    "be opened or checked.\n";
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -129,6 +136,8 @@ struct RunArgs {
     bool logOnly = false, yes = false;
     std::vector<std::string> opts;
     std::optional<std::string> flagFilter;
+    // check: a damaged table other than the person table is the check's to report.
+    bool openDamaged = false;
 };
 
 RunArgs ParseRun(const std::vector<std::string>& a) {
@@ -184,7 +193,8 @@ std::string ParseFlagFilter(const std::string& text, CTMGFlagFilter& filter) {
     return {};
 }
 
-int Run(CliEnvironment& env, const RunArgs& args) {
+// Runs a function; `outcome` (when given) receives what the run reported.
+int Run(CliEnvironment& env, const RunArgs& args, RunOutcome* ranOutcome = nullptr) {
     MaintenanceFunction* fn = env.functions.FindByKey(args.key);
     if (!fn) {
         const CatalogEntry* e = FindCatalogEntry(args.key);
@@ -213,6 +223,7 @@ int Run(CliEnvironment& env, const RunArgs& args) {
     }
 
     TmgProjectSession session(settings, env.programFolder);
+    session.Database()->SetRefuseDamagedTables(!args.openDamaged);
     if (session.Open(args.project, ui, {}) != OpenResult::Opened) {
         env.err << "hearthkit-cli: the project " << args.project << " could not be opened"
                 << (ui.Refused() ? " (" + ui.RefusedWhat() + " was needed)" : std::string())
@@ -221,7 +232,7 @@ int Run(CliEnvironment& env, const RunArgs& args) {
     }
     db::CTMGDB& db = *session.Database();
     // A run that may change the project holds it alone from here on, or is not run at all.
-    if (!args.logOnly) {
+    if (!args.logOnly && fn->WritesProject()) {
         try {
             db.LockForWriting();
         } catch (const std::exception& e) {
@@ -276,6 +287,8 @@ int Run(CliEnvironment& env, const RunArgs& args) {
     request.programFolder = env.programFolder;
     RunOutcome outcome = RunExecutor(env.functions, clock, settings).Execute(request);
     session.Close();
+    if (ranOutcome)
+        *ranOutcome = outcome;
 
     const std::string& logPath = outcome.logPath.empty() ? ui.LogPath() : outcome.logPath;
     if (!logPath.empty()) {
@@ -289,6 +302,39 @@ int Run(CliEnvironment& env, const RunArgs& args) {
         return 2;
     }
     return outcome.ok && outcome.errors == 0 ? 0 : 1;
+}
+
+// check PROJECT [--dataset N] [--log-dir DIR]: Check Project, with its faults as exit status.
+int Check(CliEnvironment& env, const std::vector<std::string>& a) {
+    std::vector<std::string> runArgs = {"run", "checkproject"};
+    runArgs.insert(runArgs.end(), a.begin() + 1, a.end());
+    RunArgs args;
+    try {
+        args = ParseRun(runArgs);
+    } catch (const UsageError& e) {
+        if (std::string_view(e.what()).starts_with("run needs"))
+            throw UsageError("check needs one project file");
+        throw;
+    }
+    if (args.logOnly || !args.opts.empty() || args.flagFilter)
+        throw UsageError("check takes only a project, --dataset and --log-dir");
+    args.yes = true; // it changes nothing: there is nothing to confirm
+    args.openDamaged = true;
+    RunOutcome outcome;
+    outcome.ok = false;
+    int code = Run(env, args, &outcome);
+    if (code == 2)
+        return 2;
+    const std::string label = std::string(kFaultsFoundLabel) + "=";
+    for (const std::string& total : outcome.totals) {
+        if (total.rfind(label, 0) != 0)
+            continue;
+        if (!outcome.ok || outcome.errors > 0)
+            break;
+        return total.find_first_of("123456789", label.size()) == std::string::npos ? 0 : 1;
+    }
+    env.err << "hearthkit-cli: the check of " << args.project << " could not finish\n";
+    return 2;
 }
 
 } // namespace
@@ -385,7 +431,7 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
                 throw UsageError("list takes only --all");
             return List(env, args.size() == 2);
         }
-        if ((cmd == "info" || cmd == "run") && env.programFolder.empty()) {
+        if ((cmd == "info" || cmd == "run" || cmd == "check") && env.programFolder.empty()) {
             // Without hearthkit.ini and compatibility.ini no project can be judged.
             env.err << "hearthkit-cli: " << ProgramFolderNotFoundText(env.programFolderLookedIn)
                     << "\n";
@@ -405,6 +451,8 @@ int RunCli(const std::vector<std::string>& args, CliEnvironment& env) {
             return Run(env, ParseRun(args));
         if (cmd == "undo")
             return Undo(env, std::vector<std::string>(args.begin() + 1, args.end()));
+        if (cmd == "check")
+            return Check(env, args);
         throw UsageError("unknown command " + cmd);
     } catch (const UsageError& e) {
         env.err << "hearthkit-cli: " << e.what() << "\n(see hearthkit-cli --help)\n";

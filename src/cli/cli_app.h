@@ -1,5 +1,6 @@
 #pragma once
-// hearthkit-cli: the maintenance functions from a terminal. `list`, `info PROJECT`,
+// hearthkit-cli: the maintenance functions from a terminal. `list`, `info PROJECT`, `check
+// PROJECT [--dataset N]` (exit 1 when it finds faults),
 // `run KEY PROJECT [--dataset N] [--log-only] [--yes] [--opt NAME=VALUE]... [--flag-filter
 // FILTER] [--log-dir DIR]`.
 // Exit status: 0 done, 1 the run logged an error, 2 bad arguments or a project that cannot

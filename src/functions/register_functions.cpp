@@ -1,6 +1,7 @@
 #include "functions/register_functions.h"
 
 #include "functions/adjust_birth_death.h"
+#include "functions/check_project.h"
 #include "functions/set_birth_order.h"
 #include "functions/set_living.h"
 #include "functions/sort_dates.h"
@@ -16,6 +17,7 @@ void RegisterAllFunctions(FunctionRegistry& registry) {
     registry.Add(std::make_unique<SetSortDates>());
     registry.Add(std::make_unique<FixSortDates>());
     registry.Add(std::make_unique<SetYearOnlyDates>());
+    registry.Add(std::make_unique<CheckProjectFunction>());
 }
 
 } // namespace hk

@@ -58,6 +58,7 @@ const std::vector<CatalogEntry>& AllEntries() {
         {30, "Person and Source", "personandsource", "reps"},
         {9, "Find And Replace", "findandreplace", "o"},
         {45, "Export Data", "exportdata", "o"},
+        {14, "Check Project", "checkproject", "o"},
         {16, "Show Database", "showdatabase", "o"},
     };
     return entries;

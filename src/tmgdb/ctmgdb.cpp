@@ -162,7 +162,8 @@ void CTMGDB::OpenProject(const std::string& pjcPath) {
         TakeProjectLock(pjcPath);
         RecoverInterruptedRun();
         VerifyIndexFiles();
-        CheckTableHeaders();
+        if (refuseDamagedTables_)
+            CheckTableHeaders();
         ReadVersion();
         OpenTable("$", "$");
         CloseTable("$");

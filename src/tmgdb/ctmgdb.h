@@ -159,6 +159,10 @@ public:
     std::vector<DatasetRecord> Datasets();
     std::optional<DatasetRecord> FindDataset(long dsid);
 
+    // On by default: a table whose header disagrees with its file refuses the whole project
+    // at open. Off (a check that reports such tables itself), only the person table must open.
+    void SetRefuseDamagedTables(bool on) { refuseDamagedTables_ = on; }
+
     // Tables are opened writable and locked against other writers, unless set read-only.
     void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
     bool ReadOnly() const { return readOnly_; }
@@ -304,6 +308,7 @@ private:
     bool writeLocked_ = false;
     bool isOpen_ = false;
     bool readOnly_ = false;
+    bool refuseDamagedTables_ = true;
     bool logOnly_ = false;
     bool checkTags_ = false;
     Counters retired_; // of tables closed since the project was opened

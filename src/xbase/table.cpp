@@ -688,6 +688,11 @@ bool Table::CheckIndexes(std::string* fault) {
     return file_->Check(fault);
 }
 
+void Table::CheckFiles(const std::function<void(const TableFault&)>& report,
+                       const std::function<void(uint32_t, const uint8_t*)>& eachRecord) {
+    file_->CheckFiles(true, report, eachRecord);
+}
+
 const RecordSource& Table::Current() const {
     return *view_;
 }

@@ -3,6 +3,7 @@
 // writes, appends, delete and recall. Every open index of the table is kept consistent with
 // each write. Clones are further cursors over the same open files.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -46,6 +47,16 @@ struct IndexTagSpec {
     std::string forExpr;
     bool descending = false;
     bool unique = false;
+};
+
+// A fault found by reading a table's files whole: where it is (the record, 0 for the table as
+// a whole; the memo field or the tag) and what is wrong, in words.
+struct TableFault {
+    enum class Kind { Header, Memo, Tag };
+    Kind kind = Kind::Header;
+    uint32_t recno = 0;
+    std::string where;
+    std::string what;
 };
 
 // A tag of one of the table's open indexes, as a handle for SelectTag.
@@ -195,6 +206,13 @@ public:
 
     // Every tag of every open index against the data: false and the first fault when they differ.
     bool CheckIndexes(std::string* fault);
+    // Reads the table's files once and reports each fault: the header's record count against
+    // the file's size, every memo pointer of every record, and every tag of every open index
+    // against the data (the first fault of each tag, as CheckIndexes words it). `eachRecord`,
+    // when given, sees every record's bytes (FieldAt gives the layout) during that one read.
+    void
+    CheckFiles(const std::function<void(const TableFault&)>& report,
+               const std::function<void(uint32_t recno, const uint8_t* record)>& eachRecord = {});
 
 private:
     explicit Table(std::shared_ptr<TableFile> file);

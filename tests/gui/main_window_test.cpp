@@ -256,7 +256,7 @@ private slots:
             {"Sentences", "Copy Custom Sentences"},
             {"Roles", "Assign Principal Role", "Change Role", "Show Role Usage"},
             {"Reports", "Person and Source"},
-            {"Other", "Find And Replace", "Export Data"},
+            {"Other", "Find And Replace", "Export Data", "Check Project"},
         };
         QStringList expected;
         for (const QStringList& category : catalog) {
@@ -267,6 +267,7 @@ private slots:
         QCOMPARE(Paths(root), expected);
         // Function nodes carry their panel index; categories none.
         QCOMPARE(FindNode(tv, "Set Living=N")->data(0, Qt::UserRole).toString(), QString("11"));
+        QCOMPARE(FindNode(tv, "Check Project")->data(0, Qt::UserRole).toString(), QString("14"));
         QVERIFY(FindNode(tv, "Tags")->data(0, Qt::UserRole).toString().isEmpty());
         QCOMPARE(h.window->CurrentFunction(), -1);
 
@@ -782,7 +783,7 @@ private slots:
         for (QTreeWidgetItem* item : tv->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive))
             if (!item->data(0, Qt::UserRole).toString().isEmpty())
                 indexes << item->data(0, Qt::UserRole).toInt();
-        QCOMPARE(indexes.size(), 39);
+        QCOMPARE(indexes.size(), 40);
         // The first size is the one the window starts with on a 1024x768 screen.
         for (QSize size :
              {QSize(960, 700), QSize(1024, 768), QSize(1280, 1024), QSize(1920, 1080)}) {

@@ -70,6 +70,10 @@ private slots:
         CliResult info = RunCli(h, {"info", pjc});
         QVERIFY2(info.exitCode == 0, qPrintable(info.output));
         QVERIFY(info.output.contains("Datasets:"));
+        // Check Project only reads: it takes no write lock and goes through.
+        CliResult check = RunCli(h, {"check", pjc, "--dataset", "1", "--log-dir", logs});
+        QVERIFY2(check.exitCode == 0, qPrintable(check.output));
+        QVERIFY(check.output.contains("Faults found=0"));
 
         h.window->CloseDatabaseCommand();
         CliResult after = RunCli(h, run);

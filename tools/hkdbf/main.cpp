@@ -236,11 +236,16 @@ int Keys(const std::string& path, const std::string& tagName) {
 
 int Check(const std::string& path) {
     auto t = Table::Open(path, {.writable = false});
-    std::string fault;
-    if (!t->CheckIndexes(&fault)) {
-        std::printf("%s\n", fault.c_str());
+    long faults = 0;
+    t->CheckFiles([&](const TableFault& f) {
+        ++faults;
+        if (f.kind == TableFault::Kind::Memo)
+            std::printf("record %u, field %s: %s\n", f.recno, f.where.c_str(), f.what.c_str());
+        else
+            std::printf("%s\n", f.what.c_str());
+    });
+    if (faults > 0)
         return 1;
-    }
     std::printf("ok: %u records, %zu tags\n", t->RecCount(), t->Tags().size());
     return 0;
 }

@@ -203,11 +203,15 @@ void CdxTag::CheckWithPadGuess(std::vector<uint8_t>& owners) {
             CheckTree(false, &owners); // report the fault found with the first guess
         }
     }
+    checkedAt_ = modCount_;
 }
 
 bool CdxTag::Check(std::string* fault, bool exact) {
+    if (!exact && checkedAt_ == modCount_)
+        return true;
     try {
         CheckTree(exact, nullptr);
+        checkedAt_ = modCount_;
         return true;
     } catch (const DbError& e) {
         if (fault)

@@ -34,7 +34,8 @@ public:
     std::vector<KeyEntry> Entries();
     // Walks the whole tree: node contents, links, key order, parent keys. `exact` also
     // demands that every parent key equals its child's last key (as this engine writes them;
-    // a looser "not below" is enough to search correctly).
+    // a looser "not below" is enough to search correctly). A loose check of a tree unchanged
+    // since it last passed one (as on open) passes at once.
     bool Check(std::string* fault, bool exact = false);
 
     // Number of entries and of distinct keys, counted on open (and kept up to date).
@@ -134,7 +135,8 @@ private:
     uint32_t distinctCount_ = 0;
     bool statsDirty_ = false;
     uint64_t modCount_ = 0;
-    bool orderFault_ = false; // the last check failed on key order only
+    uint64_t checkedAt_ = UINT64_MAX; // modCount_ when the tree last passed its check
+    bool orderFault_ = false;         // the last check failed on key order only
 
     // Scratch buffers reused by every operation (no allocation in the hot paths).
     std::vector<PathStep> path_;

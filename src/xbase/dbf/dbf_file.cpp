@@ -190,6 +190,10 @@ DbfFile::~DbfFile() {
     }
 }
 
+uint64_t DbfFile::FileSize() const {
+    return file_->Size();
+}
+
 int DbfFile::FieldIndex(std::string_view name) const {
     for (size_t i = 0; i < fields_.size(); ++i)
         if (EqualsNoCase(fields_[i].name, name))

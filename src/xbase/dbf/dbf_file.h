@@ -45,6 +45,8 @@ public:
     uint32_t RecordCount() const { return recordCount_; }
     uint32_t HeaderLength() const { return headerLength_; }
     uint32_t RecordLength() const { return recordLength_; }
+    // The data file's size in bytes.
+    uint64_t FileSize() const;
     // Every field in header order, the hidden _NullFlags included (IsSystem()).
     const std::vector<FieldInfo>& Fields() const { return fields_; }
     // Case-insensitive; -1 when there is no such field.

@@ -91,6 +91,31 @@ std::string MemoFile::Read(uint32_t block, uint32_t& type) const {
     return data;
 }
 
+std::string MemoFile::CheckPointer(uint32_t block) const {
+    if (block == 0)
+        return {};
+    const std::string where = "memo block " + std::to_string(block);
+    const uint64_t size = file_->Size();
+    const uint64_t off = uint64_t(block) * blockSize_;
+    if (block < FirstDataBlock())
+        return where + " lies inside the memo file's header";
+    uint8_t h[8];
+    if (off + 8 > size || file_->Read(off, h, 8) != 8)
+        return where + " is past the end of the memo file (" + std::to_string(size) + " bytes)";
+    if (block >= nextFree_)
+        return where + " is at or after the memo file's next free block " +
+               std::to_string(nextFree_);
+    const uint32_t type = LoadBe32(h), length = LoadBe32(h + 4);
+    if (type > kTypeObject)
+        return where + " does not start a memo (type " + std::to_string(type) + ")";
+    if (off + 8 + length > size)
+        return where + ": length " + std::to_string(length) + " runs past the end of the file";
+    if (uint64_t(block) + BlocksFor(length) > nextFree_)
+        return where + ": length " + std::to_string(length) +
+               " runs past the memo file's next free block " + std::to_string(nextFree_);
+    return {};
+}
+
 void MemoFile::WriteEntry(uint32_t block, std::string_view data, uint32_t type) {
     uint64_t off = uint64_t(block) * blockSize_;
     uint8_t h[8];

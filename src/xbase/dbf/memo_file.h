@@ -38,6 +38,9 @@ public:
     std::string Read(uint32_t block) const;
     // Like Read, also giving the entry's type.
     std::string Read(uint32_t block, uint32_t& type) const;
+    // What is wrong with a record's pointer to `block` (0: none), in words; empty when it
+    // starts an entry of a known type that lies wholly inside the used part of the file.
+    std::string CheckPointer(uint32_t block) const;
     // Stores `data` as the new value of the entry at oldBlock (0 = none) and returns the
     // block number to put in the record, 0 for empty data.
     uint32_t Write(uint32_t oldBlock, std::string_view data, uint32_t type = kTypeText);

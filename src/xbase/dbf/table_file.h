@@ -2,6 +2,7 @@
 // What the cursors of one table share: the table and memo files and every open index, with
 // each tag's compiled key and FOR expressions. All writes pass through here, so every open
 // index stays consistent with the data.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -93,7 +94,13 @@ public:
     // Builds a new tag over every record and adds it to an index of this table.
     void AddTag(IndexSet& set, const IndexTagSpec& tagDef);
 
+    // The first fault CheckFiles finds in the tags.
     bool Check(std::string* fault);
+    // Reads the data once: the header's record count against the file's size, every memo
+    // pointer (when `memos`), and every tag of every open index against the data, each tag's
+    // first fault reported in the order of the tags.
+    void CheckFiles(bool memos, const std::function<void(const TableFault&)>& report,
+                    const std::function<void(uint32_t, const uint8_t*)>& eachRecord = {});
     // A sample of records and entries of one tag against each other (seeks, no walk): empty
     // when they agree, else the fault in words. SpotCheckOnce throws it (kErrIndex), once per
     // tag while its index stays open. With SetSpotCheck on, a tag is checked when selected,

@@ -67,7 +67,7 @@ struct FrameFixture {
 TEST(FunctionFrame, EveryRegisteredFunctionIsItsCatalogRow) {
     FunctionRegistry registry;
     RegisterAllFunctions(registry);
-    ASSERT_EQ(registry.All().size(), 6u);
+    ASSERT_EQ(registry.All().size(), 7u);
     for (const auto& f : registry.All()) {
         const CatalogEntry* row = FindCatalogEntry(f->Key());
         ASSERT_NE(row, nullptr) << f->Key();
