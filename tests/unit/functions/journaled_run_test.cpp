@@ -98,11 +98,13 @@ long EnvNumber(const char* name, long fallback) {
     return v != nullptr && *v != '\0' ? std::atol(v) : fallback;
 }
 
+// The functions that write, last first: Fix Sort Dates must see the burial before Set Sort
+// Dates dates it.
 std::vector<MaintenanceFunction*> LastFirst(FunctionProject& f) {
-    // Last first: Fix Sort Dates must see the burial before Set Sort Dates dates it.
     std::vector<MaintenanceFunction*> all;
     for (auto it = f.functions.All().rbegin(); it != f.functions.All().rend(); ++it)
-        all.push_back(it->get());
+        if ((*it)->WritesProject())
+            all.push_back(it->get());
     return all;
 }
 
@@ -128,9 +130,10 @@ TEST(JournaledRun, EveryRunIsUndoneToTheByteOneRunAtATimeNewestFirst) {
     db::CTMGDB db;
     db.OpenProject(f.build.PjcPath());
     std::vector<UndoRecord> records = ListUndoRecords(db, logFolder);
-    ASSERT_EQ(records.size(), 6u);
-    EXPECT_EQ(records.front().info.function, f.functions.All().front()->Caption());
-    EXPECT_EQ(records.back().info.function, f.functions.All().back()->Caption());
+    const std::vector<MaintenanceFunction*> ran = LastFirst(f);
+    ASSERT_EQ(records.size(), ran.size());
+    EXPECT_EQ(records.front().info.function, ran.back()->Caption()) << "newest first";
+    EXPECT_EQ(records.back().info.function, ran.front()->Caption());
 
     // A change made after the newest run (as TMG would) makes it impossible to undo.
     const FolderBytes last = states.back();
@@ -146,7 +149,8 @@ TEST(JournaledRun, EveryRunIsUndoneToTheByteOneRunAtATimeNewestFirst) {
                   std::string::npos)
             << e.Description();
     }
-    EXPECT_EQ(ListUndoRecords(db, logFolder).size(), 6u) << "a refused undo keeps its record";
+    EXPECT_EQ(ListUndoRecords(db, logFolder).size(), ran.size())
+        << "a refused undo keeps its record";
     Restore(f.Folder(), last);
 
     for (size_t i = states.size() - 1; i > 0; --i) {
