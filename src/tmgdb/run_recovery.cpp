@@ -1,5 +1,7 @@
 #include "tmgdb/run_recovery.h"
 
+#include "tmgdb/tmg_table_index.h"
+
 namespace hk::db {
 
 std::optional<JournalInfo> RollBackJournal(FileSystem& fs, const std::string& journalPath,
@@ -30,6 +32,10 @@ std::vector<JournalInfo> RecoverInterruptedRuns(FileSystem& fs, const std::strin
         }
         if (auto done = RollBackJournal(fs, path, folder))
             recovered.push_back(std::move(*done));
+        // The private indexes the run made are scratch, left out of its journal.
+        for (const std::string& other : fs.List(folder))
+            if (IsPrivateIndexFile(other))
+                fs.Remove(folder + other);
     }
     return recovered;
 }

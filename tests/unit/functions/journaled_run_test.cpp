@@ -11,6 +11,7 @@
 
 #include "changing_project.h"
 #include "run/undo_records.h"
+#include "tmgdb/run_recovery.h"
 
 using namespace hk;
 using namespace hk::test;
@@ -255,6 +256,13 @@ TEST(JournaledRun, ARunKilledAnywhereIsRolledBackWhenTheProjectIsNextOpened) {
             Restore(f.Folder(), killed);
             RunResult next = RunFunction(f, settings, runs, fn, true);
             EXPECT_TRUE(next.log.Mentions("*NOTE* The interrupted run of " + fn.Caption()));
+            // A tool that writes single tables (hkdbf) rolls it back the same way.
+            Restore(f.Folder(), killed);
+            std::vector<db::JournalInfo> rolledBack =
+                db::RecoverInterruptedRuns(db::FileSystem::Default(), f.dir.Folder() + "proj/");
+            ASSERT_EQ(rolledBack.size(), 1u);
+            EXPECT_EQ(rolledBack[0].function, fn.Caption());
+            EXPECT_EQ(Snapshot(f.Folder()), before);
         }
         Restore(f.Folder(), before);
     }
