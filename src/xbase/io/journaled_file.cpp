@@ -1,4 +1,4 @@
-// A file handle under an armed journal: the first overwrite of each original region is
+// A file handle under an armed journal: the original bytes of what a run overwrites are
 // journaled, and writes are held back until the entries they depend on are durable.
 #include <algorithm>
 #include <cstring>
@@ -45,7 +45,7 @@ size_t JournaledFile::ReadAt(uint64_t offset, void* buf, size_t n) {
         size_t take = std::min<size_t>(n - done, kJournalPage - pos % kJournalPage);
         auto it = p_.held.find(pos / kJournalPage);
         if (it != p_.held.end()) {
-            std::memcpy(out + done, it->second.get() + pos % kJournalPage, take);
+            std::memcpy(out + done, it->second.now.get() + pos % kJournalPage, take);
             done += take;
             continue;
         }
@@ -96,23 +96,26 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
     const uint64_t end = offset + n;
     for (uint64_t page = offset / kJournalPage; page <= (end - 1) / kJournalPage; ++page) {
         const uint64_t start = page * kJournalPage;
-        auto& slot = p_.held[page];
-        if (!slot) {
-            slot = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+        HeldPage& slot = p_.held[page];
+        if (!slot.now) {
+            slot.now = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
             ++s_.heldPages;
             const bool journal = p_.NeedsJournal(page);
             size_t got = 0;
-            // Not held: the disk has the page's current content (its original one when it
-            // still needs journaling).
+            // Not held: the disk has the page's current content (the original one in the
+            // pieces not journaled yet).
             if (journal || offset > start || end < start + kJournalPage)
-                got = base_->ReadAt(start, slot.get(), kJournalPage);
-            if (journal)
-                s_.JournalPage(p_, page, slot.get(), got);
-            std::memset(slot.get() + got, 0, kJournalPage - got);
+                got = base_->ReadAt(start, slot.now.get(), kJournalPage);
+            std::memset(slot.now.get() + got, 0, kJournalPage - got);
+            if (journal) { // the pieces changed are journaled at the apply
+                slot.before = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+                std::memcpy(slot.before.get(), slot.now.get(), kJournalPage);
+                ++s_.heldPages;
+            }
         }
         uint64_t from = std::max(offset, start);
         uint64_t to = std::min(end, start + kJournalPage);
-        std::memcpy(slot.get() + (from - start), in + (from - offset), to - from);
+        std::memcpy(slot.now.get() + (from - start), in + (from - offset), to - from);
     }
     p_.logicalSize = std::max(p_.logicalSize, end);
 }
@@ -138,7 +141,7 @@ void JournaledFile::Truncate(uint64_t size) {
             if (!p_.NeedsJournal(pg))
                 continue;
             size_t got = base_->ReadAt(pg * kJournalPage, page.data(), kJournalPage);
-            s_.JournalPage(p_, pg, page.data(), got);
+            s_.JournalPieces(p_, pg, page.data(), got);
         }
         s_.ApplyIfNeeded();
     }

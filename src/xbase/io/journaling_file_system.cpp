@@ -1,6 +1,7 @@
 // The journaling file system: arming and ending runs, opens, removals, and the apply that makes
 // journal entries durable before the writes held behind them reach the project.
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -66,17 +67,41 @@ void JournalingFileSystem::State::Record(JournalPathState& p, bool fileExisted, 
     p.id = nextId++;
     p.existed = fileExisted;
     p.originalSize = fileExisted ? size : 0;
-    p.journaled.assign((p.originalSize + kJournalPage - 1) / kJournalPage, false);
+    p.journaled.assign((p.originalSize + kJournalPage - 1) / kJournalPage, 0);
+    if (size_t tail = p.originalSize % kJournalPage) // pieces past the end have nothing to keep
+        for (size_t piece = (tail + kJournalPiece - 1) / kJournalPiece; piece < 64; ++piece)
+            p.journaled.back() |= uint64_t(1) << piece;
     journal::AppendFile(pending, p.id, p.existed, p.originalSize, p.key);
     recorded.push_back(&p);
 }
 
-void JournalingFileSystem::State::JournalPage(JournalPathState& p, uint64_t page,
-                                              const uint8_t* bytes, size_t got) {
-    uint64_t start = page * kJournalPage;
-    size_t n = static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
-    journal::AppendRegion(pending, p.id, start, bytes, std::min(n, got));
-    p.journaled[page] = true;
+void JournalingFileSystem::State::JournalPieces(JournalPathState& p, uint64_t page,
+                                                const uint8_t* original, size_t got,
+                                                const uint8_t* changed) {
+    uint64_t& mask = p.journaled[page];
+    const uint64_t start = page * kJournalPage;
+    const size_t limit =
+        static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
+    auto wanted = [&](size_t piece) {
+        size_t at = piece * kJournalPiece;
+        return !(mask >> piece & 1) &&
+               (!changed || std::memcmp(original + at, changed + at, kJournalPiece) != 0);
+    };
+    for (size_t i = 0; i < 64;) {
+        if (!wanted(i)) {
+            ++i;
+            continue;
+        }
+        size_t j = i + 1;
+        while (j < 64 && wanted(j))
+            ++j;
+        const size_t from = i * kJournalPiece;
+        const size_t to = std::min({j * kJournalPiece, limit, std::max(got, from)});
+        journal::AppendRegion(pending, p.id, start + from, original + from, to - from);
+        for (size_t piece = i; piece < j; ++piece)
+            mask |= uint64_t(1) << piece;
+        i = j;
+    }
     // Whole files journaled at once (cut, removed or made again) go out in pieces; the sync
     // comes before anything they describe is touched.
     if (pending.size() >= heldLimit) {
@@ -91,7 +116,8 @@ void JournalingFileSystem::State::JournalPage(JournalPathState& p, uint64_t page
 }
 
 void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
-    if (std::find(p.journaled.begin(), p.journaled.end(), false) == p.journaled.end())
+    if (std::find_if(p.journaled.begin(), p.journaled.end(),
+                     [](uint64_t mask) { return mask != ~uint64_t(0); }) == p.journaled.end())
         return;
     auto file = base.Open(p.key, OpenMode::ReadOnly, false);
     std::vector<uint8_t> chunk(256 * kJournalPage);
@@ -100,7 +126,7 @@ void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
         for (uint64_t pg = first; pg < std::min<uint64_t>(first + 256, p.journaled.size()); ++pg) {
             size_t at = static_cast<size_t>((pg - first) * kJournalPage);
             if (p.NeedsJournal(pg))
-                JournalPage(p, pg, chunk.data() + at, got > at ? got - at : 0);
+                JournalPieces(p, pg, chunk.data() + at, got > at ? got - at : 0);
         }
     }
 }
@@ -130,6 +156,14 @@ void JournalingFileSystem::State::FlushJournal() {
 void JournalingFileSystem::State::Apply() {
     CheckUsable(journalPath);
     try {
+        for (JournalPathState* p : holding) {
+            for (auto& [page, held] : p->held) {
+                if (held.before) {
+                    JournalPieces(*p, page, held.before.get(), kJournalPage, held.now.get());
+                    held.before.reset();
+                }
+            }
+        }
         FlushJournal();
         std::vector<uint8_t> run;
         std::vector<uint64_t> pages;
@@ -146,7 +180,7 @@ void JournalingFileSystem::State::Apply() {
                 size_t j = i;
                 run.clear();
                 do {
-                    const uint8_t* b = p->held[pages[j]].get();
+                    const uint8_t* b = p->held[pages[j]].now.get();
                     run.insert(run.end(), b, b + kJournalPage);
                     ++j;
                 } while (j < pages.size() && pages[j] == pages[j - 1] + 1 && j - i < 256);
