@@ -1,9 +1,9 @@
 #pragma once
 // The rollback journal that makes a writing run all-or-nothing. JournalingFileSystem wraps the
-// engine's file seam: while a run is armed, the original bytes of every page-sized region of a
-// file in the run's folder are appended to the journal, and made durable, before the region is
-// first overwritten (or the file truncated); files created by the run are recorded so that a
-// roll-back removes them. A committed journal is the run's undo record.
+// engine's file seam: while a run is armed, the original bytes a run changes in a file of its
+// folder (each 64-byte piece of a page once) are appended to the journal, and made durable,
+// before they are overwritten (or the file truncated or removed); files created by the run are
+// recorded so that a roll-back removes them. A committed journal is the run's undo record.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,7 +14,8 @@
 
 namespace hk::db {
 
-// The size of the regions whose original bytes are kept.
+// The pages writes are held and journaled by; within one, only the 64-byte pieces that change
+// are kept.
 inline constexpr uint32_t kJournalRegionBytes = 4096;
 
 // A file's size and checksum as a committed run left it.

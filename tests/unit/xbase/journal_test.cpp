@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <random>
+#include <unistd.h>
 
 #include "support/faulty_file_system.h"
 #include "support/temp_dir.h"
@@ -353,6 +354,14 @@ TEST(Journal, HeldWritesAreSeenByEveryHandleAndReachTheDiskOnlyAfterTheirEntries
     EXPECT_EQ(ReadBytes(path), original);
     fs.Rename(path, dir.File("b.bin")); // disarmed: a plain rename
     EXPECT_EQ(ReadBytes(dir.File("b.bin")), original);
+    // Onto another file system (an undo record kept elsewhere): copied, then removed.
+    const std::string shm = "/dev/shm/hk_journal_test_" + std::to_string(getpid());
+    if (std::filesystem::exists("/dev/shm")) {
+        fs.Rename(dir.File("b.bin"), shm);
+        EXPECT_EQ(ReadBytes(shm), original);
+        EXPECT_FALSE(std::filesystem::exists(dir.File("b.bin")));
+        std::filesystem::remove(shm);
+    }
 }
 
 TEST(Journal, AJournalHoldsTheChangedBytesNotTheTable) {
