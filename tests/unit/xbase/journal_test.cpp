@@ -178,6 +178,18 @@ TEST(Journal, CommittedRunRestoresExactlyAndItsUndoIsJournaledToo) {
     RestoreFromJournal(FileSystem::Default(), p.Path("undo.hkj"));
     EXPECT_EQ(p.Files(), plain);
 
+    // A table opened before its run (as a project stays open between runs) is journaled.
+    auto early = Table::Open(p.Path("people.dbf"), {.fs = &fs});
+    fs.Begin(p.Path("second.hkj"), p.dir.Folder(), Info(p));
+    early->Go(7);
+    early->AssignString(1, "Second run");
+    early->Flush();
+    EXPECT_TRUE(fs.Commit().complete);
+    early.reset();
+    EXPECT_NE(p.Files(), plain);
+    RestoreFromJournal(FileSystem::Default(), p.Path("second.hkj"));
+    EXPECT_EQ(p.Files(), plain);
+
     // A later change to a file the run wrote, in content or in size, is found.
     std::string cdx = ReadBytes(p.Path("people.cdx"));
     cdx[cdx.size() / 2] ^= 1;
