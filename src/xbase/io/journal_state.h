@@ -62,8 +62,9 @@ struct JournalingFileSystem::State {
     uint32_t nextId = 1;
     size_t heldLimit = 16u << 20;
     size_t heldPages = 0;
-    std::vector<JournalPathState*> recorded; // in id order
-    std::vector<JournalPathState*> holding;  // paths with held pages
+    std::vector<std::unique_ptr<uint8_t[]>> spare; // page buffers of applied writes, reused
+    std::vector<JournalPathState*> recorded;       // in id order
+    std::vector<JournalPathState*> holding;        // paths with held pages
     std::unordered_map<std::string, std::unique_ptr<JournalPathState>> paths;
 
     JournalPathState& Get(const std::string& path);
@@ -88,6 +89,9 @@ struct JournalingFileSystem::State {
     // syncs it, and its folder when it was just made.
     void WritePending();
     void FlushJournal();
+    std::unique_ptr<uint8_t[]> NewPage();
+    // Gives the path's held pages back to `spare`.
+    void Recycle(JournalPathState& p);
     void DropHeld();
     void Disarm();
 };

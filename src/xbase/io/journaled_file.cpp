@@ -98,7 +98,7 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
         const uint64_t start = page * kJournalPage;
         HeldPage& slot = p_.held[page];
         if (!slot.now) {
-            slot.now = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+            slot.now = s_.NewPage();
             ++s_.heldPages;
             const bool journal = p_.NeedsJournal(page);
             size_t got = 0;
@@ -108,7 +108,7 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
                 got = base_->ReadAt(start, slot.now.get(), kJournalPage);
             std::memset(slot.now.get() + got, 0, kJournalPage - got);
             if (journal) { // the pieces changed are journaled at the apply
-                slot.before = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+                slot.before = s_.NewPage();
                 std::memcpy(slot.before.get(), slot.now.get(), kJournalPage);
                 ++s_.heldPages;
             }

@@ -1,6 +1,7 @@
 // The journaling file system: arming and ending runs, opens, removals, and the apply that makes
 // journal entries durable before the writes held behind them reach the project.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <filesystem>
 #include <set>
@@ -82,25 +83,26 @@ void JournalingFileSystem::State::JournalPieces(JournalPathState& p, uint64_t pa
     const uint64_t start = page * kJournalPage;
     const size_t limit =
         static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
-    auto wanted = [&](size_t piece) {
-        size_t at = piece * kJournalPiece;
-        return !(mask >> piece & 1) &&
-               (!changed || std::memcmp(original + at, changed + at, kJournalPiece) != 0);
-    };
-    for (size_t i = 0; i < 64;) {
-        if (!wanted(i)) {
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < 64 && wanted(j))
-            ++j;
+    uint64_t want = ~mask;
+    if (changed) {
+        uint64_t differ = 0;
+        for (size_t piece = 0; piece < 64; ++piece)
+            if ((want >> piece & 1) &&
+                std::memcmp(original + piece * kJournalPiece, changed + piece * kJournalPiece,
+                            kJournalPiece) != 0)
+                differ |= uint64_t(1) << piece;
+        want &= differ;
+    }
+    // Each run of adjacent pieces is one entry.
+    while (want != 0) {
+        const int i = std::countr_zero(want);
+        const int j = i + std::countr_one(want >> i);
+        const uint64_t bits = j - i == 64 ? ~uint64_t(0) : ((uint64_t(1) << (j - i)) - 1) << i;
         const size_t from = i * kJournalPiece;
         const size_t to = std::min({j * kJournalPiece, limit, std::max(got, from)});
         journal::AppendRegion(pending, p.id, start + from, original + from, to - from);
-        for (size_t piece = i; piece < j; ++piece)
-            mask |= uint64_t(1) << piece;
-        i = j;
+        mask |= bits;
+        want &= ~bits;
     }
     // Whole files journaled at once (cut, removed or made again) go out in pieces; the sync
     // comes before anything they describe is touched.
@@ -160,7 +162,7 @@ void JournalingFileSystem::State::Apply() {
             for (auto& [page, held] : p->held) {
                 if (held.before) {
                     JournalPieces(*p, page, held.before.get(), kJournalPage, held.now.get());
-                    held.before.reset();
+                    spare.push_back(std::move(held.before));
                 }
             }
         }
@@ -190,7 +192,7 @@ void JournalingFileSystem::State::Apply() {
                     out.WriteAt(start, run.data(), static_cast<size_t>(end - start));
                 i = j;
             }
-            p->held.clear();
+            Recycle(*p);
         }
         holding.clear();
         heldPages = 0;
@@ -200,15 +202,33 @@ void JournalingFileSystem::State::Apply() {
     }
 }
 
+std::unique_ptr<uint8_t[]> JournalingFileSystem::State::NewPage() {
+    if (spare.empty())
+        return std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+    auto page = std::move(spare.back());
+    spare.pop_back();
+    return page;
+}
+
+void JournalingFileSystem::State::Recycle(JournalPathState& p) {
+    for (auto& [page, held] : p.held) {
+        spare.push_back(std::move(held.now));
+        if (held.before)
+            spare.push_back(std::move(held.before));
+    }
+    p.held.clear();
+}
+
 void JournalingFileSystem::State::DropHeld() {
     for (JournalPathState* p : holding)
-        p->held.clear();
+        Recycle(*p);
     holding.clear();
     heldPages = 0;
 }
 
 void JournalingFileSystem::State::Disarm() {
     DropHeld();
+    spare.clear();
     armed = aborted = broken = false;
     folderUnsynced = journalUnsynced = false;
     journal.reset();
