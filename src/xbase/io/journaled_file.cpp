@@ -96,10 +96,9 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
     const uint64_t end = offset + n;
     for (uint64_t page = offset / kJournalPage; page <= (end - 1) / kJournalPage; ++page) {
         const uint64_t start = page * kJournalPage;
-        HeldPage& slot = p_.held[page];
-        if (!slot.now) {
-            slot.now = s_.NewPage();
-            ++s_.heldPages;
+        auto it = p_.held.find(page);
+        if (it == p_.held.end()) {
+            HeldPage slot{s_.NewPage(), nullptr};
             const bool journal = p_.NeedsJournal(page);
             size_t got = 0;
             // Not held: the disk has the page's current content (the original one in the
@@ -110,12 +109,14 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
             if (journal) { // the pieces changed are journaled at the apply
                 slot.before = s_.NewPage();
                 std::memcpy(slot.before.get(), slot.now.get(), kJournalPage);
-                ++s_.heldPages;
             }
+            s_.heldPages += journal ? 2 : 1;
+            it = p_.held.emplace(page, std::move(slot)).first;
         }
+        uint8_t* now = it->second.now.get();
         uint64_t from = std::max(offset, start);
         uint64_t to = std::min(end, start + kJournalPage);
-        std::memcpy(slot.now.get() + (from - start), in + (from - offset), to - from);
+        std::memcpy(now + (from - start), in + (from - offset), to - from);
     }
     p_.logicalSize = std::max(p_.logicalSize, end);
 }
