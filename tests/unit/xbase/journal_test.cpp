@@ -210,11 +210,14 @@ TEST(Journal, CommittedRunRestoresExactlyAndItsUndoIsJournaledToo) {
     EXPECT_FALSE(std::filesystem::exists(p.Journal()));
 }
 
-TEST(Journal, AbortedRunRollsBackAndANthFailingWriteAnywhereDoesToo) {
+TEST(Journal, AbortedRunRollsBackAndANthFailingWriteOrAFullDiskAnywhereDoesToo) {
     Project p;
-    auto runFailing = [&](long failAt) {
+    // Runs under the fault `arm` sets; returns the writes and bytes the run made.
+    auto runFailing = [&](const std::function<void(FaultyFileSystem&)>& arm,
+                          const std::string& what) {
+        SCOPED_TRACE(what);
         FaultyFileSystem faulty;
-        faulty.FailWriteNumber(failAt);
+        arm(faulty);
         JournalingFileSystem fs(faulty);
         fs.SetHeldBytesLimit(64 << 10); // several batches in one run
         fs.Begin(p.Journal(), p.dir.Folder(), Info(p));
@@ -227,19 +230,25 @@ TEST(Journal, AbortedRunRollsBackAndANthFailingWriteAnywhereDoesToo) {
         } catch (const DbError& e) {
             error = e.Description();
         }
-        const long writes = faulty.Writes();
-        EXPECT_EQ(faulty.FaultPath().empty(), failAt == 0) << "write " << failAt << ": " << error;
+        const std::pair<long, long long> made{faulty.Writes(),
+                                              static_cast<long long>(faulty.BytesWritten())};
+        EXPECT_EQ(faulty.FaultPath().empty(), what == "no fault") << error;
         fs.Abort();
-        open.clear(); // their flushes are dropped
+        open.clear();  // their flushes are dropped
+        faulty.Heal(); // overwriting what a file holds needs no room
         fs.RollBack();
-        EXPECT_EQ(p.Files(), p.before) << "failing write " << failAt;
+        EXPECT_EQ(p.Files(), p.before);
         EXPECT_FALSE(std::filesystem::exists(p.Journal()));
-        return writes;
+        return made;
     };
-    const long writes = runFailing(0);
+    const auto [writes, bytes] = runFailing([](FaultyFileSystem&) {}, "no fault");
     ASSERT_GT(writes, 20);
     for (long n = 1; n <= writes; ++n)
-        runFailing(n);
+        runFailing([n](FaultyFileSystem& fs) { fs.FailWriteNumber(n); },
+                   "failing write " + std::to_string(n));
+    for (long long room : {0LL, 100LL, 5000LL, bytes / 3, bytes / 2, bytes - 1})
+        runFailing([room](FaultyFileSystem& fs) { fs.DiskFullAfter(room); },
+                   "disk full after " + std::to_string(room));
 }
 
 TEST(Journal, ACrashAfterAnyChangeIsRolledBackFromTheJournalOnDisk) {
