@@ -69,7 +69,8 @@ public:
     void Begin(const std::string& journalPath, const std::string& scopeFolder, JournalInfo info);
     void SetInfo(JournalInfo info);
     bool Armed() const;
-    // True once the armed run has written to a file in scope (a journal file exists).
+    // True once the armed run has written to a file in scope (it has a journal, or will at
+    // the next sync).
     bool Wrote() const;
     // Bytes of the journal so far, entries not yet written to its file included; after
     // Commit, the committed journal's size (until the next Begin).
@@ -81,14 +82,15 @@ public:
     // Ends a run that finished: applies held writes, syncs every file written, appends the
     // commit record (sizes and checksums after the run), syncs the journal and disarms. Returns
     // the journal's info; the journal file stays at its path for the caller to keep or remove.
-    // Nothing to commit (no write): disarms and returns the info with `complete` false.
+    // Nothing to commit (no write): disarms and returns the info with `complete` false. A
+    // Commit that fails (or follows a failed write of the run) throws and leaves the run
+    // armed, so that Abort and RollBack can still put it back.
     JournalInfo Commit();
     // Ends a run that failed: writes from now on are dropped (so tables can be closed without
     // flushing), then RollBack puts the files back and removes the journal, and disarms.
     void Abort();
-    bool Aborted() const;
+    bool Aborted() const; // armed and aborted
     void RollBack();
-    // A Commit that fails leaves the run armed, so that RollBack can still put it back.
 
     // FileSystem
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override;

@@ -331,6 +331,10 @@ void JournalingFileSystem::Abort() {
     s.DropHeld();
 }
 
+bool JournalingFileSystem::Aborted() const {
+    return state_->armed && state_->aborted;
+}
+
 void JournalingFileSystem::RollBack() {
     State& s = *state_;
     if (!s.armed)
