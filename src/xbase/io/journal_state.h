@@ -26,7 +26,8 @@ struct JournalPathState {
     std::string key; // the absolute, normalised path: the journal's name for the file
     bool inScope = false;
     int handles = 0;
-    std::vector<File*> writers; // base files open for writing, to apply held writes through
+    std::vector<File*> writers;   // base files open for writing, to apply held writes through
+    std::unique_ptr<File> keeper; // one of them, kept after the last writable handle closed
     // The run's record of the file (id 0: not recorded yet).
     uint32_t id = 0;
     bool existed = false;
@@ -43,6 +44,8 @@ struct JournalPathState {
         return page < journaled.size() && journaled[page] != ~uint64_t(0);
     }
     void ResetRun();
+    // Drops the handle kept for held writes once they are applied or dropped.
+    void DropKeeper();
 };
 
 struct JournalingFileSystem::State {

@@ -17,12 +17,18 @@ JournaledFile::JournaledFile(JournalingFileSystem::State& s, JournalPathState& p
 
 JournaledFile::~JournaledFile() {
     if (writable_) {
-        // The last handle able to write them takes the held writes to the disk.
+        // Held writes outlive their last writable handle on a handle of their own, so that
+        // closing the tables of a run costs no sync each; the next apply takes them.
         if (s_.armed && !s_.aborted && !p_.held.empty() && p_.writers.size() == 1) {
             try {
-                s_.Apply();
+                p_.keeper = s_.base.Open(p_.key, OpenMode::ReadWrite, false);
+                p_.writers.push_back(p_.keeper.get());
             } catch (...) {
-                // Apply marked the run broken: Commit refuses, RollBack restores.
+                try {
+                    s_.Apply();
+                } catch (...) {
+                    // Apply marked the run broken: Commit refuses, RollBack restores.
+                }
             }
         }
         p_.writers.erase(std::find(p_.writers.begin(), p_.writers.end(), base_.get()));
@@ -78,14 +84,23 @@ void JournaledFile::WriteAt(uint64_t offset, const void* buf, size_t n) {
     if (s_.aborted)
         return;
     s_.CheckUsable(Path());
-    if (p_.id == 0)
-        s_.Record(p_, true, base_->Size());
-    // A file the run created has no original bytes to keep; its entry is already durable.
-    if (!p_.existed || !MustHold(offset, n))
-        return base_->WriteAt(offset, buf, n);
-    Hold(offset, static_cast<const uint8_t*>(buf), n);
-    if (s_.heldPages * kJournalPage >= s_.heldLimit)
-        s_.Apply();
+    // A failure marks the run broken, so that Commit refuses it even when the caller swallows
+    // the error (a table closing).
+    try {
+        if (p_.id == 0)
+            s_.Record(p_, true, base_->Size());
+        // A file the run created has no original bytes to keep; its entry is already durable.
+        if (!p_.existed || !MustHold(offset, n)) {
+            base_->WriteAt(offset, buf, n);
+            return;
+        }
+        Hold(offset, static_cast<const uint8_t*>(buf), n);
+        if (s_.heldPages * kJournalPage >= s_.heldLimit)
+            s_.Apply();
+    } catch (...) {
+        s_.broken = true;
+        throw;
+    }
 }
 
 void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
@@ -133,20 +148,25 @@ void JournaledFile::Truncate(uint64_t size) {
     if (s_.aborted)
         return;
     s_.CheckUsable(Path());
-    if (p_.id == 0)
-        s_.Record(p_, true, base_->Size());
-    if (p_.existed) {
-        // The regions cut off keep their original bytes in the journal first.
-        std::vector<uint8_t> page(kJournalPage);
-        for (uint64_t pg = size / kJournalPage; pg < p_.journaled.size(); ++pg) {
-            if (!p_.NeedsJournal(pg))
-                continue;
-            size_t got = base_->ReadAt(pg * kJournalPage, page.data(), kJournalPage);
-            s_.JournalPieces(p_, pg, page.data(), got);
+    try {
+        if (p_.id == 0)
+            s_.Record(p_, true, base_->Size());
+        if (p_.existed) {
+            // The regions cut off keep their original bytes in the journal first.
+            std::vector<uint8_t> page(kJournalPage);
+            for (uint64_t pg = size / kJournalPage; pg < p_.journaled.size(); ++pg) {
+                if (!p_.NeedsJournal(pg))
+                    continue;
+                size_t got = base_->ReadAt(pg * kJournalPage, page.data(), kJournalPage);
+                s_.JournalPieces(p_, pg, page.data(), got);
+            }
+            s_.ApplyIfNeeded();
         }
-        s_.ApplyIfNeeded();
+        base_->Truncate(size);
+    } catch (...) {
+        s_.broken = true;
+        throw;
     }
-    base_->Truncate(size);
 }
 
 void JournaledFile::Sync() {

@@ -31,6 +31,14 @@ void JournalPathState::ResetRun() {
     originalSize = 0;
     journaled.clear();
     held.clear();
+    DropKeeper();
+}
+
+void JournalPathState::DropKeeper() {
+    if (!keeper)
+        return;
+    writers.erase(std::find(writers.begin(), writers.end(), keeper.get()));
+    keeper.reset();
 }
 
 JournalPathState& JournalingFileSystem::State::Get(const std::string& path) {
@@ -217,6 +225,7 @@ void JournalingFileSystem::State::Recycle(JournalPathState& p) {
             spare.push_back(std::move(held.before));
     }
     p.held.clear();
+    p.DropKeeper();
 }
 
 void JournalingFileSystem::State::DropHeld() {

@@ -104,7 +104,7 @@ void WritingRun(Project& p, FileSystem& fs, std::vector<std::unique_ptr<Table>>&
     fs.Remove(p.Path("notes.txt"));
     fs.Open(p.Path("keep.txt"), OpenMode::CreateTruncate, true)->WriteAt(0, "again", 5);
     for (auto& table : open)
-        table->Sync();
+        table->Flush(); // held, and taken to the disk by the commit
 }
 
 void ExpectTagsGood(const Project& p) {
@@ -226,6 +226,7 @@ TEST(Journal, ANthFailingWriteOrAFullDiskAnywhereInARunOrItsCommitIsRolledBack) 
         bool committed = false;
         try {
             WritingRun(p, fs, open);
+            open.clear(); // as a run ends: tables closed, then the commit
             fs.Commit();
             committed = true;
         } catch (const DbError& e) {
@@ -275,6 +276,7 @@ TEST(Journal, ACrashAfterAnyChangeIsRolledBackFromTheJournalOnDisk) {
             std::vector<std::unique_ptr<Table>> open;
             try {
                 WritingRun(p, fs, open);
+                open.clear();
                 fs.Commit();
             } catch (const DbError&) {
                 // what the program saw of a disk that stopped is of no matter: it is gone
