@@ -55,9 +55,10 @@ void RestoreFromJournal(FileSystem& fs, const std::string& journalPath);
 std::optional<std::string> FirstChangedFile(FileSystem& fs, const JournalInfo& info);
 
 // Writes of an armed run are held back (reads, Size and every handle of the path see them)
-// until the journal entries they depend on are synced in one batch: at the held limit, Sync,
-// Truncate, Commit, or when the last writable handle of the file closes. One thread; the file
-// system outlives its files. While armed, files in scope cannot be renamed.
+// until the journal entries they depend on are synced in one batch: at the held limit, a Sync
+// or Truncate of the file, its removal or remaking, or Commit; closing a file keeps them. A
+// write that fails marks the run broken: Commit then refuses it. One thread; the file system
+// outlives its files. While armed, files in scope cannot be renamed.
 class JournalingFileSystem final : public FileSystem {
 public:
     explicit JournalingFileSystem(FileSystem& base);
