@@ -1,9 +1,9 @@
 #pragma once
 // The rollback journal that makes a writing run all-or-nothing. JournalingFileSystem wraps the
-// engine's file seam: while a run is armed, the original bytes of every page-sized region of a
-// file in the run's folder are appended to the journal, and made durable, before the region is
-// first overwritten (or the file truncated); files created by the run are recorded so that a
-// roll-back removes them. A committed journal is the run's undo record.
+// engine's file seam: while a run is armed, the original bytes a run changes in a file of its
+// folder (each 64-byte piece of a page once) are appended to the journal, and made durable,
+// before they are overwritten (or the file truncated or removed); files created by the run are
+// recorded so that a roll-back removes them. A committed journal is the run's undo record.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -15,7 +15,8 @@
 
 namespace hk::db {
 
-// The size of the regions whose original bytes are kept.
+// The pages writes are held and journaled by; within one, only the 64-byte pieces that change
+// are kept.
 inline constexpr uint32_t kJournalRegionBytes = 4096;
 
 // A file's size and checksum as a committed run left it.
@@ -55,9 +56,10 @@ void RestoreFromJournal(FileSystem& fs, const std::string& journalPath);
 std::optional<std::string> FirstChangedFile(FileSystem& fs, const JournalInfo& info);
 
 // Writes of an armed run are held back (reads, Size and every handle of the path see them)
-// until the journal entries they depend on are synced in one batch: at the held limit, Sync,
-// Truncate, Commit, or when the last writable handle of the file closes. One thread; the file
-// system outlives its files. While armed, files in scope cannot be renamed.
+// until the journal entries they depend on are synced in one batch: at the held limit, a Sync
+// or Truncate of the file, its removal or remaking, or Commit; closing a file keeps them. A
+// write that fails marks the run broken: Commit then refuses it. One thread; the file system
+// outlives its files. While armed, files in scope cannot be renamed.
 class JournalingFileSystem final : public FileSystem {
 public:
     explicit JournalingFileSystem(FileSystem& base);
@@ -72,7 +74,8 @@ public:
     // a roll-back or an undo neither keeps nor brings them back.
     void SetScratchFiles(std::function<bool(const std::string& path)> isScratch);
     bool Armed() const;
-    // True once the armed run has written to a file in scope (a journal file exists).
+    // True once the armed run has written to a file in scope (it has a journal, or will at
+    // the next sync).
     bool Wrote() const;
     // Bytes of the journal so far, entries not yet written to its file included; after
     // Commit, the committed journal's size (until the next Begin).
@@ -84,14 +87,15 @@ public:
     // Ends a run that finished: applies held writes, syncs every file written, appends the
     // commit record (sizes and checksums after the run), syncs the journal and disarms. Returns
     // the journal's info; the journal file stays at its path for the caller to keep or remove.
-    // Nothing to commit (no write): disarms and returns the info with `complete` false.
+    // Nothing to commit (no write): disarms and returns the info with `complete` false. A
+    // Commit that fails (or follows a failed write of the run) throws and leaves the run
+    // armed, so that Abort and RollBack can still put it back.
     JournalInfo Commit();
     // Ends a run that failed: writes from now on are dropped (so tables can be closed without
     // flushing), then RollBack puts the files back and removes the journal, and disarms.
     void Abort();
-    bool Aborted() const;
+    bool Aborted() const; // armed and aborted
     void RollBack();
-    // A Commit that fails leaves the run armed, so that RollBack can still put it back.
 
     // FileSystem
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode, bool lock) override;

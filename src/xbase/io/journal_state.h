@@ -13,26 +13,40 @@
 namespace hk::db {
 
 inline constexpr uint64_t kJournalPage = kJournalRegionBytes;
+// Within a page, original bytes are kept per 64-byte piece, for the pieces a run changes.
+inline constexpr size_t kJournalPiece = kJournalPage / 64;
+
+// A page of held writes: its content as the run wrote it and, while some of its pieces are
+// not journaled yet, as the disk has it.
+struct HeldPage {
+    std::unique_ptr<uint8_t[]> now;
+    std::unique_ptr<uint8_t[]> before;
+};
 
 struct JournalPathState {
     std::string key; // the absolute, normalised path: the journal's name for the file
     bool inScope = false;
     int handles = 0;
-    std::vector<File*> writers; // base files open for writing, to apply held writes through
+    std::vector<File*> writers;   // base files open for writing, to apply held writes through
+    std::unique_ptr<File> keeper; // one of them, kept after the last writable handle closed
     // The run's record of the file (id 0: not recorded yet).
     uint32_t id = 0;
     bool existed = false;
     bool removed = false;
     uint64_t originalSize = 0;
-    std::vector<bool> journaled; // per region of the original size
-    // Held writes: the new content of each page written since the last apply, and the file's
-    // size and its size on disk meanwhile.
-    std::unordered_map<uint64_t, std::unique_ptr<uint8_t[]>> held;
+    std::vector<uint64_t> journaled; // per page of the original size, a bit per piece kept
+    // Held writes: the pages written since the last apply, and the file's size and its size
+    // on disk meanwhile.
+    std::unordered_map<uint64_t, HeldPage> held;
     uint64_t logicalSize = 0;
     uint64_t baseSize = 0;
 
-    bool NeedsJournal(uint64_t page) const { return page < journaled.size() && !journaled[page]; }
+    bool NeedsJournal(uint64_t page) const {
+        return page < journaled.size() && journaled[page] != ~uint64_t(0);
+    }
     void ResetRun();
+    // Drops the handle kept for held writes once they are applied or dropped.
+    void DropKeeper();
 };
 
 struct JournalingFileSystem::State {
@@ -53,8 +67,9 @@ struct JournalingFileSystem::State {
     uint32_t nextId = 1;
     size_t heldLimit = 16u << 20;
     size_t heldPages = 0;
-    std::vector<JournalPathState*> recorded; // in id order
-    std::vector<JournalPathState*> holding;  // paths with held pages
+    std::vector<std::unique_ptr<uint8_t[]>> spare; // page buffers of applied writes, reused
+    std::vector<JournalPathState*> recorded;       // in id order
+    std::vector<JournalPathState*> holding;        // paths with held pages
     std::unordered_map<std::string, std::unique_ptr<JournalPathState>> paths;
 
     JournalPathState& Get(const std::string& path);
@@ -62,11 +77,14 @@ struct JournalingFileSystem::State {
     bool InScope(const std::string& key) const;
     void CheckUsable(const std::string& path) const;
     void Record(JournalPathState& p, bool existed, uint64_t size);
-    // Appends the original bytes of a page (read from `from`, which holds them) to the journal.
-    void JournalPage(JournalPathState& p, uint64_t page, const uint8_t* bytes, size_t got);
-    // Journals every region of the original size not journaled yet, read from the file itself.
+    // Appends the original bytes (`got` of them read) of the page's pieces not journaled yet
+    // to the journal; given `changed`, only of the pieces that differ from it.
+    void JournalPieces(JournalPathState& p, uint64_t page, const uint8_t* original, size_t got,
+                       const uint8_t* changed = nullptr);
+    // Journals every piece of the original size not journaled yet, read from the file itself.
     void JournalAll(JournalPathState& p);
-    // Makes the pending entries durable, then performs every held write.
+    // Journals the changed pieces of held pages, makes the pending entries durable, then
+    // performs every held write.
     void Apply();
     void ApplyIfNeeded() {
         if (!pending.empty() || journalUnsynced || heldPages > 0)
@@ -76,6 +94,9 @@ struct JournalingFileSystem::State {
     // syncs it, and its folder when it was just made.
     void WritePending();
     void FlushJournal();
+    std::unique_ptr<uint8_t[]> NewPage();
+    // Gives the path's held pages back to `spare`.
+    void Recycle(JournalPathState& p);
     void DropHeld();
     void Disarm();
 };

@@ -1,4 +1,4 @@
-// A file handle under an armed journal: the first overwrite of each original region is
+// A file handle under an armed journal: the original bytes of what a run overwrites are
 // journaled, and writes are held back until the entries they depend on are durable.
 #include <algorithm>
 #include <cstring>
@@ -17,12 +17,18 @@ JournaledFile::JournaledFile(JournalingFileSystem::State& s, JournalPathState& p
 
 JournaledFile::~JournaledFile() {
     if (writable_) {
-        // The last handle able to write them takes the held writes to the disk.
+        // Held writes outlive their last writable handle on a handle of their own, so that
+        // closing the tables of a run costs no sync each; the next apply takes them.
         if (s_.armed && !s_.aborted && !p_.held.empty() && p_.writers.size() == 1) {
             try {
-                s_.Apply();
+                p_.keeper = s_.base.Open(p_.key, OpenMode::ReadWrite, false);
+                p_.writers.push_back(p_.keeper.get());
             } catch (...) {
-                // Apply marked the run broken: Commit refuses, RollBack restores.
+                try {
+                    s_.Apply();
+                } catch (...) {
+                    // Apply marked the run broken: Commit refuses, RollBack restores.
+                }
             }
         }
         p_.writers.erase(std::find(p_.writers.begin(), p_.writers.end(), base_.get()));
@@ -45,7 +51,7 @@ size_t JournaledFile::ReadAt(uint64_t offset, void* buf, size_t n) {
         size_t take = std::min<size_t>(n - done, kJournalPage - pos % kJournalPage);
         auto it = p_.held.find(pos / kJournalPage);
         if (it != p_.held.end()) {
-            std::memcpy(out + done, it->second.get() + pos % kJournalPage, take);
+            std::memcpy(out + done, it->second.now.get() + pos % kJournalPage, take);
             done += take;
             continue;
         }
@@ -78,14 +84,23 @@ void JournaledFile::WriteAt(uint64_t offset, const void* buf, size_t n) {
     if (s_.aborted)
         return;
     s_.CheckUsable(Path());
-    if (p_.id == 0)
-        s_.Record(p_, true, base_->Size());
-    // A file the run created has no original bytes to keep; its entry is already durable.
-    if (!p_.existed || !MustHold(offset, n))
-        return base_->WriteAt(offset, buf, n);
-    Hold(offset, static_cast<const uint8_t*>(buf), n);
-    if (s_.heldPages * kJournalPage >= s_.heldLimit)
-        s_.Apply();
+    // A failure marks the run broken, so that Commit refuses it even when the caller swallows
+    // the error (a table closing).
+    try {
+        if (p_.id == 0)
+            s_.Record(p_, true, base_->Size());
+        // A file the run created has no original bytes to keep; its entry is already durable.
+        if (!p_.existed || !MustHold(offset, n)) {
+            base_->WriteAt(offset, buf, n);
+            return;
+        }
+        Hold(offset, static_cast<const uint8_t*>(buf), n);
+        if (s_.heldPages * kJournalPage >= s_.heldLimit)
+            s_.Apply();
+    } catch (...) {
+        s_.broken = true;
+        throw;
+    }
 }
 
 void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
@@ -96,23 +111,27 @@ void JournaledFile::Hold(uint64_t offset, const uint8_t* in, size_t n) {
     const uint64_t end = offset + n;
     for (uint64_t page = offset / kJournalPage; page <= (end - 1) / kJournalPage; ++page) {
         const uint64_t start = page * kJournalPage;
-        auto& slot = p_.held[page];
-        if (!slot) {
-            slot = std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
-            ++s_.heldPages;
+        auto it = p_.held.find(page);
+        if (it == p_.held.end()) {
+            HeldPage slot{s_.NewPage(), nullptr};
             const bool journal = p_.NeedsJournal(page);
             size_t got = 0;
-            // Not held: the disk has the page's current content (its original one when it
-            // still needs journaling).
+            // Not held: the disk has the page's current content (the original one in the
+            // pieces not journaled yet).
             if (journal || offset > start || end < start + kJournalPage)
-                got = base_->ReadAt(start, slot.get(), kJournalPage);
-            if (journal)
-                s_.JournalPage(p_, page, slot.get(), got);
-            std::memset(slot.get() + got, 0, kJournalPage - got);
+                got = base_->ReadAt(start, slot.now.get(), kJournalPage);
+            std::memset(slot.now.get() + got, 0, kJournalPage - got);
+            if (journal) { // the pieces changed are journaled at the apply
+                slot.before = s_.NewPage();
+                std::memcpy(slot.before.get(), slot.now.get(), kJournalPage);
+            }
+            s_.heldPages += journal ? 2 : 1;
+            it = p_.held.emplace(page, std::move(slot)).first;
         }
+        uint8_t* now = it->second.now.get();
         uint64_t from = std::max(offset, start);
         uint64_t to = std::min(end, start + kJournalPage);
-        std::memcpy(slot.get() + (from - start), in + (from - offset), to - from);
+        std::memcpy(now + (from - start), in + (from - offset), to - from);
     }
     p_.logicalSize = std::max(p_.logicalSize, end);
 }
@@ -129,20 +148,25 @@ void JournaledFile::Truncate(uint64_t size) {
     if (s_.aborted)
         return;
     s_.CheckUsable(Path());
-    if (p_.id == 0)
-        s_.Record(p_, true, base_->Size());
-    if (p_.existed) {
-        // The regions cut off keep their original bytes in the journal first.
-        std::vector<uint8_t> page(kJournalPage);
-        for (uint64_t pg = size / kJournalPage; pg < p_.journaled.size(); ++pg) {
-            if (!p_.NeedsJournal(pg))
-                continue;
-            size_t got = base_->ReadAt(pg * kJournalPage, page.data(), kJournalPage);
-            s_.JournalPage(p_, pg, page.data(), got);
+    try {
+        if (p_.id == 0)
+            s_.Record(p_, true, base_->Size());
+        if (p_.existed) {
+            // The regions cut off keep their original bytes in the journal first.
+            std::vector<uint8_t> page(kJournalPage);
+            for (uint64_t pg = size / kJournalPage; pg < p_.journaled.size(); ++pg) {
+                if (!p_.NeedsJournal(pg))
+                    continue;
+                size_t got = base_->ReadAt(pg * kJournalPage, page.data(), kJournalPage);
+                s_.JournalPieces(p_, pg, page.data(), got);
+            }
+            s_.ApplyIfNeeded();
         }
-        s_.ApplyIfNeeded();
+        base_->Truncate(size);
+    } catch (...) {
+        s_.broken = true;
+        throw;
     }
-    base_->Truncate(size);
 }
 
 void JournaledFile::Sync() {

@@ -1,6 +1,8 @@
 // The journaling file system: arming and ending runs, opens, removals, and the apply that makes
 // journal entries durable before the writes held behind them reach the project.
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -29,6 +31,14 @@ void JournalPathState::ResetRun() {
     originalSize = 0;
     journaled.clear();
     held.clear();
+    DropKeeper();
+}
+
+void JournalPathState::DropKeeper() {
+    if (!keeper)
+        return;
+    writers.erase(std::find(writers.begin(), writers.end(), keeper.get()));
+    keeper.reset();
 }
 
 JournalPathState& JournalingFileSystem::State::Get(const std::string& path) {
@@ -66,17 +76,42 @@ void JournalingFileSystem::State::Record(JournalPathState& p, bool fileExisted, 
     p.id = nextId++;
     p.existed = fileExisted;
     p.originalSize = fileExisted ? size : 0;
-    p.journaled.assign((p.originalSize + kJournalPage - 1) / kJournalPage, false);
+    p.journaled.assign((p.originalSize + kJournalPage - 1) / kJournalPage, 0);
+    if (size_t tail = p.originalSize % kJournalPage) // pieces past the end have nothing to keep
+        for (size_t piece = (tail + kJournalPiece - 1) / kJournalPiece; piece < 64; ++piece)
+            p.journaled.back() |= uint64_t(1) << piece;
     journal::AppendFile(pending, p.id, p.existed, p.originalSize, p.key);
     recorded.push_back(&p);
 }
 
-void JournalingFileSystem::State::JournalPage(JournalPathState& p, uint64_t page,
-                                              const uint8_t* bytes, size_t got) {
-    uint64_t start = page * kJournalPage;
-    size_t n = static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
-    journal::AppendRegion(pending, p.id, start, bytes, std::min(n, got));
-    p.journaled[page] = true;
+void JournalingFileSystem::State::JournalPieces(JournalPathState& p, uint64_t page,
+                                                const uint8_t* original, size_t got,
+                                                const uint8_t* changed) {
+    uint64_t& mask = p.journaled[page];
+    const uint64_t start = page * kJournalPage;
+    const size_t limit =
+        static_cast<size_t>(std::min<uint64_t>(kJournalPage, p.originalSize - start));
+    uint64_t want = ~mask;
+    if (changed) {
+        uint64_t differ = 0;
+        for (size_t piece = 0; piece < 64; ++piece)
+            if ((want >> piece & 1) &&
+                std::memcmp(original + piece * kJournalPiece, changed + piece * kJournalPiece,
+                            kJournalPiece) != 0)
+                differ |= uint64_t(1) << piece;
+        want &= differ;
+    }
+    // Each run of adjacent pieces is one entry.
+    while (want != 0) {
+        const int i = std::countr_zero(want);
+        const int j = i + std::countr_one(want >> i);
+        const uint64_t bits = j - i == 64 ? ~uint64_t(0) : ((uint64_t(1) << (j - i)) - 1) << i;
+        const size_t from = i * kJournalPiece;
+        const size_t to = std::min({j * kJournalPiece, limit, std::max(got, from)});
+        journal::AppendRegion(pending, p.id, start + from, original + from, to - from);
+        mask |= bits;
+        want &= ~bits;
+    }
     // Whole files journaled at once (cut, removed or made again) go out in pieces; the sync
     // comes before anything they describe is touched.
     if (pending.size() >= heldLimit) {
@@ -91,7 +126,8 @@ void JournalingFileSystem::State::JournalPage(JournalPathState& p, uint64_t page
 }
 
 void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
-    if (std::find(p.journaled.begin(), p.journaled.end(), false) == p.journaled.end())
+    if (std::find_if(p.journaled.begin(), p.journaled.end(),
+                     [](uint64_t mask) { return mask != ~uint64_t(0); }) == p.journaled.end())
         return;
     auto file = base.Open(p.key, OpenMode::ReadOnly, false);
     std::vector<uint8_t> chunk(256 * kJournalPage);
@@ -100,7 +136,7 @@ void JournalingFileSystem::State::JournalAll(JournalPathState& p) {
         for (uint64_t pg = first; pg < std::min<uint64_t>(first + 256, p.journaled.size()); ++pg) {
             size_t at = static_cast<size_t>((pg - first) * kJournalPage);
             if (p.NeedsJournal(pg))
-                JournalPage(p, pg, chunk.data() + at, got > at ? got - at : 0);
+                JournalPieces(p, pg, chunk.data() + at, got > at ? got - at : 0);
         }
     }
 }
@@ -130,6 +166,14 @@ void JournalingFileSystem::State::FlushJournal() {
 void JournalingFileSystem::State::Apply() {
     CheckUsable(journalPath);
     try {
+        for (JournalPathState* p : holding) {
+            for (auto& [page, held] : p->held) {
+                if (held.before) {
+                    JournalPieces(*p, page, held.before.get(), kJournalPage, held.now.get());
+                    spare.push_back(std::move(held.before));
+                }
+            }
+        }
         FlushJournal();
         std::vector<uint8_t> run;
         std::vector<uint64_t> pages;
@@ -146,7 +190,7 @@ void JournalingFileSystem::State::Apply() {
                 size_t j = i;
                 run.clear();
                 do {
-                    const uint8_t* b = p->held[pages[j]].get();
+                    const uint8_t* b = p->held[pages[j]].now.get();
                     run.insert(run.end(), b, b + kJournalPage);
                     ++j;
                 } while (j < pages.size() && pages[j] == pages[j - 1] + 1 && j - i < 256);
@@ -156,7 +200,7 @@ void JournalingFileSystem::State::Apply() {
                     out.WriteAt(start, run.data(), static_cast<size_t>(end - start));
                 i = j;
             }
-            p->held.clear();
+            Recycle(*p);
         }
         holding.clear();
         heldPages = 0;
@@ -166,15 +210,34 @@ void JournalingFileSystem::State::Apply() {
     }
 }
 
+std::unique_ptr<uint8_t[]> JournalingFileSystem::State::NewPage() {
+    if (spare.empty())
+        return std::make_unique_for_overwrite<uint8_t[]>(kJournalPage);
+    auto page = std::move(spare.back());
+    spare.pop_back();
+    return page;
+}
+
+void JournalingFileSystem::State::Recycle(JournalPathState& p) {
+    for (auto& [page, held] : p.held) {
+        spare.push_back(std::move(held.now));
+        if (held.before)
+            spare.push_back(std::move(held.before));
+    }
+    p.held.clear();
+    p.DropKeeper();
+}
+
 void JournalingFileSystem::State::DropHeld() {
     for (JournalPathState* p : holding)
-        p->held.clear();
+        Recycle(*p);
     holding.clear();
     heldPages = 0;
 }
 
 void JournalingFileSystem::State::Disarm() {
     DropHeld();
+    spare.clear();
     armed = aborted = broken = false;
     folderUnsynced = journalUnsynced = false;
     journal.reset();
