@@ -126,7 +126,7 @@ bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
         // What the tables hold back reaches the disk now, so that a failing disk is reported
         // (and the run taken back) while the log is still open.
         if (journaled)
-            ctx.db->SyncRun();
+            ctx.db->FlushRun();
         return true;
     } catch (const std::exception& e) {
         ShowError(ctx, e, 0);

@@ -91,9 +91,9 @@ public:
     void SetRunInfo(JournalInfo info);
     bool RunArmed() const { return journal_->Armed(); }
     uint64_t RunJournalBytes() const { return journal_->JournalBytes(); }
-    // Everything the open tables hold back written and synced, so that a failing disk shows
-    // while the run can still say so.
-    void SyncRun();
+    // Everything the open tables and the journal hold back written (the files are synced at
+    // the commit), so that a failing disk shows while the run can still say so.
+    void FlushRun();
     JournalInfo CommitRun();
     void RollBackRun();
     // Removes the private index files in the project folder, which runs make and throw away

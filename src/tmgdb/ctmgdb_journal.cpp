@@ -19,10 +19,11 @@ void CTMGDB::SetRunInfo(JournalInfo info) {
     journal_->SetInfo(std::move(info));
 }
 
-void CTMGDB::SyncRun() {
+void CTMGDB::FlushRun() {
     for (Slot& slot : slots_)
         if (slot.table)
-            slot.table->Sync();
+            slot.table->Flush();
+    journal_->ApplyHeld();
 }
 
 JournalInfo CTMGDB::CommitRun() {

@@ -83,6 +83,9 @@ public:
     // Writes held back until their journal entries are durable are applied (one sync of the
     // journal) when they exceed this many bytes (default 16 MB).
     void SetHeldBytesLimit(size_t bytes);
+    // Applies the held writes now (one sync of the journal), without syncing the files, so
+    // that a failing disk shows while the run can still report it.
+    void ApplyHeld();
 
     // Ends a run that finished: applies held writes, syncs every file written, appends the
     // commit record (sizes and checksums after the run), syncs the journal and disarms. Returns

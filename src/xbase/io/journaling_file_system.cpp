@@ -344,6 +344,12 @@ void JournalingFileSystem::Abort() {
     s.DropHeld();
 }
 
+void JournalingFileSystem::ApplyHeld() {
+    State& s = *state_;
+    if (s.armed && !s.aborted && !s.holding.empty())
+        s.Apply();
+}
+
 bool JournalingFileSystem::Aborted() const {
     return state_->armed && state_->aborted;
 }
