@@ -4,6 +4,7 @@
 // HK_CRASH_POINTS (default 60) and HK_CRASH_SEED set the size and seed of the kill campaign.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <random>
 #include <sys/wait.h>
@@ -290,6 +291,34 @@ TEST(JournaledRun, TheCommandLineListsAndUndoesTheNewestRun) {
 
     EXPECT_EQ(undo({"--list"}), 0);
     EXPECT_NE(f.out.str().find("Set Living"), std::string::npos) << f.out.str();
+
+    // Only the newest records are kept: twelve older ones beside it, then one more kept.
+    {
+        db::CTMGDB db;
+        db.OpenProject(f.build.PjcPath());
+        std::vector<UndoRecord> records = ListUndoRecords(db, logDir + "/");
+        ASSERT_EQ(records.size(), 1u);
+        const std::string newest = records[0].path;
+        auto time = std::filesystem::last_write_time(newest);
+        for (int i = 1; i <= 12; ++i) {
+            std::string old = logDir + "/old" + std::to_string(i) + ".undo";
+            std::filesystem::copy_file(newest, old);
+            std::filesystem::last_write_time(old, time - std::chrono::hours(i));
+        }
+        std::filesystem::copy_file(newest, db.JournalPath());
+        db::JournalInfo kept = records[0].info;
+        kept.logFile = logDir + "/again.log";
+        KeepUndoRecord(db, kept, logDir + "/");
+        records = ListUndoRecords(db, logDir + "/");
+        ASSERT_EQ(records.size(), kKeptUndoRecords);
+        EXPECT_EQ(std::filesystem::path(records[0].path).filename(), "again.undo");
+        EXPECT_EQ(records[1].path, newest);
+        EXPECT_EQ(std::filesystem::path(records.back().path).filename(), "old8.undo");
+        EXPECT_FALSE(std::filesystem::exists(db.JournalPath()));
+        for (const UndoRecord& r : records)
+            if (r.path != newest)
+                std::filesystem::remove(r.path);
+    }
     EXPECT_EQ(undo({}), 1) << "without --yes and without a terminal nothing is undone";
     EXPECT_EQ(Snapshot(f.Folder()), after);
     EXPECT_EQ(undo({"--yes"}), 0) << f.err.str();
