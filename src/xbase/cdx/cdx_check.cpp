@@ -126,7 +126,11 @@ void CdxTag::CheckTree(bool exact, std::vector<uint8_t>* owners, bool leaves) {
     LevelOrder order;
     order.key.resize(kl);
 
-    auto orderFail = [&](uint32_t off, const std::string& what) { Fail(off, what); };
+    orderFault_ = false;
+    auto orderFail = [&](uint32_t off, const std::string& what) {
+        orderFault_ = true;
+        Fail(off, what);
+    };
     // Checks one node's first and last entries against the parent entries around it.
     auto checkBounds = [&](size_t i, uint32_t off, const uint8_t* firstKey, uint32_t firstRec,
                            const uint8_t* lastKey, uint32_t lastRec) {
@@ -254,40 +258,67 @@ uint8_t CdxTag::GuessPad() {
     // Writers drop trailing pad bytes, so the last stored byte of a key with a trailing count
     // is never the pad byte; binary keys (numbers, dates) also store bytes below a blank.
     // Leaves are not checked yet: their key order depends on the answer.
+    // Both edge leaves: one end of a tag often holds only empty keys, which tell nothing.
     uint8_t page[kPageSize];
-    guessing_ = true;
-    try {
-        DescendEdge(false, leaf_);
-        ReadNode(leaf_.offset, page, leaf_.offset);
-    } catch (...) {
-        guessing_ = false;
-        throw;
-    }
-    guessing_ = false;
-    const LeafLayout& l = leaf_.layout;
     const uint32_t kl = info_.keyLength;
     int blank = 0, zero = 0;
-    uint32_t textStart = kPageSize;
-    for (uint32_t i = 0; i < leaf_.count; ++i) {
-        uint64_t v = 0;
-        std::memcpy(&v, page + kLeafHeaderSize + i * l.entryBytes, l.entryBytes);
-        uint32_t dup = static_cast<uint32_t>(v >> l.recBits) & ((1u << l.dupBits) - 1);
-        uint32_t trail =
-            static_cast<uint32_t>(v >> (l.recBits + l.dupBits)) & ((1u << l.trailBits) - 1);
-        uint32_t stored = kl - dup - trail;
-        textStart -= stored;
-        for (uint32_t b = 0; b < stored; ++b)
-            if (page[textStart + b] < 0x20)
-                ++zero;
-        if (trail > 0 && stored > 0) {
-            uint8_t lastByte = page[textStart + stored - 1];
-            if (lastByte == ' ')
-                ++zero;
-            if (lastByte == 0)
-                ++blank;
+    for (bool last : {false, true}) {
+        guessing_ = true;
+        try {
+            DescendEdge(last, leaf_);
+            ReadNode(leaf_.offset, page, leaf_.offset);
+        } catch (...) {
+            guessing_ = false;
+            throw;
+        }
+        guessing_ = false;
+        const LeafLayout& l = leaf_.layout;
+        uint32_t textStart = kPageSize;
+        for (uint32_t i = 0; i < leaf_.count; ++i) {
+            uint64_t v = 0;
+            std::memcpy(&v, page + kLeafHeaderSize + i * l.entryBytes, l.entryBytes);
+            uint32_t dup = static_cast<uint32_t>(v >> l.recBits) & ((1u << l.dupBits) - 1);
+            uint32_t trail =
+                static_cast<uint32_t>(v >> (l.recBits + l.dupBits)) & ((1u << l.trailBits) - 1);
+            uint32_t stored = kl - dup - trail;
+            textStart -= stored;
+            for (uint32_t b = 0; b < stored; ++b)
+                if (page[textStart + b] < 0x20)
+                    ++zero;
+            if (trail > 0 && stored > 0) {
+                uint8_t lastByte = page[textStart + stored - 1];
+                if (lastByte == ' ')
+                    ++zero;
+                if (lastByte == 0)
+                    ++blank;
+            }
         }
     }
+    padGuessed_ = true;
     return zero > blank ? 0 : ' ';
+}
+
+void CdxTag::CheckWhole(std::vector<uint8_t>& owners) {
+    const std::vector<uint8_t> before = owners;
+    try {
+        CheckTree(false, &owners);
+    } catch (const DbError&) {
+        // A guessed pad byte may be the wrong one: keys then seem out of order.
+        if (!orderFault_ || !padGuessed_ || !MachineCollation())
+            throw;
+        const uint8_t guess = pad_;
+        owners = before;
+        SetPadByte(guess == ' ' ? 0 : ' ');
+        try {
+            CheckTree(false, &owners);
+        } catch (const DbError&) {
+            SetPadByte(guess);
+            padGuessed_ = true;
+            owners = before;
+            CheckTree(false, &owners); // report the fault found with the first guess
+        }
+    }
+    checkedAt_ = modCount_;
 }
 
 void CdxTag::Count() {

@@ -405,9 +405,10 @@ void CdxFile::CheckLayout(bool leaves) {
         }
     }
     for (auto& tag : tags_) {
-        tag->CheckTree(false, &owners, leaves);
         if (leaves)
-            tag->checkedAt_ = tag->modCount_;
+            tag->CheckWhole(owners);
+        else
+            tag->CheckTree(false, &owners, false);
     }
     CheckFreeList(owners);
     layoutChecked_ = true;

@@ -123,6 +123,7 @@ void CdxTag::WriteStats() {
 }
 
 void CdxTag::SetPadByte(uint8_t pad) {
+    padGuessed_ = false;
     if (pad == pad_)
         return;
     pad_ = pad;

@@ -144,6 +144,9 @@ private:
     // rebuilt; the table layer sets it from the key type).
     uint8_t GuessPad();
     void Count();
+    // CheckTree of everything; with a guessed pad byte, retried with the other one when only
+    // the key order was wrong.
+    void CheckWhole(std::vector<uint8_t>& owners);
 
     CdxFile& file_;
     uint32_t headerOffset_;
@@ -159,6 +162,8 @@ private:
     uint64_t checkedAt_ = UINT64_MAX; // modCount_ when the tree last passed its check
     bool counted_ = false;            // keyCount_ and distinctCount_ come from a count
     bool guessing_ = false;           // reading before the pad byte is known: no node checks
+    bool padGuessed_ = false;         // pad_ is GuessPad's, not set from the key type
+    bool orderFault_ = false;         // the last CheckTree failed on key order
 
     // Scratch buffers reused by every operation (no allocation in the hot paths).
     std::vector<PathStep> path_;
