@@ -137,7 +137,7 @@ void CdxTag::SetPadByte(uint8_t pad) {
 // ---------------------------------------------------------------------------------------
 // Reading
 
-bool CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from, LeafNode* leaf) {
+void CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from, LeafNode* leaf) {
     file_.ReadPage(offset, page, *this, from);
     uint16_t attr = Get16(page);
     if (attr & ~7u)
@@ -146,14 +146,13 @@ bool CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from, LeafNode* l
     if (isLeaf && leaf)
         DecodeLeafPage(offset, page, *leaf);
     if (guessing_ || file_.NodeMarked(offset, CdxFile::kNodeChecked))
-        return false;
+        return;
     if (isLeaf && !leaf) {
         DecodeLeafPage(offset, page, check_);
         leaf = &check_;
     }
     VerifyNode(offset, page, isLeaf ? leaf : nullptr);
     file_.MarkNode(offset, CdxFile::kNodeChecked);
-    return true;
 }
 
 uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t* page) const {

@@ -35,7 +35,7 @@ public:
     // Walks the whole tree: node contents, links, key order, parent keys. `exact` also
     // demands that every parent key equals its child's last key (as this engine writes them;
     // a looser "not below" is enough to search correctly). A loose check of a tree unchanged
-    // since it last passed one (as on open) passes at once.
+    // since it last passed one (as after CdxFile::Check) passes at once.
     bool Check(std::string* fault, bool exact = false);
 
     // Number of entries and of distinct keys: counted by a check of the whole tag on first use
@@ -78,8 +78,8 @@ private:
     // Reading.
     // `from` is the page (or header) holding the pointer, for the message when it is bad.
     // A leaf is decoded into `leaf` when given. The first read of a page since open checks the
-    // node on its own (VerifyNode); returns whether that happened now.
-    bool ReadNode(uint32_t offset, uint8_t* page, uint32_t from, cdx::LeafNode* leaf = nullptr);
+    // node on its own (VerifyNode).
+    void ReadNode(uint32_t offset, uint8_t* page, uint32_t from, cdx::LeafNode* leaf = nullptr);
     // Header fields, links and child pointers in range, entries in order; `leaf` is the page
     // decoded when it is a leaf.
     void VerifyNode(uint32_t offset, const uint8_t* page, const cdx::LeafNode* leaf) const;
@@ -140,7 +140,7 @@ private:
     // `owners` (optional) marks every page of the tree and catches pages claimed twice. Without
     // `leaves` only the headers of leaves are read (links, level, root mark): the layout.
     void CheckTree(bool exact, std::vector<uint8_t>* owners, bool leaves = true);
-    // On open: the pad byte from the first leaf (the guess decides how trailing bytes are
+    // On open: the pad byte from the two edge leaves (the guess decides how trailing bytes are
     // rebuilt; the table layer sets it from the key type).
     uint8_t GuessPad();
     void Count();
