@@ -19,6 +19,7 @@
 #include "run/run_request.h"
 #include "support/text.h"
 #include "tmgdb/ctmgdb.h"
+#include "tmgdb/tmg_table_index.h"
 #include "xbase/table.h"
 
 namespace hk::cli {
@@ -111,18 +112,20 @@ int Info(CliEnvironment& env, const std::string& project) {
           "p", "k", "t",   "i",  "l",   "u", "a", "o", "b", "c",   "d",  "xd",  "st", "dna"}) {
         if (!db::FindFileNoCase(db.TablePath(suffix)))
             continue;
-        std::string alias = db.NewAlias();
-        db.OpenTable(suffix, alias);
-        db::Table* t = db.TableHandle(alias);
-        long active = 0;
-        for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
-            if (!t->Deleted())
-                ++active;
-        if (std::string_view(suffix) == "t")
-            tagTypes = active;
-        env.out << "  " << suffix << '\t' << t->RecCount() << " records (" << active
-                << " not deleted)\t" << db::CTMGDB::TableDescription(suffix) << "\n";
-        db.CloseTable(alias);
+        // Each table with its production index, as a run opens it, but without the private
+        // index a run builds (a sort order info has no use for). Counts come from the headers:
+        // counting deleted records would read every table whole.
+        db::OpenOptions options;
+        options.writable = false;
+        options.productionIndex = !db::UsesPrivateIndex(suffix, db.VersionMajor());
+        auto t = db::Table::Open(db.TablePath(suffix), options);
+        if (std::string_view(suffix) == "t") {
+            tagTypes = 0;
+            for (int r = t->Top(); r == db::kPosOk; r = t->Skip(1))
+                tagTypes += !t->Deleted();
+        }
+        env.out << "  " << suffix << '\t' << t->RecCount() << " records\t"
+                << db::CTMGDB::TableDescription(suffix) << "\n";
     }
     if (tagTypes >= 0)
         env.out << "Tag types: " << tagTypes << "\n";

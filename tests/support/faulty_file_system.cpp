@@ -18,9 +18,12 @@ public:
             size_t got = base_->ReadAt(offset, buf, n / 2);
             if (got == n / 2)
                 fs_.Fault(Path());
+            fs_.bytesRead_ += got;
             return got;
         }
-        return base_->ReadAt(offset, buf, n);
+        size_t got = base_->ReadAt(offset, buf, n);
+        fs_.bytesRead_ += got;
+        return got;
     }
 
     void WriteAt(uint64_t offset, const void* buf, size_t n) override {

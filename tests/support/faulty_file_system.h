@@ -40,6 +40,7 @@ public:
     long Syncs() const { return syncs_; }
     long Changes() const { return changes_; }
     uint64_t BytesWritten() const { return bytes_; }
+    uint64_t BytesRead() const { return bytesRead_; }
     // Every file written to (or created) through this file system.
     const std::set<std::string>& WrittenPaths() const { return written_; }
     // The file the first injected fault hit; empty when none was injected.
@@ -73,6 +74,7 @@ private:
     bool shortReads_ = false;
     long long diskLeft_ = -1;
     uint64_t bytes_ = 0;
+    uint64_t bytesRead_ = 0;
     std::set<std::string> written_;
     std::string faultPath_;
 };

@@ -69,6 +69,15 @@ void CdxFile::ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_
     std::memcpy(buf, slot.bytes, kPageSize);
 }
 
+void CdxFile::MarkNode(uint32_t offset, uint8_t mark) {
+    size_t p = offset / kNodeMarkUnit;
+    if (p >= nodeMarks_.size())
+        nodeMarks_.resize(pages_->Size() / kNodeMarkUnit + 1, 0);
+    if (mark == kNodeChecked && !(nodeMarks_[p] & kNodeChecked))
+        ++nodesChecked_;
+    nodeMarks_[p] |= mark;
+}
+
 void CdxFile::WritePage(uint32_t offset, const uint8_t* buf) {
     pages_->Write(offset, buf, kPageSize);
     CachedNode& slot = NodeSlot(offset);
@@ -97,6 +106,8 @@ uint32_t CdxFile::AllocatePage() {
 }
 
 void CdxFile::FreePage(uint32_t offset) {
+    if (size_t p = offset / kNodeMarkUnit; p < nodeMarks_.size())
+        nodeMarks_[p] = 0; // no longer a node: a stale pointer to it is checked again
     uint8_t page[kPageSize] = {};
     Put32(page, freeHead_);
     WritePage(offset, page);
@@ -151,17 +162,19 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
     cdx->freeHead_ = Get32(header + 4) == kNoPage ? 0 : Get32(header + 4);
     cdx->updateCounter_ = GetBE32(header + 8);
 
+    cdx->nodeMarks_.assign(size / kNodeMarkUnit, 0);
+    // The directory is a page or two: checked whole. Tag trees are checked node by node as
+    // they are read, and as a whole before the first change (CheckBeforeWrite).
     std::vector<uint8_t> owners(size / kPageSize, 0);
     owners[0] = owners[1] = 1;
-    cdx->directory_->CheckTree(false, &owners);
+    cdx->directory_->CheckTree(false, &owners, true);
     cdx->LoadTags(owners);
     if (flavor)
         cdx->flavor_ = *flavor;
     else
         cdx->DetectFlavor();
     for (auto& tag : cdx->tags_)
-        tag->CheckWithPadGuess(owners);
-    cdx->CheckFreeList(owners);
+        tag->pad_ = tag->GuessPad();
     return cdx;
 }
 
@@ -315,6 +328,7 @@ CdxTag& CdxFile::AddTag(const NewTag& tagDef, KeySource& sorted) {
                       "tag " + name + ": key and FOR expressions must fit 510 characters");
 
     CheckedSource checked(sorted, tagDef, name, path_);
+    CheckBeforeWrite();
 
     // Tag headers take two whole pages at the end of the file, never from the free list.
     uint64_t size = pages_->Size();
@@ -378,22 +392,39 @@ void CdxFile::Flush() {
     pages_->Flush();
 }
 
+void CdxFile::CheckLayout(bool leaves) {
+    std::vector<uint8_t> owners(pages_->Size() / kPageSize, 0);
+    owners[0] = owners[1] = 1;
+    directory_->CheckTree(false, &owners, true);
+    for (auto& tag : tags_) {
+        for (uint32_t p = tag->headerOffset_ / kPageSize; p < tag->headerOffset_ / kPageSize + 2;
+             ++p) {
+            if (owners[p])
+                Fail("tag " + tag->info_.name + ": header overlaps other pages");
+            owners[p] = 1;
+        }
+    }
+    for (auto& tag : tags_) {
+        if (leaves)
+            tag->CheckWhole(owners);
+        else
+            tag->CheckTree(false, &owners, false);
+    }
+    CheckFreeList(owners);
+    layoutChecked_ = true;
+}
+
+void CdxFile::CheckBeforeWrite() {
+    // A change trusts more than the nodes it reads: pages it takes from the free list must be
+    // free, and sibling pages it relinks must belong to the same level of the same tree. Leaf
+    // contents are left to the check each leaf gets when it is read.
+    if (!layoutChecked_)
+        CheckLayout(false);
+}
+
 bool CdxFile::Check(std::string* fault) {
     try {
-        std::vector<uint8_t> owners(pages_->Size() / kPageSize, 0);
-        owners[0] = owners[1] = 1;
-        directory_->CheckTree(false, &owners);
-        for (auto& tag : tags_) {
-            for (uint32_t p = tag->headerOffset_ / kPageSize;
-                 p < tag->headerOffset_ / kPageSize + 2; ++p) {
-                if (owners[p])
-                    Fail("tag " + tag->info_.name + ": header overlaps other pages");
-                owners[p] = 1;
-            }
-        }
-        for (auto& tag : tags_)
-            tag->CheckTree(false, &owners);
-        CheckFreeList(owners);
+        CheckLayout(true);
         return true;
     } catch (const DbError& e) {
         if (fault)

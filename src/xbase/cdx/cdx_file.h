@@ -50,9 +50,11 @@ public:
 
 class CdxFile {
 public:
-    // Opens and validates the whole file (headers, every tag's tree, the free list); a damaged
-    // file raises DbError(kErrIndex) naming the tag, page and fault. Writable opens take the
-    // file's lock. The flavor is detected from the file unless given.
+    // Opens the file and checks its header, the tag directory and every tag header; a damaged
+    // file raises DbError(kErrIndex) naming the tag, page and fault. Tree nodes are checked when
+    // first read, and the layout of the whole file (pages owned once, links, the free list)
+    // before its first change. Writable opens take the file's lock. The flavor is detected from
+    // the file unless given.
     static std::unique_ptr<CdxFile> Open(FileSystem& fs, const std::string& path, bool writable,
                                          std::optional<CdxFlavor> flavor = std::nullopt);
     // Creates an empty file (directory only), replacing any file at `path`.
@@ -80,6 +82,11 @@ public:
     void Sync();
     // Structural check of every tag and the free list; the first fault as text.
     bool Check(std::string* fault);
+    // Once, before the first change: the layout of the whole file (see CheckLayout), which
+    // changes rely on beyond the nodes they read; DbError(kErrIndex) when it is damaged.
+    void CheckBeforeWrite();
+    // Node pages checked on their own since open (each once), for tests of the lazy checks.
+    uint64_t NodesChecked() const { return nodesChecked_; }
 
     bool Writable() const { return pages_->Writable(); }
     void SetCacheLimit(size_t bytes) { pages_->SetMaxCachedBytes(bytes); }
@@ -96,6 +103,19 @@ private:
     void LoadTags(std::vector<uint8_t>& owners);
     void DetectFlavor();
     void CheckFreeList(std::vector<uint8_t>& owners);
+    // Every tag and the free list; `leaves` also decodes every leaf (else only their headers).
+    void CheckLayout(bool leaves);
+
+    // Pages whose node passed its own check (kNodeChecked) and its place under its parent
+    // (kNodePlaced) since open.
+    static constexpr uint8_t kNodeChecked = 1, kNodePlaced = 2;
+    bool NodeMarked(uint32_t offset, uint8_t mark) const {
+        size_t p = offset / kNodeMarkUnit;
+        return p < nodeMarks_.size() && (nodeMarks_[p] & mark);
+    }
+    void MarkNode(uint32_t offset, uint8_t mark);
+    void ForgetNodeMarks() { nodeMarks_.assign(nodeMarks_.size(), 0); }
+    static constexpr uint32_t kNodeMarkUnit = 512;
 
     // Page services for the tags.
     void ReadPage(uint32_t offset, uint8_t* buf, const CdxTag& tag, uint32_t from);
@@ -124,6 +144,9 @@ private:
     uint32_t freeHead_ = 0;
     uint32_t updateCounter_ = 0;
     bool changed_ = false;
+    bool layoutChecked_ = false; // CheckBeforeWrite passed
+    std::vector<uint8_t> nodeMarks_;
+    uint64_t nodesChecked_ = 0;
 };
 
 } // namespace hk::db

@@ -123,20 +123,36 @@ void CdxTag::WriteStats() {
 }
 
 void CdxTag::SetPadByte(uint8_t pad) {
+    padGuessed_ = false;
     if (pad == pad_)
         return;
     pad_ = pad;
     ++modCount_;
+    counted_ = false;
+    // Key order in leaves depends on the pad byte: nodes checked with the other one are
+    // checked again.
+    file_.ForgetNodeMarks();
 }
 
 // ---------------------------------------------------------------------------------------
 // Reading
 
-void CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from) {
+void CdxTag::ReadNode(uint32_t offset, uint8_t* page, uint32_t from, LeafNode* leaf) {
     file_.ReadPage(offset, page, *this, from);
     uint16_t attr = Get16(page);
     if (attr & ~7u)
         Fail(offset, "impossible node attributes " + Hex(attr));
+    const bool isLeaf = attr & kAttrLeaf;
+    if (isLeaf && leaf)
+        DecodeLeafPage(offset, page, *leaf);
+    if (guessing_ || file_.NodeMarked(offset, CdxFile::kNodeChecked))
+        return;
+    if (isLeaf && !leaf) {
+        DecodeLeafPage(offset, page, check_);
+        leaf = &check_;
+    }
+    VerifyNode(offset, page, isLeaf ? leaf : nullptr);
+    file_.MarkNode(offset, CdxFile::kNodeChecked);
 }
 
 uint32_t CdxTag::InteriorCount(uint32_t offset, const uint8_t* page) const {
@@ -156,15 +172,17 @@ void CdxTag::DecodeLeafPage(uint32_t offset, const uint8_t* page, LeafNode& leaf
 
 void CdxTag::ReadLeaf(uint32_t offset, LeafNode& leaf, uint32_t from) {
     uint8_t page[kPageSize];
-    ReadNode(offset, page, from);
+    ReadNode(offset, page, from, &leaf);
     if (!(Get16(page) & kAttrLeaf))
         Fail(offset, "expected a leaf node");
-    DecodeLeafPage(offset, page, leaf);
 }
 
 void CdxTag::DescendTo(const uint8_t* key, uint32_t recno, bool last, std::vector<PathStep>* path,
                        LeafNode& leaf) {
-    uint8_t page[kPageSize];
+    uint8_t buffers[2][kPageSize];
+    uint8_t* page = buffers[0];
+    uint8_t* parent = nullptr; // the page above, for the first check of a node's place
+    uint32_t idx = 0;
     uint32_t off = root_, from = headerOffset_;
     if (path)
         path->clear();
@@ -172,14 +190,17 @@ void CdxTag::DescendTo(const uint8_t* key, uint32_t recno, bool last, std::vecto
     for (int depth = 0;; ++depth) {
         if (depth > kMaxDepth)
             Fail(off, "tree deeper than 32 levels: a child pointer loops");
-        ReadNode(off, page, from);
-        from = off;
-        if (Get16(page) & kAttrLeaf) {
-            DecodeLeafPage(off, page, leaf);
-            return;
+        ReadNode(off, page, from, &leaf);
+        const bool isLeaf = Get16(page) & kAttrLeaf;
+        if (!guessing_ && !file_.NodeMarked(off, CdxFile::kNodePlaced)) {
+            CheckPlace(off, page, isLeaf ? &leaf : nullptr, parent, idx);
+            file_.MarkNode(off, CdxFile::kNodePlaced);
         }
+        from = off;
+        if (isLeaf)
+            return;
         uint32_t n = InteriorCount(off, page);
-        uint32_t idx;
+
         if (key) {
             idx = InteriorLowerBound(page, kl, n, key, recno);
             if (idx == n)
@@ -190,6 +211,8 @@ void CdxTag::DescendTo(const uint8_t* key, uint32_t recno, bool last, std::vecto
         if (path)
             path->push_back({off, idx});
         off = GetBE32(page + kNodeHeaderSize + idx * InteriorEntrySize(kl) + kl + 4);
+        parent = page;
+        page = page == buffers[0] ? buffers[1] : buffers[0];
     }
 }
 
@@ -209,10 +232,9 @@ bool CdxTag::StepLeaf(bool forward, LeafNode& leaf) {
         if (next == kNoPage)
             return false;
         uint32_t from = leaf.offset;
-        ReadNode(next, page, from);
+        ReadNode(next, page, from, &leaf);
         if (!(Get16(page) & kAttrLeaf))
             Fail(next, "sibling of a leaf is not a leaf");
-        DecodeLeafPage(next, page, leaf);
         if ((forward ? leaf.left : leaf.right) != from)
             Fail(next, std::string(forward ? "left" : "right") + " sibling link is not " +
                            Hex(from) + ", the page that links here");
@@ -252,7 +274,8 @@ bool CdxTag::NeighbourHasKey(const LeafNode& leaf, int before, uint32_t after, c
 
 std::vector<KeyEntry> CdxTag::Entries() {
     std::vector<KeyEntry> out;
-    out.reserve(keyCount_);
+    if (counted_)
+        out.reserve(keyCount_);
     CdxCursor c(*this);
     for (bool ok = c.First(); ok; ok = c.Next())
         out.push_back({std::string(c.Key()), c.RecNo()});
@@ -304,8 +327,10 @@ void CdxTag::AddChild(ChildList& list, const uint8_t* key, uint32_t recno, uint3
 
 bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
     CheckWritable(keyText, recno);
+    file_.CheckBeforeWrite();
     const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
     Descend(key, recno, &path_, leaf_);
+    CheckNeighbours(leaf_);
     uint32_t pos = leaf_.LowerBound(key, recno);
     if (pos < leaf_.count && leaf_.recnos[pos] == recno &&
         std::memcmp(leaf_.Key(pos), key, info_.keyLength) == 0)
@@ -336,8 +361,10 @@ bool CdxTag::Insert(std::string_view keyText, uint32_t recno) {
 
 bool CdxTag::Remove(std::string_view keyText, uint32_t recno) {
     CheckWritable(keyText, recno);
+    file_.CheckBeforeWrite();
     const auto* key = reinterpret_cast<const uint8_t*>(keyText.data());
     Descend(key, recno, &path_, leaf_);
+    CheckNeighbours(leaf_);
     uint32_t pos = leaf_.LowerBound(key, recno);
     if (pos >= leaf_.count || leaf_.recnos[pos] != recno ||
         std::memcmp(leaf_.Key(pos), key, info_.keyLength) != 0)
@@ -522,7 +549,7 @@ void CdxTag::StoreLeaf(LeafNode& leaf, bool lastChanged, uint32_t insertedAt) {
         return;
     }
     if (leftEdge != kNoPage)
-        SetSiblingLink(leftEdge, false, pages[0]);
+        SetSiblingLink(leftEdge, false, off, pages[0]);
     ReplaceChild(path_.size() - 1, pieces);
 }
 
@@ -655,22 +682,25 @@ void CdxTag::ReplaceChild(size_t level, ChildList& pieces, uint32_t replaced) {
         first += size;
     }
     if (node.left != kNoPage)
-        SetSiblingLink(node.left, false, pages[0]);
+        SetSiblingLink(node.left, false, node.offset, pages[0]);
     ReplaceChild(level - 1, up);
 }
 
-void CdxTag::SetSiblingLink(uint32_t offset, bool leftLink, uint32_t value) {
+void CdxTag::SetSiblingLink(uint32_t offset, bool leftLink, uint32_t was, uint32_t value) {
     uint8_t page[kPageSize];
     ReadNode(offset, page, offset);
+    if (Get32(page + (leftLink ? 4 : 8)) != was)
+        Fail(offset, std::string(leftLink ? "left" : "right") + " sibling link is not " + Hex(was) +
+                         ", the page that links here");
     Put32(page + (leftLink ? 4 : 8), value);
     file_.WritePage(offset, page);
 }
 
 void CdxTag::RemoveNode(uint32_t offset, uint32_t left, uint32_t right) {
     if (left != kNoPage)
-        SetSiblingLink(left, false, right);
+        SetSiblingLink(left, false, offset, right);
     if (right != kNoPage)
-        SetSiblingLink(right, true, left);
+        SetSiblingLink(right, true, offset, left);
     file_.FreePage(offset);
 }
 
@@ -723,9 +753,9 @@ bool CdxTag::MergeLeaf(LeafNode& leaf) {
     packer_.Write(merged_, 0, merged_.count, merged_.layout, kAttrLeaf, left, right, page);
     file_.WritePage(keep, page);
     if (intoRight && left != kNoPage)
-        SetSiblingLink(left, false, keep);
+        SetSiblingLink(left, false, leaf.offset, keep);
     if (!intoRight && right != kNoPage)
-        SetSiblingLink(right, true, keep);
+        SetSiblingLink(right, true, leaf.offset, keep);
     file_.FreePage(leaf.offset);
 
     ChildList pieces;

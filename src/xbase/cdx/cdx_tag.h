@@ -35,12 +35,19 @@ public:
     // Walks the whole tree: node contents, links, key order, parent keys. `exact` also
     // demands that every parent key equals its child's last key (as this engine writes them;
     // a looser "not below" is enough to search correctly). A loose check of a tree unchanged
-    // since it last passed one (as on open) passes at once.
+    // since it last passed one (as after CdxFile::Check) passes at once.
     bool Check(std::string* fault, bool exact = false);
 
-    // Number of entries and of distinct keys, counted on open (and kept up to date).
-    uint32_t KeyCount() const { return keyCount_; }
-    uint32_t DistinctCount() const { return distinctCount_; }
+    // Number of entries and of distinct keys: counted by a check of the whole tag on first use
+    // (which raises DbError on a damaged tree), then kept up to date.
+    uint32_t KeyCount() {
+        Count();
+        return keyCount_;
+    }
+    uint32_t DistinctCount() {
+        Count();
+        return distinctCount_;
+    }
     // Bumped by every change, so cursors know to find their place again.
     uint64_t ModCount() const { return modCount_; }
 
@@ -70,7 +77,19 @@ private:
 
     // Reading.
     // `from` is the page (or header) holding the pointer, for the message when it is bad.
-    void ReadNode(uint32_t offset, uint8_t* page, uint32_t from);
+    // A leaf is decoded into `leaf` when given. The first read of a page since open checks the
+    // node on its own (VerifyNode).
+    void ReadNode(uint32_t offset, uint8_t* page, uint32_t from, cdx::LeafNode* leaf = nullptr);
+    // Header fields, links and child pointers in range, entries in order; `leaf` is the page
+    // decoded when it is a leaf.
+    void VerifyNode(uint32_t offset, const uint8_t* page, const cdx::LeafNode* leaf) const;
+    // A node reached from its parent (none for the root): root mark, sibling links and keys
+    // against the parent's entries. Once per page.
+    void CheckPlace(uint32_t offset, const uint8_t* page, const cdx::LeafNode* leaf,
+                    const uint8_t* parent, uint32_t index);
+    // Reads the sibling pages of a leaf about to change, so that a damaged one stops the change
+    // before anything is written.
+    void CheckNeighbours(const cdx::LeafNode& leaf);
     void ReadLeaf(uint32_t offset, cdx::LeafNode& leaf, uint32_t from);
     void DecodeLeafPage(uint32_t offset, const uint8_t* page, cdx::LeafNode& leaf) const;
     uint32_t InteriorCount(uint32_t offset, const uint8_t* page) const;
@@ -101,7 +120,8 @@ private:
     bool MergeLeaf(cdx::LeafNode& leaf);
     cdx::LeafLayout Layout(uint32_t maxRecno) const;
     void RemoveNode(uint32_t offset, uint32_t left, uint32_t right);
-    void SetSiblingLink(uint32_t offset, bool leftLink, uint32_t value);
+    // Sets a link of `offset` that must read `was` (the page being split, merged or removed).
+    void SetSiblingLink(uint32_t offset, bool leftLink, uint32_t was, uint32_t value);
     void CollapseRoot();
     // Writes `pieces` as the root's children, adding levels while they do not fit one node.
     void GrowRoot(ChildList& pieces, bool fillFull);
@@ -116,13 +136,17 @@ private:
     void AddChild(ChildList& list, const uint8_t* key, uint32_t recno, uint32_t child) const;
 
     // Checking (cdx_check.cpp).
-    // Throws DbError on the first fault; on success sets the key statistics. `owners`
-    // (optional) marks every page of the tree and catches pages claimed twice.
-    void CheckTree(bool exact, std::vector<uint8_t>* owners);
-    // On open: guesses the pad byte, checks, and retries with the other pad byte when only the
-    // key order was wrong (the guess decides how trailing bytes are rebuilt).
-    void CheckWithPadGuess(std::vector<uint8_t>& owners);
+    // Throws DbError on the first fault; on success with `leaves` sets the key statistics.
+    // `owners` (optional) marks every page of the tree and catches pages claimed twice. Without
+    // `leaves` only the headers of leaves are read (links, level, root mark): the layout.
+    void CheckTree(bool exact, std::vector<uint8_t>* owners, bool leaves = true);
+    // On open: the pad byte from the two edge leaves (the guess decides how trailing bytes are
+    // rebuilt; the table layer sets it from the key type).
     uint8_t GuessPad();
+    void Count();
+    // CheckTree of everything; with a guessed pad byte, retried with the other one when only
+    // the key order was wrong.
+    void CheckWhole(std::vector<uint8_t>& owners);
 
     CdxFile& file_;
     uint32_t headerOffset_;
@@ -136,13 +160,17 @@ private:
     bool statsDirty_ = false;
     uint64_t modCount_ = 0;
     uint64_t checkedAt_ = UINT64_MAX; // modCount_ when the tree last passed its check
-    bool orderFault_ = false;         // the last check failed on key order only
+    bool counted_ = false;            // keyCount_ and distinctCount_ come from a count
+    bool guessing_ = false;           // reading before the pad byte is known: no node checks
+    bool padGuessed_ = false;         // pad_ is GuessPad's, not set from the key type
+    bool orderFault_ = false;         // the last CheckTree failed on key order
 
     // Scratch buffers reused by every operation (no allocation in the hot paths).
     std::vector<PathStep> path_;
     cdx::LeafNode leaf_;
     cdx::LeafNode sibling_;
     cdx::LeafNode merged_;
+    cdx::LeafNode check_; // a leaf read only to be checked
     cdx::LeafPacker packer_;
     cdx::InteriorNode interior_;
     std::vector<uint32_t> ends_;

@@ -145,7 +145,12 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
                     std::to_string(holds)});
 
     std::vector<TagKeys> tags;
-    for (auto& set : indexes_)
+    for (auto& set : indexes_) {
+        // The whole file first: pages shared between trees and the free list are faults no
+        // single tag shows. Each tag's own check then passes at once or names its fault.
+        std::string fileFault;
+        const bool fileOk = set->cdx_->Check(&fileFault);
+        const size_t firstTag = tags.size();
         for (auto& state : set->tags_) {
             TagKeys& k = tags.emplace_back();
             k.tag = state.get();
@@ -159,6 +164,11 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
                 k.has.assign(size_t(count) + 1, false);
             }
         }
+        const bool tagFault = std::any_of(tags.begin() + firstTag, tags.end(),
+                                          [](const TagKeys& k) { return !k.treeFault.empty(); });
+        if (!fileOk && !tagFault && firstTag < tags.size())
+            tags[firstTag].treeFault = fileFault;
+    }
 
     std::vector<int> memoFields;
     MemoFile* memo = memos ? dbf_->Memo() : nullptr;

@@ -86,6 +86,10 @@ void TableFile::SpotCheckOnce(TagState& tag) {
 }
 
 void TableFile::SpotCheckBeforeWrite() {
+    // The layout of each index before anything of the table is written: a damaged index stops
+    // the change before the record does.
+    for (auto& set : indexes_)
+        set->cdx_->CheckBeforeWrite();
     if (!spotCheck_ || writeChecked_)
         return;
     // A write keeps every tag up to date from the keys the records give: on a tag that does

@@ -200,6 +200,16 @@ TEST_F(CheckProjectTest, EachSeededDamageIsReportedAloneWithItsTotal) {
              record = 0;
          },
          "Gen_$.dbf, -, tag REF_ID, position ", "Index tags that disagree with the data=1"},
+        {"an index free list into a page in use (no read but the full check sees it)",
+         [&] {
+             std::string cdx = TablePath("$");
+             cdx.replace(cdx.size() - 3, 3, "cdx");
+             std::string data = ReadBytes(cdx);
+             data.replace(4, 4, Le32(0x400)); // the tag directory's root
+             WriteBytes(cdx, data);
+             record = 0;
+         },
+         "free list: page 0x400 is also in use", "Index tags that disagree with the data=1"},
         {"a record written past the header's count",
          [&] {
              auto t = Table::Open(TablePath("g"), {.writable = false});

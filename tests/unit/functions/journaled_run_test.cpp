@@ -13,6 +13,9 @@
 #include "changing_project.h"
 #include "run/undo_records.h"
 #include "tmgdb/run_recovery.h"
+#include "xbase/cdx/cdx_file.h"
+#include "xbase/cdx/cdx_node.h"
+#include "xbase/cdx/cdx_tag.h"
 
 using namespace hk;
 using namespace hk::test;
@@ -193,6 +196,41 @@ TEST(JournaledRun, AWriteThatFailsAnywhereLeavesTheProjectAsItWas) {
             Restore(f.Folder(), before);
         }
     }
+}
+
+TEST(JournaledRun, ADamagedIndexNodeNoOpenReadsStopsTheRunAndLeavesTheProjectAsItWas) {
+    FunctionProject f;
+    for (int i = 0; i < 3000; ++i)
+        f.build.Event(kTagBirth, f.build.Person('M', "Abel", "Old"), 0, ExactDate(1850));
+    f.build.Write();
+    // A leaf in the middle of the tag Set Living walks the people by: its free space count.
+    std::string cdxPath = f.build.TablePath("$");
+    cdxPath.replace(cdxPath.size() - 3, 3, "cdx");
+    uint32_t header = 0;
+    {
+        auto cdx = db::CdxFile::Open(db::FileSystem::Default(), cdxPath, false);
+        ASSERT_NE(cdx->FindTag("REF_ID"), nullptr);
+        header = cdx->FindTag("REF_ID")->HeaderOffset();
+    }
+    std::string bytes = ReadBytes(cdxPath);
+    auto at = [&](uint32_t off) { return reinterpret_cast<uint8_t*>(bytes.data()) + off; };
+    const uint32_t kl = db::cdx::Get16(at(header + 12));
+    uint32_t node = db::cdx::Get32(at(header)), depth = 0;
+    for (; !(db::cdx::Get16(at(node)) & db::cdx::kAttrLeaf); ++depth) {
+        const uint32_t middle = db::cdx::Get16(at(node + 2)) / 2;
+        node = db::cdx::GetBE32(at(node + 12 + middle * (kl + 8) + kl + 4));
+    }
+    ASSERT_GT(depth, 0u) << "the tag has leaves below a root";
+    db::cdx::Put16(at(node + 12), 7);
+    WriteBytes(cdxPath, bytes);
+
+    Settings settings(f.store);
+    int runs = 0;
+    const FolderBytes before = Snapshot(f.Folder());
+    RunResult r = RunFunction(f, settings, runs, *f.functions.FindByKey("setliving"), false);
+    EXPECT_NE(r.error.find("Error -310"), std::string::npos) << r.error;
+    EXPECT_NE(r.error.find("free space"), std::string::npos) << r.error;
+    EXPECT_EQ(Snapshot(f.Folder()), before) << "byte-identical, no journal left";
 }
 
 TEST(JournaledRun, ARunKilledAnywhereIsRolledBackWhenTheProjectIsNextOpened) {

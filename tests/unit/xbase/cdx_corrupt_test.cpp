@@ -1,10 +1,12 @@
-// Damaged index files: every impossible value gives DbError(kErrIndex) naming the file, and
-// the file is never written.
+// Damaged index files: every impossible value gives DbError(kErrIndex) naming the file, at open
+// or when a walk or a change reaches it, and the file is never written.
 #include <gtest/gtest.h>
 
 #include <functional>
 
+#include "support/faulty_file_system.h"
 #include "unit/xbase/cdx_test_util.h"
+#include "xbase/cdx/cdx_cursor.h"
 #include "xbase/cdx/cdx_node.h"
 #include "xbase/db_error.h"
 
@@ -114,13 +116,78 @@ TEST(CdxCorrupt, ImpossibleValuesAreReportedAndNothingIsWritten) {
         const std::string path = dir.File("damaged.cdx");
         WriteBytes(path, bytes);
         for (bool writable : {true, false}) {
-            DbError e = Caught([&] { CdxFile::Open(FileSystem::Default(), path, writable); });
+            // Open checks headers; a walk reads every node; a change or a full check also
+            // covers what no walk reads (the free list, pages owned twice).
+            DbError e = Caught([&] {
+                auto cdx = CdxFile::Open(FileSystem::Default(), path, writable);
+                cdx->TagAt(0).Entries();
+                if (writable) {
+                    cdx->TagAt(0).Insert(EncodeIntKey(5000), 5000);
+                } else if (std::string fault; !cdx->Check(&fault)) {
+                    throw DbError(kErrIndex, path, fault);
+                }
+            });
             EXPECT_EQ(e.Number(), kErrIndex);
             EXPECT_EQ(e.File(), path);
             EXPECT_NE(std::string(e.what()).find(d.expect), std::string::npos) << e.what();
         }
         EXPECT_EQ(ReadBytes(path), bytes) << "a damaged file must not be written";
     }
+}
+
+TEST(CdxCorrupt, OpenReadsLittleAndDeepDamageFailsWhenReachedWithoutAWrite) {
+    TempDir dir;
+    const std::string path = dir.File("big.cdx");
+    constexpr uint32_t kEntries = 100000;
+    uint32_t header;
+    {
+        std::vector<KeyEntry> entries;
+        for (uint32_t r = 1; r <= kEntries; ++r)
+            entries.push_back({EncodeIntKey(int32_t(r)), r});
+        auto cdx = CdxFile::Create(FileSystem::Default(), path, CdxFlavor::Vfp);
+        header =
+            cdx->AddTag({"ID", "id", "", false, false, false, 4, 0, 0}, entries).HeaderOffset();
+    }
+    std::string bytes = ReadBytes(path);
+    // Down the middle of the tree to a leaf no open reads; the parent entry gives its last key.
+    uint32_t node = Le32(bytes, header), entry = 0;
+    while (!(cdx::Get16(At(bytes, node)) & 2)) {
+        entry = node + 12 + cdx::Get16(At(bytes, node + 2)) / 2 * 12;
+        node = Be32(bytes, entry + 8);
+    }
+    ASSERT_NE(entry, 0u) << "sample: the tree has interior levels";
+    const std::string lastKey = bytes.substr(entry, 4);
+    const uint32_t lastRecno = Be32(bytes, entry + 4);
+    SetLe16(bytes, node + 12, 7); // the leaf's free space count
+    WriteBytes(path, bytes);
+
+    hk::test::FaultyFileSystem counting;
+    auto cdx = CdxFile::Open(counting, path, true);
+    EXPECT_LT(counting.BytesRead() * 20, bytes.size()) << "open reads a few pages, not the tree";
+    EXPECT_LT(cdx->NodesChecked(), 10u);
+    CdxTag& tag = cdx->TagAt(0);
+    CdxCursor c(tag);
+    ASSERT_TRUE(c.Seek(EncodeIntKey(1), 0));
+    EXPECT_EQ(c.RecNo(), 1u) << "the sound part reads as before";
+    const std::vector<std::function<void()>> reaches = {
+        [&] { c.Seek(lastKey, lastRecno); },
+        [&] { tag.Entries(); },
+        [&] { tag.Insert(lastKey, kEntries + 1); },
+        [&] { tag.Remove(lastKey, lastRecno); },
+        [&] { tag.KeyCount(); },
+    };
+    for (const auto& reach : reaches) {
+        DbError e = Caught(reach);
+        EXPECT_EQ(e.Number(), kErrIndex);
+        EXPECT_EQ(e.File(), path);
+        EXPECT_NE(std::string(e.what()).find("free space"), std::string::npos) << e.what();
+    }
+    std::string fault;
+    EXPECT_FALSE(cdx->Check(&fault));
+    EXPECT_NE(fault.find("free space"), std::string::npos) << fault;
+    cdx.reset();
+    EXPECT_EQ(counting.BytesWritten(), 0u);
+    EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST(CdxCorrupt, NonMachineCollationIsReadButNeverWritten) {
