@@ -11,6 +11,9 @@
 // run's time over that. Set Sort Dates and Fix Sort Dates also run without the run frame
 // ("_nojournal"), for the journal's overhead. --benchmark_filter=REGEX picks cases (projects of
 // every size are generated all the same). The table at the end goes into bench/README.md.
+#include <sys/resource.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -51,7 +54,7 @@ struct Case {
 };
 
 struct Measure {
-    double seconds = 0, openSeconds = 0, peakMiB = 0, readSeconds = 0;
+    double seconds = 0, cpuSeconds = 0, openSeconds = 0, peakMiB = 0, readSeconds = 0;
     uint64_t bytesRead = 0;      // through the file system, a page read twice counted twice
     uint64_t fileBytes = 0;      // the whole sizes of the files read
     uint64_t referenceBytes = 0; // the blocks read, each once: what the reference read reads
@@ -161,6 +164,14 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return files;
 }
 
+// This process's user and system time so far.
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec +
+           usage.ru_stime.tv_usec / 1e6;
+}
+
 // One run in this (child) process; the measures travel back in the label.
 Timing RunOnce(const Case& c, const std::string& pjc) {
     ReadCountingFileSystem counting(db::FileSystem::Default());
@@ -205,6 +216,7 @@ Timing RunOnce(const Case& c, const std::string& pjc) {
     }
     session.Close();
     const double seconds = watch.Seconds();
+    const double cpuSeconds = CpuSeconds();
     if (!outcome.ok || outcome.errors > 0)
         throw std::runtime_error(c.Name() + " logged an error");
     for (const std::string& total : outcome.totals)
@@ -225,8 +237,8 @@ Timing RunOnce(const Case& c, const std::string& pjc) {
 
     std::ostringstream label;
     label.precision(9);
-    label << openSeconds << ' ' << reads.bytesRead << ' ' << reads.fileBytes << ' ' << reads.files
-          << ' ' << referenceBytes << ' ' << readSeconds << '\n';
+    label << cpuSeconds << ' ' << openSeconds << ' ' << reads.bytesRead << ' ' << reads.fileBytes
+          << ' ' << reads.files << ' ' << referenceBytes << ' ' << readSeconds << '\n';
     for (size_t i = 0; i < outcome.totals.size(); ++i)
         label << (i ? "; " : "") << outcome.totals[i];
     return {seconds, label.str()};
@@ -242,8 +254,8 @@ void RunCase(benchmark::State& state, const Case& c, long people) {
         fs::remove_all(work);
         Measure m;
         std::istringstream label(run.timing.label);
-        label >> m.openSeconds >> m.bytesRead >> m.fileBytes >> m.files >> m.referenceBytes >>
-            m.readSeconds;
+        label >> m.cpuSeconds >> m.openSeconds >> m.bytesRead >> m.fileBytes >> m.files >>
+            m.referenceBytes >> m.readSeconds;
         label.ignore(1);
         std::getline(label, m.totals);
         run.timing.label = m.totals;
@@ -266,10 +278,11 @@ void RunCase(benchmark::State& state, const Case& c, long people) {
 // The table of bench/README.md: one row per case and size; the growth from the smallest size
 // to each larger one in that one's row.
 void PrintTable() {
-    std::printf("\n| function | people | s | open s | peak MiB | files | files MiB | read MiB "
-                "| distinct MiB | read distinct s | x read | x time from %s |\n",
-                gProjects.empty() ? "-" : std::to_string(gProjects.begin()->first).c_str());
-    std::printf("|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
+    std::printf(
+        "\n| function | people | s | cpu s | open s | peak MiB | files | files MiB | read MiB "
+        "| distinct MiB | read distinct s | x read | x time from %s |\n",
+        gProjects.empty() ? "-" : std::to_string(gProjects.begin()->first).c_str());
+    std::printf("|---|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|--:|\n");
     for (const std::string& name : gOrder) {
         const auto& bySize = gResults.at(name);
         for (const auto& [people, m] : bySize) {
@@ -279,12 +292,12 @@ void PrintTable() {
                 std::snprintf(buf, sizeof buf, "%.1f", m.seconds / bySize.begin()->second.seconds);
                 growth = buf;
             }
-            std::printf("| %s | %ld | %.2f | %.2f | %.0f | %zu | %.1f | %.1f | %.1f | %.3f | %.1f "
-                        "| %s |\n",
-                        name.c_str(), people, m.seconds, m.openSeconds, m.peakMiB, m.files,
-                        m.fileBytes / 1048576.0, m.bytesRead / 1048576.0,
-                        m.referenceBytes / 1048576.0, m.readSeconds,
-                        m.readSeconds > 0 ? m.seconds / m.readSeconds : 0.0, growth.c_str());
+            std::printf(
+                "| %s | %ld | %.2f | %.2f | %.2f | %.0f | %zu | %.1f | %.1f | %.1f | %.3f | %.1f "
+                "| %s |\n",
+                name.c_str(), people, m.seconds, m.cpuSeconds, m.openSeconds, m.peakMiB, m.files,
+                m.fileBytes / 1048576.0, m.bytesRead / 1048576.0, m.referenceBytes / 1048576.0,
+                m.readSeconds, m.readSeconds > 0 ? m.seconds / m.readSeconds : 0.0, growth.c_str());
         }
     }
     for (const std::string& name : gOrder)
