@@ -302,7 +302,8 @@ void PrintTable() {
                 "| %s |\n",
                 name.c_str(), people, m.seconds, m.cpuSeconds, m.openSeconds, m.peakMiB, m.files,
                 m.fileBytes / 1048576.0, m.bytesRead / 1048576.0, m.referenceBytes / 1048576.0,
-                m.readSeconds, m.readSeconds > 0 ? m.seconds / m.readSeconds : 0.0, growth.c_str());
+                m.readSeconds * 1e3, m.readSeconds > 0 ? m.seconds / m.readSeconds : 0.0,
+                growth.c_str());
         }
     }
     for (const std::string& name : gOrder)
