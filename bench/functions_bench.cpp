@@ -4,7 +4,7 @@
 //
 //   bench_functions [--sizes=100000] [--million] [--files] [--dir=PATH] [Google Benchmark flags]
 //
-// --million adds a project of 1,000,000 people (generating it takes about a minute). Every run
+// --million adds a project of 1,000,000 people (generating it takes half a minute or so). Every run
 // happens in a child process, so its peak memory is its own. A counting file system under the
 // project object records the 4 KiB blocks the run reads (--files lists them per file); after
 // the run the same child reads those blocks once more from the page cache, in chunks of at most
