@@ -141,9 +141,11 @@ ReadsOfRun ReadsOf(const ReadCountingFileSystem& counting) {
         reads.bytesRead += file.bytesRead;
         std::error_code ec;
         if (gShowFiles)
-            std::fprintf(stderr, "  %12llu bytes read of %12llu: %s\n",
-                         static_cast<unsigned long long>(file.bytesRead),
-                         static_cast<unsigned long long>(fs::file_size(path, ec)), path.c_str());
+            std::fprintf(
+                stderr, "  %12llu bytes read of %12llu: %s\n",
+                static_cast<unsigned long long>(file.bytesRead),
+                static_cast<unsigned long long>(fs::exists(path, ec) ? fs::file_size(path, ec) : 0),
+                path.c_str());
         if (file.bytesRead > 0 && fs::is_regular_file(path, ec)) {
             ++reads.files;
             reads.fileBytes += fs::file_size(path, ec);
@@ -280,9 +282,8 @@ void RunCase(benchmark::State& state, const Case& c, long people) {
         state.counters["x_read"] = m.readSeconds > 0 ? m.seconds / m.readSeconds : 0;
         if (!gResults.count(c.Name()))
             gOrder.push_back(c.Name());
-        // Of repeated runs (--benchmark_repetitions=N) the fastest: the one a busy machine
-        // slowed least.
-        // The reference read's floor is likewise the fastest of all its passes.
+        // Of repeated runs (--benchmark_repetitions=N) the fastest, the one a busy machine slowed
+        // least, and likewise the fastest reference read of them all.
         auto& bySize = gResults[c.Name()];
         if (bySize.count(people)) {
             const Measure& kept = bySize[people];
