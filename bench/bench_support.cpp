@@ -1,12 +1,15 @@
 #include "bench_support.h"
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <stdexcept>
 
 #include "mktmg/generator.h"
 
@@ -233,6 +236,56 @@ std::string GenerateProject(const std::string& folder, long people) {
     std::fprintf(stderr, "generated %ld people in %.1f s (peak %.0f MiB)\n", people,
                  run.timing.seconds, run.peakMiB);
     return pjc;
+}
+
+uint64_t ReadRangesOnce(const std::vector<FileRange>& ranges) {
+    std::vector<char> buffer(1u << 20);
+    uint64_t bytes = 0;
+    int fd = -1;
+    const std::string* openPath = nullptr;
+    for (const FileRange& r : ranges) {
+        if (!openPath || *openPath != r.path) {
+            if (fd >= 0)
+                close(fd);
+            fd = open(r.path.c_str(), O_RDONLY);
+            if (fd < 0)
+                throw std::runtime_error("cannot open " + r.path);
+            openPath = &r.path;
+        }
+        for (uint64_t done = 0; done < r.length;) {
+            size_t n = static_cast<size_t>(std::min<uint64_t>(buffer.size(), r.length - done));
+            ssize_t got = pread(fd, buffer.data(), n, static_cast<off_t>(r.offset + done));
+            if (got <= 0)
+                break;
+            bytes += static_cast<uint64_t>(got);
+            done += static_cast<uint64_t>(got);
+        }
+    }
+    if (fd >= 0)
+        close(fd);
+    return bytes;
+}
+
+std::vector<FileRange> WholeFiles(const std::vector<std::string>& paths) {
+    std::vector<FileRange> ranges;
+    for (const std::string& p : paths)
+        ranges.push_back({p, 0, std::filesystem::file_size(p)});
+    return ranges;
+}
+
+void CopyFolderSynced(const std::string& from, const std::string& to) {
+    std::filesystem::remove_all(to);
+    std::filesystem::create_directories(to);
+    for (const auto& e : std::filesystem::directory_iterator(from)) {
+        if (!e.is_regular_file())
+            continue;
+        std::filesystem::path target = std::filesystem::path(to) / e.path().filename();
+        std::filesystem::copy_file(e.path(), target);
+        int fd = open(target.c_str(), O_RDONLY);
+        if (fd < 0 || fsync(fd) != 0)
+            throw std::runtime_error("cannot sync " + target.string());
+        close(fd);
+    }
 }
 
 ChildRun RunInChild(const std::function<Timing()>& work) {

@@ -6,12 +6,14 @@
 #include <sqlite3.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "read_counting_file_system.h"
 #include "run/user_interface.h"
 
 namespace hk::bench {
@@ -56,6 +58,17 @@ private:
 // returns that path. Runs in a child process, so that the generator's memory is not counted
 // as ours; exits the program when it fails.
 std::string GenerateProject(const std::string& folder, long people);
+
+// Reads each range once (to the end of its file at most), in chunks of at most 1 MiB, and
+// returns the bytes read: the floor for work that reads those bytes. Throws when a file cannot
+// be opened.
+uint64_t ReadRangesOnce(const std::vector<FileRange>& ranges);
+// The whole of each file.
+std::vector<FileRange> WholeFiles(const std::vector<std::string>& paths);
+
+// Copies the files of folder `from` into `to` (emptied first) and syncs them, so that no
+// write-back of the copy falls into a timed run that syncs the project.
+void CopyFolderSynced(const std::string& from, const std::string& to);
 
 // What a piece of work measured about itself.
 struct Timing {
