@@ -57,8 +57,9 @@ std::vector<UndoRecord> ListUndoRecords(const db::CTMGDB& db, const std::string&
         if (entry.path().extension() != kUndoExtension)
             continue;
         std::string path = entry.path().string();
-        auto info = db::ReadJournalInfo(db.BaseFs(), path);
-        if (!info || !info->complete || SameFileKey(info->projectPath) != project)
+        // Only committed journals are kept here; the header says whose run each one was.
+        auto info = db::ReadJournalHeader(db.BaseFs(), path);
+        if (!info || SameFileKey(info->projectPath) != project)
             continue;
         std::error_code timeError;
         fs::file_time_type written = fs::last_write_time(entry.path(), timeError);
@@ -87,7 +88,12 @@ std::string UndoLastRun(db::CTMGDB& db, const std::string& logFolder) {
     std::vector<UndoRecord> records = ListUndoRecords(db, logFolder);
     if (records.empty())
         Refuse("There is no run of this project to undo.");
-    const UndoRecord& record = records.front();
+    UndoRecord record = records.front();
+    auto full = db::ReadJournalInfo(db.BaseFs(), record.path);
+    if (!full || !full->complete)
+        Refuse("Cannot undo " + RunName(record.info) + ": its undo record " + record.path +
+               " is damaged. Nothing was changed.");
+    record.info = std::move(*full);
     if (auto changed = db::FirstChangedFile(db.BaseFs(), record.info))
         Refuse("Cannot undo " + RunName(record.info) + ": " + *changed +
                " has changed since it ran (was the project used in TMG since?). Nothing was "

@@ -20,7 +20,8 @@ struct UndoRecord {
 // record, then drops the project's oldest records beyond kKeptUndoRecords.
 void KeepUndoRecord(db::CTMGDB& db, const db::JournalInfo& info, const std::string& logFolder);
 
-// The undo records of the open project, newest first.
+// The undo records of the open project, newest first, each with its journal's header (what
+// its run was; the files it wrote are read when it is undone).
 std::vector<UndoRecord> ListUndoRecords(const db::CTMGDB& db, const std::string& logFolder);
 
 // "Undo the run of Fix Sort Dates started 2026-12-06 01:23:52? ..."

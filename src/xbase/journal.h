@@ -41,6 +41,10 @@ struct JournalInfo {
 // 64-bit checksum of a file's whole content (0 for a missing file).
 uint64_t FileChecksum(FileSystem& fs, const std::string& path);
 
+// The header of a journal alone (`complete` false, `after` empty): what its run was, read
+// without walking the journal to its end. Nothing when missing or without a readable header.
+std::optional<JournalInfo> ReadJournalHeader(FileSystem& fs, const std::string& journalPath);
+
 // The header and, when complete, the commit record of a journal; nothing when the file is
 // missing or has no readable header.
 std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& journalPath);

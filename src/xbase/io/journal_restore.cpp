@@ -9,6 +9,17 @@
 
 namespace hk::db {
 
+std::optional<JournalInfo> ReadJournalHeader(FileSystem& fs, const std::string& journalPath) {
+    if (!fs.Exists(journalPath))
+        return std::nullopt;
+    auto file = fs.Open(journalPath, OpenMode::ReadOnly, false);
+    journal::Reader reader(*file);
+    JournalInfo info;
+    if (!reader.Next() || !reader.DecodeHeader(info))
+        return std::nullopt;
+    return info;
+}
+
 std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& journalPath) {
     if (!fs.Exists(journalPath))
         return std::nullopt;
