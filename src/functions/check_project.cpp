@@ -90,13 +90,12 @@ struct CheckProjectRun final : LoggedRun {
         run.Ui().SetProgressRange(static_cast<long>(list.size()));
         for (const auto& [suffix, path] : list) {
             const std::string name = std::filesystem::path(path).filename().string();
-            std::unique_ptr<db::Table> table = Open(path, name, report);
+            std::unique_ptr<db::Table> table = Open(path, name, db.Budget(), report);
             if (!table) {
                 links.Unreadable(suffix);
                 run.Ui().SetProgress(++tables);
                 continue;
             }
-            table->SetCacheLimit(kWalkCacheBytes);
             const bool linked =
                 std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
                 ProjectLinks::Order().end();
@@ -128,9 +127,9 @@ struct CheckProjectRun final : LoggedRun {
 
     // Opens a table to read with its production index. An index that cannot be opened is a
     // fault, and the table is read without it; a table that cannot be opened at all is one
-    // too (null).
+    // too (null). The table caches in the project's budget.
     static std::unique_ptr<db::Table> Open(const std::string& path, const std::string& name,
-                                           const FaultSink& report) {
+                                           db::MemoryBudget& budget, const FaultSink& report) {
         auto words = [](const std::exception& e) {
             std::string what = OneLine(e.what());
             const auto* dbError = dynamic_cast<const db::DbError*>(&e);
@@ -139,10 +138,11 @@ struct CheckProjectRun final : LoggedRun {
             return what;
         };
         try {
-            return db::Table::Open(path, {.writable = false});
+            return db::Table::Open(path, {.writable = false, .budget = &budget});
         } catch (const std::exception& withIndex) {
             try {
-                auto table = db::Table::Open(path, {.writable = false, .productionIndex = false});
+                auto table = db::Table::Open(
+                    path, {.writable = false, .productionIndex = false, .budget = &budget});
                 report(CheckFault::Tag, name, 0, "its index cannot be read: " + words(withIndex));
                 return table;
             } catch (const std::exception& e) {

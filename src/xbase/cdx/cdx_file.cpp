@@ -40,7 +40,15 @@ bool ValidTagName(std::string_view name) {
 } // namespace
 
 CdxFile::CdxFile(std::string path, std::unique_ptr<PagedFile> pages)
-    : path_(std::move(path)), pages_(std::move(pages)), nodeCache_(kNodeCacheSlots) {}
+    : path_(std::move(path)), pages_(std::move(pages)) {
+    // At most a 64th of the pool, so that many indexes still leave room for pages.
+    size_t slots = kMaxNodeCacheSlots;
+    while (slots > 16 && slots * sizeof(CachedNode) * 64 > pages_->Pool()->Limit())
+        slots /= 2;
+    nodeCache_.resize(slots);
+    nodeMask_ = slots - 1;
+    pages_->SetSideBytes(slots * sizeof(CachedNode));
+}
 
 CdxFile::~CdxFile() {
     try {
@@ -103,10 +111,10 @@ void CdxFile::FreePage(uint32_t offset) {
     freeHead_ = offset;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path,
-                                         CdxFlavor flavor) {
-    auto pages =
-        std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), kPageSize, true);
+std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path, CdxFlavor flavor,
+                                         std::shared_ptr<PagePool> pool) {
+    auto pages = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
+                                             kPageSize, true, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
     cdx->flavor_ = flavor;
     uint8_t header[2 * kPageSize];
@@ -131,7 +139,8 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path
 }
 
 std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, bool writable,
-                                       std::optional<CdxFlavor> flavor) {
+                                       std::optional<CdxFlavor> flavor,
+                                       std::shared_ptr<PagePool> pool) {
     auto file = fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable);
     uint64_t size = file->Size();
     if (size % kPageSize != 0)
@@ -141,7 +150,7 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
         throw DbError(kErrIndex, path, "file too small for a compound index");
     if (size > 0xFFFFFFFFull)
         throw DbError(kErrIndex, path, "file larger than 4 GB");
-    auto pages = std::make_unique<PagedFile>(std::move(file), kPageSize, writable);
+    auto pages = std::make_unique<PagedFile>(std::move(file), kPageSize, writable, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
 
     uint8_t header[2 * kPageSize];
