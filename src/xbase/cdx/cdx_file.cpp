@@ -45,9 +45,9 @@ CdxFile::CdxFile(std::string path, std::unique_ptr<PagedFile> pages)
     size_t slots = kMaxNodeCacheSlots;
     while (slots > 16 && slots * sizeof(CachedNode) * 64 > pages_->Pool()->Limit())
         slots /= 2;
+    pages_->SetSideBytes(slots * sizeof(CachedNode));
     nodeCache_.resize(slots);
     nodeMask_ = slots - 1;
-    pages_->SetSideBytes(slots * sizeof(CachedNode));
 }
 
 CdxFile::~CdxFile() {

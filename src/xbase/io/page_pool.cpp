@@ -25,7 +25,7 @@ uint32_t PagePool::Victim() {
 
 void PagePool::Free(uint32_t id) {
     Frame& f = frames_[id];
-    held_ -= f.size;
+    held_ -= f.size + kFrameOverhead;
     f.data.reset();
     f.size = 0;
     f.owner = nullptr;
@@ -35,7 +35,8 @@ void PagePool::Free(uint32_t id) {
 }
 
 uint32_t PagePool::Take(PagedFile* owner, uint32_t size) {
-    while (held_ + size > limit_ && owned_ > 0) {
+    const size_t cost = size + kFrameOverhead;
+    while (held_ + cost > limit_ && owned_ > 0) {
         uint32_t id = Victim();
         Frame& f = frames_[id];
         if (f.size == size && held_ <= limit_) { // the common case: reuse the memory at once
@@ -60,7 +61,7 @@ uint32_t PagePool::Take(PagedFile* owner, uint32_t size) {
     f.owner = owner;
     f.dirty = f.referenced = false;
     ++owned_;
-    held_ += size;
+    held_ += cost;
     peak_ = std::max(peak_, held_);
     return id;
 }
@@ -75,9 +76,11 @@ void PagePool::Shrink() {
 }
 
 void PagePool::Charge(size_t bytes) {
+    // Room first, so that the memory about to be taken never comes on top of a full pool.
+    while (held_ + bytes > limit_ && owned_ > 0)
+        Free(Victim());
     held_ += bytes;
     peak_ = std::max(peak_, held_);
-    Shrink();
 }
 
 void PagePool::SetLimit(size_t bytes) {

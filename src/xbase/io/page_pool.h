@@ -37,6 +37,10 @@ public:
     void Charge(size_t bytes);
     void Uncharge(size_t bytes) { held_ -= bytes; }
 
+    // What a cached page costs beyond its bytes (its frame, its entry in its file's map, the
+    // allocator's header), counted so that the limit bounds the memory really used.
+    static constexpr size_t kFrameOverhead = 64;
+
     size_t Limit() const { return limit_; }
     // A lower limit drops pages until the pool fits.
     void SetLimit(size_t bytes);

@@ -6,18 +6,25 @@
 #include "xbase/db_error.h"
 
 namespace hk::db {
+namespace {
+
+// A pool of its own for one file: `bytes` of pages (at least 8), their bookkeeping on top.
+std::shared_ptr<PagePool> OwnPool(size_t bytes, uint32_t pageSize, size_t sideBytes = 0) {
+    size_t pages = std::max<size_t>(8, bytes / pageSize);
+    return std::make_shared<PagePool>(pages * (pageSize + PagePool::kFrameOverhead) + sideBytes);
+}
+
+} // namespace
 
 PagedFile::PagedFile(std::unique_ptr<File> file, uint32_t pageSize, bool writable,
                      size_t maxCachedBytes)
-    : PagedFile(
-          std::move(file), pageSize, writable,
-          std::make_shared<PagePool>(std::max<size_t>(8 * size_t(pageSize), maxCachedBytes))) {}
+    : PagedFile(std::move(file), pageSize, writable, OwnPool(maxCachedBytes, pageSize)) {}
 
 PagedFile::PagedFile(std::unique_ptr<File> file, uint32_t pageSize, bool writable,
                      std::shared_ptr<PagePool> pool)
     : file_(std::move(file)), pageSize_(pageSize), writable_(writable), pool_(std::move(pool)) {
     if (!pool_)
-        pool_ = std::make_shared<PagePool>(kDefaultCacheBytes);
+        pool_ = OwnPool(kDefaultCacheBytes, pageSize_);
     size_ = diskSize_ = file_->Size();
 }
 
@@ -160,7 +167,7 @@ void PagedFile::SetMaxCachedBytes(size_t bytes) {
     ReleaseAll();
     pool_->Uncharge(sideBytes_);
     // The bound is the pages'; what the owner keeps beside them comes on top, as before.
-    pool_ = std::make_shared<PagePool>(std::max<size_t>(8 * size_t(pageSize_), bytes) + sideBytes_);
+    pool_ = OwnPool(bytes, pageSize_, sideBytes_);
     pool_->Charge(sideBytes_);
 }
 
