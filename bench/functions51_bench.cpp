@@ -2,7 +2,10 @@
 // log) on generated projects of 10,000 and 100,000 people, and with --million Set Living=N on
 // 1,000,000 people as well (generating that project takes about a minute).
 //
-//   bench_functions51 [--sizes=N,N,...] [--million] [--dir=PATH] [Google Benchmark flags]
+//   bench_functions51 [--sizes=N,N,...] [--million] [--budget-mb=N] [--dir=PATH]
+//                     [Google Benchmark flags]
+//
+// --budget-mb sets the project's memory budget (default: CTMGDB's).
 //
 // Every run happens in a child process of its own, so that the reported peak memory is the
 // function's (with the project open), not the generator's or an earlier run's.
@@ -24,6 +27,7 @@ using namespace hk::bench;
 namespace {
 
 std::string gDir;
+long gBudgetMb = 0;
 
 std::string FolderOf(long people) {
     return gDir + "/p" + std::to_string(people);
@@ -39,6 +43,8 @@ Timing RunFunction(hk::MaintenanceFunction& fn, const hk::ControlStates& options
     fs::create_directories(logs);
     Stopwatch watch;
     hk::db::CTMGDB db;
+    if (gBudgetMb > 0)
+        db.SetMemoryBudget(size_t(gBudgetMb) << 20);
     db.OpenProject(FolderOf(people) + "/Bench__.pjc");
     db.SetDSID(1);
     hk::RunContext ctx(ui, clock, settings, logs);
@@ -69,6 +75,7 @@ int main(int argc, char** argv) {
     BenchArgs args(argc, argv);
     std::vector<long> sizes = args.Numbers("sizes", {10000, 100000});
     bool million = args.Flag("million");
+    gBudgetMb = args.Number("budget-mb", 0);
     gDir = args.Dir("hk_bench_functions51");
     args.InitializeBenchmark();
     ScratchFolder scratch(gDir);

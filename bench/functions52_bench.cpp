@@ -3,7 +3,10 @@
 // the window does, in the run frame with the project's lock and its rollback journal (commit
 // and undo record included); without it the function runs bare, for the journal's overhead.
 //
-//   bench_functions52 [--sizes=10000,100000] [--million] [--dir=PATH] [Google Benchmark flags]
+//   bench_functions52 [--sizes=10000,100000] [--million] [--budget-mb=N] [--dir=PATH]
+//                     [Google Benchmark flags]
+//
+// --budget-mb sets the project's memory budget (default: CTMGDB's).
 //
 // --million adds a project of 1,000,000 people for Fix Sort Dates (generating it takes about a
 // minute). Every run happens in a child process, so "peak_MiB" is that run's own peak
@@ -28,6 +31,7 @@ using namespace hk::bench;
 namespace {
 
 std::string gDir;
+long gBudgetMb = 0;
 std::map<long, std::string> gProjects; // people -> generated .pjc
 
 // The totals of a log ("label=count" lines after the footer), joined by "; ".
@@ -60,6 +64,8 @@ Timing RunOnce(const std::string& key, const std::string& pjc, bool journaled) {
     fs::create_directories(logs);
 
     db::CTMGDB db;
+    if (gBudgetMb > 0)
+        db.SetMemoryBudget(size_t(gBudgetMb) << 20);
     db.OpenProject(pjc);
     db.SetDSID(1);
     ControlStates options;
@@ -106,6 +112,7 @@ int main(int argc, char** argv) {
     BenchArgs args(argc, argv);
     std::vector<long> sizes = args.Numbers("sizes", {10000, 100000});
     bool million = args.Flag("million");
+    gBudgetMb = args.Number("budget-mb", 0);
     gDir = args.Dir("hk_bench_functions52");
     args.InitializeBenchmark();
     ScratchFolder scratch(gDir);
