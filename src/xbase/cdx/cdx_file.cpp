@@ -17,6 +17,10 @@ using namespace cdx;
 namespace {
 
 constexpr uint32_t kDirectoryRoot = 0x400;
+// The file is cached in pages of the data file's size, not of its nodes': pages of one size are
+// interchangeable in a shared pool, and memory freed by one file is taken by the next without
+// fragmenting the heap.
+constexpr uint32_t kCachePageSize = 8192;
 constexpr uint32_t kFirstTagHeader = 0x600;
 
 std::string Hex(uint32_t v) {
@@ -114,7 +118,7 @@ void CdxFile::FreePage(uint32_t offset) {
 std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path, CdxFlavor flavor,
                                          std::shared_ptr<PagePool> pool) {
     auto pages = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
-                                             kPageSize, true, std::move(pool));
+                                             kCachePageSize, true, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
     cdx->flavor_ = flavor;
     uint8_t header[2 * kPageSize];
@@ -150,7 +154,8 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
         throw DbError(kErrIndex, path, "file too small for a compound index");
     if (size > 0xFFFFFFFFull)
         throw DbError(kErrIndex, path, "file larger than 4 GB");
-    auto pages = std::make_unique<PagedFile>(std::move(file), kPageSize, writable, std::move(pool));
+    auto pages =
+        std::make_unique<PagedFile>(std::move(file), kCachePageSize, writable, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
 
     uint8_t header[2 * kPageSize];

@@ -9,8 +9,10 @@
 namespace hk::db {
 
 namespace {
-constexpr uint32_t kMemoPageSize = 4096;
-}
+// The data file's page size: pages of one size are interchangeable in a shared pool, and memory
+// freed by one file is taken by the next without fragmenting the heap.
+constexpr uint32_t kMemoPageSize = 8192;
+} // namespace
 
 std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path, bool writable,
                                          std::shared_ptr<PagePool> pool) {

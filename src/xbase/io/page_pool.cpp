@@ -23,18 +23,41 @@ uint32_t PagePool::Victim() {
     }
 }
 
-void PagePool::Free(uint32_t id) {
+void PagePool::Drop(uint32_t id) {
     Frame& f = frames_[id];
     held_ -= f.size + kFrameOverhead;
     f.data.reset();
     f.size = 0;
-    f.owner = nullptr;
-    f.dirty = f.referenced = false;
-    --owned_;
     free_.push_back(id);
 }
 
+void PagePool::DropSpares() {
+    for (uint32_t id : spares_)
+        Drop(id);
+    spares_.clear();
+}
+
+void PagePool::EvictOne() {
+    uint32_t id = Victim();
+    --owned_;
+    Drop(id);
+}
+
 uint32_t PagePool::Take(PagedFile* owner, uint32_t size) {
+    // The memory of a page a file gave back is taken as it is: handed back to the heap and
+    // asked for again between the small allocations of a run, it would fragment the heap.
+    while (!spares_.empty()) {
+        uint32_t id = spares_.back();
+        spares_.pop_back();
+        Frame& f = frames_[id];
+        if (f.size == size) {
+            f.owner = owner;
+            f.dirty = f.referenced = false;
+            ++owned_;
+            return id;
+        }
+        Drop(id);
+    }
     const size_t cost = size + kFrameOverhead;
     while (held_ + cost > limit_ && owned_ > 0) {
         uint32_t id = Victim();
@@ -44,7 +67,8 @@ uint32_t PagePool::Take(PagedFile* owner, uint32_t size) {
             f.referenced = false;
             return id;
         }
-        Free(id);
+        --owned_;
+        Drop(id);
     }
     uint32_t id;
     if (free_.empty()) {
@@ -67,18 +91,27 @@ uint32_t PagePool::Take(PagedFile* owner, uint32_t size) {
 }
 
 void PagePool::Release(uint32_t id) {
-    Free(id);
+    Frame& f = frames_[id];
+    f.owner = nullptr;
+    f.dirty = f.referenced = false;
+    --owned_;
+    spares_.push_back(id);
+    if (owned_ == 0) // no file left: the memory goes back to the heap
+        DropSpares();
 }
 
 void PagePool::Shrink() {
+    DropSpares();
     while (held_ > limit_ && owned_ > 0)
-        Free(Victim());
+        EvictOne();
 }
 
 void PagePool::Charge(size_t bytes) {
     // Room first, so that the memory about to be taken never comes on top of a full pool.
+    if (held_ + bytes > limit_)
+        DropSpares();
     while (held_ + bytes > limit_ && owned_ > 0)
-        Free(Victim());
+        EvictOne();
     held_ += bytes;
     peak_ = std::max(peak_, held_);
 }

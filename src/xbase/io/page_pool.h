@@ -31,7 +31,8 @@ public:
     // not used lately are dropped first, the owner's own included; a dirty page is written by
     // its file before it goes, and a failing write leaves everything as it was.
     uint32_t Take(PagedFile* owner, uint32_t size);
-    // The owner lets go of a frame (written already, or not wanted).
+    // The owner lets go of a frame (written already, or not wanted). Its memory stays in the
+    // pool for the next page while any file draws on the pool.
     void Release(uint32_t id);
     // Memory held beside the frames (an index's node cache), counted against the limit.
     void Charge(size_t bytes);
@@ -39,7 +40,7 @@ public:
 
     // What a cached page costs beyond its bytes (its frame, its entry in its file's map, the
     // allocator's header), counted so that the limit bounds the memory really used.
-    static constexpr size_t kFrameOverhead = 64;
+    static constexpr size_t kFrameOverhead = 96;
 
     size_t Limit() const { return limit_; }
     // A lower limit drops pages until the pool fits.
@@ -51,7 +52,10 @@ private:
     // Runs the clock to the next page not used lately and has its file let go of it (written
     // first when dirty); the frame keeps its memory.
     uint32_t Victim();
-    void Free(uint32_t id);
+    void EvictOne();
+    // The frame's memory back to the heap.
+    void Drop(uint32_t id);
+    void DropSpares();
     void Shrink();
 
     size_t limit_;
@@ -60,7 +64,8 @@ private:
     size_t owned_ = 0; // frames with an owner
     size_t hand_ = 0;
     std::vector<Frame> frames_;
-    std::vector<uint32_t> free_;
+    std::vector<uint32_t> free_;   // frames without memory
+    std::vector<uint32_t> spares_; // frames without owner, keeping their memory (counted)
 };
 
 } // namespace hk::db
