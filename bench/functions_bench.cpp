@@ -2,8 +2,10 @@
 // run frame with the project's lock and rollback journal, Log Only off, close), each on a fresh
 // copy of a generated project, beside the cost of reading the bytes it read.
 //
-//   bench_functions [--sizes=100000] [--million] [--files] [--dir=PATH] [Google Benchmark flags]
+//   bench_functions [--sizes=100000] [--million] [--files] [--budget-mb=N] [--dir=PATH]
+//                   [Google Benchmark flags]
 //
+// --budget-mb sets the project's memory budget (the program's default otherwise).
 // --million adds a project of 1,000,000 people (generating it takes half a minute or so). Every run
 // happens in a child process, so its peak memory is its own. A counting file system under the
 // project object records the 4 KiB blocks the run reads (--files lists them per file); after
@@ -47,6 +49,7 @@ namespace {
 std::string gDir;
 std::string gProgramFolder;
 bool gShowFiles = false;               // --files: each run lists the files it read
+long gBudgetMb = 0;                    // the project's memory budget; 0: the program's default
 std::map<long, std::string> gProjects; // people -> folder of the generated project
 
 struct Case {
@@ -195,6 +198,8 @@ Timing RunOnce(const Case& c, const std::string& pjc) {
         throw std::runtime_error("cannot open " + pjc);
     const double openSeconds = watch.Seconds();
     db::CTMGDB& db = *session.Database();
+    if (gBudgetMb > 0)
+        db.SetMemoryBudget(static_cast<size_t>(gBudgetMb) << 20);
     RunRequest request;
     request.session = &session;
     request.functionKey = c.key;
@@ -339,6 +344,7 @@ int main(int argc, char** argv) {
     if (args.Flag("million"))
         sizes.push_back(1000000);
     gShowFiles = args.Flag("files");
+    gBudgetMb = args.Number("budget-mb", 0);
     gDir = args.Dir("hk_bench_functions");
     args.InitializeBenchmark();
     gProgramFolder = FindProgramFolder();

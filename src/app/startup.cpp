@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -25,6 +26,8 @@ ProgramSettings ReadProgramSettings(const std::string& programFolder) {
     s.nameMarrTag = GetIniString(ini, "Advanced", "Name-Marr Tag", s.nameMarrTag);
     s.descendantYears = GetIniLong(ini, "Advanced", "Set Living.Descendant Years", 10);
     s.ancestorYears = GetIniLong(ini, "Advanced", "Set Living.Ancestor Years", 60);
+    // Below a few MiB the caches would thrash; such a value is taken as that floor.
+    s.memoryBudgetMb = std::max(4L, GetIniLong(ini, "Performance", "MemoryBudgetMB", 128));
     return s;
 }
 

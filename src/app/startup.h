@@ -21,6 +21,7 @@ struct ProgramSettings {
     std::string nameMarrTag = "Name-Marr"; // [Advanced] "Name-Marr Tag"
     long descendantYears = 10;             // [Advanced] "Set Living.Descendant Years"
     long ancestorYears = 60;               // [Advanced] "Set Living.Ancestor Years"
+    long memoryBudgetMb = 128;             // [Performance] "MemoryBudgetMB"
 };
 
 std::string ProgramIniPath(const std::string& programFolder);       // .../hearthkit.ini

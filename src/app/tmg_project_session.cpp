@@ -2,6 +2,7 @@
 
 #include "app/open_project.h"
 #include "app/project_lists.h"
+#include "app/startup.h"
 #include "support/memory_settings_store.h"
 
 namespace hk {
@@ -9,6 +10,7 @@ namespace hk {
 TmgProjectSession::TmgProjectSession(Settings& settings, std::string programFolder)
     : settings_(settings), programFolder_(std::move(programFolder)),
       db_(std::make_shared<db::CTMGDB>()) {
+    db_->SetMemoryBudget(size_t(ReadProgramSettings(programFolder_).memoryBudgetMb) << 20);
     AfterRun();
 }
 

@@ -90,13 +90,12 @@ struct CheckProjectRun final : LoggedRun {
         run.Ui().SetProgressRange(static_cast<long>(list.size()));
         for (const auto& [suffix, path] : list) {
             const std::string name = std::filesystem::path(path).filename().string();
-            std::unique_ptr<db::Table> table = Open(db.Journal(), path, name, report);
+            std::unique_ptr<db::Table> table = Open(db.Journal(), path, name, db.Budget(), report);
             if (!table) {
                 links.Unreadable(suffix);
                 run.Ui().SetProgress(++tables);
                 continue;
             }
-            table->SetCacheLimit(kWalkCacheBytes);
             const bool linked =
                 std::find(ProjectLinks::Order().begin(), ProjectLinks::Order().end(), suffix) !=
                 ProjectLinks::Order().end();
@@ -128,9 +127,10 @@ struct CheckProjectRun final : LoggedRun {
 
     // Opens a table to read with its production index. An index that cannot be opened is a
     // fault, and the table is read without it; a table that cannot be opened at all is one
-    // too (null).
+    // too (null). The table reads through the project's file system and caches in its budget.
     static std::unique_ptr<db::Table> Open(db::FileSystem& fs, const std::string& path,
-                                           const std::string& name, const FaultSink& report) {
+                                           const std::string& name, db::MemoryBudget& budget,
+                                           const FaultSink& report) {
         auto words = [](const std::exception& e) {
             std::string what = OneLine(e.what());
             const auto* dbError = dynamic_cast<const db::DbError*>(&e);
@@ -139,11 +139,12 @@ struct CheckProjectRun final : LoggedRun {
             return what;
         };
         try {
-            return db::Table::Open(path, {.writable = false, .fs = &fs});
+            return db::Table::Open(path, {.writable = false, .fs = &fs, .budget = &budget});
         } catch (const std::exception& withIndex) {
             try {
-                auto table =
-                    db::Table::Open(path, {.writable = false, .productionIndex = false, .fs = &fs});
+                auto table = db::Table::Open(
+                    path,
+                    {.writable = false, .productionIndex = false, .fs = &fs, .budget = &budget});
                 report(CheckFault::Tag, name, 0, "its index cannot be read: " + words(withIndex));
                 return table;
             } catch (const std::exception& e) {

@@ -11,10 +11,6 @@ namespace {
 
 const sys_days kFloorStart = sys_days(year{100} / January / 1);
 
-// A person's rows lie close together and the person table is read in record order, so a small
-// cache per file costs no measurable time and keeps memory flat whatever the project's size.
-constexpr size_t kCacheBytes = 8u << 20;
-
 // Trimmed stored text, as UTF-8, into a string that keeps its buffer from person to person.
 void AssignTrimmed(std::string& out, std::string_view raw) {
     std::string_view t = Trim(raw);
@@ -48,7 +44,6 @@ void PersonBirths::Build(db::CTMGDB& db) {
     days_.clear();
     LoaderTable t;
     t.Open(db, "$");
-    t.Tbl().SetCacheLimit(kCacheBytes);
     const int perNo = t.Field("Per_No");
     const int birth = t.Field("PBirth");
     const int32_t none = static_cast<int32_t>(kFloorStart.time_since_epoch().count());
@@ -96,7 +91,6 @@ void CEventList::OpenTables(db::CTMGDB& db, CLogFile& log) {
     for (Source* s : {&names_, &byPer1_, &byPer2_}) {
         const bool names = s == &names_;
         s->table.Open(db, names ? "N" : "G");
-        s->table.Tbl().SetCacheLimit(kCacheBytes);
         s->table.SelectTag(names ? "BYNPER" : s == &byPer1_ ? "BYPER1" : "BYPER2");
         s->recNo = s->table.Field("RecNo");
         s->type = s->table.Field(names ? "AlType" : "EType");

@@ -26,7 +26,6 @@ struct SortDatesRun final : LoggedRun {
 
         LoaderTable people;
         people.Open(db, "$");
-        people.Tbl().SetCacheLimit(kWalkCacheBytes);
         const int perNoField = people.Field("Per_No");
         const int fatherField = people.Field("Father");
         const int motherField = people.Field("Mother");

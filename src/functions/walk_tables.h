@@ -6,11 +6,10 @@
 
 namespace hk {
 
-// The event table in record order, with a cache small enough to keep memory flat.
+// The event table in record order.
 struct EventWalk {
     explicit EventWalk(db::CTMGDB& db) {
         table.Open(db, "G");
-        table.Tbl().SetCacheLimit(kWalkCacheBytes);
         type = table.Field("EType");
         per1 = table.Field("Per1");
         per2 = table.Field("Per2");

@@ -15,9 +15,6 @@
 
 namespace hk {
 
-// The table cache of a walk that reads each page once: small, so memory stays flat.
-inline constexpr size_t kWalkCacheBytes = 8u << 20;
-
 // "Options:", each line after two blanks, then an empty line; nothing without lines.
 void WriteOptionLines(CLogFile& log, const std::vector<std::string>& lines);
 

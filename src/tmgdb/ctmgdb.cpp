@@ -113,6 +113,7 @@ void CTMGDB::CheckTableHeaders() {
             options.writable = false;
             options.productionIndex = false;
             options.fs = fs_;
+            options.budget = budget_.get();
             Table::Open(path, options);
         } catch (const DbError& e) {
             pendingError_ = e.Number();
@@ -320,6 +321,7 @@ std::string CTMGDB::GetLanguages(std::string_view extraList, Settings& settings)
         options.writable = false;
         options.productionIndex = false;
         options.fs = fs_;
+        options.budget = budget_.get();
         auto table = WithTableContext(kClass, "GetLanguages", "opening " + strings,
                                       [&] { return Table::Open(strings, options); });
         for (int i = 0; i < table->FieldCount(); ++i) {

@@ -180,6 +180,11 @@ public:
     // the files of the project's tables (data, memo, production index).
     uint64_t DroppedWrites() const { return CountersNow().dropped; }
     uint64_t BytesWritten() const { return CountersNow().bytes; }
+    // The memory every table of the project (clones, loaders' tables and private indexes
+    // included) caches in, shared across its files (default 128 MiB). A lower limit takes
+    // effect at once.
+    MemoryBudget& Budget() const { return *budget_; }
+    void SetMemoryBudget(size_t bytes) { budget_->SetLimit(bytes); }
 
     // --- Tables ------------------------------------------------------------------------------
     // Opens the table of `suffix` under `alias` ("." removed; compared without regard to case)
@@ -303,6 +308,7 @@ private:
     FileSystem& baseFs_;
     std::unique_ptr<JournalingFileSystem> journal_;
     FileSystem* fs_; // the journal, over baseFs_
+    std::unique_ptr<MemoryBudget> budget_ = std::make_unique<MemoryBudget>();
     std::optional<JournalInfo> recoveredRun_;
     std::unique_ptr<File> projectLock_; // the project file, holding the project lock
     bool writeLocked_ = false;

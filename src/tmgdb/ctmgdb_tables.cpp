@@ -90,6 +90,7 @@ int CTMGDB::OpenTableSlot(std::string_view suffixIn, std::string_view aliasIn) {
         options.writable = !readOnly_;
         options.productionIndex = !slot.privateIndex;
         options.fs = fs_;
+        options.budget = budget_.get();
         std::string path = TablePath(suffix);
         slot.table = Guard("OpenTable", "opening " + file + ".dbf as " + alias,
                            [&] { return Table::Open(path, options); });

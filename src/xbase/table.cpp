@@ -73,20 +73,22 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
     if (!found)
         throw DbError(kErrOpen, path, "file not found");
     auto own = std::make_unique<CountingFileSystem>(fs);
-    auto dbf = DbfFile::Open(*own, *found, options.writable);
-    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs);
+    std::shared_ptr<PagePool> pool = options.budget ? options.budget->Pool() : nullptr;
+    auto dbf = DbfFile::Open(*own, *found, options.writable, pool);
+    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs, pool);
     FileSystem& ownFs = file->OwnFs();
     bool exists = false;
     std::string cdxPath = SiblingPath(fs, *found, ".cdx", &exists);
     if (exists) {
         if (options.productionIndex) {
             file->AttachIndex(
-                CdxFile::Open(ownFs, cdxPath, options.writable, FlavorOf(file->Dbf())), true, true);
+                CdxFile::Open(ownFs, cdxPath, options.writable, FlavorOf(file->Dbf()), pool), true,
+                true);
         } else if (options.writable) {
             // Not used for ordering, but kept up to date so the project stays intact.
             try {
-                file->AttachIndex(CdxFile::Open(ownFs, cdxPath, true, FlavorOf(file->Dbf())), true,
-                                  false);
+                file->AttachIndex(CdxFile::Open(ownFs, cdxPath, true, FlavorOf(file->Dbf()), pool),
+                                  true, false);
             } catch (const DbError& e) {
                 file->SetMissingIndex(e.Description());
             }
@@ -101,13 +103,14 @@ std::unique_ptr<Table> Table::Open(const std::string& path, const OpenOptions& o
 std::unique_ptr<Table> Table::Create(const std::string& path, const std::vector<FieldSpec>& fields,
                                      const CreateOptions& options,
                                      const std::vector<IndexTagSpec>& productionTags,
-                                     FileSystem* fsp) {
+                                     FileSystem* fsp, MemoryBudget* budget) {
     FileSystem& fs = Fs(fsp);
     CreateOptions opts = options;
     opts.productionIndex = !productionTags.empty();
     auto own = std::make_unique<CountingFileSystem>(fs);
-    auto dbf = DbfFile::Create(*own, path, fields, opts);
-    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs);
+    std::shared_ptr<PagePool> pool = budget ? budget->Pool() : nullptr;
+    auto dbf = DbfFile::Create(*own, path, fields, opts, pool);
+    auto file = std::make_shared<TableFile>(std::move(own), std::move(dbf), fs, pool);
     std::unique_ptr<Table> table(new Table(file));
     if (!productionTags.empty())
         table->AddProductionIndex(productionTags);
@@ -632,7 +635,7 @@ void Table::CreateProductionIndex(const std::vector<IndexTagSpec>& tags) {
 void Table::AddProductionIndex(const std::vector<IndexTagSpec>& tags) {
     IndexSet* set =
         file_->AttachIndex(CdxFile::Create(file_->OwnFs(), SiblingPath(file_->Fs(), Path(), ".cdx"),
-                                           FlavorOf(file_->Dbf())),
+                                           FlavorOf(file_->Dbf()), file_->Pool()),
                            false, true);
     for (const IndexTagSpec& tagDef : tags)
         file_->AddTag(*set, tagDef);
@@ -658,12 +661,13 @@ IndexSet* Table::OpenIndex(const std::string& path) {
     if (!found)
         throw DbError(kErrOpen, path, "index file not found");
     return file_->AttachIndex(
-        CdxFile::Open(file_->Fs(), *found, Writable(), FlavorOf(file_->Dbf())), false, true);
+        CdxFile::Open(file_->Fs(), *found, Writable(), FlavorOf(file_->Dbf()), file_->Pool()),
+        false, true);
 }
 
 IndexSet* Table::CreateIndex(const std::string& path, const std::vector<IndexTagSpec>& tags) {
-    IndexSet* set =
-        file_->AttachIndex(CdxFile::Create(file_->Fs(), path, FlavorOf(file_->Dbf())), false, true);
+    IndexSet* set = file_->AttachIndex(
+        CdxFile::Create(file_->Fs(), path, FlavorOf(file_->Dbf()), file_->Pool()), false, true);
     for (const IndexTagSpec& tagDef : tags)
         file_->AddTag(*set, tagDef);
     return set;

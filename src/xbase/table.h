@@ -15,6 +15,7 @@
 #include "xbase/field.h"
 #include "xbase/file.h"
 #include "xbase/index_types.h"
+#include "xbase/memory_budget.h"
 
 namespace hk::db {
 
@@ -39,6 +40,9 @@ struct OpenOptions {
     // off, a writable table still keeps that index up to date, so the project stays intact.
     bool productionIndex = true;
     FileSystem* fs = nullptr; // the default file system when null
+    // The open project's budget that every file of the table (and its later indexes) caches
+    // in; when null each file keeps a cache of its own.
+    MemoryBudget* budget = nullptr;
 };
 
 struct IndexTagSpec {
@@ -88,7 +92,7 @@ public:
                                          const std::vector<FieldSpec>& fields,
                                          const CreateOptions& options = {},
                                          const std::vector<IndexTagSpec>& productionTags = {},
-                                         FileSystem* fs = nullptr);
+                                         FileSystem* fs = nullptr, MemoryBudget* budget = nullptr);
     ~Table();
 
     // Another cursor over the same open files.
@@ -186,7 +190,8 @@ public:
     // end of a run; a failing disk is reported here).
     void Sync();
     // Bounds the memory each of the table's files keeps cached (bulk writers of many tables),
-    // indexes created or opened later included.
+    // indexes created or opened later included; the files leave any shared budget for a
+    // cache of their own of that size.
     void SetCacheLimit(size_t bytes);
     // Bounds the memory a tag build works in (default 32 MB). Keys beyond it are sorted in runs
     // spilled beside the index and merged; the entries of the level above the leaves get a

@@ -17,6 +17,10 @@ using namespace cdx;
 namespace {
 
 constexpr uint32_t kDirectoryRoot = 0x400;
+// The file is cached in pages of the data file's size, not of its nodes': pages of one size are
+// interchangeable in a shared pool, and memory freed by one file is taken by the next without
+// fragmenting the heap.
+constexpr uint32_t kCachePageSize = 8192;
 constexpr uint32_t kFirstTagHeader = 0x600;
 
 std::string Hex(uint32_t v) {
@@ -40,7 +44,15 @@ bool ValidTagName(std::string_view name) {
 } // namespace
 
 CdxFile::CdxFile(std::string path, std::unique_ptr<PagedFile> pages)
-    : path_(std::move(path)), pages_(std::move(pages)), nodeCache_(kNodeCacheSlots) {}
+    : path_(std::move(path)), pages_(std::move(pages)) {
+    // At most a 64th of the pool, so that many indexes still leave room for pages.
+    size_t slots = kMaxNodeCacheSlots;
+    while (slots > 16 && slots * sizeof(CachedNode) * 64 > pages_->Pool()->Limit())
+        slots /= 2;
+    pages_->SetSideBytes(slots * sizeof(CachedNode));
+    nodeCache_.resize(slots);
+    nodeMask_ = slots - 1;
+}
 
 CdxFile::~CdxFile() {
     try {
@@ -114,10 +126,10 @@ void CdxFile::FreePage(uint32_t offset) {
     freeHead_ = offset;
 }
 
-std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path,
-                                         CdxFlavor flavor) {
-    auto pages =
-        std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), kPageSize, true);
+std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path, CdxFlavor flavor,
+                                         std::shared_ptr<PagePool> pool) {
+    auto pages = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
+                                             kCachePageSize, true, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
     cdx->flavor_ = flavor;
     uint8_t header[2 * kPageSize];
@@ -142,7 +154,8 @@ std::unique_ptr<CdxFile> CdxFile::Create(FileSystem& fs, const std::string& path
 }
 
 std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, bool writable,
-                                       std::optional<CdxFlavor> flavor) {
+                                       std::optional<CdxFlavor> flavor,
+                                       std::shared_ptr<PagePool> pool) {
     auto file = fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable);
     uint64_t size = file->Size();
     if (size % kPageSize != 0)
@@ -152,7 +165,8 @@ std::unique_ptr<CdxFile> CdxFile::Open(FileSystem& fs, const std::string& path, 
         throw DbError(kErrIndex, path, "file too small for a compound index");
     if (size > 0xFFFFFFFFull)
         throw DbError(kErrIndex, path, "file larger than 4 GB");
-    auto pages = std::make_unique<PagedFile>(std::move(file), kPageSize, writable);
+    auto pages =
+        std::make_unique<PagedFile>(std::move(file), kCachePageSize, writable, std::move(pool));
     std::unique_ptr<CdxFile> cdx(new CdxFile(path, std::move(pages)));
 
     uint8_t header[2 * kPageSize];

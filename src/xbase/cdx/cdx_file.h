@@ -55,11 +55,14 @@ public:
     // first read, and the layout of the whole file (pages owned once, links, the free list)
     // before its first change. Writable opens take the file's lock. The flavor is detected from
     // the file unless given.
+    // Pages and node cache draw on `pool` (the file's own when null).
     static std::unique_ptr<CdxFile> Open(FileSystem& fs, const std::string& path, bool writable,
-                                         std::optional<CdxFlavor> flavor = std::nullopt);
+                                         std::optional<CdxFlavor> flavor = std::nullopt,
+                                         std::shared_ptr<PagePool> pool = nullptr);
     // Creates an empty file (directory only), replacing any file at `path`.
     static std::unique_ptr<CdxFile> Create(FileSystem& fs, const std::string& path,
-                                           CdxFlavor flavor);
+                                           CdxFlavor flavor,
+                                           std::shared_ptr<PagePool> pool = nullptr);
     ~CdxFile(); // flushes; errors are swallowed (call Flush to see them)
 
     CdxFile(const CdxFile&) = delete;
@@ -128,16 +131,18 @@ private:
 
     // A small direct-mapped copy of recently used node pages in front of the page cache: the
     // upper levels of every tag stay here, so descents skip the page cache's hash lookups.
+    // Sized from the pool and counted in it.
     struct CachedNode {
         uint32_t offset = 0; // 0 = empty (no node lives at offset 0)
         uint8_t bytes[512];
     };
-    static constexpr size_t kNodeCacheSlots = 2048;
-    CachedNode& NodeSlot(uint32_t offset) { return nodeCache_[(offset / 512) % kNodeCacheSlots]; }
+    static constexpr size_t kMaxNodeCacheSlots = 2048;
+    CachedNode& NodeSlot(uint32_t offset) { return nodeCache_[(offset / 512) & nodeMask_]; }
 
     std::string path_;
     std::unique_ptr<PagedFile> pages_;
     std::vector<CachedNode> nodeCache_;
+    size_t nodeMask_ = 0;
     CdxFlavor flavor_ = CdxFlavor::Vfp;
     std::unique_ptr<CdxTag> directory_;
     std::vector<std::unique_ptr<CdxTag>> tags_;

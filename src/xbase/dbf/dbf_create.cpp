@@ -109,7 +109,8 @@ FieldInfo LayOut(const FieldSpec& fieldDef, DbfFlavor flavor, const std::string&
 
 std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path,
                                          const std::vector<FieldSpec>& specs,
-                                         const CreateOptions& options) {
+                                         const CreateOptions& options,
+                                         std::shared_ptr<PagePool> pool) {
     const bool vfp = options.flavor == DbfFlavor::Vfp;
     if (specs.empty())
         throw DbError(kErrParam, path, "a table needs at least one field");
@@ -175,14 +176,14 @@ std::unique_ptr<DbfFile> DbfFile::Create(FileSystem& fs, const std::string& path
     bytes[headerLength] = 0x1A;
 
     std::string memoPath = hasMemo ? MemoPathFor(fs, path) : std::string();
-    auto file =
-        std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), 8192, true);
+    auto file = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true), 8192,
+                                            true, pool);
     std::unique_ptr<DbfFile> dbf(new DbfFile(std::move(file)));
     try {
         dbf->file_->Write(0, bytes.data(), bytes.size());
         dbf->ReadHeader();
         if (hasMemo)
-            dbf->memo_ = MemoFile::Create(fs, memoPath, options.memoBlockSize);
+            dbf->memo_ = MemoFile::Create(fs, memoPath, options.memoBlockSize, pool);
         dbf->changed_ = true; // the first Flush writes count and date
     } catch (...) {
         dbf.reset();

@@ -40,15 +40,16 @@ void DbfFile::SetCacheLimit(size_t bytes) {
         memo_->SetCacheLimit(bytes);
 }
 
-std::unique_ptr<DbfFile> DbfFile::Open(FileSystem& fs, const std::string& path, bool writable) {
+std::unique_ptr<DbfFile> DbfFile::Open(FileSystem& fs, const std::string& path, bool writable,
+                                       std::shared_ptr<PagePool> pool) {
     auto file = std::make_unique<PagedFile>(
         fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable), kDbfPageSize,
-        writable);
+        writable, pool);
     std::unique_ptr<DbfFile> dbf(new DbfFile(std::move(file)));
     dbf->ReadHeader();
     if (writable && IsDbaseMemoVersion(dbf->version_))
         throw DbError(kErrReadOnly, path, "dBase tables with .dbt memos can only be read");
-    dbf->OpenMemo(fs, writable);
+    dbf->OpenMemo(fs, writable, std::move(pool));
     return dbf;
 }
 
@@ -170,7 +171,7 @@ void DbfFile::ReadHeader() {
                     " records but the file holds only " + std::to_string(fits));
 }
 
-void DbfFile::OpenMemo(FileSystem& fs, bool writable) {
+void DbfFile::OpenMemo(FileSystem& fs, bool writable, std::shared_ptr<PagePool> pool) {
     bool hasMemo = false;
     for (const FieldInfo& f : fields_)
         hasMemo |= f.IsMemo();
@@ -180,7 +181,7 @@ void DbfFile::OpenMemo(FileSystem& fs, bool writable) {
     std::string memoPath = MemoPathFor(fs, Path(), &exists);
     if (!exists)
         throw DbError(kErrMemo, memoPath, "the memo file of " + Path() + " is missing");
-    memo_ = MemoFile::Open(fs, memoPath, writable);
+    memo_ = MemoFile::Open(fs, memoPath, writable, std::move(pool));
 }
 
 DbfFile::~DbfFile() {

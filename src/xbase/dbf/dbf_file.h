@@ -22,13 +22,15 @@ public:
     // Reads and checks the header; damaged files raise DbError kErrData naming the fault and
     // are never written. A writable open takes the exclusive lock (kErrFileInUse when another
     // writer has it). The memo file (.fpt, .dct for a .dbc) is opened when there are memo
-    // fields; a missing one is kErrMemo.
-    static std::unique_ptr<DbfFile> Open(FileSystem& fs, const std::string& path, bool writable);
+    // fields; a missing one is kErrMemo. Both files draw on `pool` (each its own when null).
+    static std::unique_ptr<DbfFile> Open(FileSystem& fs, const std::string& path, bool writable,
+                                         std::shared_ptr<PagePool> pool = nullptr);
     // Creates an empty table (and its memo file when it has memo fields), open for writing.
     // Invalid specs raise DbError before anything is written.
     static std::unique_ptr<DbfFile> Create(FileSystem& fs, const std::string& path,
                                            const std::vector<FieldSpec>& fields,
-                                           const CreateOptions& options = {});
+                                           const CreateOptions& options = {},
+                                           std::shared_ptr<PagePool> pool = nullptr);
     // The memo file that goes with a table: .fpt, or .dct for a database container (.dbc).
     static std::string MemoPathFor(FileSystem& fs, const std::string& tablePath,
                                    bool* exists = nullptr);
@@ -86,7 +88,7 @@ public:
 private:
     DbfFile(std::unique_ptr<PagedFile> file) : file_(std::move(file)) {}
     void ReadHeader();
-    void OpenMemo(FileSystem& fs, bool writable);
+    void OpenMemo(FileSystem& fs, bool writable, std::shared_ptr<PagePool> pool);
     uint64_t RecordOffset(uint32_t recno) const {
         return headerLength_ + uint64_t(recno - 1) * recordLength_;
     }

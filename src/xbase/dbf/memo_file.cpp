@@ -9,13 +9,16 @@
 namespace hk::db {
 
 namespace {
-constexpr uint32_t kMemoPageSize = 4096;
-}
+// The data file's page size: pages of one size are interchangeable in a shared pool, and memory
+// freed by one file is taken by the next without fragmenting the heap.
+constexpr uint32_t kMemoPageSize = 8192;
+} // namespace
 
-std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path, bool writable) {
+std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path, bool writable,
+                                         std::shared_ptr<PagePool> pool) {
     auto file = std::make_unique<PagedFile>(
         fs.Open(path, writable ? OpenMode::ReadWrite : OpenMode::ReadOnly, writable), kMemoPageSize,
-        writable);
+        writable, std::move(pool));
     uint8_t h[8];
     if (file->Size() < kHeaderSize || file->Read(0, h, sizeof h) != sizeof h)
         throw DbError(kErrMemo, path, "the memo file is shorter than its 512-byte header");
@@ -40,11 +43,11 @@ std::unique_ptr<MemoFile> MemoFile::Open(FileSystem& fs, const std::string& path
 }
 
 std::unique_ptr<MemoFile> MemoFile::Create(FileSystem& fs, const std::string& path,
-                                           uint32_t blockSize) {
+                                           uint32_t blockSize, std::shared_ptr<PagePool> pool) {
     if (blockSize < 1 || blockSize > 65535)
         throw DbError(kErrParam, path, "memo block size must be 1..65535 bytes");
     auto file = std::make_unique<PagedFile>(fs.Open(path, OpenMode::CreateTruncate, true),
-                                            kMemoPageSize, true);
+                                            kMemoPageSize, true, std::move(pool));
     uint32_t first = (kHeaderSize + blockSize - 1) / blockSize;
     std::vector<uint8_t> header(uint64_t(first) * blockSize, 0);
     StoreBe32(header.data(), first);

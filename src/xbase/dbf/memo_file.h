@@ -21,10 +21,12 @@ public:
     // Reads and checks the header. A writable open takes the exclusive lock and refuses a
     // file whose next-free block lies inside the header or before the end of the data
     // (appending there would overwrite memos); a read-only open tolerates it.
-    static std::unique_ptr<MemoFile> Open(FileSystem& fs, const std::string& path, bool writable);
+    static std::unique_ptr<MemoFile> Open(FileSystem& fs, const std::string& path, bool writable,
+                                          std::shared_ptr<PagePool> pool = nullptr);
     // A new, empty memo file (truncating any file of that name). blockSize in bytes, 1..65535.
     static std::unique_ptr<MemoFile> Create(FileSystem& fs, const std::string& path,
-                                            uint32_t blockSize = 64);
+                                            uint32_t blockSize = 64,
+                                            std::shared_ptr<PagePool> pool = nullptr);
 
     const std::string& Path() const { return file_->Path(); }
     uint32_t BlockSize() const { return blockSize_; }

@@ -71,8 +71,8 @@ void ScanNamedFields(const DbfFile& dbf, std::string_view text, TagState& state)
 } // namespace
 
 TableFile::TableFile(std::unique_ptr<CountingFileSystem> own, std::unique_ptr<DbfFile> dbf,
-                     FileSystem& fs)
-    : own_(std::move(own)), dbf_(std::move(dbf)), fs_(fs) {}
+                     FileSystem& fs, std::shared_ptr<PagePool> pool)
+    : own_(std::move(own)), dbf_(std::move(dbf)), fs_(fs), pool_(std::move(pool)) {}
 
 TableFile::~TableFile() {
     try {

@@ -52,13 +52,15 @@ class TableFile {
 public:
     // `own` is the counting file system the table's own files (data, memo, production index)
     // were opened through; `fs` (which it wraps) serves further indexes and temporary files.
-    TableFile(std::unique_ptr<CountingFileSystem> own, std::unique_ptr<DbfFile> dbf,
-              FileSystem& fs);
+    // Indexes opened later draw on `pool` (each its own when null).
+    TableFile(std::unique_ptr<CountingFileSystem> own, std::unique_ptr<DbfFile> dbf, FileSystem& fs,
+              std::shared_ptr<PagePool> pool = nullptr);
     ~TableFile();
 
     DbfFile& Dbf() { return *dbf_; }
     FileSystem& Fs() { return fs_; }
     FileSystem& OwnFs() { return *own_; }
+    const std::shared_ptr<PagePool>& Pool() const { return pool_; }
     uint64_t BytesWritten() const { return own_->BytesWritten(); }
 
     // Log Only: Update and Append check as usual, then write nothing; each dropped write is
@@ -135,6 +137,7 @@ private:
     std::unique_ptr<CountingFileSystem> own_; // first: outlives every file opened through it
     std::unique_ptr<DbfFile> dbf_;
     FileSystem& fs_;
+    std::shared_ptr<PagePool> pool_;
     bool logOnly_ = false;
     bool spotCheck_ = false;
     bool writeChecked_ = false; // every tag passed since the switch went on

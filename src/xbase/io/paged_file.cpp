@@ -6,12 +6,26 @@
 #include "xbase/db_error.h"
 
 namespace hk::db {
+namespace {
+
+// A pool of its own for one file: `bytes` of pages (at least 8), their bookkeeping on top.
+std::shared_ptr<PagePool> OwnPool(size_t bytes, uint32_t pageSize, size_t sideBytes = 0) {
+    size_t pages = std::max<size_t>(8, bytes / pageSize);
+    return std::make_shared<PagePool>(pages * (pageSize + PagePool::kFrameOverhead) + sideBytes);
+}
+
+} // namespace
 
 PagedFile::PagedFile(std::unique_ptr<File> file, uint32_t pageSize, bool writable,
                      size_t maxCachedBytes)
-    : file_(std::move(file)), pageSize_(pageSize), writable_(writable) {
+    : PagedFile(std::move(file), pageSize, writable, OwnPool(maxCachedBytes, pageSize)) {}
+
+PagedFile::PagedFile(std::unique_ptr<File> file, uint32_t pageSize, bool writable,
+                     std::shared_ptr<PagePool> pool)
+    : file_(std::move(file)), pageSize_(pageSize), writable_(writable), pool_(std::move(pool)) {
+    if (!pool_)
+        pool_ = OwnPool(kDefaultCacheBytes, pageSize_);
     size_ = diskSize_ = file_->Size();
-    maxSlots_ = std::max<size_t>(8, maxCachedBytes / pageSize_);
 }
 
 PagedFile::~PagedFile() {
@@ -19,82 +33,77 @@ PagedFile::~PagedFile() {
         Flush();
     } catch (...) {
     }
+    ReleaseAll();
+    pool_->Uncharge(sideBytes_);
 }
 
-void PagedFile::WriteSlot(size_t slot) {
-    Slot& s = slots_[slot];
-    uint64_t off = s.pageNo * pageSize_;
+void PagedFile::ReleaseAll() {
+    for (auto& [pageNo, id] : index_)
+        pool_->Release(id);
+    index_.clear();
+    lastPage_ = UINT64_MAX;
+}
+
+void PagedFile::WriteFrame(PagePool::Frame& f) {
+    uint64_t off = f.pageNo * pageSize_;
     if (off < size_) {
         size_t n = static_cast<size_t>(std::min<uint64_t>(pageSize_, size_ - off));
-        file_->WriteAt(off, SlotData(slot), n);
+        file_->WriteAt(off, f.data.get(), n);
         diskSize_ = std::max(diskSize_, off + n);
         unsynced_ = true;
     }
-    s.dirty = false;
+    f.dirty = false;
 }
 
-size_t PagedFile::Evict() {
-    if (slots_.size() < maxSlots_) {
-        // Grow lazily up to the bound, a block of pages at a time. Blocks are not cleared: a
-        // slot is filled when it is taken, and a cleared block would be resident as a whole.
-        if (slots_.size() % kSlotsPerBlock == 0)
-            blocks_.push_back(
-                std::make_unique_for_overwrite<uint8_t[]>(kSlotsPerBlock * pageSize_));
-        slots_.emplace_back();
-        return slots_.size() - 1;
-    }
-    for (;;) {
-        hand_ = (hand_ + 1) % slots_.size();
-        Slot& s = slots_[hand_];
-        if (s.referenced) {
-            s.referenced = false;
-            continue;
-        }
-        if (s.dirty)
-            WriteSlot(hand_);
-        index_.erase(s.pageNo);
-        s.pageNo = UINT64_MAX;
-        if (lastSlot_ == hand_)
-            lastPage_ = UINT64_MAX;
-        return hand_;
-    }
+void PagedFile::Evict(uint32_t id, PagePool::Frame& frame) {
+    if (frame.dirty)
+        WriteFrame(frame);
+    index_.erase(frame.pageNo);
+    if (lastFrame_ == id)
+        lastPage_ = UINT64_MAX;
 }
 
 uint8_t* PagedFile::Page(uint64_t pageNo, bool forWrite) {
     if (pageNo == lastPage_) {
-        Slot& s = slots_[lastSlot_];
-        s.referenced = true;
-        s.dirty |= forWrite;
-        return SlotData(lastSlot_);
+        PagePool::Frame& f = pool_->At(lastFrame_);
+        f.referenced = true;
+        f.dirty |= forWrite;
+        return f.data.get();
     }
-    size_t slot;
+    uint32_t id;
     auto it = index_.find(pageNo);
     if (it != index_.end()) {
-        slot = it->second;
+        id = it->second;
     } else {
-        slot = Evict();
-        uint8_t* d = SlotData(slot);
+        id = pool_->Take(this, pageSize_);
+        uint8_t* d = pool_->At(id).data.get();
         uint64_t off = pageNo * pageSize_;
         size_t got = 0;
-        if (off < diskSize_) {
-            got = file_->ReadAt(off, d, pageSize_);
-            // Fewer bytes than the file holds there: a failing read, never zeros to go on with.
-            if (got < std::min<uint64_t>(pageSize_, diskSize_ - off))
-                throw DbError(kErrRead, Path(),
-                              "a read at offset " + std::to_string(off) + " ended early");
+        try {
+            if (off < diskSize_) {
+                got = file_->ReadAt(off, d, pageSize_);
+                // Fewer bytes than the file holds there: a failing read, never zeros to go on.
+                if (got < std::min<uint64_t>(pageSize_, diskSize_ - off))
+                    throw DbError(kErrRead, Path(),
+                                  "a read at offset " + std::to_string(off) + " ended early");
+            }
+        } catch (...) {
+            pool_->Release(id);
+            throw;
         }
         if (got < pageSize_)
             std::memset(d + got, 0, pageSize_ - got);
-        slots_[slot].pageNo = pageNo;
-        slots_[slot].dirty = false;
-        index_.emplace(pageNo, slot);
+        PagePool::Frame& f = pool_->At(id);
+        f.pageNo = pageNo;
+        f.dirty = false;
+        index_.emplace(pageNo, id);
     }
-    Slot& s = slots_[slot];
-    s.referenced = true;
-    s.dirty |= forWrite;
+    PagePool::Frame& f = pool_->At(id);
+    f.referenced = true;
+    f.dirty |= forWrite;
     lastPage_ = pageNo;
-    lastSlot_ = slot;
-    return SlotData(slot);
+    lastFrame_ = id;
+    return f.data.get();
 }
 
 size_t PagedFile::Read(uint64_t offset, void* buf, size_t n) {
@@ -118,6 +127,8 @@ void PagedFile::Write(uint64_t offset, const void* buf, size_t n) {
     if (!writable_)
         throw DbError(kErrReadOnly, Path(), "the file is open read-only");
     const auto* in = static_cast<const uint8_t*>(buf);
+    // Sized first: a page of this write evicted before the write ends still reaches the disk.
+    size_ = std::max(size_, offset + n);
     size_t done = 0;
     while (done < n) {
         uint64_t pos = offset + done;
@@ -127,24 +138,23 @@ void PagedFile::Write(uint64_t offset, const void* buf, size_t n) {
         std::memcpy(Page(pageNo, true) + inPage, in + done, take);
         done += take;
     }
-    size_ = std::max(size_, offset + n);
 }
 
 void PagedFile::Truncate(uint64_t size) {
     if (!writable_)
         throw DbError(kErrReadOnly, Path(), "the file is open read-only");
     Flush();
-    for (size_t i = 0; i < slots_.size(); ++i) {
-        Slot& s = slots_[i];
-        if (s.pageNo == UINT64_MAX)
-            continue;
-        uint64_t start = s.pageNo * pageSize_;
-        if (start >= size) {
-            index_.erase(s.pageNo);
-            s.pageNo = UINT64_MAX;
-        } else if (start + pageSize_ > size) {
-            std::memset(SlotData(i) + (size - start), 0, start + pageSize_ - size);
-        }
+    std::vector<uint64_t> gone;
+    for (auto& [pageNo, id] : index_) {
+        uint64_t start = pageNo * pageSize_;
+        if (start >= size)
+            gone.push_back(pageNo);
+        else if (start + pageSize_ > size)
+            std::memset(pool_->At(id).data.get() + (size - start), 0, start + pageSize_ - size);
+    }
+    for (uint64_t pageNo : gone) {
+        pool_->Release(index_[pageNo]);
+        index_.erase(pageNo);
     }
     lastPage_ = UINT64_MAX;
     file_->Truncate(size);
@@ -153,29 +163,30 @@ void PagedFile::Truncate(uint64_t size) {
 }
 
 void PagedFile::SetMaxCachedBytes(size_t bytes) {
-    size_t slots = std::max<size_t>(8, bytes / pageSize_);
-    if (slots < slots_.size()) {
-        Flush();
-        slots_.clear();
-        index_.clear();
-        blocks_.clear();
-        hand_ = 0;
-        lastPage_ = UINT64_MAX;
-    }
-    maxSlots_ = slots;
+    Flush();
+    ReleaseAll();
+    pool_->Uncharge(sideBytes_);
+    // The bound is the pages'; what the owner keeps beside them comes on top, as before.
+    pool_ = OwnPool(bytes, pageSize_, sideBytes_);
+    pool_->Charge(sideBytes_);
+}
+
+void PagedFile::SetSideBytes(size_t bytes) {
+    pool_->Uncharge(sideBytes_);
+    sideBytes_ = bytes;
+    pool_->Charge(sideBytes_);
 }
 
 void PagedFile::Flush() {
     if (!writable_)
         return;
-    std::vector<size_t> dirty;
-    for (size_t i = 0; i < slots_.size(); ++i)
-        if (slots_[i].dirty && slots_[i].pageNo != UINT64_MAX)
-            dirty.push_back(i);
-    std::sort(dirty.begin(), dirty.end(),
-              [&](size_t a, size_t b) { return slots_[a].pageNo < slots_[b].pageNo; });
-    for (size_t i : dirty)
-        WriteSlot(i);
+    std::vector<std::pair<uint64_t, uint32_t>> dirty;
+    for (auto& [pageNo, id] : index_)
+        if (pool_->At(id).dirty)
+            dirty.emplace_back(pageNo, id);
+    std::sort(dirty.begin(), dirty.end());
+    for (auto& [pageNo, id] : dirty)
+        WriteFrame(pool_->At(id));
     if (diskSize_ < size_) { // pages never written but logically present (holes)
         file_->Truncate(size_);
         diskSize_ = size_;

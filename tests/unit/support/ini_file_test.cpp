@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "app/startup.h"
@@ -141,6 +142,17 @@ TEST(IniFile, ShippedProgramFiles) {
     EXPECT_EQ(s.nameMarrTag, "Name-Marr");
     EXPECT_EQ(s.descendantYears, 10);
     EXPECT_EQ(s.ancestorYears, 60);
+    EXPECT_EQ(s.memoryBudgetMb, 128);
+    // The project's memory budget as a user sets it; a tiny one is raised to a floor.
+    for (auto [text, mb] : {std::pair{"300", 300L}, {"1", 4L}}) {
+        std::string folder =
+            std::filesystem::path(
+                WriteTemp("hearthkit.ini",
+                          std::string("[Performance]\nMemoryBudgetMB=") + text + "\n"))
+                .parent_path()
+                .string();
+        EXPECT_EQ(ReadProgramSettings(folder).memoryBudgetMb, mb) << text;
+    }
     std::vector<std::string> languages = SplitChoices(LanguageChoices(data));
     ASSERT_GE(languages.size(), 2u);
     EXPECT_EQ(languages[0], "ENGLISH");
