@@ -216,9 +216,16 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
         } catch (const std::exception&) {
         }
     }
-    // The loaders close their tables first: only then has every page reached the files.
-    if (afterRun)
-        afterRun();
+    // The loaders close their tables first: only then has every page reached the files. A
+    // close that fails makes the run one to take back.
+    if (afterRun) {
+        try {
+            afterRun();
+        } catch (const std::exception& e) {
+            ShowError(ctx, e, 0);
+            ok = false;
+        }
+    }
     if (journaled && ctx.db->RunArmed())
         EndJournaledRun(ctx, ok);
     if (ctx.db) {
