@@ -3,13 +3,19 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 
 #include "xbase/cdx/index_key.h"
 #include "xbase/dbf/field_codec.h"
 #include "xbase/dbf/table_file.h"
+#include "xbase/io/hash64.h"
 
 namespace hk::db {
 namespace {
+
+// Keys longer than this are held as 64-bit hashes, so that a table of millions of records with
+// long keys is checked in little memory; the key itself is computed again only for a fault.
+constexpr size_t kLongestHeldKey = 8;
 
 // The keys the data gives one tag, by record number, and which records are in the tag.
 struct TagKeys {
@@ -18,14 +24,24 @@ struct TagKeys {
     // without evaluating the expression. -1 when the key is anything else.
     int intField = -1;
     bool liveOnly = false;
-    std::string treeFault; // the tree itself is damaged: its entries are not compared
-    std::string keys;      // keyLength bytes per record, record 1 first
-    std::vector<bool> has; // the record has a key (passes the FOR condition)
+    std::string treeFault;        // the tree itself is damaged: its entries are not compared
+    std::string keys;             // keyLength bytes per record, record 1 first (short keys)
+    std::vector<uint64_t> hashes; // the hash of each record's key, record 1 first (long keys)
+    std::vector<bool> has;        // the record has a key (passes the FOR condition)
     std::vector<bool> seen;
+    std::function<std::string(uint32_t)> keyAgain; // a record's key, computed again
 
-    std::string_view KeyOf(uint32_t recno) const {
+    bool Hashed() const { return tag->keyLength > kLongestHeldKey; }
+    bool Matches(uint32_t recno, std::string_view key) const {
+        if (Hashed())
+            return key.size() == tag->keyLength &&
+                   HashBytes(key.data(), key.size()) == hashes[recno - 1];
         const size_t kl = tag->keyLength;
-        return {keys.data() + size_t(recno - 1) * kl, kl};
+        return std::string_view(keys.data() + size_t(recno - 1) * kl, kl) == key;
+    }
+    std::string KeyOf(uint32_t recno) const {
+        const size_t kl = tag->keyLength;
+        return Hashed() ? keyAgain(recno) : keys.substr(size_t(recno - 1) * kl, kl);
     }
 };
 
@@ -74,7 +90,7 @@ public:
             return head() + "the table has no such record";
         if (!keys_.has[recno])
             return head() + "the record is outside the tag's FOR condition and has no key";
-        if (keys_.KeyOf(recno) != key)
+        if (!keys_.Matches(recno, key))
             return head() + "the record gives key " + Text(keys_.KeyOf(recno));
         return {};
     }
@@ -100,7 +116,7 @@ std::string CompareTag(TagKeys& k) {
     CdxCursor c(tag);
     for (bool ok = c.First(); ok; ok = c.Next(), ++i) {
         const uint32_t recno = c.RecNo();
-        if (recno == 0 || recno >= k.has.size() || !k.has[recno] || k.KeyOf(recno) != c.Key())
+        if (recno == 0 || recno >= k.has.size() || !k.has[recno] || !k.Matches(recno, c.Key()))
             return why.Wrong(i, c.Key(), recno);
         if (k.seen[recno])
             return why.At(i) + "record " + std::to_string(recno) + " is in the tag twice";
@@ -118,7 +134,7 @@ std::string CompareTag(TagKeys& k) {
             continue;
         // Its position: after every entry below its key and record number.
         size_t pos = 0;
-        const std::string_view want = k.KeyOf(r);
+        const std::string want = k.KeyOf(r);
         for (bool ok = c.First(); ok; ok = c.Next()) {
             const int cmp = c.Key().compare(want);
             if (cmp > 0 || (cmp == 0 && c.RecNo() > r))
@@ -160,7 +176,10 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
                 k.treeFault = set->cdx_->Path() + ": " + state->unknownForm;
             else if (state->key) {
                 FindIntField(*dbf_, k);
-                k.keys.assign(size_t(count) * state->keyLength, '\0');
+                if (k.Hashed())
+                    k.hashes.assign(count, 0);
+                else
+                    k.keys.assign(size_t(count) * state->keyLength, '\0');
                 k.has.assign(size_t(count) + 1, false);
             }
         }
@@ -179,6 +198,20 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
 
     std::vector<uint8_t> rec(dbf_->RecordLength());
     std::string key;
+    // The key of `k` for the record in `rec`, as long as the tag's keys; false without one.
+    auto keyFor = [&](TagKeys& k, uint32_t r) {
+        if (k.intField >= 0) {
+            if (k.liveOnly && rec[0] == '*')
+                return false;
+            const uint8_t* p = rec.data() + dbf_->Fields()[k.intField].offset;
+            key = EncodeIntKey(static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 |
+                                                    uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24));
+        } else if (!ComputeKey(*k.tag, rec.data(), r, nullptr, key)) {
+            return false;
+        }
+        key.resize(k.tag->keyLength, '\0');
+        return true;
+    };
     for (uint32_t r = 1; r <= count; ++r) {
         dbf_->ReadRecord(r, rec.data());
         if (eachRecord)
@@ -190,25 +223,22 @@ void TableFile::CheckFiles(bool memos, const std::function<void(const TableFault
                 report({TableFault::Kind::Memo, r, fi.name, std::move(fault)});
         }
         for (TagKeys& k : tags) {
-            if (k.has.empty())
+            if (k.has.empty() || !keyFor(k, r))
                 continue;
-            if (k.intField >= 0) {
-                if (k.liveOnly && rec[0] == '*')
-                    continue;
-                const uint8_t* p = rec.data() + dbf_->Fields()[k.intField].offset;
-                key =
-                    EncodeIntKey(static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 |
-                                                      uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24));
-            } else if (!ComputeKey(*k.tag, rec.data(), r, nullptr, key)) {
-                continue;
-            }
             k.has[r] = true;
-            std::memcpy(k.keys.data() + size_t(r - 1) * k.tag->keyLength, key.data(),
-                        std::min<size_t>(key.size(), k.tag->keyLength));
+            if (k.Hashed())
+                k.hashes[r - 1] = HashBytes(key.data(), key.size());
+            else
+                std::memcpy(k.keys.data() + size_t(r - 1) * k.tag->keyLength, key.data(),
+                            key.size());
         }
     }
 
     for (TagKeys& k : tags) {
+        k.keyAgain = [&](uint32_t r) {
+            dbf_->ReadRecord(r, rec.data());
+            return keyFor(k, r) ? key : std::string();
+        };
         std::string fault = !k.treeFault.empty() ? k.treeFault
                             : k.has.empty()      ? std::string() // cannot be computed
                                                  : CompareTag(k);
