@@ -119,31 +119,21 @@ void ShowMessage(UserInterface& ui, std::string_view text) {
     ui.ShowErrorDialog(ProgramTitle(), text);
 }
 
-bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
-    bool journaled = ctx.db && ctx.db->RunArmed();
-    try {
-        walk();
-        // What the tables hold back reaches the disk now, so that a failing disk is reported
-        // (and the run taken back) while the log is still open.
-        if (journaled)
-            ctx.db->FlushRun();
-        return true;
-    } catch (const std::exception& e) {
-        ShowError(ctx, e, 0);
-        bool logged = ctx.log && ctx.log->IsOpen();
+namespace {
+
+// Shows an error of a run and logs it while the log is open; a journaled run then writes
+// nothing more, is noted as undone, and is put back when the run frame ends it.
+void ReportRunError(RunContext& ctx, const std::exception& e, bool journaled) {
+    ShowError(ctx, e, 0);
+    const bool logged = ctx.log && ctx.log->IsOpen();
+    if (logged)
+        ctx.log->LogError(ctx.lastErrorText);
+    if (journaled) {
+        ctx.db->Journal().Abort();
         if (logged)
-            ctx.log->LogError(ctx.lastErrorText);
-        if (journaled) {
-            // Nothing more reaches the files; the run frame puts them back when the run ends.
-            ctx.db->Journal().Abort();
-            if (logged)
-                ctx.log->LogLine(std::string(kRunUndoneNote));
-        }
-        return false;
+            ctx.log->LogLine(std::string(kRunUndoneNote));
     }
 }
-
-namespace {
 
 // Commits the run and keeps its undo record, or, after a failure, puts the project back. A
 // failure here is shown; the journal then stays for the next open to roll back.
@@ -175,6 +165,21 @@ void EndJournaledRun(RunContext& ctx, bool& ok) {
 
 } // namespace
 
+bool RunWalk(RunContext& ctx, const std::function<void()>& walk) {
+    bool journaled = ctx.db && ctx.db->RunArmed();
+    try {
+        walk();
+        // What the tables hold back reaches the disk now, so that a failing disk is reported
+        // (and the run taken back) while the log is still open.
+        if (journaled)
+            ctx.db->FlushRun();
+        return true;
+    } catch (const std::exception& e) {
+        ReportRunError(ctx, e, journaled);
+        return false;
+    }
+}
+
 bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& function,
                      const std::function<void()>& afterRun) {
     bool ok = true;
@@ -198,16 +203,8 @@ bool DispatchCommand(RunContext& ctx, const std::function<void(RunContext&)>& fu
         }
         function(ctx);
     } catch (const std::exception& e) {
-        ShowError(ctx, e, 0);
         ok = false;
-        bool logged = ctx.log && ctx.log->IsOpen();
-        if (logged)
-            ctx.log->LogError(ctx.lastErrorText);
-        if (journaled && ctx.db->RunArmed()) {
-            ctx.db->Journal().Abort();
-            if (logged)
-                ctx.log->LogLine(std::string(kRunUndoneNote));
-        }
+        ReportRunError(ctx, e, journaled && ctx.db->RunArmed());
     }
     // A function that failed before FinishRun must not leave its log open for the next run.
     if (ctx.log && ctx.log->IsOpen()) {

@@ -45,9 +45,7 @@ void CTMGDB::RollBackRun() {
 }
 
 void CTMGDB::RemoveScratchFiles() {
-    for (const std::string& name : baseFs_.List(folder_))
-        if (IsPrivateIndexFile(name))
-            baseFs_.Remove(folder_ + name);
+    db::RemoveScratchFiles(baseFs_, folder_);
 }
 
 std::string CTMGDB::RecoveredRunMessage(const JournalInfo& info) {

@@ -16,6 +16,12 @@ std::optional<JournalInfo> RollBackJournal(FileSystem& fs, const std::string& jo
     return info;
 }
 
+void RemoveScratchFiles(FileSystem& fs, const std::string& folder) {
+    for (const std::string& name : fs.List(folder))
+        if (IsPrivateIndexFile(name))
+            fs.Remove(folder + name);
+}
+
 std::vector<JournalInfo> RecoverInterruptedRuns(FileSystem& fs, const std::string& folder) {
     std::vector<JournalInfo> recovered;
     for (const std::string& name : fs.List(folder)) {
@@ -32,10 +38,7 @@ std::vector<JournalInfo> RecoverInterruptedRuns(FileSystem& fs, const std::strin
         }
         if (auto done = RollBackJournal(fs, path, folder))
             recovered.push_back(std::move(*done));
-        // The private indexes the run made are scratch, left out of its journal.
-        for (const std::string& other : fs.List(folder))
-            if (IsPrivateIndexFile(other))
-                fs.Remove(folder + other);
+        RemoveScratchFiles(fs, folder);
     }
     return recovered;
 }

@@ -16,6 +16,10 @@ namespace hk::db {
 std::optional<JournalInfo> RollBackJournal(FileSystem& fs, const std::string& journalPath,
                                            const std::string& folder);
 
+// Removes the private index files in `folder`: scratch that runs make and throw away, kept out
+// of journals, so that a run cut short may leave some. The caller holds the project alone.
+void RemoveScratchFiles(FileSystem& fs, const std::string& folder);
+
 // The same for every journal in a folder (for tools that open single tables of a project):
 // each one whose project no other copy holds is rolled back. Returns the runs rolled back.
 std::vector<JournalInfo> RecoverInterruptedRuns(FileSystem& fs, const std::string& folder);

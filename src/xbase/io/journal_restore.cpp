@@ -9,18 +9,11 @@
 
 namespace hk::db {
 
-std::optional<JournalInfo> ReadJournalHeader(FileSystem& fs, const std::string& journalPath) {
-    if (!fs.Exists(journalPath))
-        return std::nullopt;
-    auto file = fs.Open(journalPath, OpenMode::ReadOnly, false);
-    journal::Reader reader(*file);
-    JournalInfo info;
-    if (!reader.Next() || !reader.DecodeHeader(info))
-        return std::nullopt;
-    return info;
-}
+namespace {
 
-std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& journalPath) {
+// The journal's header and, when `toCommit`, its commit record (read by walking the entries).
+std::optional<JournalInfo> ReadJournal(FileSystem& fs, const std::string& journalPath,
+                                       bool toCommit) {
     if (!fs.Exists(journalPath))
         return std::nullopt;
     auto file = fs.Open(journalPath, OpenMode::ReadOnly, false);
@@ -28,13 +21,23 @@ std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& jo
     JournalInfo info;
     if (!reader.Next() || !reader.DecodeHeader(info))
         return std::nullopt;
-    while (reader.Next()) {
+    while (toCommit && reader.Next()) {
         if (reader.Type() == journal::EntryType::Commit) {
             info.complete = reader.DecodeCommit(info.after);
             break;
         }
     }
     return info;
+}
+
+} // namespace
+
+std::optional<JournalInfo> ReadJournalHeader(FileSystem& fs, const std::string& journalPath) {
+    return ReadJournal(fs, journalPath, false);
+}
+
+std::optional<JournalInfo> ReadJournalInfo(FileSystem& fs, const std::string& journalPath) {
+    return ReadJournal(fs, journalPath, true);
 }
 
 void RestoreFromJournal(FileSystem& fs, const std::string& journalPath) {
